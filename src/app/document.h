@@ -1,0 +1,66 @@
+#pragma once
+// The project document: routes commands to the project objects, resets them
+// for a new project, and keeps the title, path and modified flag.
+#include <functional>
+#include <string>
+
+#include "app/project_objects.h"
+#include "app/view_notifier.h"
+#include "port/ui_port.h"
+
+namespace qx {
+
+class CSpecGravPage;
+struct ProjectSetupValues;
+
+class CWQuarlexDoc {
+ public:
+  CWQuarlexDoc(ProjectObjects& objects, UiPort& port);
+
+  ProjectObjects& objects() { return objects_; }
+  const ProjectObjects& objects() const { return objects_; }
+  UiPort& port() { return port_; }
+
+  // The active view, or none (command-line tool, tests).
+  void setView(ViewNotifier* view) { view_ = view; }
+  ViewNotifier* view() const { return view_; }
+
+  bool isModified() const { return modified_; }
+  void setModifiedFlag(bool modified = true);
+
+  const std::string& title() const { return title_; }
+  void setTitle(std::string title);
+  const std::string& pathName() const { return pathName_; }
+  void setPathName(std::string path);
+  // Called whenever the title, the path or the modified flag changes.
+  void setChangeListener(std::function<void()> listener) { listener_ = std::move(listener); }
+
+  // The framework's new document: clears the path and the modified flag.
+  bool onNewDocument();
+
+  // "&New": the project-setup wizard. Returns true when a new project was set
+  // up; Cancel leaves the project, its title and its modified flag as they were.
+  bool onFileNew();
+  // Sets up a new project from values already entered (the wizard's Finish,
+  // or a job file).
+  void setUpProject(const ProjectSetupValues& values);
+
+  // "Edit &Project Settings...": the model-parameters page alone.
+  bool onEditProjectSettings();
+
+  // The reports' project name: the title, or "Unnamed Project".
+  std::string reportProjectName() const;
+
+ private:
+  void changed();
+
+  ProjectObjects& objects_;
+  UiPort& port_;
+  ViewNotifier* view_ = nullptr;
+  bool modified_ = false;
+  std::string title_ = "Untitled";
+  std::string pathName_;
+  std::function<void()> listener_;
+};
+
+}  // namespace qx

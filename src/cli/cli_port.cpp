@@ -1,0 +1,109 @@
+#include "cli/cli_port.h"
+
+#include <algorithm>
+#include <ostream>
+
+namespace qx::cli {
+
+namespace {
+
+// A bar on one terminal line, redrawn in place.
+class TerminalProgress : public ProgressWindow {
+ public:
+  explicit TerminalProgress(std::ostream& err) : err_(err) {}
+  ~TerminalProgress() override {
+    if (drawn_) err_ << "\r\033[K" << std::flush;
+  }
+  void setTitle(std::string_view t) override { title_ = t; draw(); }
+  void setText(std::string_view t) override { text_ = t; draw(); }
+  void setRange(int lo, int hi) override { lo_ = lo; hi_ = std::max(lo + 1, hi); draw(); }
+  void setStep(int) override {}
+  void setPos(int p) override { pos_ = p; draw(); }
+
+ private:
+  void draw() {
+    constexpr int kWidth = 30;
+    const int filled = std::clamp((pos_ - lo_) * kWidth / (hi_ - lo_), 0, kWidth);
+    err_ << "\r\033[K[" << std::string(filled, '#') << std::string(kWidth - filled, ' ') << "] " << title_
+         << (title_.empty() || text_.empty() ? "" : ": ") << text_ << std::flush;
+    drawn_ = true;
+  }
+  std::ostream& err_;
+  std::string title_, text_;
+  int lo_ = 0, hi_ = 100, pos_ = 0;
+  bool drawn_ = false;
+};
+
+class SilentProgress : public ProgressWindow {
+ public:
+  void setTitle(std::string_view) override {}
+  void setText(std::string_view) override {}
+  void setRange(int, int) override {}
+  void setStep(int) override {}
+  void setPos(int) override {}
+};
+
+template <typename T>
+std::optional<T> takeFront(std::deque<T>& q) {
+  if (q.empty()) return std::nullopt;
+  T v = std::move(q.front());
+  q.pop_front();
+  return v;
+}
+
+}  // namespace
+
+CliPort::CliPort(std::ostream& err, bool terminal) : err_(err), terminal_(terminal) {}
+
+std::string CliPort::oneLine(std::string_view text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    out += text[i];
+  }
+  return out;
+}
+
+MessageAnswer CliPort::message(std::string_view text, MessageButtons buttons, MessageIcon icon) {
+  messages_.emplace_back(text);
+  MessageAnswer answer = MessageAnswer::Ok;
+  if (buttons != MessageButtons::Ok) {
+    if (policy_) {
+      answer = policy_(text, buttons);
+    } else {
+      answer = (buttons == MessageButtons::OkCancel) ? MessageAnswer::Cancel : MessageAnswer::No;
+    }
+  }
+  if (!quiet_) {
+    const char* kind = icon == MessageIcon::Error     ? "error: "
+                       : icon == MessageIcon::Warning ? "warning: "
+                                                      : "";
+    err_ << "quarlex: " << kind << oneLine(text);
+    if (buttons != MessageButtons::Ok) err_ << " [answered " << toString(answer) << "]";
+    err_ << '\n';
+  }
+  return answer;
+}
+
+std::optional<std::string> CliPort::chooseFile(const FileDialogSpec&) { return takeFront(files_); }
+
+bool CliPort::runDialog(DialogModel& model) {
+  auto h = takeFront(dialogs_);
+  return h ? (*h)(model) : false;
+}
+
+bool CliPort::runSheet(SheetModel& sheet) {
+  auto h = takeFront(sheets_);
+  return h ? (*h)(sheet) : false;
+}
+
+std::optional<ColorRef> CliPort::chooseColour(ColorRef) { return std::nullopt; }
+
+std::optional<std::string> CliPort::browseFolder(std::string_view, std::string_view) { return takeFront(folders_); }
+
+std::unique_ptr<ProgressWindow> CliPort::openProgress(ProgressKind) {
+  if (terminal_ && !quiet_) return std::make_unique<TerminalProgress>(err_);
+  return std::make_unique<SilentProgress>();
+}
+
+}  // namespace qx::cli

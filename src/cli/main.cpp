@@ -1,0 +1,29 @@
+// quarlex: runs a polygonal estimate from a JSON job, without a window.
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <clocale>
+#include <iostream>
+
+#include "app/version.h"
+#include "cli/job.h"
+
+int main(int argc, char** argv) {
+  std::setlocale(LC_ALL, "C");
+  CLI::App app{"quarlex - polygonal mineral-resource estimation from a JSON job", "quarlex"};
+  app.set_version_flag("--version", std::string("quarlex ") + qx::kVersionString + " (" + qx::aboutText() + ")");
+  app.require_subcommand(0, 1);
+
+  std::string jobFile;
+  auto* run = app.add_subcommand("run", "Run a job file: set up or open a project, import, calculate, report, save");
+  run->add_option("JOB", jobFile, "the job file (JSON); see docs/cli.md")->required();
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    return app.exit(e) == 0 ? 0 : 2;
+  }
+  if (run->parsed()) return qx::cli::runJobFile(jobFile, std::cout, std::cerr, isatty(STDERR_FILENO) != 0);
+  std::cout << app.help();
+  return 0;
+}

@@ -1,0 +1,1 @@
+#include "scene/view_grid_data.h"

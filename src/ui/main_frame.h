@@ -1,0 +1,115 @@
+#pragma once
+// The main window: the menu built from the command table, the tool bars and
+// dialog bars, the status bar, and the project's view. Every enabling rule is
+// the command table's; the frame only asks.
+#include <QDialog>
+#include <QMainWindow>
+#include <QStringList>
+#include <map>
+#include <vector>
+
+#include "app/commands.h"
+
+class QLabel;
+class QMenu;
+class QSettings;
+class QToolBar;
+
+namespace qx {
+
+class CWQuarlexDoc;
+class CWQuarlexView;
+
+// The application's name in the profile and in the About box's title.
+inline constexpr const char* kApplicationName = "wQuarlex";
+// The frame title follows the document: "<title> - Quarlex".
+inline constexpr const char* kFrameTitleSuffix = " - Quarlex";
+// The first status pane before the cursor moves over a project.
+inline constexpr const char* kInitialStatusText = "X=00000.00  Y=00000.00  Z=00000.00";
+inline constexpr int kStatusPaneCount = 5;
+
+// The About box: the program's name and version line.
+class CAboutDlg : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit CAboutDlg(QWidget* parent = nullptr);
+  QLabel* versionLabel() const { return version_; }
+
+ private:
+  QLabel* version_ = nullptr;
+};
+
+class CMainFrame : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  struct Options {
+    bool useOpenGL = true;                // false: show the no-OpenGL message instead of the view
+    int recentFileCount = kRecentFiles;  // entries of the recent-file list
+    static constexpr int kRecentFiles = 4;
+  };
+
+  CMainFrame(CWQuarlexDoc& doc, Options options, QWidget* parent = nullptr);
+  explicit CMainFrame(CWQuarlexDoc& doc, QWidget* parent = nullptr) : CMainFrame(doc, Options{}, parent) {}
+  ~CMainFrame() override;
+
+  // The action of a command of the menu table; nullptr for an unknown command.
+  QAction* action(CommandId id) const;
+  // The top-level menus, in the table's order.
+  const std::vector<QMenu*>& menus() const { return menus_; }
+  // The tool bars and dialog bars, in their order of creation.
+  QToolBar* fileToolBar() const { return fileBar_; }
+  QToolBar* digitizeToolBar() const { return digitizeBar_; }
+  QToolBar* modifyToolBar() const { return modifyBar_; }
+  QToolBar* sectionViewToolBar() const { return sectionViewBar_; }
+  QToolBar* sectionBar() const { return sectionBar_; }
+  QToolBar* renderingBar() const { return renderingBar_; }
+  QLabel* statusPane(int index) const;
+  // The view, or nullptr when no OpenGL context can be made.
+  CWQuarlexView* view() const { return view_; }
+
+  // Enabling and check marks of every command, from the document's state.
+  void updateCommandStates();
+  // "<title> - Quarlex", with Qt's modified marker while the project is modified.
+  void updateTitle();
+
+  // The recent-file list of the application profile, newest first.
+  QStringList recentFiles() const { return recentFiles_; }
+  void addRecentFile(const QString& path);
+  // Writes the recent-file list and the state of the bars into the profile.
+  void saveSettings() const;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void buildMenus();
+  void buildToolBars();
+  void buildStatusBar();
+  void buildCentralWidget(bool useOpenGL);
+  void loadSettings();
+  void rebuildRecentFileEntries();
+  void onCommand(CommandId id, bool checked);
+  bool isChecked(CommandId id) const;
+  QToolBar* barOf(CommandId id) const;
+  QAction* placeholder(QToolBar* bar, const QString& glyph, const QString& text);
+
+  CWQuarlexDoc& doc_;
+  Options options_;
+  std::map<CommandId, QAction*> actions_;
+  std::vector<QMenu*> menus_;
+  QMenu* fileMenu_ = nullptr;
+  std::vector<QAction*> recentActions_;
+  QStringList recentFiles_;
+  QToolBar* fileBar_ = nullptr;
+  QToolBar* digitizeBar_ = nullptr;
+  QToolBar* modifyBar_ = nullptr;
+  QToolBar* sectionViewBar_ = nullptr;
+  QToolBar* sectionBar_ = nullptr;
+  QToolBar* renderingBar_ = nullptr;
+  std::vector<QLabel*> statusPanes_;
+  CWQuarlexView* view_ = nullptr;
+};
+
+}  // namespace qx

@@ -1,0 +1,37 @@
+// The widget of each dialog model the desktop shows.
+#include "project/spec_grav_page.h"
+#include "ui/add_field_widget.h"
+#include "ui/data_fields_widget.h"
+#include "ui/model_parameters_widget.h"
+#include "ui/model_widget.h"
+#include "variables/entry_dialogs.h"
+#include "variables/field_name_entry.h"
+
+namespace qx {
+
+namespace {
+
+// A factory for widget W over model M; the model's kind guarantees its type.
+template <typename M, typename Make>
+WidgetRegistry::Factory bind(Make make) {
+  return [make](DialogModel& model, UiPort& port, QWidget* parent) -> ModelWidget* {
+    auto* typed = dynamic_cast<M*>(&model);
+    return typed == nullptr ? nullptr : make(*typed, port, parent);
+  };
+}
+
+}  // namespace
+
+void registerStandardWidgets(WidgetRegistry& registry) {
+  registry.add(CFieldNameEntry::kKind, bind<CFieldNameEntry>([](CFieldNameEntry& m, UiPort& port, QWidget* parent) {
+                 return new CFieldNameEntryWidget(m, port, parent);
+               }));
+  registry.add(CAddFieldEntry::kKind, bind<CAddFieldEntry>([](CAddFieldEntry& m, UiPort&, QWidget* parent) {
+                 return new CAddFieldEntryWidget(m, parent);
+               }));
+  registry.add(CSpecGravPage::kKind, bind<CSpecGravPage>([](CSpecGravPage& m, UiPort&, QWidget* parent) {
+                 return new CSpecGravPageWidget(m, parent);
+               }));
+}
+
+}  // namespace qx

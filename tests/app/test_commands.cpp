@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "app/commands.h"
+
+using namespace qx;
+
+TEST(MenuTable, MenusComeInTheirOrderAndEveryEntryBelongsToOne) {
+  std::vector<std::string_view> titles(menuTitles().begin(), menuTitles().end());
+  EXPECT_EQ(titles, (std::vector<std::string_view>{"&File", "&Import/Export", "&Report", "&Edit", "&View", "&Select",
+                                                   "&Calculation", "&Options", "&Help"}));
+  // Entries are grouped by menu, and the groups follow the menu order.
+  size_t menu = 0;
+  for (const MenuEntry& e : menuTable()) {
+    while (menu < titles.size() && titles[menu] != e.menu) ++menu;
+    ASSERT_LT(menu, titles.size()) << "entry out of menu order: " << e.text;
+  }
+}
+
+TEST(MenuTable, EveryCommandAppearsOnceWithItsPrompt) {
+  std::set<CommandId> seen;
+  for (const MenuEntry& e : menuTable()) EXPECT_TRUE(seen.insert(e.id).second) << e.text;
+  const MenuEntry* gen = findMenuEntry(CommandId::GeneratePolygons);
+  ASSERT_NE(gen, nullptr);
+  EXPECT_EQ(gen->text, "Generate &Polygons");
+  EXPECT_EQ(gen->prompt, "Generate the polygonization for the composites.");
+  const MenuEntry* maps = findMenuEntry(CommandId::GenerateMaps);
+  ASSERT_NE(maps, nullptr);
+  EXPECT_EQ(maps->prompt, "Generate a set of maps in DXF or Marneth PLT format");
+  EXPECT_EQ(findMenuEntry(CommandId::RecalculateFigures)->prompt, "");
+  EXPECT_EQ(findMenuEntry(CommandId::EnvelopeCompositeSurfaceProperties)->text,
+            "&Envelope, Composite && Surface Properties...");
+}
+
+TEST(MenuTable, ImportExportEntriesInOrder) {
+  std::vector<std::string_view> texts;
+  for (const MenuEntry& e : menuTable())
+    if (e.menu == "&Import/Export") texts.push_back(e.text);
+  EXPECT_EQ(texts, (std::vector<std::string_view>{"Import &Composite Data", "Import &Envelope Data",
+                                                  "Import &Surface Data", "Import &Figure Data",
+                                                  "Export C&omposite Data", "Export E&nvelope Data",
+                                                  "Export F&igure Data", "Export Po&lygon Data"}));
+}
+
+TEST(EnablingRules, FollowTheProjectState) {
+  CommandContext empty;
+  CommandContext setUp;
+  setUp.loadedVariables = 1;
+  EXPECT_FALSE(ruleHolds(EnableRule::SetUp, empty));
+  EXPECT_TRUE(ruleHolds(EnableRule::SetUp, setUp));
+  CommandContext surfacesOnly;
+  surfacesOnly.surfaces = 1;
+  EXPECT_TRUE(ruleHolds(EnableRule::AnyInputDataExist, surfacesOnly));
+  EXPECT_FALSE(ruleHolds(EnableRule::AnyInputDataExist, setUp));
+  EXPECT_FALSE(ruleHolds(EnableRule::FiguresExist, surfacesOnly));
+  CommandContext undo;
+  undo.undoDepth = 1;
+  EXPECT_TRUE(ruleHolds(EnableRule::UndoStackNotEmpty, undo));
+  EXPECT_FALSE(ruleHolds(EnableRule::RedoStackNotEmpty, undo));
+}
+
+TEST(EnablingRules, CommandsNotBuiltYetStayDisabledWhateverTheState) {
+  CommandContext full;
+  full.loadedVariables = full.composites = full.envelopes = full.surfaces = full.figures = full.polygons =
+      full.mapProfiles = full.undoDepth = full.redoDepth = 3;
+  EXPECT_FALSE(isImplemented(CommandId::GeneratePolygons));
+  EXPECT_FALSE(isEnabled(CommandId::GeneratePolygons, full));
+  EXPECT_TRUE(isEnabled(CommandId::FileNew, CommandContext{}));
+  EXPECT_FALSE(isEnabled(CommandId::EditProjectSettings, CommandContext{}));
+  EXPECT_TRUE(isEnabled(CommandId::EditProjectSettings, full));
+}

@@ -1,0 +1,240 @@
+#include <gtest/gtest.h>
+
+#include "app/document.h"
+#include "app/project_setup.h"
+#include "scripted_port.h"
+
+using namespace qx;
+using qx::test::ScriptedPort;
+
+namespace {
+
+struct RecordingView : ViewNotifier {
+  std::vector<std::string> events;
+  void displayChanged() override { events.push_back("display changed"); }
+  void compositeRemoved(int i) override { events.push_back("composite removed " + std::to_string(i)); }
+  void datasetChanged(DatasetChange c) override {
+    events.push_back("dataset changed " + std::to_string(static_cast<int>(c)));
+  }
+  void rebuildScene() override { events.push_back("rebuild scene"); }
+  void zoomExtents() override { events.push_back("zoom extents"); }
+  void updateAllViews() override { events.push_back("update"); }
+};
+
+// An open project with something in it, so that a reset shows.
+void fillOldProject(CWQuarlexDoc& doc) {
+  QuarlexSettings& s = doc.objects().settings;
+  s.replaceVariables({VariableInfo("Old")}, {});
+  s.sidesPerPolygon = 12;
+  s.defaultSG = 3.1;
+  s.fixedRecovery = 0.4;
+  s.useVariableSG = 1;
+  s.setSGVariable(0);
+  doc.objects().viewGrid.spacing.x = 5.0f;
+  doc.setTitle("mine");
+  doc.setPathName("/tmp/mine.qrx");
+  doc.setModifiedFlag(true);
+}
+
+// The user adds one loaded variable through the "Add/Edit Field" dialog.
+void queueField(ScriptedPort& port, std::string name, double def, double missing) {
+  port.answerDialog([=](DialogModel& m) {
+    auto& entry = dynamic_cast<CAddFieldEntry&>(m);
+    entry.fieldName = name;
+    entry.defaultValue = def;
+    entry.missingValue = missing;
+    return true;
+  });
+}
+
+}  // namespace
+
+TEST(ProjectSetup, CancelLeavesTheOpenProjectAsItWas) {
+  ScriptedPort port;
+  ProjectObjects objects;
+  CWQuarlexDoc doc(objects, port);
+  RecordingView view;
+  doc.setView(&view);
+  fillOldProject(doc);
+  const QuarlexSettings before = objects.settings;
+
+  queueField(port, "Au", 0, -1);
+  port.answerSheet([&](SheetModel& s) {
+    auto& setup = dynamic_cast<ProjectSetupSheet&>(s);
+    EXPECT_TRUE(setup.fields().add(port));  // the user entered a field, then cancelled the wizard
+    return false;
+  });
+  EXPECT_FALSE(doc.onFileNew());
+  EXPECT_TRUE(doc.isModified());
+  EXPECT_EQ(doc.title(), "mine");
+  EXPECT_EQ(doc.pathName(), "/tmp/mine.qrx");
+  EXPECT_EQ(objects.settings.variableNames(), before.variableNames());
+  EXPECT_EQ(objects.settings.sidesPerPolygon, 12);
+  EXPECT_EQ(objects.settings.findSGVariable(), 0);
+  EXPECT_EQ(objects.viewGrid.spacing.x, 5.0f);
+  EXPECT_TRUE(view.events.empty());
+  EXPECT_TRUE(port.allAnswersUsed());
+}
+
+TEST(ProjectSetup, WizardStartsFromTheCurrentDensitiesAndFixedChoices) {
+  ScriptedPort port;
+  ProjectObjects objects;
+  CWQuarlexDoc doc(objects, port);
+  fillOldProject(doc);
+  objects.settings.recoveryMode = 2;
+  objects.settings.projectType = 1;
+
+  ProjectSetupSheet sheet(objects.settings);
+  EXPECT_EQ(sheet.title(), "Project Setup");
+  EXPECT_TRUE(sheet.isWizard());
+  ASSERT_EQ(sheet.pages().size(), 2u);
+  EXPECT_EQ(sheet.pages()[0]->title(), "Data Fields");
+  EXPECT_EQ(sheet.pages()[1]->title(), "Model Parameters");
+  const CSpecGravPage& p = sheet.parameters();
+  EXPECT_EQ(p.defaultSG, 3.1);
+  EXPECT_EQ(p.fixedRecovery, 0.4);
+  EXPECT_FALSE(p.useVariableSG);  // not taken from the settings
+  EXPECT_EQ(p.recoveryMode, 0);
+  EXPECT_EQ(p.projectType, 0);
+  EXPECT_TRUE(p.setupMode);
+  EXPECT_TRUE(sheet.fields().loaded().empty());  // a new project starts without variables
+}
+
+TEST(ProjectSetup, FinishResetsEverythingAndTakesTheEnteredValues) {
+  ScriptedPort port;
+  ProjectObjects objects;
+  CWQuarlexDoc doc(objects, port);
+  RecordingView view;
+  doc.setView(&view);
+  fillOldProject(doc);
+  doc.setModifiedFlag(false);
+
+  queueField(port, "Au", 0.0, -1.0);
+  queueField(port, "  SG ", 2.65, -9.0);
+  port.answerSheet([&](SheetModel& s) {
+    auto& setup = dynamic_cast<ProjectSetupSheet&>(s);
+    EXPECT_TRUE(setup.fields().add(port));
+    EXPECT_TRUE(setup.fields().add(port));
+    EXPECT_TRUE(setup.fields().onKillActive(port));
+    CSpecGravPage& p = setup.parameters();
+    p.onSetActive();
+    // The page lists the variables just entered, not the old project's.
+    EXPECT_EQ(p.variableNames(), (std::vector<std::string>{"Au", "SG"}));
+    p.useVariableSG = 1;
+    p.sgVariable = 1;
+    p.useFixedThickness = 1;
+    p.thicknessVariable = 0;  // ignored: thickness is fixed
+    p.fixedThickness = 4.5;
+    p.projectType = 1;
+    return p.onKillActive(port);
+  });
+  ASSERT_TRUE(doc.onFileNew());
+
+  EXPECT_EQ(doc.title(), "[Untitled]");
+  EXPECT_EQ(doc.pathName(), "");
+  EXPECT_TRUE(doc.isModified());
+  const QuarlexSettings& s = objects.settings;
+  EXPECT_EQ(s.variableNames(), (std::vector<std::string>{"Au", "SG"}));
+  EXPECT_EQ(s.loaded[1].defaultValue, 2.65);
+  EXPECT_EQ(s.loaded[1].missingValue, -9.0);
+  EXPECT_EQ(s.findSGVariable(), 1);
+  EXPECT_EQ(s.loaded[1].sgMark, 1);
+  EXPECT_EQ(s.loaded[0].sgMark, 0);
+  EXPECT_EQ(s.loaded[0].thicknessMark + s.loaded[1].thicknessMark, 0);
+  EXPECT_EQ(s.findThicknessVariable(), -1);
+  EXPECT_EQ(s.useFixedThickness, 1);
+  EXPECT_EQ(s.fixedThickness, 4.5);
+  EXPECT_EQ(s.projectType, 1);
+  // Recovery "Do not use" forces the fixed proportion to 1.0.
+  EXPECT_EQ(s.recoveryMode, 0);
+  EXPECT_EQ(s.fixedRecovery, 1.0);
+  // The reset put the polygon parameters and the grid back.
+  EXPECT_EQ(s.sidesPerPolygon, 50);
+  EXPECT_EQ(s.defaultSG, 3.1);  // carried over through the page
+  EXPECT_EQ(objects.viewGrid, CViewGridData());
+  EXPECT_EQ(view.events, (std::vector<std::string>{"rebuild scene", "update"}));
+}
+
+TEST(ProjectSetup, VariableRecoveryAndThicknessMarkTheChosenVariables) {
+  ScriptedPort port;
+  ProjectObjects objects;
+  CWQuarlexDoc doc(objects, port);
+  ProjectSetupValues values;
+  values.loaded = {VariableInfo("Au"), VariableInfo("Rec"), VariableInfo("Thk")};
+  values.parameters.recoveryMode = 2;
+  values.parameters.recoveryVariable = 1;
+  values.parameters.fixedRecovery = 0.3;
+  values.parameters.useFixedThickness = 0;
+  values.parameters.thicknessVariable = 2;
+  values.parameters.useVariableSG = 0;
+  values.parameters.sgVariable = 0;  // ignored: variable SG is off
+  doc.setUpProject(values);
+  const QuarlexSettings& s = objects.settings;
+  EXPECT_EQ(s.findRecoveryVariable(), 1);
+  EXPECT_EQ(s.findThicknessVariable(), 2);
+  EXPECT_EQ(s.loaded[0].sgMark, 0);
+  EXPECT_EQ(s.fixedRecovery, 0.3);
+}
+
+TEST(ProjectSettings, OkCopiesBackAllButTheProjectTypeAndTellsTheView) {
+  ScriptedPort port;
+  ProjectObjects objects;
+  CWQuarlexDoc doc(objects, port);
+  RecordingView view;
+  doc.setView(&view);
+  objects.settings.replaceVariables({VariableInfo("Au"), VariableInfo("SG")}, {});
+  objects.settings.projectType = 0;
+  objects.settings.recoveryMode = 1;
+  objects.settings.fixedRecovery = 0.7;
+
+  port.answerSheet([](SheetModel& s) {
+    EXPECT_EQ(s.title(), "Project Settings");
+    EXPECT_FALSE(s.isWizard());
+    auto& p = dynamic_cast<CSpecGravPage&>(*s.pages().at(0));
+    EXPECT_FALSE(p.setupMode);
+    EXPECT_EQ(p.recoveryMode, 1);
+    EXPECT_EQ(p.fixedRecovery, 0.7);
+    p.projectType = 1;  // the group is hidden outside setup; even if set, it is not copied
+    p.recoveryMode = 0;
+    p.defaultWasteSG = 1.8;
+    return true;
+  });
+  ASSERT_TRUE(doc.onEditProjectSettings());
+  EXPECT_EQ(objects.settings.projectType, 0);
+  EXPECT_EQ(objects.settings.recoveryMode, 0);
+  EXPECT_EQ(objects.settings.fixedRecovery, 1.0);
+  EXPECT_EQ(objects.settings.defaultWasteSG, 1.8);
+  EXPECT_TRUE(doc.isModified());
+  EXPECT_EQ(view.events, (std::vector<std::string>{"display changed", "update"}));
+}
+
+TEST(ProjectSettings, CancelChangesNothingButStillUpdatesTheViews) {
+  ScriptedPort port;
+  ProjectObjects objects;
+  CWQuarlexDoc doc(objects, port);
+  RecordingView view;
+  doc.setView(&view);
+  port.answerSheet([](SheetModel& s) {
+    dynamic_cast<CSpecGravPage&>(*s.pages().at(0)).defaultSG = 9.0;
+    return false;
+  });
+  EXPECT_FALSE(doc.onEditProjectSettings());
+  EXPECT_EQ(objects.settings.defaultSG, 2.0);
+  EXPECT_FALSE(doc.isModified());
+  EXPECT_EQ(view.events, (std::vector<std::string>{"update"}));
+}
+
+TEST(Document, ReportNameAndChangeListener) {
+  ScriptedPort port;
+  ProjectObjects objects;
+  CWQuarlexDoc doc(objects, port);
+  int calls = 0;
+  doc.setChangeListener([&] { ++calls; });
+  doc.setTitle("");
+  EXPECT_EQ(doc.reportProjectName(), "Unnamed Project");
+  doc.setTitle("Gold Hill");
+  EXPECT_EQ(doc.reportProjectName(), "Gold Hill");
+  doc.setModifiedFlag(true);
+  doc.setModifiedFlag(true);  // no change, no call
+  EXPECT_EQ(calls, 3);
+}

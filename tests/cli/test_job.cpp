@@ -1,0 +1,171 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "cli/cli_port.h"
+#include "cli/job.h"
+
+using namespace qx;
+using namespace qx::cli;
+using nlohmann::json;
+
+namespace {
+
+json baseJob() {
+  return json::parse(R"({"project": {"new": {"variables": [
+      {"name": "Au", "default": 0.5, "missing": -1, "weighting": "tonnage"},
+      {"name": "Thk", "default": 2, "missing": -1, "weighting": "surface"},
+      {"name": "SG", "default": 2.7, "missing": -9}]}}})");
+}
+
+// The error a job gives, as "key: problem".
+std::string errorOf(const json& job) {
+  try {
+    parseJob(job, ".");
+  } catch (const JobError& e) {
+    return e.what();
+  }
+  return "no error";
+}
+
+}  // namespace
+
+TEST(JobParse, ANewProjectTakesItsVariablesAndModel) {
+  json j = baseJob();
+  j["project"]["new"]["model"] = json::parse(R"({"default_sg": 2.8, "sg_variable": "SG", "recovery": "fixed",
+      "fixed_recovery": 0.9, "thickness_variable": "Thk", "waste_thickness": 1.5, "project_type": "3D"})");
+  Job job = parseJob(j, ".");
+  ASSERT_TRUE(job.newProject);
+  const ProjectSetupValues& v = job.newProject->values;
+  ASSERT_EQ(v.loaded.size(), 3u);
+  EXPECT_EQ(v.loaded[0].defaultValue, 0.5);
+  EXPECT_EQ(v.loaded[1].weightingType, kWeightSurface);
+  EXPECT_EQ(v.loaded[2].missingValue, -9.0);
+  EXPECT_TRUE(v.parameters.useVariableSG);
+  EXPECT_EQ(v.parameters.sgVariable, 2);
+  EXPECT_EQ(v.parameters.recoveryMode, 1);
+  EXPECT_EQ(v.parameters.fixedRecovery, 0.9);
+  EXPECT_FALSE(v.parameters.useFixedThickness);
+  EXPECT_EQ(v.parameters.thicknessVariable, 1);
+  EXPECT_EQ(v.parameters.projectType, 1);
+}
+
+TEST(JobParse, WithoutAModelThicknessIsFixedAndNothingIsMarked) {
+  Job job = parseJob(baseJob(), ".");
+  const CSpecGravPage& p = job.newProject->values.parameters;
+  EXPECT_TRUE(p.useFixedThickness);
+  EXPECT_EQ(p.fixedThickness, 10.0);
+  EXPECT_FALSE(p.useVariableSG);
+  EXPECT_EQ(p.recoveryMode, 0);
+}
+
+TEST(JobParse, BadJobsNameTheKeyAndTheProblem) {
+  EXPECT_EQ(errorOf(json::parse("[]")), "expected an object, found a list");
+  EXPECT_EQ(errorOf(json::parse("{}")), "project: missing");
+  EXPECT_EQ(errorOf(json::parse(R"({"project": {}})")), "project: give either \"new\" or \"open\"");
+
+  json j = baseJob();
+  j["extra"] = 1;
+  EXPECT_EQ(errorOf(j), "extra: unknown key");
+
+  j = baseJob();
+  j["project"]["new"]["variables"][1]["name"] = "Au";
+  EXPECT_EQ(errorOf(j),
+            "project.new.variables[1].name: The name entered is already in use.  Please use a unique name.");
+
+  j = baseJob();
+  j["project"]["new"]["variables"][0]["name"] = "   ";
+  EXPECT_EQ(errorOf(j), "project.new.variables[0].name: The name can not be empty.  Please enter a valid name.");
+
+  j = baseJob();
+  j["project"]["new"]["variables"][2]["colour"] = "red";
+  EXPECT_EQ(errorOf(j), "project.new.variables[2].colour: unknown key");
+
+  j = baseJob();
+  j["project"]["new"]["variables"][0]["default"] = "1.5";
+  EXPECT_EQ(errorOf(j), "project.new.variables[0].default: expected a number, found a text");
+
+  j = baseJob();
+  j["project"]["new"]["variables"][0]["weighting"] = "mass";
+  EXPECT_EQ(errorOf(j),
+            "project.new.variables[0].weighting: \"mass\" is not one of \"tonnage\", \"volume\" or \"surface\"");
+
+  j = baseJob();
+  j["project"]["new"]["variables"] = json::array();
+  EXPECT_EQ(errorOf(j), "project.new.variables: You must enter at least one field");
+}
+
+TEST(JobParse, ModelParametersAreCheckedAgainstTheirLimitsAndVariables) {
+  auto withModel = [](const char* model) {
+    json j = baseJob();
+    j["project"]["new"]["model"] = json::parse(model);
+    return errorOf(j);
+  };
+  EXPECT_EQ(withModel(R"({"default_sg": -1})"), "project.new.model.default_sg: must lie between 0 and 1e+11, found -1");
+  EXPECT_EQ(withModel(R"({"recovery": "fixed", "fixed_recovery": 1.5})"),
+            "project.new.model.fixed_recovery: must lie between 0 and 1, found 1.5");
+  EXPECT_EQ(withModel(R"({"recovery": "fixed"})"), "project.new.model.fixed_recovery: missing (\"recovery\" is \"fixed\")");
+  EXPECT_EQ(withModel(R"({"fixed_recovery": 0.5})"),
+            "project.new.model.fixed_recovery: only used with \"recovery\": \"fixed\"");
+  EXPECT_EQ(withModel(R"({"sg_variable": "sg"})"), "project.new.model.sg_variable: no variable is named \"sg\"");
+  EXPECT_EQ(withModel(R"({"fixed_thickness": 3, "thickness_variable": "Thk"})"),
+            "project.new.model.thickness_variable: give either \"fixed_thickness\" or \"thickness_variable\"");
+  EXPECT_EQ(withModel(R"({"project_type": "4D"})"),
+            "project.new.model.project_type: \"4D\" is not one of \"2D\" or \"3D\"");
+  EXPECT_EQ(withModel(R"({"default_sg": 1e11})"), "no error");
+}
+
+TEST(JobRun, SetsUpTheProjectAndPrintsItsSummary) {
+  std::ostringstream out, err;
+  const int rc = runJobFile(QX_EXAMPLES_DIR "/jobs/new-project.json", out, err, false);
+  EXPECT_EQ(rc, 0) << err.str();
+  EXPECT_EQ(out.str(),
+            "Project: 2D, 4 loaded and 0 calculated variables\n"
+            "  Au  default 0.0000  missing -1.0000  weighting Tonnage\n"
+            "  Ag  default 0.0000  missing -1.0000  weighting Tonnage\n"
+            "  Thk  default 2.0000  missing -1.0000  weighting Surface\n"
+            "  SG  default 2.7000  missing -1.0000  weighting Volume\n"
+            "Specific gravity: default 2.7000, waste 2.4000, variable SG\n"
+            "Recovery: fixed 0.9500\n"
+            "Thickness: variable Thk, waste 1.5000\n");
+  EXPECT_EQ(err.str(), "");
+}
+
+TEST(JobRun, ABadJobExitsWithTwoAndOneMessage) {
+  const auto dir = std::filesystem::temp_directory_path() / "qx_cli_test";
+  std::filesystem::create_directories(dir);
+  const auto file = dir / "bad.json";
+  std::ofstream(file) << "{\"project\": {\"new\": {\"variables\": [{\"name\": \"Au\"}]}}, \"save\": 3";
+  std::ostringstream out, err;
+  EXPECT_EQ(runJobFile(file, out, err, false), 2);
+  EXPECT_EQ(out.str(), "");
+  const std::string text = err.str();
+  EXPECT_EQ(text.rfind("quarlex: bad job " + file.string() + ": the job file is not valid JSON", 0), 0u) << text;
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
+
+  std::ostringstream out2, err2;
+  EXPECT_EQ(runJobFile(dir / "missing.json", out2, err2, false), 2);
+  EXPECT_EQ(err2.str(), "quarlex: bad job " + (dir / "missing.json").string() + ": cannot read the job file " +
+                            (dir / "missing.json").string() + "\n");
+}
+
+TEST(CliPort, QuestionsTakeTheSafeAnswerUnlessTheJobGaveOne) {
+  std::ostringstream err;
+  CliPort port(err, false);
+  EXPECT_EQ(port.message("Replace?", MessageButtons::OkCancel, MessageIcon::Question), MessageAnswer::Cancel);
+  EXPECT_EQ(port.message("Append?", MessageButtons::YesNo, MessageIcon::Question), MessageAnswer::No);
+  port.setQuestionPolicy([](std::string_view, MessageButtons) { return MessageAnswer::Yes; });
+  EXPECT_EQ(port.message("Append?", MessageButtons::YesNo, MessageIcon::Question), MessageAnswer::Yes);
+  port.message("Line one\r\nLine two", MessageButtons::Ok, MessageIcon::Warning);
+  EXPECT_EQ(err.str(),
+            "quarlex: Replace? [answered cancel]\n"
+            "quarlex: Append? [answered no]\n"
+            "quarlex: Append? [answered yes]\n"
+            "quarlex: warning: Line one\nLine two\n");
+  EXPECT_FALSE(port.chooseFile({}).has_value());
+  port.queueFile("a.dat");
+  EXPECT_EQ(port.chooseFile({}), "a.dat");
+}

@@ -1,0 +1,264 @@
+// The "Data Fields" page and its "Add/Edit Field" dialog, driven through a scripted port.
+#include <gtest/gtest.h>
+
+#include "scripted_port.h"
+#include "variables/field_name_entry.h"
+
+namespace qx {
+namespace {
+
+using test::ScriptedPort;
+
+const char* const kFormulaRefusal =
+    "That variable has formula(s) dependent upon it.\r\nPlease edit the dependent variables before deleting";
+
+VariableInfoCalc calc(const std::string& name, const std::string& code, const std::string& text) {
+  VariableInfoCalc v(name);
+  v.formulaCode = code;
+  v.formulaText = text;
+  v.compiled.code = {};
+  for (std::size_t i = 0; i < code.size(); ++i) v.compiled.code[i] = code[i];
+  return v;
+}
+
+// Au, Ag, Cu loaded; X = Au ENTER Cu *.
+CFieldNameEntry auAgCu() {
+  CFieldNameEntry page;
+  for (const char* n : {"Au", "Ag", "Cu"}) EXPECT_EQ(page.addLoaded(VariableInfo(n)), "");
+  EXPECT_EQ(page.addCalculated(calc("X", "a#c*", "Au  ENTER  Cu  *  ")), "");
+  return page;
+}
+
+// Answers the next dialog: `fill` edits the entry, then OK is pressed; a
+// refused OK is followed by Cancel.
+template <typename Fill>
+void answerEntry(ScriptedPort& port, Fill fill) {
+  port.answerDialog([&port, fill](DialogModel& m) {
+    auto& entry = dynamic_cast<CAddFieldEntry&>(m);
+    fill(entry);
+    return entry.onOk(port);
+  });
+}
+
+TEST(DataFieldsPage, ColumnsAndLines) {
+  const auto& columns = CFieldNameEntry::columns();
+  const std::vector<std::pair<std::string, int>> expected = {
+      {"Variable Name", 90}, {"Default Value", 80}, {"Missing Indicator", 100}, {"Weighting Type", 90}, {"Formula", 170}};
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(columns[i].title, expected[i].first);
+    EXPECT_EQ(columns[i].width, expected[i].second);
+  }
+
+  CFieldNameEntry page;
+  VariableInfo au("Au");
+  au.defaultValue = 1.23456;
+  au.missingValue = -99;
+  au.weightingType = kWeightSurface;
+  ASSERT_EQ(page.addLoaded(au), "");
+  VariableInfoCalc x = calc("X", "a#2*", "Au  ENTER  2  *  ");
+  x.defaultValue = 0.00005;
+  ASSERT_EQ(page.addCalculated(x), "");
+  const auto lines = page.lines();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], (CFieldNameEntry::ListLine{"Au", "1.2346", "-99.0000", "Surface", "N/A"}));
+  EXPECT_EQ(lines[1], (CFieldNameEntry::ListLine{"X", "0.0001", "N/A", "N/A", "Au  ENTER  2  *  "}));
+}
+
+TEST(DataFieldsPage, AddThroughTheDialog) {
+  ScriptedPort port;
+  CFieldNameEntry page;
+  answerEntry(port, [](CAddFieldEntry& e) {
+    EXPECT_EQ(e.fieldName, "");  // "&Add" opens an empty entry
+    e.fieldName = "  Au ";
+    e.defaultValue = 0.5;
+    e.missingValue = -1;
+    e.weightingType = kWeightVolume;
+  });
+  EXPECT_TRUE(page.add(port));
+  answerEntry(port, [](CAddFieldEntry& e) {
+    e.fieldName = "AuEq";
+    e.defaultValue = 3;
+    e.takeFormula({"a#2*", "Au  ENTER  2  *  ", {}});
+  });
+  EXPECT_TRUE(page.add(port));
+  EXPECT_EQ(port.log()[0], "dialog add_field_entry: Add/Edit Field");
+  EXPECT_TRUE(port.messages().empty());
+
+  ASSERT_EQ(page.loaded().size(), 1u);
+  EXPECT_EQ(page.loaded()[0].name, "Au");
+  EXPECT_EQ(page.loaded()[0].missingValue, -1);
+  EXPECT_EQ(page.loaded()[0].weightingType, kWeightVolume);
+  ASSERT_EQ(page.calculated().size(), 1u);
+  EXPECT_EQ(page.calculated()[0].name, "AuEq");
+  EXPECT_EQ(page.calculated()[0].formulaCode, "a#2*");
+  EXPECT_EQ(page.calculated()[0].defaultValue, 3);
+
+  // A duplicate is refused in the dialog and the list stays as it was.
+  answerEntry(port, [](CAddFieldEntry& e) { e.fieldName = "AuEq"; });
+  EXPECT_FALSE(page.add(port));
+  ASSERT_EQ(port.messages().size(), 1u);
+  EXPECT_EQ(port.messages()[0], "The name entered is already in use.  Please use a unique name.");
+  EXPECT_EQ(page.variableCount(), 2);
+
+  // Cancel changes nothing.
+  port.answerDialog([](DialogModel&) { return false; });
+  EXPECT_FALSE(page.add(port));
+  EXPECT_EQ(page.variableCount(), 2);
+  EXPECT_TRUE(port.allAnswersUsed());
+}
+
+TEST(DataFieldsPage, AddFieldEnablingFollowsTheSwitch) {
+  CAddFieldEntry e({});
+  EXPECT_TRUE(e.defaultValueEnabled());
+  EXPECT_TRUE(e.weightingTypeEnabled());
+  EXPECT_FALSE(e.formulaBoxEnabled());
+  EXPECT_FALSE(e.enterFormulaEnabled());
+  EXPECT_TRUE(e.missingValueEnabled());
+  e.calculateFieldValue = true;
+  EXPECT_FALSE(e.defaultValueEnabled());
+  EXPECT_FALSE(e.weightingTypeEnabled());
+  EXPECT_TRUE(e.formulaBoxEnabled());
+  EXPECT_TRUE(e.missingValueEnabled());
+  // "Enter Formula" waits for the formula dialog.
+  EXPECT_EQ(e.enterFormulaEnabled(), kFormulaDialogAvailable);
+  EXPECT_EQ(e.title(), "Add/Edit Field");
+  EXPECT_EQ(kWeightingChoices[0], "Tonnage");
+  EXPECT_EQ(kWeightingChoices[2], "Surface");
+}
+
+TEST(DataFieldsPage, EditKeepsTheRecordAndRenames) {
+  ScriptedPort port;
+  CFieldNameEntry page = auAgCu();
+  EXPECT_FALSE(page.edit(port));  // no selection: no dialog
+  EXPECT_TRUE(port.log().empty());
+
+  page.select(0);
+  answerEntry(port, [](CAddFieldEntry& e) {
+    EXPECT_EQ(e.fieldName, "Au");
+    EXPECT_FALSE(e.calculateFieldValue);
+    e.fieldName = "Cu";  // taken
+  });
+  EXPECT_FALSE(page.edit(port));
+  EXPECT_EQ(port.messages().back(), "The name entered is already in use.  Please use a unique name.");
+
+  answerEntry(port, [](CAddFieldEntry& e) {
+    e.fieldName = "au";
+    e.defaultValue = 7;
+  });
+  EXPECT_TRUE(page.edit(port));
+  EXPECT_EQ(page.loaded()[0].name, "au");
+  EXPECT_EQ(page.loaded()[0].defaultValue, 7);
+  EXPECT_EQ(page.calculated()[0].formulaCode, "a#c*");
+
+  page.select(3);  // X: the entry opens with its formula and the switch on
+  answerEntry(port, [](CAddFieldEntry& e) {
+    EXPECT_TRUE(e.calculateFieldValue);
+    EXPECT_EQ(e.formula.formulaCode, "a#c*");
+    EXPECT_EQ(e.formula.formulaText, "Au  ENTER  Cu  *  ");
+    e.fieldName = "X";
+  });
+  EXPECT_TRUE(page.edit(port));
+  EXPECT_EQ(page.calculated()[0].formulaText, "Au  ENTER  Cu  *  ");
+}
+
+TEST(DataFieldsPage, EditThatChangesTheKindObeysTheDeletionRules) {
+  ScriptedPort port;
+  CFieldNameEntry page = auAgCu();
+  page.select(2);  // Cu is in X's formula: it cannot become calculated
+  answerEntry(port, [](CAddFieldEntry& e) { e.calculateFieldValue = true; });
+  EXPECT_FALSE(page.edit(port));
+  EXPECT_EQ(port.messages().back(), kFormulaRefusal);
+  EXPECT_EQ(page.loaded().size(), 3u);
+
+  page.select(1);  // Ag is free: it leaves the loaded list and joins the calculated ones
+  answerEntry(port, [](CAddFieldEntry& e) { e.calculateFieldValue = true; });
+  EXPECT_TRUE(page.edit(port));
+  EXPECT_EQ(page.names(), (std::vector<std::string>{"Au", "Cu", "X", "Ag"}));
+  EXPECT_EQ(page.calculated()[0].formulaCode, "a#b*");
+}
+
+TEST(DataFieldsPage, RemoveRenumbersOrRefuses) {
+  ScriptedPort port;
+  CFieldNameEntry page = auAgCu();
+  EXPECT_FALSE(page.remove(port));  // nothing selected
+
+  page.select(0);
+  EXPECT_FALSE(page.remove(port));
+  page.select(2);
+  EXPECT_FALSE(page.remove(port));
+  ASSERT_EQ(port.messages().size(), 2u);
+  EXPECT_EQ(port.messages()[0], kFormulaRefusal);
+  EXPECT_EQ(port.messages()[1], kFormulaRefusal);
+  EXPECT_EQ(page.variableCount(), 4);
+  EXPECT_TRUE(page.deletedNames().empty());
+
+  page.select(1);
+  EXPECT_TRUE(page.remove(port));
+  EXPECT_EQ(page.names(), (std::vector<std::string>{"Au", "Cu", "X"}));
+  EXPECT_EQ(page.deletedNames(), (std::vector<std::string>{"Ag"}));
+  EXPECT_EQ(page.calculated()[0].formulaCode, "a#b*");
+  EXPECT_EQ(page.calculated()[0].compiled.codeString(), "a#b*");
+  EXPECT_EQ(page.selected(), -1);
+  EXPECT_EQ(port.messages().size(), 2u);
+}
+
+TEST(DataFieldsPage, DependentPairGoesInTwoStepsOnly) {
+  CFieldNameEntry page = auAgCu();
+  // Loaded first: refused.
+  EXPECT_EQ(page.removeVariable(0), kFormulaRefusal);
+  // The formula first, then the loaded variable.
+  EXPECT_EQ(page.removeVariable(3), "");
+  EXPECT_EQ(page.removeVariable(0), "");
+  EXPECT_EQ(page.names(), (std::vector<std::string>{"Ag", "Cu"}));
+  EXPECT_EQ(page.deletedNames(), (std::vector<std::string>{"X", "Au"}));
+}
+
+TEST(DataFieldsPage, DesignatedVariablesAreProtectedAndFollowTheNumbers) {
+  CFieldNameEntry page = auAgCu();
+  page.setDesignated({2, -1, -1});  // Cu carries specific gravity
+  EXPECT_EQ(page.removeVariable(3), "");
+  EXPECT_EQ(page.removeVariable(1), "");  // Ag: Cu becomes number 1
+  EXPECT_EQ(page.designated().sg, 1);
+  EXPECT_EQ(page.removeVariable(1),
+            "That variable has Specific Gravity dependent upon it.\r\nPlease change the Specific Gravity dependency "
+            "before deleting");
+}
+
+TEST(DataFieldsPage, LoadedAddedAfterCalculatedKeepsFormulasOnTheirVariables) {
+  CFieldNameEntry page;
+  ASSERT_EQ(page.addLoaded(VariableInfo("Au")), "");
+  ASSERT_EQ(page.addCalculated(calc("X", "a#2*", "")), "");
+  ASSERT_EQ(page.addCalculated(calc("Y", "b#3+", "")), "");  // Y uses X (number 1)
+  ASSERT_EQ(page.addLoaded(VariableInfo("Cu")), "");         // X becomes number 2
+  EXPECT_EQ(page.names(), (std::vector<std::string>{"Au", "Cu", "X", "Y"}));
+  EXPECT_EQ(page.calculated()[0].formulaCode, "a#2*");
+  EXPECT_EQ(page.calculated()[1].formulaCode, "c#3+");
+  EXPECT_EQ(page.calculated()[1].compiled.codeString(), "c#3+");
+}
+
+TEST(DataFieldsPage, ProgrammaticAddAppliesTheNameRules) {
+  CFieldNameEntry page;
+  EXPECT_EQ(page.addLoaded(VariableInfo("  Au\t")), "");
+  EXPECT_EQ(page.loaded()[0].name, "Au");
+  EXPECT_EQ(page.addCalculated(VariableInfoCalc("Au")),
+            "The name entered is already in use.  Please use a unique name.");
+  EXPECT_EQ(page.addLoaded(VariableInfo("   ")), "The name can not be empty.  Please enter a valid name.");
+  EXPECT_EQ(page.variableCount(), 1);
+}
+
+TEST(DataFieldsPage, LeavingNeedsALoadedVariable) {
+  ScriptedPort port;
+  CFieldNameEntry page;
+  page.onSetActive();
+  EXPECT_EQ(page.wizardButtons(), static_cast<unsigned>(kWizardNext));
+  EXPECT_FALSE(page.onKillActive(port));
+  ASSERT_EQ(page.addCalculated(VariableInfoCalc("X")), "");
+  EXPECT_FALSE(page.onKillActive(port));
+  EXPECT_EQ(port.messages(), (std::vector<std::string>(2, "You must enter at least one field")));
+  ASSERT_EQ(page.addLoaded(VariableInfo("Au")), "");
+  EXPECT_TRUE(page.onKillActive(port));
+  EXPECT_EQ(port.messages().size(), 2u);
+}
+
+}  // namespace
+}  // namespace qx

@@ -1,0 +1,218 @@
+// Variable records, the naming and deletion rules and the renumbering of formulas.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include "variables/variable_info.h"
+#include "variables/variable_rules.h"
+
+namespace qx {
+namespace {
+
+// A calculated variable whose formula code and compiled code are both `code`.
+VariableInfoCalc calc(const std::string& name, const std::string& code) {
+  VariableInfoCalc v(name);
+  v.formulaCode = code;
+  v.compiled.code = {};
+  for (std::size_t i = 0; i < code.size(); ++i) v.compiled.code[i] = code[i];
+  return v;
+}
+
+TEST(VariableRecords, DefaultsOfBothRecords) {
+  VariableInfo v;
+  EXPECT_EQ(v.name, "");
+  EXPECT_EQ(v.maxCutoff, 0.0);
+  EXPECT_EQ(v.minCutoff, 0.0);
+  EXPECT_EQ(v.spare1, 0.0);
+  EXPECT_EQ(v.spare2, 0.0);
+  EXPECT_EQ(v.defaultValue, 0.0);
+  EXPECT_EQ(v.missingValue, 0.0);
+  EXPECT_EQ(v.weightingType, 0);
+  EXPECT_EQ(v.thicknessMark + v.recoveryMark + v.sgMark, 0);
+  EXPECT_EQ(v.compositeWidth, 0);
+  EXPECT_EQ(v.compositePosition, 0);
+  EXPECT_EQ(v.compositeDecimals, 4);
+  EXPECT_EQ(v.figureWidth, 0);
+  EXPECT_EQ(v.figurePosition, 0);
+  EXPECT_EQ(v.figureDecimals, 4);
+  EXPECT_EQ(v.polygonWidth, 0);
+  EXPECT_EQ(v.polygonPosition, 0);
+  EXPECT_EQ(v.polygonDecimals, 4);
+  EXPECT_TRUE(std::has_virtual_destructor_v<VariableInfo>);
+
+  VariableInfoCalc c;
+  EXPECT_EQ(c.formulaCode, "0#");
+  EXPECT_EQ(c.formulaText, "0  ENTER  ");
+  EXPECT_EQ(c.compiled.status, 0);
+  EXPECT_EQ(c.compiled.code.size(), 128u);
+  EXPECT_EQ(c.compiled.code[0], '0');
+  EXPECT_EQ(c.compiled.code[1], '#');
+  for (int i = 2; i < 128; ++i) ASSERT_EQ(c.compiled.code[i], '\0') << "byte " << i;
+  EXPECT_EQ(c.compiled.constants.size(), 10u);
+  for (double k : c.compiled.constants) EXPECT_EQ(k, 0.0);
+  EXPECT_EQ(c.compiled.codeString(), "0#");
+  EXPECT_EQ(c.compositeDecimals, 4);  // the base fields keep their defaults
+}
+
+TEST(VariableRecords, CopiesAreIndependentValues) {
+  VariableInfoCalc a = calc("X", "a#b+");
+  a.compiled.constants[9] = 2.5;
+  a.polygonDecimals = 7;
+  VariableInfoCalc b = a;
+  EXPECT_EQ(a, b);
+  b.compiled.code[0] = 'c';
+  b.compiled.constants[9] = 1.0;
+  b.name = "Y";
+  EXPECT_EQ(a.compiled.code[0], 'a');
+  EXPECT_EQ(a.compiled.constants[9], 2.5);
+  EXPECT_EQ(a.name, "X");
+  b = a;
+  EXPECT_EQ(b.polygonDecimals, 7);
+  EXPECT_EQ(b, a);
+}
+
+TEST(VariableRecords, WeightingTypeNames) {
+  EXPECT_EQ(weightingTypeName(0), "Tonnage");
+  EXPECT_EQ(weightingTypeName(1), "Volume");
+  EXPECT_EQ(weightingTypeName(2), "Surface");
+  EXPECT_EQ(weightingTypeName(3), "");
+  EXPECT_EQ(weightingTypeName(-1), "");
+}
+
+TEST(VariableNames, EmptyAndDuplicateNamesAreRefusedWithTheirTexts) {
+  const std::vector<std::string> names = {"Au", "Ag", "Cu"};
+  EXPECT_EQ(validateVariableName("", "", names), "The name can not be empty.  Please enter a valid name.");
+  EXPECT_EQ(validateVariableName(" \t  ", "", names), "The name can not be empty.  Please enter a valid name.");
+  EXPECT_EQ(validateVariableName("Ag", "", names), "The name entered is already in use.  Please use a unique name.");
+  // Blanks do not make a name unique: it is trimmed before the comparison.
+  EXPECT_EQ(validateVariableName("  Ag ", "", names),
+            "The name entered is already in use.  Please use a unique name.");
+  EXPECT_EQ(validateVariableName("Zn", "", names), std::nullopt);
+}
+
+TEST(VariableNames, RenamingComparesExactlyAndAcceptsTheOwnName) {
+  const std::vector<std::string> names = {"Au", "Ag", "Cu"};
+  EXPECT_EQ(validateVariableName("Au", "Au", names), std::nullopt);
+  EXPECT_EQ(validateVariableName("  Au  ", "Au", names), std::nullopt);
+  EXPECT_EQ(validateVariableName("au", "Au", names), std::nullopt);
+  EXPECT_EQ(validateVariableName("AG", "Au", names), std::nullopt);
+  EXPECT_EQ(validateVariableName("Cu", "Au", names), "The name entered is already in use.  Please use a unique name.");
+  EXPECT_EQ(validateVariableName("", "Au", names), "The name can not be empty.  Please enter a valid name.");
+}
+
+TEST(VariableNames, TrimAndLength) {
+  EXPECT_EQ(trimName("\t Au grade  \r\n"), "Au grade");
+  EXPECT_EQ(trimName("   "), "");
+  const std::string name32(32, 'x');
+  EXPECT_EQ(validateVariableName(name32, "", {}), std::nullopt);
+  EXPECT_EQ(validateVariableName(name32 + "y", "", {}), "Enter no more than 32 characters.");
+}
+
+TEST(VariableDeletion, FormulaDependencyOfTheAuAgCuCase) {
+  // Loaded Au, Ag, Cu; X = Au ENTER Cu *.
+  std::vector<VariableInfoCalc> calculated = {calc("X", "a#c*")};
+  const std::string formulaRefusal =
+      "That variable has formula(s) dependent upon it.\r\nPlease edit the dependent variables before deleting";
+  EXPECT_EQ(checkVariableDeletion(0, calculated, {}), formulaRefusal);
+  EXPECT_EQ(checkVariableDeletion(2, calculated, {}), formulaRefusal);
+  EXPECT_EQ(checkVariableDeletion(1, calculated, {}), std::nullopt);
+  // X itself (number 3) may go: no formula refers to "d".
+  EXPECT_EQ(checkVariableDeletion(3, calculated, {}), std::nullopt);
+
+  renumberAfterDeletion(calculated, 1);
+  EXPECT_EQ(calculated[0].formulaCode, "a#b*");
+  EXPECT_EQ(calculated[0].compiled.codeString(), "a#b*");
+  for (int i = 4; i < 128; ++i) ASSERT_EQ(calculated[0].compiled.code[i], '\0') << "byte " << i;
+}
+
+TEST(VariableDeletion, RefusalsComeInTheirOrder) {
+  const std::vector<VariableInfoCalc> calculated = {calc("X", "b#2*")};
+  const std::string sg =
+      "That variable has Specific Gravity dependent upon it.\r\nPlease change the Specific Gravity dependency before "
+      "deleting";
+  const std::string thickness =
+      "That variable has Thickness dependent upon it.\r\nPlease change the Thickness dependency before deleting";
+  const std::string recovery =
+      "That variable has Recovery dependent upon it.\r\nPlease change the Recovery dependency before deleting";
+  // Variable 1 is in a formula and designated for everything: the formula wins.
+  EXPECT_EQ(checkVariableDeletion(1, calculated, {1, 1, 1}),
+            "That variable has formula(s) dependent upon it.\r\nPlease edit the dependent variables before deleting");
+  // {sg, thickness, recovery}
+  EXPECT_EQ(checkVariableDeletion(0, calculated, {0, 0, 0}), sg);
+  EXPECT_EQ(checkVariableDeletion(0, calculated, {-1, 0, 0}), thickness);
+  EXPECT_EQ(checkVariableDeletion(0, calculated, {-1, -1, 0}), recovery);
+  EXPECT_EQ(checkVariableDeletion(0, calculated, {2, 3, 4}), std::nullopt);
+}
+
+TEST(VariableRenumbering, OnlyVariableLettersAtOrAboveTheDeletedOneMove) {
+  // c ENTER 2.5 * d + S / : constants, "." , operators and "S" are not letters.
+  VariableInfoCalc v = calc("X", "c#2.5*d+S/");
+  v.compiled.code = {};
+  const std::string compiled = "c#0*d+S/";
+  for (std::size_t i = 0; i < compiled.size(); ++i) v.compiled.code[i] = compiled[i];
+  std::vector<VariableInfoCalc> list = {v, calc("Y", "a#b_e]")};
+  renumberAfterDeletion(list, 1);
+  EXPECT_EQ(list[0].formulaCode, "b#2.5*c+S/");
+  EXPECT_EQ(list[0].compiled.codeString(), "b#0*c+S/");
+  EXPECT_EQ(list[1].formulaCode, "a#a_d]");  // "b" was the deleted one's: callers check first
+
+  // Deleting variable 0: "_" (just below "a") and "^" stay where they are.
+  std::vector<VariableInfoCalc> first = {calc("Z", "b#c^_~")};
+  renumberAfterDeletion(first, 0);
+  EXPECT_EQ(first[0].formulaCode, "a#b^_}");
+}
+
+TEST(VariableRenumbering, NumbersBeyondTheLettersChangeNothing) {
+  // Variable 40 has no letter a formula can hold ("a" + 40 is above 127).
+  const std::string code = "a#~*\x7f+S#0";
+  std::vector<VariableInfoCalc> list = {calc("X", code)};
+  EXPECT_EQ(checkVariableDeletion(40, list, {}), std::nullopt);
+  renumberAfterDeletion(list, 40);
+  EXPECT_EQ(list[0].formulaCode, code);
+  EXPECT_EQ(list[0].compiled.codeString(), code);
+  // Variable 30 is the last letter, character 127.
+  EXPECT_TRUE(formulaUsesVariable(code, 30));
+  EXPECT_TRUE(formulaUsesVariable(code, 29));  // "~"
+  EXPECT_FALSE(formulaUsesVariable(code, 28));
+}
+
+TEST(VariableRenumbering, InsertionAndDesignatedNumbersFollow) {
+  std::vector<VariableInfoCalc> list = {calc("X", "a#b*"), calc("Y", "c#3+")};
+  renumberAfterInsertion(list, 2);  // a loaded variable took number 2, X moved to 3
+  EXPECT_EQ(list[0].formulaCode, "a#b*");
+  EXPECT_EQ(list[1].formulaCode, "d#3+");
+  EXPECT_EQ(list[1].compiled.codeString(), "d#3+");
+
+  EXPECT_EQ(designatedAfterDeletion({0, 2, 5}, 2), (DesignatedVariables{0, -1, 4}));
+  EXPECT_EQ(designatedAfterDeletion({-1, 1, 3}, 0), (DesignatedVariables{-1, 0, 2}));
+}
+
+TEST(VariableRenumbering, FormulaTextHook) {
+  std::vector<VariableInfoCalc> list = {calc("X", "a#b*")};
+  list[0].formulaText = "old";
+  rebuildFormulaTexts(list, {"Au", "Ag"}, nullptr);
+  EXPECT_EQ(list[0].formulaText, "old");
+  rebuildFormulaTexts(list, {"Au", "Ag"}, [](std::string_view code, const std::vector<std::string>& names) {
+    return std::string(code) + "|" + names[1];
+  });
+  EXPECT_EQ(list[0].formulaText, "a#b*|Ag");
+}
+
+TEST(NumberText, MatchesTheCLocaleFormats) {
+  for (double v : {0.0, -0.0, 1.23456, 0.00005, 2.5e-5, -99.0, 123456789.123456, 1e37, 0.99995, -1e-9}) {
+    char fixed[512];
+    char general[64];
+    std::snprintf(fixed, sizeof fixed, "%.4lf", v);
+    std::snprintf(general, sizeof general, "%g", v);
+    EXPECT_EQ(formatFixed(v, 4), fixed) << v;
+    EXPECT_EQ(formatGeneral(v), general) << v;
+  }
+  EXPECT_EQ(formatFixed(1.23456, 4), "1.2346");
+  EXPECT_EQ(formatGeneral(1e11), "1e+11");
+}
+
+}  // namespace
+}  // namespace qx
