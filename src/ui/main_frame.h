@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/commands.h"
+#include "app/startup.h"
 
 class QLabel;
 class QMenu;
@@ -46,8 +47,7 @@ class CMainFrame : public QMainWindow {
  public:
   struct Options {
     bool useOpenGL = true;                // false: show the no-OpenGL message instead of the view
-    int recentFileCount = kRecentFiles;  // entries of the recent-file list
-    static constexpr int kRecentFiles = 4;
+    int recentFileCount = kRecentFileCount;  // entries of the recent-file list
   };
 
   CMainFrame(CWQuarlexDoc& doc, Options options, QWidget* parent = nullptr);

@@ -1,0 +1,291 @@
+// Project settings: defaults, reset, copies, designated variables, the
+// default polygon, the data extents and applying edited variable lists.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include "project/quarlex_settings.h"
+
+namespace qx {
+namespace {
+
+void expectDefaults(const QuarlexSettings& s, bool exceptKeptOnReset) {
+  EXPECT_EQ(s.loadedCount(), 0);
+  EXPECT_EQ(s.calculatedCount(), 0);
+  EXPECT_EQ(s.defaultSG, 2.0);
+  EXPECT_EQ(s.defaultWasteSG, 2.0);
+  EXPECT_EQ(s.useVariableSG, 0);
+  EXPECT_EQ(s.recoveryMode, 0);
+  EXPECT_EQ(s.sidesPerPolygon, 50);
+  EXPECT_EQ(s.defaultPolygonSize, 100.0);
+  EXPECT_EQ(s.firstVertexAngle, 0.0);
+  EXPECT_TRUE(s.defaultPolygon.empty());
+  EXPECT_EQ(s.fileVersion, 1000);
+  EXPECT_EQ(s.projectType, 0);
+  EXPECT_EQ(s.useDilution, 0);
+  EXPECT_EQ(s.overwriteExistingPolygons, 1);
+  EXPECT_EQ(s.extentsMin, (DPoint3D{999999, 999999, 999999}));
+  EXPECT_EQ(s.extentsMax, (DPoint3D{-999999, -999999, -999999}));
+  EXPECT_EQ(s.defaultPolygonCentre, (DPoint3D{0, 0, 0}));
+  if (exceptKeptOnReset) return;
+  EXPECT_EQ(s.useFixedThickness, 0);
+  EXPECT_EQ(s.fixedThickness, 10.0);
+  EXPECT_EQ(s.wasteThickness, 10.0);
+  EXPECT_EQ(s.fixedRecovery, 0.0);
+  EXPECT_EQ(s.lastSurfaceFile, "");
+  EXPECT_EQ(s.lastCompositeFile, "");
+  EXPECT_EQ(s.lastEnvelopeFile, "");
+  EXPECT_EQ(s.lastFigureFile, "");
+  EXPECT_EQ(s.informationDialogShown, 0);
+}
+
+// Au, Ag, Cu loaded; X, Y calculated.
+QuarlexSettings withVariables() {
+  QuarlexSettings s;
+  for (const char* n : {"Au", "Ag", "Cu"}) s.loaded.emplace_back(n);
+  for (const char* n : {"X", "Y"}) s.calculated.emplace_back(n);
+  return s;
+}
+
+TEST(Settings, DefaultsAndResetLeavesThicknessAndRecoveryAlone) {
+  QuarlexSettings s;
+  expectDefaults(s, false);
+
+  s = withVariables();
+  s.useFixedThickness = 1;
+  s.fixedThickness = 3.5;
+  s.wasteThickness = 1.5;
+  s.fixedRecovery = 0.75;
+  s.lastCompositeFile = "c.dat";
+  s.informationDialogShown = 1;
+  s.defaultSG = 2.7;
+  s.defaultWasteSG = 2.2;
+  s.useVariableSG = 1;
+  s.recoveryMode = 2;
+  s.sidesPerPolygon = 8;
+  s.defaultPolygonSize = 40;
+  s.firstVertexAngle = 45;
+  s.fileVersion = 999;
+  s.projectType = 1;
+  s.useDilution = 1;
+  s.overwriteExistingPolygons = 0;
+  s.extentsMin = {1, 2, 3};
+  s.extentsMax = {4, 5, 6};
+  s.buildDefaultPolygon();
+  s.moveDefaultPolygon({7, 8, 9});
+
+  s.reset();
+  expectDefaults(s, true);
+  EXPECT_EQ(s.useFixedThickness, 1);
+  EXPECT_EQ(s.fixedThickness, 3.5);
+  EXPECT_EQ(s.wasteThickness, 1.5);
+  EXPECT_EQ(s.fixedRecovery, 0.75);
+  EXPECT_EQ(s.lastCompositeFile, "c.dat");
+  EXPECT_EQ(s.informationDialogShown, 1);
+}
+
+TEST(Settings, CopiesAreDeep) {
+  QuarlexSettings a = withVariables();
+  a.calculated[0].formulaCode = "a#b+";
+  a.sidesPerPolygon = 4;
+  a.defaultPolygonSize = 10;
+  a.buildDefaultPolygon();
+  a.lastFigureFile = "f.txt";
+  QuarlexSettings b(a);
+  b.loaded[0].name = "Gold";
+  b.calculated[0].formulaCode = "0#";
+  b.defaultPolygon[0].x = 1234;
+  EXPECT_EQ(a.loaded[0].name, "Au");
+  EXPECT_EQ(a.calculated[0].formulaCode, "a#b+");
+  EXPECT_NE(a.defaultPolygon[0].x, 1234);
+
+  QuarlexSettings c;
+  c = a;
+  EXPECT_EQ(c.variableNames(), a.variableNames());
+  EXPECT_EQ(c.defaultPolygon, a.defaultPolygon);
+  EXPECT_EQ(c.calculated[0], a.calculated[0]);
+  EXPECT_EQ(c.lastFigureFile, "f.txt");
+}
+
+TEST(Settings, DesignatedVariablesUnderTheirConditions) {
+  QuarlexSettings s = withVariables();
+  // Calculated Y is number 4.
+  s.setSGVariable(4);
+  EXPECT_EQ(s.calculated[1].sgMark, 1);
+  EXPECT_EQ(s.findSGVariable(), -1);  // variable SG is off
+  s.useVariableSG = 1;
+  EXPECT_EQ(s.findSGVariable(), 4);
+  s.setSGVariable(1);  // clears Y, marks Ag
+  EXPECT_EQ(s.calculated[1].sgMark, 0);
+  EXPECT_EQ(s.findSGVariable(), 1);
+
+  s.setRecoveryVariable(2);
+  EXPECT_EQ(s.findRecoveryVariable(), -1);
+  s.recoveryMode = 1;
+  EXPECT_EQ(s.findRecoveryVariable(), -1);
+  s.recoveryMode = 2;
+  EXPECT_EQ(s.findRecoveryVariable(), 2);
+
+  s.setThicknessVariable(3);
+  EXPECT_EQ(s.findThicknessVariable(), 3);  // thickness is not fixed by default
+  s.useFixedThickness = 1;
+  EXPECT_EQ(s.findThicknessVariable(), -1);
+  s.useFixedThickness = 0;
+  s.setThicknessVariable(-1);
+  EXPECT_EQ(s.findThicknessVariable(), -1);
+  for (int n = 0; n < s.variableCount(); ++n) EXPECT_EQ(s.variable(n).thicknessMark, 0) << n;
+  // The other marks were left alone.
+  EXPECT_EQ(s.findSGVariable(), 1);
+  EXPECT_EQ(s.findRecoveryVariable(), 2);
+}
+
+TEST(Settings, FindTakesTheFirstMarkInCombinedOrder) {
+  QuarlexSettings s = withVariables();
+  s.useVariableSG = 1;
+  s.calculated[0].sgMark = 1;  // marks set by hand, e.g. by an old file
+  s.loaded[2].sgMark = 1;
+  EXPECT_EQ(s.findSGVariable(), 2);
+  s.loaded[2].sgMark = 0;
+  EXPECT_EQ(s.findSGVariable(), 3);
+}
+
+TEST(Settings, RecoveryModeZeroMeansFullRecovery) {
+  QuarlexSettings s;
+  s.fixedRecovery = 0.4;
+  s.setRecoveryMode(1);
+  EXPECT_EQ(s.fixedRecovery, 0.4);
+  s.setRecoveryMode(2);
+  EXPECT_EQ(s.fixedRecovery, 0.4);
+  s.setRecoveryMode(0);
+  EXPECT_EQ(s.recoveryMode, 0);
+  EXPECT_EQ(s.fixedRecovery, 1.0);
+}
+
+TEST(DefaultPolygon, SquareOfSizeTen) {
+  QuarlexSettings s;
+  s.sidesPerPolygon = 4;
+  s.defaultPolygonSize = 10;
+  s.firstVertexAngle = 0;
+  s.moveDefaultPolygon({3, 3, 3});
+  s.buildDefaultPolygon();
+  EXPECT_EQ(s.defaultPolygonCentre, (DPoint3D{0, 0, 0}));
+  ASSERT_EQ(s.defaultPolygon.size(), 4u);
+  const DPoint3D expected[4] = {{10, -10, 0}, {10, 10, 0}, {-10, 10, 0}, {-10, -10, 0}};
+  for (int k = 0; k < 4; ++k) {
+    const auto& p = s.defaultPolygon[k];
+    EXPECT_NEAR(std::hypot(p.x, p.y), 10 * std::sqrt(2.0), 1e-12) << k;
+    EXPECT_NEAR(p.x, expected[k].x, 1e-12) << k;
+    EXPECT_NEAR(p.y, expected[k].y, 1e-12) << k;
+    EXPECT_EQ(p.z, 0.0);
+  }
+  EXPECT_NEAR(std::atan2(s.defaultPolygon[0].y, s.defaultPolygon[0].x) * 180 / std::numbers::pi, -45.0, 1e-12);
+}
+
+TEST(DefaultPolygon, EdgesTouchTheCircleOfTheSize) {
+  QuarlexSettings s;
+  s.sidesPerPolygon = 7;
+  s.defaultPolygonSize = 25;
+  s.firstVertexAngle = 30;
+  s.buildDefaultPolygon();
+  ASSERT_EQ(s.defaultPolygon.size(), 7u);
+  for (int k = 0; k < 7; ++k) {
+    const auto& p = s.defaultPolygon[k];
+    const auto& q = s.defaultPolygon[(k + 1) % 7];
+    // Distance from the centre to the edge's line is the size.
+    const double cross = std::abs(p.x * q.y - p.y * q.x);
+    EXPECT_NEAR(cross / std::hypot(q.x - p.x, q.y - p.y), 25.0, 1e-9) << k;
+    // Vertex k stands at the angle (alpha - 90) + 180/n + 360 k / n degrees.
+    const double deg = 30 - 90 + 180.0 / 7 + 360.0 * k / 7;
+    EXPECT_NEAR(std::remainder(std::atan2(p.y, p.x) * 180 / std::numbers::pi - deg, 360.0), 0.0, 1e-9) << k;
+  }
+  s.sidesPerPolygon = 2;
+  s.buildDefaultPolygon();
+  EXPECT_TRUE(s.defaultPolygon.empty());
+}
+
+TEST(DefaultPolygon, MoveShiftsFromTheCurrentCentre) {
+  QuarlexSettings s;
+  s.sidesPerPolygon = 4;
+  s.defaultPolygonSize = 10;
+  s.buildDefaultPolygon();
+  const auto base = s.defaultPolygon;
+  s.moveDefaultPolygon({100, 200, 5});
+  s.moveDefaultPolygon({-1, 2, 3});
+  EXPECT_EQ(s.defaultPolygonCentre, (DPoint3D{-1, 2, 3}));
+  for (std::size_t k = 0; k < base.size(); ++k) {
+    EXPECT_NEAR(s.defaultPolygon[k].x, base[k].x - 1, 1e-9);
+    EXPECT_NEAR(s.defaultPolygon[k].y, base[k].y + 2, 1e-9);
+    EXPECT_NEAR(s.defaultPolygon[k].z, 3.0, 1e-12);
+  }
+}
+
+TEST(DataExtents, StartAtTheWidenedFloatAndGrowPerCoordinate) {
+  QuarlexSettings s;
+  s.recomputeDataExtents({});
+  const double big = static_cast<double>(1e37f);
+  EXPECT_NE(big, 1e37);
+  EXPECT_EQ(s.extentsMin, (DPoint3D{big, big, big}));
+  EXPECT_EQ(s.extentsMax, (DPoint3D{-big, -big, -big}));
+
+  const DataExtents composites{{10, 20, -5}, {30, 40, 5}};
+  const DataExtents emptyEnvelopes{{big, big, big}, {-big, -big, -big}};
+  const DataExtents figures{{0, 25, -1}, {15, 50, 2}};
+  const DataExtents sets[] = {composites, emptyEnvelopes, figures};
+  s.recomputeDataExtents(sets);
+  EXPECT_EQ(s.extentsMin, (DPoint3D{0, 20, -5}));
+  EXPECT_EQ(s.extentsMax, (DPoint3D{30, 50, 5}));
+}
+
+// Records what a dataset is told.
+class RecordingSink : public VariableValueSink {
+ public:
+  explicit RecordingSink(bool realigns = true) : realigns_(realigns) {}
+  void removeValue(int index) override { log.push_back("remove " + std::to_string(index)); }
+  void insertValue(int index, double value) override {
+    log.push_back("insert " + std::to_string(index) + " " + std::to_string(static_cast<int>(value)));
+  }
+  bool realignsOnRemoval() const override { return realigns_; }
+  std::vector<std::string> log;
+
+ private:
+  bool realigns_;
+};
+
+TEST(ApplyEditedVariables, LoadedListRemovesThenInserts) {
+  QuarlexSettings s = withVariables();
+  s.loaded[2].sgMark = 1;
+  std::vector<VariableInfo> edited = {s.loaded[0], s.loaded[2], VariableInfo("Zn"), VariableInfo("Pb")};
+  edited[0].name = "Gold";  // renamed: keeps its values
+  edited[2].defaultValue = 7;
+  edited[3].defaultValue = 9;
+  auto calculated = s.calculated;
+  calculated[0].formulaCode = "a#b+";
+  RecordingSink composites;
+  RecordingSink figures(false);
+  VariableValueSink* sinks[] = {&composites, &figures};
+  s.applyEditedVariables(VariableKind::Loaded, edited, calculated, {"Ag"}, sinks);
+
+  EXPECT_EQ(composites.log, (std::vector<std::string>{"remove 1", "insert 2 7", "insert 3 9"}));
+  EXPECT_EQ(figures.log, (std::vector<std::string>{"insert 2 7", "insert 3 9"}));
+  EXPECT_EQ(s.variableNames(), (std::vector<std::string>{"Gold", "Cu", "Zn", "Pb", "X", "Y"}));
+  EXPECT_EQ(s.calculated[0].formulaCode, "a#b+");
+  s.useVariableSG = 1;
+  EXPECT_EQ(s.findSGVariable(), 1);  // the mark travelled with Cu
+}
+
+TEST(ApplyEditedVariables, CalculatedValuesLiveBehindTheLoadedOnes) {
+  QuarlexSettings s = withVariables();
+  std::vector<VariableInfoCalc> edited = {s.calculated[1], VariableInfoCalc("Z")};
+  edited[1].defaultValue = 5;
+  RecordingSink polygons;
+  VariableValueSink* sinks[] = {&polygons};
+  s.applyEditedVariables(VariableKind::Calculated, s.loaded, edited, {"X"}, sinks);
+  EXPECT_EQ(polygons.log, (std::vector<std::string>{"remove 3", "insert 4 5"}));
+  EXPECT_EQ(s.variableNames(), (std::vector<std::string>{"Au", "Ag", "Cu", "Y", "Z"}));
+}
+
+}  // namespace
+}  // namespace qx

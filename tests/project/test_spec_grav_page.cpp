@@ -1,0 +1,174 @@
+// The "Model Parameters" page: limits, enabling, setup mode and the copies
+// to and from the settings.
+#include <gtest/gtest.h>
+
+#include <limits>
+
+#include "project/field_range.h"
+#include "project/spec_grav_page.h"
+#include "scripted_port.h"
+
+namespace qx {
+namespace {
+
+using test::ScriptedPort;
+
+TEST(ModelParametersPage, Defaults) {
+  CSpecGravPage p;
+  EXPECT_EQ(p.title(), "Model Parameters");
+  EXPECT_EQ(p.defaultSG, 2.0);
+  EXPECT_FALSE(p.useVariableSG);
+  EXPECT_EQ(p.sgVariable, 0);
+  EXPECT_EQ(p.defaultWasteSG, 2.0);
+  EXPECT_EQ(p.recoveryMode, 0);
+  EXPECT_EQ(p.fixedRecovery, 0.0);
+  EXPECT_EQ(p.recoveryVariable, 0);
+  EXPECT_FALSE(p.useFixedThickness);
+  EXPECT_EQ(p.fixedThickness, 10.0);
+  EXPECT_EQ(p.thicknessVariable, 0);
+  EXPECT_EQ(p.wasteThickness, 10.0);
+  EXPECT_EQ(p.projectType, 0);
+  EXPECT_TRUE(p.setupMode);
+  EXPECT_EQ(CSpecGravPage::kRecoveryChoices[1], "Fixed Recovery (0.00 <-> 1.00)");
+}
+
+TEST(ModelParametersPage, EachValueIsHeldToItsLimits) {
+  struct Case {
+    double CSpecGravPage::*field;
+    double bad;
+    double good;
+    const char* message;
+  };
+  const Case cases[] = {
+      {&CSpecGravPage::defaultSG, -0.001, 1e11, "Please enter a value between 0 and 1e+11."},
+      {&CSpecGravPage::defaultSG, 1.0000001e11, 0.0, "Please enter a value between 0 and 1e+11."},
+      {&CSpecGravPage::defaultWasteSG, 1.5e10, 1e10, "Please enter a value between 0 and 1e+10."},
+      {&CSpecGravPage::fixedRecovery, 1.01, 1.0, "Please enter a value between 0 and 1."},
+      {&CSpecGravPage::fixedRecovery, -0.01, 0.0, "Please enter a value between 0 and 1."},
+      {&CSpecGravPage::fixedThickness, -1, 1e37, "Please enter a value between 0 and 1e+37."},
+      {&CSpecGravPage::wasteThickness, 2e37, 0.0, "Please enter a value between 0 and 1e+37."},
+      {&CSpecGravPage::wasteThickness, std::numeric_limits<double>::quiet_NaN(), 5.0,
+       "Please enter a value between 0 and 1e+37."},
+  };
+  for (const auto& c : cases) {
+    ScriptedPort port;
+    CSpecGravPage p;
+    p.*(c.field) = c.bad;
+    EXPECT_FALSE(p.onKillActive(port)) << c.message;
+    EXPECT_EQ(port.messages(), std::vector<std::string>{c.message});
+    p.*(c.field) = c.good;
+    EXPECT_TRUE(p.onKillActive(port)) << c.message;
+    EXPECT_EQ(port.messages().size(), 1u);
+  }
+  // The fixed recovery is checked even when the mode does not use it; only
+  // the first refusal is shown.
+  ScriptedPort port;
+  CSpecGravPage p;
+  p.recoveryMode = 0;
+  p.fixedRecovery = 2;
+  p.wasteThickness = -1;
+  EXPECT_FALSE(p.onOk(port));
+  EXPECT_EQ(port.messages(), std::vector<std::string>{"Please enter a value between 0 and 1."});
+  EXPECT_EQ(rangeMessage(-180, 360), "Please enter a value between -180 and 360.");
+}
+
+TEST(ModelParametersPage, EnablingRules) {
+  CSpecGravPage p;
+  EXPECT_FALSE(p.sgVariableEnabled());
+  p.useVariableSG = true;
+  EXPECT_TRUE(p.sgVariableEnabled());
+
+  const bool fixedField[3] = {false, true, false};
+  const bool variableList[3] = {false, false, true};
+  for (int mode = 0; mode < 3; ++mode) {
+    p.recoveryMode = mode;
+    EXPECT_EQ(p.fixedRecoveryEnabled(), fixedField[mode]) << mode;
+    EXPECT_EQ(p.recoveryVariableEnabled(), variableList[mode]) << mode;
+  }
+
+  EXPECT_FALSE(p.fixedThicknessEnabled());
+  EXPECT_TRUE(p.thicknessVariableEnabled());
+  p.useFixedThickness = true;
+  EXPECT_TRUE(p.fixedThicknessEnabled());
+  EXPECT_FALSE(p.thicknessVariableEnabled());
+  EXPECT_TRUE(p.wasteThicknessEnabled());
+
+  EXPECT_TRUE(p.projectTypeVisible());
+  p.setupMode = false;
+  EXPECT_FALSE(p.projectTypeVisible());
+}
+
+TEST(ModelParametersPage, ActivationFixesANegativeSGIndexOnlyWithVariables) {
+  CSpecGravPage p;
+  p.sgVariable = -1;
+  p.thicknessVariable = -1;
+  p.onSetActive();
+  EXPECT_EQ(p.wizardButtons(), static_cast<unsigned>(kWizardBack | kWizardFinish));
+  EXPECT_EQ(p.sgVariable, -1);
+  p.setVariableNames({"Au", "X"});
+  p.onSetActive();
+  EXPECT_EQ(p.sgVariable, 0);
+  EXPECT_EQ(p.thicknessVariable, -1);
+  p.sgVariable = 1;
+  p.onSetActive();
+  EXPECT_EQ(p.sgVariable, 1);
+}
+
+TEST(ModelParametersPage, CopiesToAndFromTheSettings) {
+  QuarlexSettings s;
+  for (const char* n : {"Au", "SG", "Rec"}) s.loaded.emplace_back(n);
+  s.calculated.emplace_back("Thk");
+  s.defaultSG = 2.6;
+  s.fixedRecovery = 0.8;
+  s.useFixedThickness = 1;
+  s.fixedThickness = 4;
+  s.useVariableSG = 1;
+  s.setSGVariable(1);
+  s.projectType = 1;
+
+  CSpecGravPage setup;
+  setup.loadForSetup(s, {"A", "B"});
+  EXPECT_EQ(setup.defaultSG, 2.6);
+  EXPECT_EQ(setup.fixedRecovery, 0.8);
+  EXPECT_TRUE(setup.useFixedThickness);
+  EXPECT_EQ(setup.fixedThickness, 4);
+  EXPECT_FALSE(setup.useVariableSG);  // starts off whatever the settings say
+  EXPECT_EQ(setup.projectType, 0);
+  EXPECT_TRUE(setup.setupMode);
+  EXPECT_EQ(setup.variableNames(), (std::vector<std::string>{"A", "B"}));
+
+  CSpecGravPage sheet;
+  sheet.loadFromSettings(s);
+  EXPECT_FALSE(sheet.setupMode);
+  EXPECT_TRUE(sheet.useVariableSG);
+  EXPECT_EQ(sheet.sgVariable, 1);
+  EXPECT_EQ(sheet.recoveryVariable, -1);   // recovery is not variable
+  EXPECT_EQ(sheet.thicknessVariable, -1);  // thickness is fixed
+  EXPECT_EQ(sheet.variableNames(), (std::vector<std::string>{"Au", "SG", "Rec", "Thk"}));
+
+  // Thickness from calculated Thk, recovery from Rec, SG switched off.
+  sheet.useFixedThickness = false;
+  sheet.thicknessVariable = 3;
+  sheet.recoveryMode = 2;
+  sheet.recoveryVariable = 2;
+  sheet.useVariableSG = false;
+  sheet.sgVariable = 1;
+  sheet.projectType = 0;
+  sheet.applyToSettings(s, false);
+  EXPECT_EQ(s.projectType, 1);  // only project setup sets it
+  EXPECT_EQ(s.findThicknessVariable(), 3);
+  EXPECT_EQ(s.findRecoveryVariable(), 2);
+  EXPECT_EQ(s.loaded[1].sgMark, 0);
+  EXPECT_EQ(s.fixedRecovery, 0.8);
+
+  sheet.recoveryMode = 0;
+  sheet.useFixedThickness = true;
+  sheet.applyToSettings(s, true);
+  EXPECT_EQ(s.projectType, 0);
+  EXPECT_EQ(s.fixedRecovery, 1.0);
+  EXPECT_EQ(s.loaded[2].recoveryMark, 0);
+  EXPECT_EQ(s.calculated[0].thicknessMark, 0);
+}
+
+}  // namespace
+}  // namespace qx

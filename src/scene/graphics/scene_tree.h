@@ -230,7 +230,7 @@ class SceneTree {
   Key walkPathConst(std::string_view path) const;
   Key insertItem(Geometry geometry);
   void removeItem(Key key);
-  void removeSegmentTree(Key key);
+  void removeSegmentTree(Key key, bool detachFromOwner = true);
   void forgetUserKey(Key owner, Key key, bool hasUserKey, Key userKey);
   int flushOne(Key segmentKey, unsigned kinds);
   bool applyCameraChange(const std::function<void(Camera&)>& change);
@@ -244,6 +244,8 @@ class SceneTree {
   std::map<Key, std::map<Key, Key>> localUserKeys_;  // owner -> user key -> key
   std::map<Key, Key> globalUserKeys_;
   std::unordered_map<Key, Key> inkOf_;  // segment -> its inked polyline
+  std::map<std::pair<Key, std::string>, Key> names_;  // (owner, normalised name) -> segment
+  std::unordered_map<Key, std::vector<Key>> includedBy_;  // segment -> segments that include it
   std::vector<Key> openStack_;
   OptionList systemOptions_;
   Key root_ = kNoKey;

@@ -1,0 +1,65 @@
+#include "ui/desktop_app.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+
+#include "app/document.h"
+#include "app/project_objects.h"
+#include "ui/main_frame.h"
+#include "ui/qt_ui_port.h"
+
+namespace qx {
+
+CWQuarlexApp::CWQuarlexApp() : objects_(std::make_unique<ProjectObjects>()), port_(std::make_unique<QtUiPort>()) {}
+
+CWQuarlexApp::~CWQuarlexApp() {
+  // The frame's view is the document's; the frame goes before the document.
+  frame_.reset();
+  doc_.reset();
+}
+
+void CWQuarlexApp::startGraphics() {
+  // The scene tree starts here once it is part of the project's objects; the
+  // view binds it to its window when the window exists.
+}
+
+void CWQuarlexApp::enableControls() { QApplication::setEffectEnabled(Qt::UI_AnimateMenu, false); }
+
+void CWQuarlexApp::loadProfile(const std::string& key, int recentFiles) {
+  QCoreApplication::setOrganizationName(QString::fromStdString(key));
+  QCoreApplication::setApplicationName(QString::fromLatin1(kApplicationName));
+  recentFiles_ = recentFiles;
+}
+
+void CWQuarlexApp::createDocumentTemplate() {
+  doc_ = std::make_unique<CWQuarlexDoc>(*objects_, *port_);
+  CMainFrame::Options options;
+  options.recentFileCount = recentFiles_;
+  frame_ = std::make_unique<CMainFrame>(*doc_, options);
+  port_->setParentWidget(frame_.get());
+}
+
+void CWQuarlexApp::registerFileTypes() {
+  // The desktop registers no file types with the system: projects are opened
+  // from the command line or the File menu.
+}
+
+bool CWQuarlexApp::processCommandLine(const std::vector<std::string>& args) {
+  doc_->onNewDocument();
+  if (!args.empty()) {
+    port_->message(QString::fromLatin1(kOpenNotAvailable).arg(QString::fromStdString(args.front())).toStdString(),
+                   MessageButtons::Ok, MessageIcon::Information);
+  }
+  return true;
+}
+
+void CWQuarlexApp::showMainWindow() {
+  if (showMaximised_) {
+    frame_->showMaximized();
+  } else {
+    frame_->show();
+  }
+  frame_->setAcceptDrops(true);
+}
+
+}  // namespace qx

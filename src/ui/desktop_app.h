@@ -1,0 +1,51 @@
+#pragma once
+// The desktop application: carries out the start-up steps, owns the project's
+// objects, the document, the port and the main frame.
+#include <QString>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/startup.h"
+
+namespace qx {
+
+struct ProjectObjects;
+class CWQuarlexDoc;
+class CMainFrame;
+class QtUiPort;
+
+// Shown when a project is named on the command line.
+inline constexpr const char* kOpenNotAvailable =
+    "Opening projects is not available yet: \"%1\" was not opened.\nAn empty project is started instead.";
+
+class CWQuarlexApp : public StartupHost {
+ public:
+  CWQuarlexApp();
+  ~CWQuarlexApp() override;
+
+  void startGraphics() override;
+  void enableControls() override;
+  void loadProfile(const std::string& key, int recentFiles) override;
+  void createDocumentTemplate() override;
+  void registerFileTypes() override;
+  bool processCommandLine(const std::vector<std::string>& args) override;
+  void showMainWindow() override;
+
+  CMainFrame* frame() const { return frame_.get(); }
+  CWQuarlexDoc* document() const { return doc_.get(); }
+  QtUiPort& port() { return *port_; }
+  // Show the main window maximised (false: normal size, for tests).
+  void setShowMaximised(bool maximised) { showMaximised_ = maximised; }
+
+ private:
+  // Declared in construction order: the frame goes first, the objects last.
+  std::unique_ptr<ProjectObjects> objects_;
+  std::unique_ptr<QtUiPort> port_;
+  std::unique_ptr<CWQuarlexDoc> doc_;
+  std::unique_ptr<CMainFrame> frame_;
+  int recentFiles_ = kRecentFileCount;
+  bool showMaximised_ = true;
+};
+
+}  // namespace qx

@@ -1,0 +1,380 @@
+#include "ui/main_frame.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSettings>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <memory>
+
+#include "app/document.h"
+#include "app/version.h"
+#include "ui/command_state.h"
+#include "ui/glyph_icon.h"
+#include "ui/quarlex_view.h"
+
+namespace qx {
+
+namespace {
+
+QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+constexpr const char* kRecentGroup = "Recent File List";
+constexpr const char* kBarStateKey = "Settings/BarState";
+constexpr int kBarStateVersion = 1;
+
+// The application profile: organisation "Velmora Software", application "wQuarlex".
+std::unique_ptr<QSettings> openProfile() {
+  return std::make_unique<QSettings>(QString::fromLatin1(kProfileKey), QString::fromLatin1(kApplicationName));
+}
+
+}  // namespace
+
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
+  setWindowTitle(QStringLiteral("About wQuarlex"));
+  auto* icon = new QLabel(this);
+  icon->setPixmap(glyphIcon(QStringLiteral("Q")).pixmap(32, 32));
+  version_ = new QLabel(QString::fromStdString(aboutText()), this);
+  auto* row = new QHBoxLayout;
+  row->addWidget(icon);
+  row->addSpacing(12);
+  row->addWidget(version_, 1);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(row);
+  layout->addWidget(buttons);
+}
+
+CMainFrame::CMainFrame(CWQuarlexDoc& doc, Options options, QWidget* parent)
+    : QMainWindow(parent), doc_(doc), options_(options) {
+  setWindowIcon(glyphIcon(QStringLiteral("Q")));
+  buildMenus();
+  buildToolBars();
+  buildStatusBar();
+  buildCentralWidget(options_.useOpenGL);
+  loadSettings();
+  doc_.setChangeListener([this] {
+    updateTitle();
+    updateCommandStates();
+  });
+  updateTitle();
+  updateCommandStates();
+}
+
+CMainFrame::~CMainFrame() {
+  doc_.setChangeListener({});
+  if (doc_.view() == view_) doc_.setView(nullptr);
+}
+
+QAction* CMainFrame::action(CommandId id) const {
+  auto it = actions_.find(id);
+  return it == actions_.end() ? nullptr : it->second;
+}
+
+QLabel* CMainFrame::statusPane(int index) const {
+  return index >= 0 && index < static_cast<int>(statusPanes_.size()) ? statusPanes_[static_cast<size_t>(index)]
+                                                                      : nullptr;
+}
+
+void CMainFrame::buildMenus() {
+  for (std::string_view title : menuTitles()) {
+    QMenu* menu = menuBar()->addMenu(qs(title));
+    menus_.push_back(menu);
+    for (const MenuEntry& entry : menuTable()) {
+      if (entry.menu != title) continue;
+      if (entry.separatorBefore) menu->addSeparator();
+      // "&New\tCtrl+N": the text, then the accelerator.
+      const QString text = qs(entry.text);
+      const qsizetype tab = text.indexOf(QLatin1Char('\t'));
+      QAction* action = menu->addAction(tab < 0 ? text : text.left(tab));
+      if (tab >= 0) action->setShortcut(QKeySequence(text.mid(tab + 1), QKeySequence::PortableText));
+      action->setStatusTip(qs(entry.prompt));
+      action->setCheckable(entry.checkable);
+      action->setIconVisibleInMenu(false);
+      action->setMenuRole(QAction::NoRole);
+      const CommandId id = entry.id;
+      connect(action, &QAction::triggered, this, [this, id](bool checked) { onCommand(id, checked); });
+      actions_[id] = action;
+    }
+    // The state of every entry is read again each time the menu opens.
+    connect(menu, &QMenu::aboutToShow, this, [this] { updateCommandStates(); });
+  }
+  fileMenu_ = menus_.empty() ? nullptr : menus_.front();
+  if (fileMenu_ != nullptr) connect(fileMenu_, &QMenu::aboutToShow, this, [this] { rebuildRecentFileEntries(); });
+}
+
+QAction* CMainFrame::placeholder(QToolBar* bar, const QString& glyph, const QString& text) {
+  // A button whose command this build does not carry out yet: shown, never enabled.
+  QAction* action = bar->addAction(glyphIcon(glyph, QColor(0x70, 0x70, 0x70)), text);
+  action->setStatusTip(text);
+  action->setEnabled(false);
+  return action;
+}
+
+void CMainFrame::buildToolBars() {
+  auto makeBar = [this](const char* name, const QString& title) {
+    QToolBar* bar = addToolBar(title);
+    bar->setObjectName(QLatin1String(name));
+    bar->setIconSize(QSize(20, 20));
+    bar->setAllowedAreas(Qt::AllToolBarAreas);
+    return bar;
+  };
+
+  fileBar_ = makeBar("FileToolBar", QStringLiteral("Toolbar"));
+  const std::pair<CommandId, QStyle::StandardPixmap> fileButtons[] = {
+      {CommandId::FileNew, QStyle::SP_FileIcon},
+      {CommandId::FileOpen, QStyle::SP_DialogOpenButton},
+      {CommandId::FileSave, QStyle::SP_DialogSaveButton},
+  };
+  for (const auto& [id, pixmap] : fileButtons) {
+    action(id)->setIcon(style()->standardIcon(pixmap));
+    fileBar_->addAction(action(id));
+  }
+  action(CommandId::FilePrint)->setIcon(glyphIcon(QStringLiteral("Pr")));
+  fileBar_->addAction(action(CommandId::FilePrint));
+
+  digitizeBar_ = makeBar("DigitizeToolBar", QStringLiteral("Digitize"));
+  const std::pair<const char*, const char*> digitize[] = {
+      {"St", "Start Digitizing"}, {"Fi", "Finish Digitizing"}, {"Un", "Undo"},
+      {"sP", "Snap Polygon"},     {"sF", "Snap Figure"},       {"sE", "Snap Envelope"},
+      {"sG", "Snap Grid"},        {"sS", "Snap Side"},         {"sC", "Snap Coordinate"},
+      {"sM", "Snap Middle"},      {"sD", "Snap Distance"},
+  };
+  for (const auto& [glyph, text] : digitize) placeholder(digitizeBar_, QLatin1String(glyph), QLatin1String(text));
+  auto* snapDistance = new QLineEdit(digitizeBar_);
+  snapDistance->setFixedWidth(80);
+  snapDistance->setToolTip(QStringLiteral("Set the distance to snap"));
+  snapDistance->setStatusTip(QStringLiteral("Set the distance to snap"));
+  snapDistance->setEnabled(false);
+  digitizeBar_->addWidget(snapDistance);
+
+  modifyBar_ = makeBar("ModifyToolBar", QStringLiteral("Modify"));
+  const std::pair<const char*, const char*> modify[] = {
+      {"An", "Select Anchor"},  {"Nx", "Next Point"},     {"Pv", "Previous Point"},
+      {"Er", "Erase"},          {"Ad", "Add Point"},      {"Mv", "Move point"},
+      {"Rt", "Retag Contour"},  {"Dc", "Delete Contour"}, {"Mc", "Modify Contour"},
+      {"Ok", "Accept changes"}, {"Cx", "Cancel"},         {"Op", "Optimize shape for target tonnage"},
+  };
+  for (const auto& [glyph, text] : modify) placeholder(modifyBar_, QLatin1String(glyph), QLatin1String(text));
+
+  // Buttons that are menu commands share the menu's action, so they follow its rule.
+  sectionViewBar_ = makeBar("SectionViewToolBar", QStringLiteral("Section View"));
+  placeholder(sectionViewBar_, QStringLiteral("ZB"), QStringLiteral("Zoom Box"));
+  const std::pair<CommandId, const char*> viewCommands[] = {{CommandId::ZoomAll, "ZA"}, {CommandId::PanView, "Pn"}};
+  for (const auto& [id, glyph] : viewCommands) {
+    action(id)->setIcon(glyphIcon(QLatin1String(glyph)));
+    sectionViewBar_->addAction(action(id));
+  }
+  const std::pair<const char*, const char*> pans[] = {
+      {"PL", "Pan Left"}, {"PR", "Pan Right"}, {"PU", "Pan Up"}, {"PD", "Pan Down"}};
+  for (const auto& [glyph, text] : pans) placeholder(sectionViewBar_, QLatin1String(glyph), QLatin1String(text));
+  const std::pair<CommandId, const char*> datasetCommands[] = {
+      {CommandId::UndoViewChange, "Uv"}, {CommandId::RedoViewChange, "Rv"}, {CommandId::ViewComposites, "Co"},
+      {CommandId::ViewPolygons, "Po"},   {CommandId::ViewEnvelopes, "En"},  {CommandId::ViewFigures, "Fg"},
+      {CommandId::ViewSurfaces, "Su"},   {CommandId::ViewGrid, "Gr"},
+  };
+  for (const auto& [id, glyph] : datasetCommands) {
+    action(id)->setIcon(glyphIcon(QLatin1String(glyph)));
+    sectionViewBar_->addAction(action(id));
+  }
+
+  // The two dialog bars start on a row of their own.
+  addToolBarBreak(Qt::TopToolBarArea);
+  sectionBar_ = makeBar("SectionBar", QStringLiteral("Section Bar"));
+  sectionBar_->addWidget(new QLabel(QStringLiteral(" Sections: "), sectionBar_));
+  auto* sections = new QComboBox(sectionBar_);
+  sections->setMinimumWidth(180);
+  sections->setEnabled(false);
+  sectionBar_->addWidget(sections);
+
+  renderingBar_ = makeBar("RenderingBar", QStringLiteral("Polygon Rendering"));
+  renderingBar_->addWidget(new QLabel(QStringLiteral(" Polygon Rendering "), renderingBar_));
+  auto* rendering = new QComboBox(renderingBar_);
+  rendering->setMinimumWidth(120);
+  rendering->setEnabled(false);
+  renderingBar_->addWidget(rendering);
+  renderingBar_->addWidget(new QLabel(QStringLiteral("  Vertical Exaggeration "), renderingBar_));
+  auto* exaggeration = new QLineEdit(renderingBar_);
+  exaggeration->setFixedWidth(60);
+  exaggeration->setEnabled(false);
+  renderingBar_->addWidget(exaggeration);
+}
+
+void CMainFrame::buildStatusBar() {
+  QStatusBar* bar = statusBar();
+  for (int i = 0; i < kStatusPaneCount; ++i) {
+    auto* pane = new QLabel(bar);
+    if (i == 0) {
+      pane->setText(QString::fromLatin1(kInitialStatusText));
+      bar->addWidget(pane, 1);  // the first pane stretches; prompts cover it while shown
+    } else {
+      pane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+      pane->setMinimumWidth(60);
+      bar->addPermanentWidget(pane);
+    }
+    statusPanes_.push_back(pane);
+  }
+}
+
+void CMainFrame::buildCentralWidget(bool useOpenGL) {
+  if (useOpenGL && CWQuarlexView::openGLAvailable()) {
+    view_ = new CWQuarlexView(this);
+    setCentralWidget(view_);
+    doc_.setView(view_);
+    return;
+  }
+  auto* message = new QLabel(
+      QStringLiteral("The 3D view needs OpenGL, and no OpenGL context can be made on this display.\n"
+                     "The project's data are kept; the view is not drawn."),
+      this);
+  message->setObjectName(QStringLiteral("NoOpenGLMessage"));
+  message->setAlignment(Qt::AlignCenter);
+  message->setWordWrap(true);
+  setCentralWidget(message);
+}
+
+void CMainFrame::loadSettings() {
+  const std::unique_ptr<QSettings> profile = openProfile();
+  QSettings& settings = *profile;
+  recentFiles_.clear();
+  settings.beginGroup(QLatin1String(kRecentGroup));
+  for (int i = 1; i <= options_.recentFileCount; ++i) {
+    const QString path = settings.value(QStringLiteral("File%1").arg(i)).toString();
+    if (!path.isEmpty()) recentFiles_ << path;
+  }
+  settings.endGroup();
+  restoreState(settings.value(QLatin1String(kBarStateKey)).toByteArray(), kBarStateVersion);
+}
+
+void CMainFrame::saveSettings() const {
+  const std::unique_ptr<QSettings> profile = openProfile();
+  QSettings& settings = *profile;
+  settings.beginGroup(QLatin1String(kRecentGroup));
+  for (int i = 1; i <= options_.recentFileCount; ++i) {
+    const QString key = QStringLiteral("File%1").arg(i);
+    if (i <= recentFiles_.size()) {
+      settings.setValue(key, recentFiles_[i - 1]);
+    } else {
+      settings.remove(key);
+    }
+  }
+  settings.endGroup();
+  settings.setValue(QLatin1String(kBarStateKey), saveState(kBarStateVersion));
+}
+
+void CMainFrame::addRecentFile(const QString& path) {
+  recentFiles_.removeAll(path);
+  recentFiles_.prepend(path);
+  while (recentFiles_.size() > options_.recentFileCount) recentFiles_.removeLast();
+  updateCommandStates();
+}
+
+void CMainFrame::rebuildRecentFileEntries() {
+  QAction* placeholderEntry = action(CommandId::FileMru);
+  for (QAction* entry : recentActions_) {
+    fileMenu_->removeAction(entry);
+    entry->deleteLater();
+  }
+  recentActions_.clear();
+  // With an empty list the entry "Recent File" stands there, disabled.
+  placeholderEntry->setVisible(recentFiles_.isEmpty());
+  for (qsizetype i = 0; i < recentFiles_.size(); ++i) {
+    auto* entry = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(recentFiles_[i]), fileMenu_);
+    entry->setStatusTip(placeholderEntry->statusTip());
+    connect(entry, &QAction::triggered, this, [this] { onCommand(CommandId::FileMru, false); });
+    fileMenu_->insertAction(placeholderEntry, entry);
+    recentActions_.push_back(entry);
+  }
+}
+
+QToolBar* CMainFrame::barOf(CommandId id) const {
+  switch (id) {
+    case CommandId::ViewFileToolBar: return fileBar_;
+    case CommandId::ViewDigitizeToolBar: return digitizeBar_;
+    case CommandId::ViewModifyToolBar: return modifyBar_;
+    case CommandId::ViewSectionToolBar: return sectionViewBar_;
+    case CommandId::ViewSectionBar: return sectionBar_;
+    default: return nullptr;
+  }
+}
+
+bool CMainFrame::isChecked(CommandId id) const {
+  if (const QToolBar* bar = barOf(id)) return !bar->isHidden();
+  if (id == CommandId::ViewStatusBar) return !statusBar()->isHidden();
+  // Datasets, the information dialog and the selection modes arrive with their code.
+  return false;
+}
+
+void CMainFrame::updateCommandStates() {
+  const CommandContext context = commandContext(doc_);
+  for (const auto& [id, action] : actions_) {
+    bool enabled = isEnabled(id, context);
+    if (id == CommandId::FileMru) enabled = enabled && !recentFiles_.isEmpty();
+    action->setEnabled(enabled);
+    if (action->isCheckable()) action->setChecked(isChecked(id));
+  }
+}
+
+void CMainFrame::updateTitle() {
+  QString title = QString::fromStdString(doc_.title());
+  title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));  // a literal "[*]" in a title
+  setWindowTitle(title + QStringLiteral("[*]") + QLatin1String(kFrameTitleSuffix));
+  setWindowModified(doc_.isModified());
+}
+
+void CMainFrame::onCommand(CommandId id, bool checked) {
+  // The rule is asked again: a shortcut may arrive while a menu was not opened.
+  if (!isEnabled(id, commandContext(doc_))) {
+    updateCommandStates();
+    return;
+  }
+  switch (id) {
+    case CommandId::FileNew: doc_.onFileNew(); break;
+    case CommandId::FileExit: close(); break;
+    case CommandId::FileMru:
+      doc_.port().message("Opening projects is not available yet.", MessageButtons::Ok, MessageIcon::Information);
+      break;
+    case CommandId::EditProjectSettings: doc_.onEditProjectSettings(); break;
+    case CommandId::AppAbout: {
+      CAboutDlg about(this);
+      about.exec();
+      break;
+    }
+    case CommandId::ViewStatusBar: statusBar()->setVisible(checked); break;
+    default:
+      if (QToolBar* bar = barOf(id)) bar->setVisible(checked);
+      break;
+  }
+  updateCommandStates();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+  if (doc_.isModified()) {
+    const MessageAnswer answer = doc_.port().message("Save changes to " + doc_.title() + "?",
+                                                     MessageButtons::YesNoCancel, MessageIcon::Warning);
+    if (answer == MessageAnswer::Yes) {
+      doc_.port().message("Saving projects is not available yet: the project stays open.", MessageButtons::Ok,
+                          MessageIcon::Information);
+      event->ignore();
+      return;
+    }
+    if (answer != MessageAnswer::No) {
+      event->ignore();
+      return;
+    }
+  }
+  saveSettings();
+  event->accept();
+}
+
+}  // namespace qx
