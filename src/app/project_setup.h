@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "port/dialog_model.h"
-#include "project/spec_grav_page.h"
+#include "project/model_parameters_page.h"
 #include "project/quarlex_settings.h"
 #include "variables/field_name_entry.h"
 #include "variables/variable_info.h"

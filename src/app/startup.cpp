@@ -1,5 +1,7 @@
 #include "app/startup.h"
 
+#include "scene/graphics/scene_tree.h"
+
 namespace qx {
 
 bool runStartup(StartupHost& host, const std::vector<std::string>& args) {
@@ -11,6 +13,12 @@ bool runStartup(StartupHost& host, const std::vector<std::string>& args) {
   if (!host.processCommandLine(args)) return false;
   host.showMainWindow();
   return true;
+}
+
+void startSceneTree(gfx::SceneTree& tree) {
+  tree.defineAlias("?Picture", "/null");
+  tree.defineSystemOptions("no warnings, no errors, no info");
+  tree.deleteSegment("?Picture");
 }
 
 }  // namespace qx

@@ -7,6 +7,10 @@
 
 namespace qx {
 
+namespace gfx {
+class SceneTree;
+}
+
 inline constexpr const char* kProfileKey = "Velmora Software";
 inline constexpr int kRecentFileCount = 4;
 
@@ -31,5 +35,10 @@ class StartupHost {
 
 // Runs the seven steps in order; false when the command line could not be processed.
 bool runStartup(StartupHost& host, const std::vector<std::string>& args);
+
+// Step 1 on a scene tree, before any window exists: "?Picture" stands for
+// "/null", the system options are set and "?Picture" is deleted, until the
+// view binds it to its window.
+void startSceneTree(gfx::SceneTree& tree);
 
 }  // namespace qx

@@ -151,8 +151,7 @@ class QuarlexSettings {
   // flag are the caller's.
   void applyEditedVariables(VariableKind kind, const std::vector<VariableInfo>& editedLoaded,
                             const std::vector<VariableInfoCalc>& editedCalculated,
-                            const std::vector<std::string>& deletedNames,
-                            std::span<VariableValueSink* const> sinks);
+                            const std::vector<std::string>& deletedNames, std::span<VariableValueSink* const> sinks);
 };
 
 }  // namespace qx

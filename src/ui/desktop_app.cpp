@@ -2,15 +2,20 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QScreen>
 
 #include "app/document.h"
 #include "app/project_objects.h"
+#include "scene/graphics/scene_tree.h"
 #include "ui/main_frame.h"
 #include "ui/qt_ui_port.h"
 
 namespace qx {
 
-CWQuarlexApp::CWQuarlexApp() : objects_(std::make_unique<ProjectObjects>()), port_(std::make_unique<QtUiPort>()) {}
+CWQuarlexApp::CWQuarlexApp()
+    : sceneTree_(std::make_unique<gfx::SceneTree>()),
+      objects_(std::make_unique<ProjectObjects>()),
+      port_(std::make_unique<QtUiPort>()) {}
 
 CWQuarlexApp::~CWQuarlexApp() {
   // The frame's view is the document's; the frame goes before the document.
@@ -19,8 +24,8 @@ CWQuarlexApp::~CWQuarlexApp() {
 }
 
 void CWQuarlexApp::startGraphics() {
-  // The scene tree starts here once it is part of the project's objects; the
-  // view binds it to its window when the window exists.
+  // No window exists yet: the view binds the picture segment to its window later.
+  startSceneTree(*sceneTree_);
 }
 
 void CWQuarlexApp::enableControls() { QApplication::setEffectEnabled(Qt::UI_AnimateMenu, false); }
@@ -55,6 +60,8 @@ bool CWQuarlexApp::processCommandLine(const std::vector<std::string>& args) {
 
 void CWQuarlexApp::showMainWindow() {
   if (showMaximised_) {
+    // Filling the screen first keeps the window large where no window manager maximises it.
+    if (const QScreen* screen = frame_->screen()) frame_->setGeometry(screen->availableGeometry());
     frame_->showMaximized();
   } else {
     frame_->show();

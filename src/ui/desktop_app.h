@@ -35,11 +35,15 @@ class CWQuarlexApp : public StartupHost {
   CMainFrame* frame() const { return frame_.get(); }
   CWQuarlexDoc* document() const { return doc_.get(); }
   QtUiPort& port() { return *port_; }
+  const gfx::SceneTree& sceneTree() const { return *sceneTree_; }
   // Show the main window maximised (false: normal size, for tests).
   void setShowMaximised(bool maximised) { showMaximised_ = maximised; }
 
  private:
-  // Declared in construction order: the frame goes first, the objects last.
+  // Declared in construction order: the frame goes first, the scene tree last.
+  // The scene tree is the application's until the scene model joins the
+  // project's objects.
+  std::unique_ptr<gfx::SceneTree> sceneTree_;
   std::unique_ptr<ProjectObjects> objects_;
   std::unique_ptr<QtUiPort> port_;
   std::unique_ptr<CWQuarlexDoc> doc_;

@@ -83,7 +83,7 @@ QAction* CMainFrame::action(CommandId id) const {
 
 QLabel* CMainFrame::statusPane(int index) const {
   return index >= 0 && index < static_cast<int>(statusPanes_.size()) ? statusPanes_[static_cast<size_t>(index)]
-                                                                      : nullptr;
+                                                                     : nullptr;
 }
 
 void CMainFrame::buildMenus() {
@@ -145,10 +145,9 @@ void CMainFrame::buildToolBars() {
 
   digitizeBar_ = makeBar("DigitizeToolBar", QStringLiteral("Digitize"));
   const std::pair<const char*, const char*> digitize[] = {
-      {"St", "Start Digitizing"}, {"Fi", "Finish Digitizing"}, {"Un", "Undo"},
-      {"sP", "Snap Polygon"},     {"sF", "Snap Figure"},       {"sE", "Snap Envelope"},
-      {"sG", "Snap Grid"},        {"sS", "Snap Side"},         {"sC", "Snap Coordinate"},
-      {"sM", "Snap Middle"},      {"sD", "Snap Distance"},
+      {"St", "Start Digitizing"}, {"Fi", "Finish Digitizing"}, {"Un", "Undo"},          {"sP", "Snap Polygon"},
+      {"sF", "Snap Figure"},      {"sE", "Snap Envelope"},     {"sG", "Snap Grid"},     {"sS", "Snap Side"},
+      {"sC", "Snap Coordinate"},  {"sM", "Snap Middle"},       {"sD", "Snap Distance"},
   };
   for (const auto& [glyph, text] : digitize) placeholder(digitizeBar_, QLatin1String(glyph), QLatin1String(text));
   auto* snapDistance = new QLineEdit(digitizeBar_);
@@ -167,6 +166,8 @@ void CMainFrame::buildToolBars() {
   };
   for (const auto& [glyph, text] : modify) placeholder(modifyBar_, QLatin1String(glyph), QLatin1String(text));
 
+  // The section view bar and the two dialog bars start a second row.
+  addToolBarBreak(Qt::TopToolBarArea);
   // Buttons that are menu commands share the menu's action, so they follow its rule.
   sectionViewBar_ = makeBar("SectionViewToolBar", QStringLiteral("Section View"));
   placeholder(sectionViewBar_, QStringLiteral("ZB"), QStringLiteral("Zoom Box"));
@@ -188,8 +189,6 @@ void CMainFrame::buildToolBars() {
     sectionViewBar_->addAction(action(id));
   }
 
-  // The two dialog bars start on a row of their own.
-  addToolBarBreak(Qt::TopToolBarArea);
   sectionBar_ = makeBar("SectionBar", QStringLiteral("Section Bar"));
   sectionBar_->addWidget(new QLabel(QStringLiteral(" Sections: "), sectionBar_));
   auto* sections = new QComboBox(sectionBar_);
@@ -233,10 +232,10 @@ void CMainFrame::buildCentralWidget(bool useOpenGL) {
     doc_.setView(view_);
     return;
   }
-  auto* message = new QLabel(
-      QStringLiteral("The 3D view needs OpenGL, and no OpenGL context can be made on this display.\n"
-                     "The project's data are kept; the view is not drawn."),
-      this);
+  auto* message =
+      new QLabel(QStringLiteral("The 3D view needs OpenGL, and no OpenGL context can be made on this display.\n"
+                                "The project's data are kept; the view is not drawn."),
+                 this);
   message->setObjectName(QStringLiteral("NoOpenGLMessage"));
   message->setAlignment(Qt::AlignCenter);
   message->setWordWrap(true);
@@ -318,7 +317,7 @@ bool CMainFrame::isChecked(CommandId id) const {
 void CMainFrame::updateCommandStates() {
   const CommandContext context = commandContext(doc_);
   for (const auto& [id, action] : actions_) {
-    bool enabled = isEnabled(id, context);
+    bool enabled = qx::isEnabled(id, context);
     if (id == CommandId::FileMru) enabled = enabled && !recentFiles_.isEmpty();
     action->setEnabled(enabled);
     if (action->isCheckable()) action->setChecked(isChecked(id));
@@ -334,7 +333,7 @@ void CMainFrame::updateTitle() {
 
 void CMainFrame::onCommand(CommandId id, bool checked) {
   // The rule is asked again: a shortcut may arrive while a menu was not opened.
-  if (!isEnabled(id, commandContext(doc_))) {
+  if (!qx::isEnabled(id, commandContext(doc_))) {
     updateCommandStates();
     return;
   }
@@ -360,8 +359,8 @@ void CMainFrame::onCommand(CommandId id, bool checked) {
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
   if (doc_.isModified()) {
-    const MessageAnswer answer = doc_.port().message("Save changes to " + doc_.title() + "?",
-                                                     MessageButtons::YesNoCancel, MessageIcon::Warning);
+    const MessageAnswer answer =
+        doc_.port().message("Save changes to " + doc_.title() + "?", MessageButtons::YesNoCancel, MessageIcon::Warning);
     if (answer == MessageAnswer::Yes) {
       doc_.port().message("Saving projects is not available yet: the project stays open.", MessageButtons::Ok,
                           MessageIcon::Information);

@@ -46,7 +46,7 @@ class CMainFrame : public QMainWindow {
 
  public:
   struct Options {
-    bool useOpenGL = true;                // false: show the no-OpenGL message instead of the view
+    bool useOpenGL = true;                   // false: show the no-OpenGL message instead of the view
     int recentFileCount = kRecentFileCount;  // entries of the recent-file list
   };
 

@@ -10,7 +10,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "project/spec_grav_page.h"
+#include "project/model_parameters_page.h"
 #include "ui/number_fields.h"
 
 namespace qx {
@@ -34,8 +34,7 @@ void storeChoice(const QComboBox* box, int& index) {
 
 }  // namespace
 
-CSpecGravPageWidget::CSpecGravPageWidget(CSpecGravPage& model, QWidget* parent)
-    : ModelWidget(parent), model_(model) {
+CSpecGravPageWidget::CSpecGravPageWidget(CSpecGravPage& model, QWidget* parent) : ModelWidget(parent), model_(model) {
   // Specific gravity.
   auto* sgGroup = new QGroupBox(QStringLiteral("Specific Gravity"), this);
   defaultSG_ = new QLineEdit(sgGroup);

@@ -37,8 +37,7 @@ void CModelDialog::accept() {
   QDialog::accept();
 }
 
-CPropertySheetDlg::CPropertySheetDlg(SheetModel& sheet, std::vector<BoundPage> pages, UiPort& port,
-                                     QWidget* parent)
+CPropertySheetDlg::CPropertySheetDlg(SheetModel& sheet, std::vector<BoundPage> pages, UiPort& port, QWidget* parent)
     : QDialog(parent), pages_(std::move(pages)), port_(port) {
   setWindowTitle(qs(sheet.title()));
   auto* layout = new QVBoxLayout(this);
@@ -94,9 +93,7 @@ CModelWizardPage::CModelWizardPage(BoundPage page, UiPort& port, QWidget* parent
   layout->addWidget(page_.widget);
 }
 
-bool CModelWizardPage::validatePage() {
-  return page_.widget->storeToModel(&port_) && page_.model->onKillActive(port_);
-}
+bool CModelWizardPage::validatePage() { return page_.widget->storeToModel(&port_) && page_.model->onKillActive(port_); }
 
 void CModelWizardPage::cleanupPage() { page_.widget->storeToModel(nullptr); }
 

@@ -8,6 +8,8 @@
 #include <QWizardPage>
 #include <vector>
 
+class QTabWidget;
+
 namespace qx {
 
 class DialogModel;
@@ -61,7 +63,7 @@ class CPropertySheetDlg : public QDialog {
 
   std::vector<BoundPage> pages_;
   UiPort& port_;
-  class QTabWidget* tabs_ = nullptr;
+  QTabWidget* tabs_ = nullptr;
   int active_ = -1;
   bool switching_ = false;
 };

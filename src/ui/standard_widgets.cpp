@@ -1,5 +1,5 @@
 // The widget of each dialog model the desktop shows.
-#include "project/spec_grav_page.h"
+#include "project/model_parameters_page.h"
 #include "ui/add_field_widget.h"
 #include "ui/data_fields_widget.h"
 #include "ui/model_parameters_widget.h"

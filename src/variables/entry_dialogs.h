@@ -73,10 +73,10 @@ class CAddFieldEntry : public NamedEntryDialog {
   std::string_view kind() const override { return kKind; }
   std::string title() const override { return "Add/Edit Field"; }
 
-  double defaultValue = 0.0;                  // "Default Value"
-  double missingValue = 0.0;                  // "Missing Value"
+  double defaultValue = 0.0;                    // "Default Value"
+  double missingValue = 0.0;                    // "Missing Value"
   std::int32_t weightingType = kWeightTonnage;  // "Weighting Type"
-  bool calculateFieldValue = false;           // "Calculate Field Value"
+  bool calculateFieldValue = false;             // "Calculate Field Value"
   FormulaEntry formula;
 
   // Enabling: the switch off enables the default value and the weighting

@@ -36,3 +36,14 @@ TEST(Startup, AFailedCommandLineEndsItBeforeTheWindowShows) {
   EXPECT_FALSE(runStartup(host, {"missing.qrx"}));
   EXPECT_EQ(host.steps.back(), "command line 1");
 }
+
+#include "scene/graphics/scene_tree.h"
+
+TEST(Startup, TheSceneTreeStartsWithPictureAliasedToNullAndNothingUnderIt) {
+  gfx::SceneTree tree;
+  tree.createSegment("/null/leftover");  // something under the null segment before the start
+  startSceneTree(tree);
+  EXPECT_EQ(tree.expandPath("?Picture"), "/null");
+  EXPECT_EQ(tree.findSegment("?Picture"), gfx::kNoKey);
+  EXPECT_EQ(tree.findSegment("/null"), gfx::kNoKey);
+}

@@ -140,6 +140,9 @@ TEST(Settings, DesignatedVariablesUnderTheirConditions) {
   // The other marks were left alone.
   EXPECT_EQ(s.findSGVariable(), 1);
   EXPECT_EQ(s.findRecoveryVariable(), 2);
+  s.setRecoveryVariable(0);
+  EXPECT_EQ(s.findRecoveryVariable(), 0);
+  EXPECT_EQ(s.loaded[2].recoveryMark, 0);
 }
 
 TEST(Settings, FindTakesTheFirstMarkInCombinedOrder) {

@@ -42,8 +42,11 @@ void answerEntry(ScriptedPort& port, Fill fill) {
 
 TEST(DataFieldsPage, ColumnsAndLines) {
   const auto& columns = CFieldNameEntry::columns();
-  const std::vector<std::pair<std::string, int>> expected = {
-      {"Variable Name", 90}, {"Default Value", 80}, {"Missing Indicator", 100}, {"Weighting Type", 90}, {"Formula", 170}};
+  const std::vector<std::pair<std::string, int>> expected = {{"Variable Name", 90},
+                                                             {"Default Value", 80},
+                                                             {"Missing Indicator", 100},
+                                                             {"Weighting Type", 90},
+                                                             {"Formula", 170}};
   for (int i = 0; i < 5; ++i) {
     EXPECT_EQ(columns[i].title, expected[i].first);
     EXPECT_EQ(columns[i].width, expected[i].second);

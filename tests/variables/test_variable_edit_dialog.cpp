@@ -28,8 +28,10 @@ std::vector<VariableInfo> loadedList(std::initializer_list<const char*> names) {
 std::string namesOf(std::string_view code, const std::vector<std::string>& names) {
   std::string text;
   for (char c : code) {
-    if (c >= 'a') text += names[c - 'a'];
-    else text += c;
+    if (c >= 'a')
+      text += names[c - 'a'];
+    else
+      text += c;
     text += "  ";
   }
   return text;
@@ -82,8 +84,7 @@ TEST(EditVariablesDialog, DesignatedVariableProtectionFollowsDeletions) {
 TEST(EditVariablesDialog, CalculatedLinesUseLettersBehindTheLoadedOnes) {
   ScriptedPort port;
   // Au (a), Ag (b); X (c) = Au + Ag; Y (d) = X * 2.
-  CVariableEditDialog d(VariableKind::Calculated, loadedList({"Au", "Ag"}),
-                        {calc("X", "a#b+"), calc("Y", "c#2*")}, {});
+  CVariableEditDialog d(VariableKind::Calculated, loadedList({"Au", "Ag"}), {calc("X", "a#b+"), calc("Y", "c#2*")}, {});
   d.select(0);
   EXPECT_FALSE(d.remove(port));
   d.select(1);
@@ -97,8 +98,8 @@ TEST(EditVariablesDialog, CalculatedLinesUseLettersBehindTheLoadedOnes) {
 
 TEST(EditVariablesDialog, AddAndEditThroughTheirDialogs) {
   ScriptedPort port;
-  CVariableEditDialog d(VariableKind::Loaded, loadedList({"Au", "Ag"}),
-                        {calc("X", "a#b+"), calc("Y", "c#2*")}, {-1, 3, -1});
+  CVariableEditDialog d(VariableKind::Loaded, loadedList({"Au", "Ag"}), {calc("X", "a#b+"), calc("Y", "c#2*")},
+                        {-1, 3, -1});
   d.setFormulaTextBuilder(namesOf);
   port.answerDialog([&port](DialogModel& m) {
     auto& e = dynamic_cast<CVariableLoadedDialog&>(m);

@@ -88,8 +88,7 @@ TEST(VariableNames, EmptyAndDuplicateNamesAreRefusedWithTheirTexts) {
   EXPECT_EQ(validateVariableName(" \t  ", "", names), "The name can not be empty.  Please enter a valid name.");
   EXPECT_EQ(validateVariableName("Ag", "", names), "The name entered is already in use.  Please use a unique name.");
   // Blanks do not make a name unique: it is trimmed before the comparison.
-  EXPECT_EQ(validateVariableName("  Ag ", "", names),
-            "The name entered is already in use.  Please use a unique name.");
+  EXPECT_EQ(validateVariableName("  Ag ", "", names), "The name entered is already in use.  Please use a unique name.");
   EXPECT_EQ(validateVariableName("Zn", "", names), std::nullopt);
 }
 

@@ -106,21 +106,14 @@ std::optional<DPoint3D> ViewTransform::convert(CoordSystem from, const DPoint3D&
       if (to == CoordSystem::World) return viewpointToWorld(p);
       local = viewpointToLocal(p);
       break;
-    case CoordSystem::LocalWindow:
-      local = p;
-      break;
-    case CoordSystem::OuterPixels:
-      local = pixelsToLocal(p);
-      break;
+    case CoordSystem::LocalWindow: local = p; break;
+    case CoordSystem::OuterPixels: local = pixelsToLocal(p); break;
   }
   if (!local) return std::nullopt;
   switch (to) {
-    case CoordSystem::LocalWindow:
-      return local;
-    case CoordSystem::OuterPixels:
-      return localToPixels(*local);
-    case CoordSystem::Viewpoint:
-      return localToViewpoint(*local);
+    case CoordSystem::LocalWindow: return local;
+    case CoordSystem::OuterPixels: return localToPixels(*local);
+    case CoordSystem::Viewpoint: return localToViewpoint(*local);
     case CoordSystem::World: {
       auto v = localToViewpoint(*local);
       if (!v) return std::nullopt;

@@ -366,7 +366,8 @@ bool applyColorOptions(ColorSetting& setting, std::string_view text) {
 
 bool applyVisibilityOptions(VisibilitySetting& setting, std::string_view text) {
   bool allUnderstood = true;
-  for (const auto& [rawKey, rawValue] : parseOptions(text).entries()) {
+  const OptionList list = parseOptions(text);
+  for (const auto& [rawKey, rawValue] : list.entries()) {
     std::string key = rawKey;
     std::string value = rawValue;
     if ((key == "on" || key == "off") && value == "on") {  // a bare "on" or "off"
@@ -389,7 +390,8 @@ bool applyVisibilityOptions(VisibilitySetting& setting, std::string_view text) {
 
 bool applySelectabilityOptions(SelectabilitySetting& setting, std::string_view text) {
   bool allUnderstood = true;
-  for (const auto& [rawKey, rawValue] : parseOptions(text).entries()) {
+  const OptionList list = parseOptions(text);
+  for (const auto& [rawKey, rawValue] : list.entries()) {
     std::string key = rawKey;
     std::string value = rawValue;
     if ((key == "on" || key == "off") && value == "on") {

@@ -35,7 +35,8 @@ enum FlushBits : unsigned {
 
 unsigned parseFlushKinds(std::string_view kinds) {
   unsigned bits = 0;
-  for (const auto& [key, value] : parseOptions(kinds).entries()) {
+  const OptionList list = parseOptions(kinds);
+  for (const auto& [key, value] : list.entries()) {
     if (value == "off") continue;  // "no markers" flushes nothing
     if (key == "everything") bits |= kFlushGeometry | kFlushSegments | kFlushIncludes;
     if (key == "geometry") bits |= kFlushGeometry;
@@ -333,13 +334,19 @@ int SceneTree::flushOne(Key segmentKey, unsigned kinds) {
   Segment* seg = mutableSegment(segmentKey);
   if (!seg) return 0;
   int removed = 0;
-  std::vector<Key> goners;
+  std::vector<Key> kept;
   for (Key i : seg->items) {
-    if (kinds & flushBitOf(items_.at(i).kind())) goners.push_back(i);
+    const Item& it = items_.at(i);
+    if (!(kinds & flushBitOf(it.kind()))) {
+      kept.push_back(i);
+      continue;
+    }
+    forgetUserKey(segmentKey, i, it.hasUserKey, it.userKey);
+    if (auto ink = inkOf_.find(segmentKey); ink != inkOf_.end() && ink->second == i) inkOf_.erase(ink);
+    items_.erase(i);
+    ++removed;
   }
-  for (Key i : goners) removeItem(i);
-  removed += static_cast<int>(goners.size());
-  seg = mutableSegment(segmentKey);
+  seg->items = std::move(kept);
   if (kinds & kFlushSegments) {
     const std::vector<Key> children = std::move(seg->subsegments);
     seg->subsegments.clear();
@@ -408,7 +415,8 @@ Key SceneTree::includeSegmentByKey(Key key) {
 }
 
 Key SceneTree::includeSegment(std::string_view path) {
-  const Key target = walkPathConst(path);
+  if (!attributeTarget()) return kNoKey;
+  const Key target = walkPath(path, true);
   if (target == kNoKey) return kNoKey;
   return includeSegmentByKey(target);
 }
@@ -674,9 +682,7 @@ Key SceneTree::insertMarker(const DPoint3D& at) { return insertItem(Marker{at});
 
 Key SceneTree::insertLine(const DPoint3D& from, const DPoint3D& to) { return insertItem(Line{from, to}); }
 
-Key SceneTree::insertText(const DPoint3D& at, std::string_view text) {
-  return insertItem(Text{at, std::string(text)});
-}
+Key SceneTree::insertText(const DPoint3D& at, std::string_view text) { return insertItem(Text{at, std::string(text)}); }
 
 Key SceneTree::insertDistantLight(const DPoint3D& direction) {
   if (!normalized(direction)) return kNoKey;
@@ -698,8 +704,8 @@ Key SceneTree::insertShell(std::span<const DPoint3D> points, std::span<const int
     }
     i += static_cast<size_t>(count) + 1;
   }
-  return insertItem(Shell{std::vector<DPoint3D>(points.begin(), points.end()),
-                          std::vector<int>(faceList.begin(), faceList.end())});
+  return insertItem(
+      Shell{std::vector<DPoint3D>(points.begin(), points.end()), std::vector<int>(faceList.begin(), faceList.end())});
 }
 
 Key SceneTree::insertShell(std::span<const FPoint3D> points, std::span<const int> faceList) {
@@ -770,8 +776,8 @@ std::optional<ViewTransform> SceneTree::viewTransform(std::string_view picture) 
   return ViewTransform::make(attrs->camera, attrs->handedness, attrs->windowSize);
 }
 
-std::optional<DPoint3D> SceneTree::computeCoordinates(std::string_view picture, CoordSystem from,
-                                                      const DPoint3D& point, CoordSystem to) const {
+std::optional<DPoint3D> SceneTree::computeCoordinates(std::string_view picture, CoordSystem from, const DPoint3D& point,
+                                                      CoordSystem to) const {
   if (!finite(point)) return std::nullopt;
   const auto vt = viewTransform(picture);
   if (!vt) return std::nullopt;

@@ -85,8 +85,8 @@ struct Hit {
 struct SegmentVisit {
   const Segment& segment;
   const ResolvedAttributes& attributes;
-  int depth = 0;                  // 0 for the starting segment
-  bool throughInclude = false;    // reached through an include on the way
+  int depth = 0;                // 0 for the starting segment
+  bool throughInclude = false;  // reached through an include on the way
 };
 
 class SceneTree {
@@ -112,7 +112,7 @@ class SceneTree {
   void closeSegment();
   Key openSegmentKey() const;  // the top of the tree when nothing is open; kNoKey after a failed open
   size_t openDepth() const { return openStack_.size(); }
-  Key createSegment(std::string_view path);  // open and close at once
+  Key createSegment(std::string_view path);      // open and close at once
   Key findSegment(std::string_view path) const;  // kNoKey when absent; creates nothing
   bool deleteSegment(std::string_view path);
   // Deletes a segment (with everything below it) or an item.
@@ -123,7 +123,8 @@ class SceneTree {
   // "segments", "includes", "attributes". Returns how many things went.
   int flushContents(std::string_view path, std::string_view kinds = "everything");
   int flushContentsByKey(Key key, std::string_view kinds = "everything");
-  // Includes a segment in the open one; returns the included segment's key.
+  // Includes a segment in the open one (creating it when absent, as an open
+  // does); returns the included segment's key.
   Key includeSegment(std::string_view path);
   Key includeSegmentByKey(Key key);
   bool renumberKey(Key key, Key userKey, KeyScope scope = KeyScope::Local);
@@ -240,11 +241,11 @@ class SceneTree {
 
   std::unordered_map<Key, Segment> segments_;
   std::unordered_map<Key, Item> items_;
-  std::map<std::string, std::string> aliases_;  // normalised alias -> expansion
-  std::map<Key, std::map<Key, Key>> localUserKeys_;  // owner -> user key -> key
+  std::map<std::string, std::string> aliases_;                           // normalised alias -> expansion
+  std::unordered_map<Key, std::unordered_map<Key, Key>> localUserKeys_;  // owner -> user key -> key
   std::map<Key, Key> globalUserKeys_;
-  std::unordered_map<Key, Key> inkOf_;  // segment -> its inked polyline
-  std::map<std::pair<Key, std::string>, Key> names_;  // (owner, normalised name) -> segment
+  std::unordered_map<Key, Key> inkOf_;                    // segment -> its inked polyline
+  std::map<std::pair<Key, std::string>, Key> names_;      // (owner, normalised name) -> segment
   std::unordered_map<Key, std::vector<Key>> includedBy_;  // segment -> segments that include it
   std::vector<Key> openStack_;
   OptionList systemOptions_;

@@ -10,28 +10,29 @@
 
 #include "port/dialog_model.h"
 #include "project/quarlex_settings.h"
+#include "variables/entry_dialogs.h"  // WizardButton
 
 namespace qx {
 
 class CSpecGravPage : public PageModel {
  public:
-  static constexpr std::string_view kKind = "spec_grav_page";
+  static constexpr std::string_view kKind = "model_parameters";
 
   std::string_view kind() const override { return kKind; }
   std::string title() const override { return "Model Parameters"; }
 
   // The values, with their defaults. Limits are checked by onOk.
-  double defaultSG = 2.0;                   // "Default Specific Gravity", 0 to 1e11
-  bool useVariableSG = false;               // "Use Variable SG"
-  int sgVariable = 0;                       // index in variableNames()
-  double defaultWasteSG = 2.0;              // "Default Waste S.G.", 0 to 1e10
+  double defaultSG = 2.0;                     // "Default Specific Gravity", 0 to 1e11
+  bool useVariableSG = false;                 // "Use Variable SG"
+  int sgVariable = 0;                         // index in variableNames()
+  double defaultWasteSG = 2.0;                // "Default Waste S.G.", 0 to 1e10
   std::int32_t recoveryMode = kRecoveryNone;  // the three radio buttons, 0 1 2
-  double fixedRecovery = 0.0;               // 0 to 1
+  double fixedRecovery = 0.0;                 // 0 to 1
   int recoveryVariable = 0;
-  bool useFixedThickness = false;  // "Use Fixed Thickness"
-  double fixedThickness = 10.0;    // 0 to 1e37
-  int thicknessVariable = 0;       // "Thickness Variable"
-  double wasteThickness = 10.0;    // "Thickness of Waste", 0 to 1e37
+  bool useFixedThickness = false;         // "Use Fixed Thickness"
+  double fixedThickness = 10.0;           // 0 to 1e37
+  int thicknessVariable = 0;              // "Thickness Variable"
+  double wasteThickness = 10.0;           // "Thickness of Waste", 0 to 1e37
   std::int32_t projectType = kProject2D;  // "2D Project (default)", "3D Project"
   bool setupMode = true;                  // the page serves the project-setup wizard
 

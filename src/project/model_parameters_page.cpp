@@ -1,7 +1,6 @@
-#include "project/spec_grav_page.h"
+#include "project/model_parameters_page.h"
 
 #include "project/field_range.h"
-#include "variables/entry_dialogs.h"
 
 namespace qx {
 

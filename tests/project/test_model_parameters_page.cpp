@@ -5,7 +5,7 @@
 #include <limits>
 
 #include "project/field_range.h"
-#include "project/spec_grav_page.h"
+#include "project/model_parameters_page.h"
 #include "scripted_port.h"
 
 namespace qx {

@@ -1,0 +1,78 @@
+// The OpenGL view on a real display: it clears to its background, answers the
+// document's notifications, and the application starts with it.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QTimer>
+
+#include "app/document.h"
+#include "app/project_objects.h"
+#include "qt_environment.h"
+#include "scene/graphics/scene_tree.h"
+#include "scripted_port.h"
+#include "ui/desktop_app.h"
+#include "ui/main_frame.h"
+#include "ui/qt_ui_port.h"
+#include "ui/quarlex_view.h"
+
+namespace qx {
+namespace {
+
+TEST(QuarlexView, ClearsToTheBackground) {
+  test::qtApp();
+  if (!CWQuarlexView::openGLAvailable()) GTEST_SKIP() << "no OpenGL on this display";
+  CWQuarlexView view;
+  view.resize(200, 150);
+  view.show();
+  QApplication::processEvents();
+  const QImage image = view.grabFramebuffer();
+  ASSERT_TRUE(view.isInitialised());
+  ASSERT_FALSE(image.isNull());
+  const QColor centre = image.pixelColor(image.width() / 2, image.height() / 2);
+  EXPECT_NEAR(centre.redF(), CWQuarlexView::kBackground[0], 0.01);
+  EXPECT_NEAR(centre.greenF(), CWQuarlexView::kBackground[1], 0.01);
+  EXPECT_NEAR(centre.blueF(), CWQuarlexView::kBackground[2], 0.01);
+}
+
+TEST(QuarlexView, FrameGivesTheDocumentItsViewWhichHearsTheNotifications) {
+  test::qtApp();
+  if (!CWQuarlexView::openGLAvailable()) GTEST_SKIP() << "no OpenGL on this display";
+  ProjectObjects objects;
+  test::ScriptedPort port;
+  CWQuarlexDoc doc(objects, port);
+  {
+    CMainFrame frame(doc);
+    ASSERT_NE(frame.view(), nullptr);
+    EXPECT_EQ(doc.view(), frame.view());
+    EXPECT_EQ(frame.centralWidget(), frame.view());
+    objects.settings.loaded.emplace_back("Au");
+    port.answerSheet([](SheetModel&) { return true; });
+    ASSERT_TRUE(doc.onEditProjectSettings());
+    EXPECT_GE(frame.view()->notificationCount(), 2);  // display changed, update
+  }
+  EXPECT_EQ(doc.view(), nullptr);  // the frame took its view away with it
+}
+
+TEST(DesktopStartup, StartsWithAnEmptyProjectAndTellsWhenAProjectWasNamed) {
+  test::qtApp();
+  CWQuarlexApp app;
+  app.setShowMaximised(false);
+  // A project named on the command line cannot be opened yet: the user is told.
+  QTimer::singleShot(0, [] {
+    if (QWidget* box = QApplication::activeModalWidget()) box->close();
+  });
+  ASSERT_TRUE(runStartup(app, {"/data/pit.qrx"}));
+  ASSERT_NE(app.frame(), nullptr);
+  EXPECT_TRUE(app.frame()->isVisible());
+  EXPECT_EQ(app.port().parentWidget(), app.frame());
+  EXPECT_FALSE(app.document()->isModified());
+  EXPECT_TRUE(app.document()->pathName().empty());
+  EXPECT_EQ(app.frame()->windowTitle(), QStringLiteral("Untitled[*] - Quarlex"));
+  EXPECT_EQ(QCoreApplication::organizationName(), QStringLiteral("Velmora Software"));
+  // The scene tree was started before any window existed.
+  EXPECT_EQ(app.sceneTree().expandPath("?Picture"), std::optional<std::string>("/null"));
+}
+
+}  // namespace
+}  // namespace qx
