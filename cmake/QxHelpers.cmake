@@ -36,3 +36,22 @@ function(qx_test name)
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
   endif()
 endfunction()
+
+# qx_fuzz_target(NAME SOURCES ... DEPS ... CORPUS dir)
+#   A parser's fuzz target: a file defining LLVMFuzzerTestOneInput. With
+#   QX_FUZZ (clang) it builds as a libFuzzer program; in every build it also
+#   builds a replay program that runs each file of the corpus through the
+#   target once, registered as an ordinary test.
+function(qx_fuzz_target name)
+  cmake_parse_arguments(QF "" "CORPUS" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name}_replay ${QF_SOURCES} ${PROJECT_SOURCE_DIR}/fuzz/replay_main.cpp)
+  target_link_libraries(${name}_replay PRIVATE ${QF_DEPS})
+  add_test(NAME ${name}_corpus COMMAND ${name}_replay ${QF_CORPUS})
+  set_tests_properties(${name}_corpus PROPERTIES LABELS "fuzz" TIMEOUT 600)
+  if(QX_FUZZ)
+    add_executable(${name} ${QF_SOURCES})
+    target_link_libraries(${name} PRIVATE ${QF_DEPS})
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  endif()
+endfunction()
