@@ -22,12 +22,14 @@ namespace {
 TEST(QuarlexView, ClearsToTheBackground) {
   test::qtApp();
   if (!CWQuarlexView::openGLAvailable()) GTEST_SKIP() << "no OpenGL on this display";
-  CWQuarlexView view;
-  view.resize(200, 150);
-  view.show();
+  QWidget window;
+  auto* view = new CWQuarlexView(&window);
+  view->resize(200, 150);
+  window.resize(200, 150);
+  window.show();
   QApplication::processEvents();
-  const QImage image = view.grabFramebuffer();
-  ASSERT_TRUE(view.isInitialised());
+  const QImage image = view->grabFramebuffer();
+  ASSERT_TRUE(view->isInitialised());
   ASSERT_FALSE(image.isNull());
   const QColor centre = image.pixelColor(image.width() / 2, image.height() / 2);
   EXPECT_NEAR(centre.redF(), CWQuarlexView::kBackground[0], 0.01);
