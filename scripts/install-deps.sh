@@ -16,7 +16,9 @@ PACKAGES=(
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # looking at the desktop without a display
-  xvfb xauth imagemagick mesa-utils libgl1-mesa-dri
+  xvfb xauth imagemagick mesa-utils libgl1-mesa-dri xdotool
+  # a German locale, to prove numbers ignore the user's locale
+  locales
 )
 
 SUDO=""
@@ -31,10 +33,15 @@ done
 
 if [ "${#missing[@]}" -eq 0 ]; then
   echo "install-deps: all ${#PACKAGES[@]} packages present"
-  exit 0
+else
+  echo "install-deps: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -q
+  $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
-echo "install-deps: installing ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -q
-$SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+  echo "install-deps: generating the de_DE.UTF-8 locale"
+  $SUDO sed -i 's/^# *de_DE.UTF-8 UTF-8/de_DE.UTF-8 UTF-8/' /etc/locale.gen
+  $SUDO locale-gen >/dev/null
+fi

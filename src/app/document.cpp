@@ -1,6 +1,12 @@
 #include "app/document.h"
 
+#include <filesystem>
+#include <memory>
+
+#include "app/atomic_file.h"
+#include "app/project_file.h"
 #include "app/project_setup.h"
+#include "io/archive.h"
 #include "app/version.h"
 
 namespace qx {
@@ -52,11 +58,19 @@ void CWQuarlexDoc::setUpProject(const ProjectSetupValues& values) {
   //    colour tables, composites, settings, sections, envelopes, figures,
   //    polygons, surfaces, reference grid data.
   QuarlexSettings& settings = objects_.settings;
+  objects_.colorTable.reset();
+  objects_.composites.reset();
   settings.reset();
+  objects_.sections.reset();
+  objects_.envelopes.reset();
+  objects_.figures.reset();
+  objects_.polygons.reset();
+  objects_.surfaces.reset();
   objects_.viewGrid.reset();
 
   // 3. The scene is rebuilt for the view's window, then the default sections.
   if (view_ != nullptr) view_->rebuildScene();
+  objects_.sections.createStandardSections();
 
   // 4. The variables entered on the first page, in the order entered.
   settings.replaceVariables(values.loaded, values.calculated);
@@ -67,6 +81,50 @@ void CWQuarlexDoc::setUpProject(const ProjectSetupValues& values) {
   // 6.
   setModifiedFlag(true);
   if (view_ != nullptr) view_->updateAllViews();
+}
+
+bool CWQuarlexDoc::onSaveDocument(const std::string& path) {
+  const std::vector<std::uint8_t> bytes = storeProject(objects_, port_);
+  const std::string error = writeFileAtomically(path, bytes);
+  if (view_ != nullptr) view_->updateAllViews();
+  if (!error.empty()) {
+    port_.message("Unable to save the project " + path + ":\n" + error, MessageButtons::Ok, MessageIcon::Error);
+    return false;
+  }
+  pathName_ = path;
+  title_ = std::filesystem::path(path).filename().string();
+  modified_ = false;
+  changed();
+  return true;
+}
+
+bool CWQuarlexDoc::onOpenDocument(const std::string& path) {
+  std::string error;
+  const std::vector<std::uint8_t> bytes = readWholeFile(path, error);
+  if (!error.empty()) {
+    port_.message("Unable to open the project " + path + ":\n" + error, MessageButtons::Ok, MessageIcon::Error);
+    return false;
+  }
+  auto fresh = std::make_unique<ProjectObjects>();
+  // Not part of the file: kept from the open project.
+  fresh->settings.fixedRecovery = objects_.settings.fixedRecovery;
+  try {
+    loadProject(bytes, *fresh, port_);
+  } catch (const ArchiveError& e) {
+    port_.message("Unable to open the project " + path + ":\n" + e.what(), MessageButtons::Ok, MessageIcon::Error);
+    return false;
+  }
+  objects_ = std::move(*fresh);
+  pathName_ = path;
+  title_ = std::filesystem::path(path).filename().string();
+  modified_ = false;
+  changed();
+  if (view_ != nullptr) {
+    view_->rebuildScene();
+    view_->zoomExtents();
+    view_->updateAllViews();
+  }
+  return true;
 }
 
 bool CWQuarlexDoc::onEditProjectSettings() {

@@ -45,6 +45,15 @@ class CWQuarlexDoc {
   // or a job file).
   void setUpProject(const ProjectSetupValues& values);
 
+  // Saves the project to `path` (a temporary file renamed over it). On
+  // success the path and title follow the file and the modified flag clears;
+  // on failure one message says why and nothing changes.
+  bool onSaveDocument(const std::string& path);
+  // Opens the project in `path` into a fresh set of objects and takes them
+  // over only when the whole file was read; a failed open shows one message
+  // (the file and what was wrong) and leaves the open project as it was.
+  bool onOpenDocument(const std::string& path);
+
   // "Edit &Project Settings...": the model-parameters page alone.
   bool onEditProjectSettings();
 

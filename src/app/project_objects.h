@@ -1,18 +1,32 @@
 #pragma once
 // The project's objects, one aggregate per open project. Members are declared
-// in construction order, so they are destroyed in reverse. Objects whose code
-// has not landed yet take their place in this order when it does:
-//   1 composites, 2 settings, 3 colour tables, 4 scene model, 5 sections,
-//   6 envelopes, 7 figures, 8 polygons, 9 surfaces, 10 reference grid data,
-//   11 map output data.
+// in construction order, so they are destroyed in reverse.
+#include "datasets/color_table.h"
+#include "datasets/composites.h"
+#include "datasets/envelopes.h"
+#include "datasets/surfaces.h"
+#include "engine/figures.h"
+#include "engine/polygons.h"
+#include "engine/sections/sections.h"
+#include "plot/map_output.h"
 #include "project/quarlex_settings.h"
+#include "scene/scene_model.h"
 #include "scene/view_grid_data.h"
 
 namespace qx {
 
 struct ProjectObjects {
-  QuarlexSettings settings;   // 2: project settings with the variable definitions
-  CViewGridData viewGrid;     // 10: reference grid data
+  CompositeSet composites;   // 1
+  QuarlexSettings settings;  // 2: with the variable definitions
+  CColorTable colorTable;    // 3
+  HoopsModel sceneModel;     // 4: the scene model's display state
+  SectionSet sections;       // 5: sections and the view history
+  EnvelopeSet envelopes;     // 6
+  FigureSet figures;         // 7
+  CPolygonSet polygons;      // 8
+  SurfaceSet surfaces;       // 9
+  CViewGridData viewGrid;    // 10: reference grid data
+  MapOutputData mapOutput;   // 11: map profiles and plot settings
 };
 
 }  // namespace qx

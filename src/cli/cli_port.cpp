@@ -59,7 +59,7 @@ std::string CliPort::oneLine(std::string_view text) {
   std::string out;
   for (size_t i = 0; i < text.size(); ++i) {
     if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-    out += text[i];
+    out += text[i] == '\n' ? ' ' : text[i];
   }
   return out;
 }

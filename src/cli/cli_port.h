@@ -40,7 +40,7 @@ class CliPort : public UiPort {
   void endWaitCursor() override {}
   std::unique_ptr<ProgressWindow> openProgress(ProgressKind kind) override;
 
-  // "\r\n" and "\n" in message texts become one space-free line break each.
+  // A message on one line: each line break ("\r\n" or "\n") becomes a blank.
   static std::string oneLine(std::string_view text);
 
  private:

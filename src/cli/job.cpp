@@ -203,6 +203,11 @@ NewProjectJob parseNewProject(JobObject o) {
   return job;
 }
 
+std::filesystem::path resolvePath(const std::filesystem::path& baseDir, const std::string& p) {
+  const std::filesystem::path path(p);
+  return path.is_absolute() ? path : baseDir / path;
+}
+
 }  // namespace
 
 Job parseJob(const json& root, const std::filesystem::path& baseDir) {
@@ -215,10 +220,18 @@ Job parseJob(const json& root, const std::filesystem::path& baseDir) {
   if (project.has("new")) {
     job.newProject = parseNewProject(project.object("new"));
   } else {
-    project.find("open");
-    throw JobError("project.open", "opening project files is not available yet");
+    job.openProject = resolvePath(baseDir, *project.string("open"));
+    if (!std::filesystem::is_regular_file(*job.openProject))
+      throw JobError("project.open", "no project file " + job.openProject->string());
   }
   project.finish();
+  if (auto save = top.string("save")) {
+    if (save->empty()) throw JobError("save", "empty file name");
+    job.save = resolvePath(baseDir, *save);
+    const auto dir = job.save->parent_path();
+    if (!dir.empty() && !std::filesystem::is_directory(dir))
+      throw JobError("save", "no folder " + dir.string());
+  }
   top.finish();
   return job;
 }
@@ -276,7 +289,12 @@ int runJobFile(const std::filesystem::path& file, std::ostream& out, std::ostrea
   ProjectObjects objects;
   CWQuarlexDoc doc(objects, port);
   if (job.newProject) doc.setUpProject(job.newProject->values);
+  if (job.openProject && !doc.onOpenDocument(job.openProject->string())) return 1;
+  if (job.save) {
+    if (!doc.onSaveDocument(job.save->string())) return 1;
+  }
   printSummary(out, objects);
+  if (job.save) out << "Saved: " << job.save->string() << '\n';
   return 0;
 }
 

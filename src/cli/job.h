@@ -64,6 +64,8 @@ struct NewProjectJob {
 struct Job {
   std::filesystem::path baseDir;  // relative paths in the job are taken from here
   std::optional<NewProjectJob> newProject;
+  std::optional<std::filesystem::path> openProject;  // an existing project instead
+  std::optional<std::filesystem::path> save;         // where to save the project at the end
 };
 
 // Parses and checks the whole job. Throws JobError.

@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "app/version.h"
+#include "cli/info.h"
 #include "cli/job.h"
 
 int main(int argc, char** argv) {
@@ -18,12 +19,19 @@ int main(int argc, char** argv) {
   auto* run = app.add_subcommand("run", "Run a job file: set up or open a project, import, calculate, report, save");
   run->add_option("JOB", jobFile, "the job file (JSON); see docs/cli.md")->required();
 
+  std::string infoFile;
+  bool infoJson = false;
+  auto* info = app.add_subcommand("info", "Show what a project file holds: variables, settings, dataset counts");
+  info->add_option("PROJECT", infoFile, "the project file (.qrx)")->required();
+  info->add_flag("--json", infoJson, "print the same as JSON");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
     return app.exit(e) == 0 ? 0 : 2;
   }
   if (run->parsed()) return qx::cli::runJobFile(jobFile, std::cout, std::cerr, isatty(STDERR_FILENO) != 0);
+  if (info->parsed()) return qx::cli::runInfo(infoFile, infoJson, std::cout, std::cerr);
   std::cout << app.help();
   return 0;
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "common/types.h"
+#include "io/archive.h"
 
 namespace qx {
 
@@ -19,6 +20,9 @@ class CViewGridData {
   FPoint3D spacing{kDefaultSpacing, kDefaultSpacing, kDefaultSpacing};
   // Carried unchanged by the reference-grid page.
   std::int32_t flags = 0;
+
+  // Origin x, y, z and spacing x, y, z as floats, then the int32.
+  void serialize(Archive& ar);
 
   friend bool operator==(const CViewGridData&, const CViewGridData&) = default;
 };

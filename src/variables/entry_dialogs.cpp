@@ -1,6 +1,9 @@
 #include "variables/entry_dialogs.h"
 
+#include <optional>
+
 #include "port/ui_port.h"
+#include "variables/formula_dialog.h"
 #include "variables/variable_rules.h"
 
 namespace qx {
@@ -40,6 +43,42 @@ CAddFieldEntry CAddFieldEntry::forCalculated(const VariableInfoCalc& v, std::vec
   e.calculateFieldValue = true;
   e.formula = readFormula(v);
   return e;
+}
+
+FormulaScope makeFormulaScope(const std::vector<VariableInfo>& loaded, const std::vector<VariableInfoCalc>& calculated,
+                              int ownNumber) {
+  FormulaScope scope;
+  scope.ownNumber = ownNumber;
+  const int nLoaded = static_cast<int>(loaded.size());
+  for (std::size_t i = 0; i < calculated.size(); ++i)
+    if (calculated[i].compiled.status != 0) scope.failed.push_back(nLoaded + static_cast<int>(i));
+  return scope;
+}
+
+namespace {
+// Runs the formula dialog over `current`; the accepted formula, or nullopt on Cancel.
+std::optional<FormulaEntry> runFormulaDialog(UiPort& port, const std::vector<std::string>& names,
+                                             const FormulaEntry& current, const FormulaScope& scope) {
+  CFormulaDialog dialog(names, current, scope);
+  if (!port.runDialog(dialog)) return std::nullopt;
+  return dialog.accepted();
+}
+}  // namespace
+
+bool CAddFieldEntry::enterFormula(UiPort& port) {
+  if (!enterFormulaEnabled()) return false;
+  auto accepted = runFormulaDialog(port, allNames(), formula, formulaScope);
+  if (!accepted) return false;
+  takeFormula(std::move(*accepted));
+  return true;
+}
+
+bool CVariableCalculatedDialog::enterFormula(UiPort& port) {
+  if (!enterFormulaEnabled()) return false;
+  auto accepted = runFormulaDialog(port, allNames(), formula, formulaScope);
+  if (!accepted) return false;
+  takeFormula(std::move(*accepted));
+  return true;
 }
 
 void CAddFieldEntry::takeFormula(FormulaEntry accepted) {

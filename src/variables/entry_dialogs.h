@@ -24,10 +24,8 @@ struct ListColumn {
 // The choices of the weighting-type control, in the order of the codes 0, 1, 2.
 inline constexpr std::array<std::string_view, 3> kWeightingChoices = {"Tonnage", "Volume", "Surface"};
 
-// "Enter Formula" opens the formula dialog, which arrives with the formula
-// compiler. Until then the button stays disabled; takeFormula() does what the
-// formula dialog's OK will do.
-inline constexpr bool kFormulaDialogAvailable = false;
+// "Enter Formula" opens the formula dialog (CFormulaDialog, formula_dialog.h).
+inline constexpr bool kFormulaDialogAvailable = true;
 
 // A dialog with a "Field Name" that obeys the name rules on OK.
 class NamedEntryDialog : public DialogModel {
@@ -59,6 +57,23 @@ struct FormulaEntry {
   CompiledFormula compiled;
 };
 
+// What the formula of one calculated variable may refer to, besides the
+// variable names. Calculated variables are evaluated in their order, each
+// seeing the results of those before it, so a formula may use only variables
+// numbered below its own; and a variable whose own formula failed to compile
+// has no value worth using.
+struct FormulaScope {
+  // The combined number the edited variable has; -1 for a new variable, which
+  // is appended behind every name.
+  int ownNumber = -1;
+  // Combined numbers of the calculated variables whose compile status is -1.
+  std::vector<int> failed;
+};
+
+// The scope of calculated variable `ownNumber` (-1 for a new one) among these lists.
+FormulaScope makeFormulaScope(const std::vector<VariableInfo>& loaded, const std::vector<VariableInfoCalc>& calculated,
+                              int ownNumber);
+
 // "Add/Edit Field": one entry of the "Data Fields" page, loaded or calculated.
 class CAddFieldEntry : public NamedEntryDialog {
  public:
@@ -88,6 +103,11 @@ class CAddFieldEntry : public NamedEntryDialog {
   bool formulaBoxEnabled() const { return calculateFieldValue; }
   bool enterFormulaEnabled() const { return calculateFieldValue && kFormulaDialogAvailable; }
 
+  // What the formula may refer to; the "Data Fields" page sets it.
+  FormulaScope formulaScope;
+  // "Enter Formula": the formula dialog with all names and the current
+  // formula; on OK its formula is taken over. Nothing while the button is disabled.
+  bool enterFormula(UiPort& port);
   // Takes over a formula accepted in the formula dialog and turns the switch on.
   void takeFormula(FormulaEntry accepted);
 
@@ -133,7 +153,10 @@ class CVariableCalculatedDialog : public NamedEntryDialog {
   std::string title() const override { return "Calculated Variable Properties"; }
 
   FormulaEntry formula;
+  FormulaScope formulaScope;  // what the formula may refer to; the "Edit Variables" dialog sets it
   bool enterFormulaEnabled() const { return kFormulaDialogAvailable; }
+  // "Enter Formula": as in "Add/Edit Field".
+  bool enterFormula(UiPort& port);
   void takeFormula(FormulaEntry accepted) { formula = std::move(accepted); }
 
   VariableInfoCalc apply(VariableInfoCalc base = {}) const;

@@ -61,6 +61,7 @@ void CFieldNameEntry::eraseVariable(int number) {
 
 bool CFieldNameEntry::add(UiPort& port) {
   CAddFieldEntry entry(names());
+  entry.formulaScope = makeFormulaScope(loaded_, calculated_, -1);
   if (!port.runDialog(entry)) return false;
   if (entry.calculateFieldValue)
     calculated_.push_back(entry.toCalculated());
@@ -76,6 +77,9 @@ bool CFieldNameEntry::edit(UiPort& port) {
   const bool wasCalculated = number >= nLoaded;
   CAddFieldEntry entry = wasCalculated ? CAddFieldEntry::forCalculated(calculated_[number - nLoaded], names())
                                        : CAddFieldEntry::forLoaded(loaded_[number], names());
+  // Its formula may use the variables before it; they keep their numbers
+  // also when a loaded entry becomes calculated and moves to the end.
+  entry.formulaScope = makeFormulaScope(loaded_, calculated_, number);
   if (!port.runDialog(entry)) return false;
 
   if (entry.calculateFieldValue == wasCalculated) {

@@ -7,6 +7,7 @@
 
 #include "port/dialog_model.h"
 #include "variables/entry_dialogs.h"
+#include "variables/formula_compiler.h"
 #include "variables/variable_info.h"
 #include "variables/variable_rules.h"
 
@@ -68,7 +69,8 @@ class CFieldNameEntry : public PageModel {
   void setDesignated(DesignatedVariables d) { designated_ = d; }
   DesignatedVariables designated() const { return designated_; }
 
-  // Rebuilds formula texts after a rename or a deletion (see FormulaTextBuilder).
+  // Rebuilds formula texts after a rename or a deletion (see FormulaTextBuilder);
+  // formulaTextFromCode unless set otherwise.
   void setFormulaTextBuilder(FormulaTextBuilder builder) { textBuilder_ = std::move(builder); }
 
  private:
@@ -80,7 +82,7 @@ class CFieldNameEntry : public PageModel {
   std::vector<VariableInfoCalc> calculated_;
   std::vector<std::string> deletedNames_;
   DesignatedVariables designated_;
-  FormulaTextBuilder textBuilder_;
+  FormulaTextBuilder textBuilder_ = formulaTextFromCode;
   int selected_ = -1;
   unsigned wizardButtons_ = kWizardNext;
 };

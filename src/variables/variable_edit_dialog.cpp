@@ -34,6 +34,7 @@ bool CVariableEditDialog::add(UiPort& port) {
   const auto names = combinedNames(loaded_, calculated_);
   if (kind_ == VariableKind::Calculated) {
     CVariableCalculatedDialog d(names);
+    d.formulaScope = makeFormulaScope(loaded_, calculated_, -1);
     if (!port.runDialog(d)) return false;
     calculated_.push_back(d.apply());
     return true;
@@ -53,6 +54,7 @@ bool CVariableEditDialog::edit(UiPort& port) {
   const auto names = combinedNames(loaded_, calculated_);
   if (kind_ == VariableKind::Calculated) {
     auto d = CVariableCalculatedDialog::forVariable(calculated_[selected_], names);
+    d.formulaScope = makeFormulaScope(loaded_, calculated_, numberOfLine(selected_));
     if (!port.runDialog(d)) return false;
     calculated_[selected_] = d.apply(calculated_[selected_]);
   } else {

@@ -6,6 +6,7 @@
 
 #include "port/dialog_model.h"
 #include "variables/entry_dialogs.h"
+#include "variables/formula_compiler.h"
 #include "variables/variable_info.h"
 #include "variables/variable_rules.h"
 
@@ -53,6 +54,7 @@ class CVariableEditDialog : public DialogModel {
   const std::vector<std::string>& deletedNames() const { return deletedNames_; }
   DesignatedVariables designated() const { return designated_; }
 
+  // Rebuilds formula texts after an edit or a deletion; formulaTextFromCode unless set otherwise.
   void setFormulaTextBuilder(FormulaTextBuilder builder) { textBuilder_ = std::move(builder); }
 
  private:
@@ -63,7 +65,7 @@ class CVariableEditDialog : public DialogModel {
   std::vector<VariableInfoCalc> calculated_;
   DesignatedVariables designated_;
   std::vector<std::string> deletedNames_;
-  FormulaTextBuilder textBuilder_;
+  FormulaTextBuilder textBuilder_ = formulaTextFromCode;
   int selected_ = -1;
 };
 

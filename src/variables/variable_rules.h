@@ -95,10 +95,9 @@ void renumberAfterInsertion(std::vector<VariableInfoCalc>& calculated, int inser
 DesignatedVariables designatedAfterDeletion(DesignatedVariables designated, int deletedNumber);
 
 // Rebuilds a formula text from its code with the current variable names
-// (combined numbering). The formula compiler provides it; until then the
-// callers keep an empty builder and the texts stay as they are, which is
-// right after a deletion (the names a text shows do not change) and stale
-// only after a rename.
+// (combined numbering). formulaTextFromCode (formula_compiler.h) is the one
+// the variable dialogs use unless told otherwise; an empty builder leaves the
+// texts as they are.
 using FormulaTextBuilder = std::function<std::string(std::string_view code, const std::vector<std::string>& names)>;
 
 // Applies `builder` to every calculated variable; nothing when it is empty.

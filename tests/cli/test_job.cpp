@@ -164,7 +164,7 @@ TEST(CliPort, QuestionsTakeTheSafeAnswerUnlessTheJobGaveOne) {
             "quarlex: Replace? [answered cancel]\n"
             "quarlex: Append? [answered no]\n"
             "quarlex: Append? [answered yes]\n"
-            "quarlex: warning: Line one\nLine two\n");
+            "quarlex: warning: Line one Line two\n");
   EXPECT_FALSE(port.chooseFile({}).has_value());
   port.queueFile("a.dat");
   EXPECT_EQ(port.chooseFile({}), "a.dat");

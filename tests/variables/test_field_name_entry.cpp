@@ -157,11 +157,12 @@ TEST(DataFieldsPage, EditKeepsTheRecordAndRenames) {
   answerEntry(port, [](CAddFieldEntry& e) {
     EXPECT_TRUE(e.calculateFieldValue);
     EXPECT_EQ(e.formula.formulaCode, "a#c*");
-    EXPECT_EQ(e.formula.formulaText, "Au  ENTER  Cu  *  ");
+    // The rename of Au has been carried into the text.
+    EXPECT_EQ(e.formula.formulaText, "au  ENTER  Cu  *  ");
     e.fieldName = "X";
   });
   EXPECT_TRUE(page.edit(port));
-  EXPECT_EQ(page.calculated()[0].formulaText, "Au  ENTER  Cu  *  ");
+  EXPECT_EQ(page.calculated()[0].formulaText, "au  ENTER  Cu  *  ");
 }
 
 TEST(DataFieldsPage, EditThatChangesTheKindObeysTheDeletionRules) {

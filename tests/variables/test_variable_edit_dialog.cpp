@@ -145,7 +145,7 @@ TEST(EditVariablesDialog, CalculatedEntryKeepsItsFormulaWhenRenamed) {
   port.answerDialog([&port](DialogModel& m) {
     auto& e = dynamic_cast<CVariableCalculatedDialog&>(m);
     EXPECT_EQ(e.formula.formulaCode, "a#2*");
-    EXPECT_FALSE(e.enterFormulaEnabled());
+    EXPECT_TRUE(e.enterFormulaEnabled());
     e.fieldName = "Au";  // taken by the loaded variable
     return e.onOk(port);
   });

@@ -1,0 +1,154 @@
+#include "cli/info.h"
+
+#include <ostream>
+#include <sstream>
+
+#include "app/document.h"
+#include "cli/cli_port.h"
+#include "variables/variable_rules.h"
+
+namespace qx::cli {
+
+using nlohmann::ordered_json;
+
+namespace {
+
+const char* recoveryName(int mode) {
+  switch (mode) {
+    case 0: return "none";
+    case 1: return "fixed";
+    case 2: return "variable";
+  }
+  return "unknown";
+}
+
+std::string weightingName(int w) {
+  const std::string_view n = weightingTypeName(w);
+  return n.empty() ? "unknown" : std::string(n);
+}
+
+ordered_json variableJson(const VariableInfo& v) {
+  ordered_json j;
+  j["name"] = v.name;
+  j["default"] = v.defaultValue;
+  j["missing"] = v.missingValue;
+  j["weighting"] = weightingName(v.weightingType);
+  j["min_cutoff"] = v.minCutoff;
+  j["max_cutoff"] = v.maxCutoff;
+  return j;
+}
+
+std::string nameOrNone(const QuarlexSettings& s, int n) {
+  return n >= 0 && n < s.variableCount() ? s.variable(n).name : std::string("none");
+}
+
+}  // namespace
+
+ordered_json projectInfo(const ProjectObjects& o) {
+  const QuarlexSettings& s = o.settings;
+  ordered_json j;
+  j["version"] = s.fileVersion;
+  j["project_type"] = s.projectType == 1 ? "3D" : "2D";
+  ordered_json loaded = ordered_json::array();
+  for (const auto& v : s.loaded) loaded.push_back(variableJson(v));
+  j["variables"] = loaded;
+  ordered_json calculated = ordered_json::array();
+  for (const auto& v : s.calculated) {
+    ordered_json c;
+    c["name"] = v.name;
+    c["default"] = v.defaultValue;
+    c["formula"] = v.formulaText;
+    c["compiled"] = v.compiled.status == 0;
+    calculated.push_back(c);
+  }
+  j["calculated"] = calculated;
+  ordered_json m;
+  m["default_sg"] = s.defaultSG;
+  m["default_waste_sg"] = s.defaultWasteSG;
+  m["sg_variable"] = s.useVariableSG ? nameOrNone(s, s.findSGVariable()) : "none";
+  m["recovery"] = recoveryName(s.recoveryMode);
+  m["recovery_variable"] = nameOrNone(s, s.findRecoveryVariable());
+  m["fixed_thickness"] = static_cast<bool>(s.useFixedThickness);
+  m["thickness"] = s.fixedThickness;
+  m["thickness_variable"] = nameOrNone(s, s.findThicknessVariable());
+  m["waste_thickness"] = s.wasteThickness;
+  j["model"] = m;
+  ordered_json p;
+  p["sides"] = s.sidesPerPolygon;
+  p["size"] = s.defaultPolygonSize;
+  p["first_vertex_angle"] = s.firstVertexAngle;
+  p["use_dilution"] = static_cast<bool>(s.useDilution);
+  p["overwrite_existing_polygons"] = static_cast<bool>(s.overwriteExistingPolygons);
+  j["polygon_settings"] = p;
+  ordered_json counts;
+  counts["composites"] = o.composites.count();
+  counts["envelopes"] = o.envelopes.count();
+  counts["surfaces"] = o.surfaces.count();
+  counts["figures"] = o.figures.count();
+  counts["polygons"] = o.polygons.count();
+  counts["sections"] = o.sections.count();
+  counts["map_profiles"] = o.mapOutput.count();
+  j["counts"] = counts;
+  return j;
+}
+
+void printProjectInfo(std::ostream& out, const ProjectObjects& o) {
+  const ordered_json j = projectInfo(o);
+  const QuarlexSettings& s = o.settings;
+  out << "Version: " << s.fileVersion << "\n";
+  out << "Project type: " << j["project_type"].get<std::string>() << "\n";
+  out << "Loaded variables: " << s.loadedCount() << "\n";
+  for (const auto& v : s.loaded) {
+    out << "  " << v.name << "  default " << formatFixed(v.defaultValue, 4) << "  missing "
+        << formatFixed(v.missingValue, 4) << "  weighting " << weightingName(v.weightingType) << "\n";
+  }
+  out << "Calculated variables: " << s.calculatedCount() << "\n";
+  for (const auto& v : s.calculated) {
+    out << "  " << v.name << " = " << v.formulaText << (v.compiled.status == 0 ? "" : "  (does not compile)") << "\n";
+  }
+  out << "Specific gravity: default " << formatFixed(s.defaultSG, 4) << ", waste " << formatFixed(s.defaultWasteSG, 4)
+      << ", variable " << j["model"]["sg_variable"].get<std::string>() << "\n";
+  out << "Recovery: " << recoveryName(s.recoveryMode);
+  if (s.recoveryMode == 1) out << " " << formatFixed(s.fixedRecovery, 4);
+  if (s.recoveryMode == 2) out << " " << nameOrNone(s, s.findRecoveryVariable());
+  out << "\n";
+  out << "Thickness: ";
+  if (s.useFixedThickness)
+    out << "fixed " << formatFixed(s.fixedThickness, 4);
+  else
+    out << "variable " << nameOrNone(s, s.findThicknessVariable());
+  out << ", waste " << formatFixed(s.wasteThickness, 4) << "\n";
+  out << "Default polygons: " << s.sidesPerPolygon << " sides, size " << formatFixed(s.defaultPolygonSize, 4)
+      << ", first vertex at " << formatFixed(s.firstVertexAngle, 4) << " degrees\n";
+  out << "Dilution: " << (s.useDilution ? "yes" : "no") << ", overwrite existing polygons: "
+      << (s.overwriteExistingPolygons ? "yes" : "no") << "\n";
+  const auto& c = j["counts"];
+  out << "Composites: " << c["composites"].get<int>() << "\n";
+  out << "Envelopes: " << c["envelopes"].get<int>() << "\n";
+  out << "Surfaces: " << c["surfaces"].get<int>() << "\n";
+  out << "Figures: " << c["figures"].get<int>() << "\n";
+  out << "Polygons: " << c["polygons"].get<int>() << "\n";
+  out << "Sections: " << c["sections"].get<int>() << "\n";
+  out << "Map profiles: " << c["map_profiles"].get<int>() << "\n";
+}
+
+int runInfo(const std::filesystem::path& file, bool json, std::ostream& out, std::ostream& err) {
+  CliPort port(err, false);
+  port.setQuiet(true);
+  ProjectObjects objects;
+  CWQuarlexDoc doc(objects, port);
+  if (!doc.onOpenDocument(file.string())) {
+    err << "quarlex: " << CliPort::oneLine(port.messages().empty() ? "cannot open " + file.string()
+                                                                   : port.messages().back())
+        << "\n";
+    return 1;
+  }
+  if (json) {
+    out << projectInfo(objects).dump(2) << "\n";
+  } else {
+    printProjectInfo(out, objects);
+  }
+  return 0;
+}
+
+}  // namespace qx::cli

@@ -1,0 +1,84 @@
+#include "io/columns.h"
+
+#include <algorithm>
+#include <array>
+
+#include "io/line_reader.h"
+
+namespace qx {
+
+int ColumnDescription::find(std::string_view name) const {
+  for (std::size_t i = 0; i < fields.size(); ++i)
+    if (fields[i].name == name) return static_cast<int>(i);
+  return -1;
+}
+
+const ColumnField* ColumnDescription::field(std::string_view name) const {
+  const int i = find(name);
+  return i < 0 ? nullptr : &fields[static_cast<std::size_t>(i)];
+}
+
+bool isRequiredField(std::string_view name) {
+  static constexpr std::array<std::string_view, 7> kRequired = {
+      "IX (Column)", "IY (Row)", "IZ (Bench)", "X Coordinate", "Y Coordinate", "Z Coordinate", "Elevation"};
+  return std::find(kRequired.begin(), kRequired.end(), name) != kRequired.end();
+}
+
+bool hasDecimals(std::string_view name) {
+  static constexpr std::array<std::string_view, 6> kNoDecimals = {"Name", "IX (", "IY (", "IZ (", "Numb", "Enve"};
+  const std::string_view head = name.substr(0, 4);
+  return std::find(kNoDecimals.begin(), kNoDecimals.end(), head) == kNoDecimals.end();
+}
+
+std::string requiredFieldMessage(std::string_view name) { return std::string(name) + " must have length > 0"; }
+
+int firstMissingRequired(const ColumnDescription& description) {
+  for (std::size_t i = 0; i < description.fields.size(); ++i) {
+    const ColumnField& f = description.fields[i];
+    if (f.length == 0 && isRequiredField(f.name)) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+std::string usageLine(const ColumnDescription& description) {
+  std::string usage(kOutputRulerColumns, '-');
+  for (const ColumnField& f : description.fields) {
+    for (long long k = 0; k < f.length; ++k) {
+      const long long c = std::max(static_cast<long long>(f.position) + k - 1, 0LL);
+      if (c >= kOutputRulerColumns - 1) break;  // columns only grow from here
+      char& mark = usage[static_cast<std::size_t>(c)];
+      mark = mark == '-' ? '*' : '?';
+    }
+  }
+  return usage;
+}
+
+std::string outputRulerText(const ColumnDescription& description) {
+  std::string text;
+  text.reserve(3 * kOutputRulerColumns + 4);
+  text.append(kOutputTensRuler).append("\r\n").append(kOutputUnitsRuler).append("\r\n").append(usageLine(description));
+  return text;
+}
+
+std::vector<std::string> readPreviewLines(ByteSource& source) {
+  std::vector<std::string> lines(kPreviewLineCount);
+  LineReader reader(source, kPreviewMaxLine + 1);
+  for (std::string& line : lines) {
+    if (!reader.readLine()) break;
+    std::size_t n = reader.readLength();
+    if (!reader.wasCut() && n > 0 && reader.line()[n - 1] == '\r') --n;
+    line.assign(reader.line().substr(0, n));
+  }
+  return lines;
+}
+
+std::string previewText(const std::vector<std::string>& lines) {
+  const std::size_t width = std::max<std::size_t>(lines.empty() ? 0 : lines.front().size(), kPreviewMinWidth);
+  std::string text;
+  text.append(kInputTensRuler.substr(0, width)).append("\r\n");
+  text.append(kInputUnitsRuler.substr(0, width)).append("\r\n");
+  for (std::size_t i = 0; i < kPreviewLineCount; ++i) text.append(i < lines.size() ? lines[i] : "").append("\r\n");
+  return text;
+}
+
+}  // namespace qx

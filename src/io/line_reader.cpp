@@ -1,0 +1,161 @@
+#include "io/line_reader.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <system_error>
+
+namespace qx {
+
+std::size_t MemorySource::read(std::span<char> out) {
+  const std::size_t n = std::min(out.size(), bytes_.size() - pos_);
+  std::memcpy(out.data(), bytes_.data() + pos_, n);
+  pos_ += n;
+  return n;
+}
+
+std::size_t FileSource::read(std::span<char> out) {
+  if (file_ == nullptr || failed_) return 0;
+  const std::size_t n = std::fread(out.data(), 1, out.size(), file_);
+  if (n < out.size() && std::ferror(file_) != 0) failed_ = true;
+  return n;
+}
+
+LineReader::LineReader(ByteSource& source, std::size_t bufferSize)
+    : source_(source), line_(std::max<std::size_t>(bufferSize, 1), ' ') {
+  line_.back() = '\0';
+}
+
+int LineReader::next() {
+  if (chunkPos_ == chunkEnd_) {
+    if (atEnd_) return -1;
+    chunkEnd_ = source_.read(chunk_);
+    chunkPos_ = 0;
+    if (chunkEnd_ == 0) {
+      atEnd_ = true;
+      return -1;
+    }
+  }
+  return static_cast<unsigned char>(chunk_[chunkPos_++]);
+}
+
+bool LineReader::readLine() {
+  const std::size_t capacity = line_.size() - 1;
+  std::size_t n = 0;
+  bool any = false;
+  cut_ = false;
+  for (;;) {
+    const int c = next();
+    if (c < 0) break;
+    any = true;
+    if (c == '\n') break;
+    if (n < capacity) {
+      line_[n++] = static_cast<char>(c);
+    } else {
+      cut_ = true;  // the rest of a long line is skipped up to its line feed
+    }
+  }
+  readLength_ = n;
+  std::fill(line_.begin() + static_cast<std::ptrdiff_t>(n), line_.end() - 1, ' ');
+  if (!any || source_.failed()) {
+    std::fill(line_.begin(), line_.end() - 1, ' ');
+    readLength_ = 0;
+    return false;
+  }
+  ++lineCount_;
+  return true;
+}
+
+char characterAt(std::string_view line, int position) {
+  if (position < 1 || static_cast<std::size_t>(position) > line.size()) return ' ';
+  return line[static_cast<std::size_t>(position) - 1];
+}
+
+namespace {
+
+// A field's characters without copying when it lies inside the line; else
+// `scratch` receives them, columns outside the line as blanks.
+std::string_view fieldView(std::string_view line, int position, int length, std::string& scratch) {
+  if (length <= 0) return {};
+  const long long first = position;
+  const long long last = first + length - 1;
+  if (first >= 1 && last <= static_cast<long long>(line.size()))
+    return line.substr(static_cast<std::size_t>(first - 1), static_cast<std::size_t>(length));
+  scratch.assign(static_cast<std::size_t>(length), ' ');
+  for (long long col = std::max(first, 1LL); col <= std::min(last, static_cast<long long>(line.size())); ++col)
+    scratch[static_cast<std::size_t>(col - first)] = line[static_cast<std::size_t>(col - 1)];
+  return scratch;
+}
+
+// White space as the C locale's isspace defines it.
+constexpr bool isBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+constexpr bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+}  // namespace
+
+std::string textAt(std::string_view line, int position, int length) {
+  std::string scratch;
+  std::string_view field = fieldView(line, position, length, scratch);
+  field = field.substr(0, field.find('\0'));
+  return std::string(field);
+}
+
+double scanNumber(std::string_view text) {
+  std::size_t i = 0;
+  const std::size_t n = text.size();
+  while (i < n && isBlank(text[i])) ++i;
+  bool negative = false;
+  if (i < n && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  const std::size_t start = i;
+  std::size_t digits = 0;
+  while (i < n && isDigit(text[i])) ++i, ++digits;
+  if (i < n && text[i] == '.') {
+    ++i;
+    while (i < n && isDigit(text[i])) ++i, ++digits;
+  }
+  if (digits == 0) return 0.0;
+  if (i < n && (text[i] == 'e' || text[i] == 'E')) {
+    std::size_t j = i + 1;
+    if (j < n && (text[j] == '+' || text[j] == '-')) ++j;
+    if (j < n && isDigit(text[j])) {
+      while (j < n && isDigit(text[j])) ++j;
+      i = j;
+    }
+  }
+  double value = 0.0;
+  const auto [end, ec] = std::from_chars(text.data() + start, text.data() + i, value, std::chars_format::general);
+  if (ec != std::errc() || end != text.data() + i || !std::isfinite(value)) return 0.0;
+  return negative ? -value : value;
+}
+
+std::int32_t scanInteger(std::string_view text) {
+  std::size_t i = 0;
+  const std::size_t n = text.size();
+  while (i < n && isBlank(text[i])) ++i;
+  bool negative = false;
+  if (i < n && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  if (i >= n || !isDigit(text[i])) return 0;
+  constexpr long long kLimit = static_cast<long long>(std::numeric_limits<std::int32_t>::max()) + 1;
+  long long value = 0;
+  for (; i < n && isDigit(text[i]); ++i) {
+    value = value * 10 + (text[i] - '0');
+    if (value > kLimit) return 0;
+  }
+  if (negative) value = -value;
+  if (value < std::numeric_limits<std::int32_t>::min() || value > std::numeric_limits<std::int32_t>::max()) return 0;
+  return static_cast<std::int32_t>(value);
+}
+
+double numberAt(std::string_view line, int position, int length) {
+  std::string scratch;
+  return scanNumber(fieldView(line, position, length, scratch));
+}
+
+std::int32_t integerAt(std::string_view line, int position, int length) {
+  std::string scratch;
+  return scanInteger(fieldView(line, position, length, scratch));
+}
+
+}  // namespace qx

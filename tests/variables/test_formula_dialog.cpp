@@ -1,0 +1,371 @@
+// The "Formula" dialog's model driven through a scripted port, and "Enter
+// Formula" in the dialogs that enter calculated variables.
+#include <gtest/gtest.h>
+
+#include "scripted_port.h"
+#include "variables/field_name_entry.h"
+#include "variables/formula_dialog.h"
+#include "variables/formula_evaluator.h"
+#include "variables/variable_edit_dialog.h"
+
+namespace qx {
+namespace {
+
+using test::ScriptedPort;
+
+const std::vector<std::string> kNames = {"Au", "Ag", "Cu"};
+
+FormulaEntry withCode(std::string code) {
+  FormulaEntry e;
+  e.formulaCode = std::move(code);
+  e.formulaText = "stale text";
+  return e;
+}
+
+TEST(FormulaDialog, OpensWithTokensRebuiltFromTheCode) {
+  CFormulaDialog d(kNames, withCode("a#12.5*S_c]"));
+  EXPECT_EQ(d.kind(), "formula");
+  EXPECT_EQ(d.title(), "Formula");
+  EXPECT_EQ(d.tokens(), (std::vector<std::string>{"Au", "ENTER", "12.5", "*", "Surface", "-", "Cu", ">="}));
+  EXPECT_EQ(d.code(), "a#12.5*S_c]");
+  EXPECT_EQ(d.formulaText(), "Au  ENTER  12.5  *  Surface  -  Cu  >=  ");
+
+  CFormulaDialog fresh(kNames, FormulaEntry{});
+  EXPECT_EQ(fresh.formulaText(), "0  ENTER  ");
+}
+
+TEST(FormulaDialog, ButtonsAppendTheirTokenAndCode) {
+  CFormulaDialog d(kNames, withCode(""));
+  for (const char* label : {"+", "-", "*", "/", "^", "<", "<=", ">", ">=", "=", "<>", "Enter", "CHS"})
+    EXPECT_TRUE(d.pressOperator(label)) << label;
+  EXPECT_EQ(d.code(), "+_*/^<[>]=!#$");
+  EXPECT_EQ(d.formulaText(), "+  -  *  /  ^  <  <=  >  >=  =  <>  ENTER  CHS  ");
+  // No "~" button.
+  EXPECT_FALSE(d.pressOperator("~"));
+  EXPECT_EQ(d.tokens().size(), 13u);
+
+  ScriptedPort port;
+  CFormulaDialog f(kNames, withCode(""));
+  EXPECT_FALSE(f.selectField(port));  // nothing selected
+  EXPECT_FALSE(f.selectSpecial());
+  f.selectedField = 2;
+  EXPECT_TRUE(f.selectField(port));
+  f.pressOperator("Enter");
+  f.selectedSpecial = 1;
+  EXPECT_TRUE(f.selectSpecial());
+  f.pressOperator("*");
+  f.selectedSpecial = 0;
+  f.selectSpecial();
+  f.pressOperator("+");
+  f.selectedSpecial = 2;
+  f.selectSpecial();
+  f.pressOperator("/");
+  EXPECT_EQ(f.code(), "c#T*S+V/");
+  EXPECT_EQ(f.formulaText(), "Cu  ENTER  Tonnage  *  Surface  +  Volume  /  ");
+  EXPECT_TRUE(port.messages().empty());
+}
+
+TEST(FormulaDialog, ConstantsAreWrittenAsTheCodeCanHoldThem) {
+  ScriptedPort port;
+  CFormulaDialog d(kNames, withCode("a#"));
+  d.constant = 2.5;
+  EXPECT_TRUE(d.selectConstant(port));
+  EXPECT_EQ(d.code(), "a#2.5");
+  // A second constant would merge with the first.
+  d.constant = 3;
+  EXPECT_FALSE(d.selectConstant(port));
+  EXPECT_EQ(port.messages().back(), "Two constants must be separated by Enter or an operator.");
+  EXPECT_EQ(d.code(), "a#2.5");
+  d.pressOperator("*");
+  // A negative number: its magnitude, then CHS.
+  d.constant = -3;
+  EXPECT_TRUE(d.selectConstant(port));
+  d.pressOperator("+");
+  EXPECT_EQ(d.code(), "a#2.5*3$+");
+  EXPECT_EQ(d.formulaText(), "Au  ENTER  2.5  *  3  CHS  +  ");
+  const auto r = compileFormula(d.code());
+  ASSERT_TRUE(r.ok());
+  EXPECT_EQ(evaluateFormula(std::vector<double>{4}, {}, r.block).value, 7.0);
+
+  // "%g" texts with an exponent are written out; six significant digits.
+  EXPECT_EQ(formulaConstantText(1e-05), "0.00001");
+  EXPECT_EQ(formulaConstantText(1.5e-05), "0.000015");
+  EXPECT_EQ(formulaConstantText(1234567.0), "1234570");
+  EXPECT_EQ(formulaConstantText(0.1 + 0.2), "0.3");
+  EXPECT_EQ(formulaConstantText(123456.0), "123456");
+  EXPECT_EQ(formulaConstantText(0.0), "0");
+  EXPECT_EQ(formulaConstantText(1e-18), "0.000000000000000001");  // 20 characters: fits
+  EXPECT_EQ(formulaConstantText(1.5e-18), std::nullopt);
+  EXPECT_EQ(formulaConstantText(1e20), std::nullopt);
+  EXPECT_EQ(formulaConstantText(9.99999e19), "99999900000000000000");
+  EXPECT_EQ(formulaConstantText(std::numeric_limits<double>::infinity()), std::nullopt);
+
+  CFormulaDialog e(kNames, withCode(""));
+  e.constant = 1e-5;
+  EXPECT_TRUE(e.selectConstant(port));
+  EXPECT_EQ(e.code(), "0.00001");
+  e.pressOperator("Enter");
+  e.constant = 2e25;
+  EXPECT_FALSE(e.selectConstant(port));
+  EXPECT_EQ(port.messages().back(),
+            "That constant can not be written in a formula: it needs more than 20 characters without an exponent.");
+  EXPECT_EQ(e.code(), "0.00001#");
+}
+
+TEST(FormulaDialog, DeleteRemovesTheLastTokenAndElement) {
+  CFormulaDialog d(kNames, withCode("a#12.5*$"));
+  d.deleteLast();
+  EXPECT_EQ(d.code(), "a#12.5*");
+  d.deleteLast();
+  EXPECT_EQ(d.code(), "a#12.5");
+  d.deleteLast();  // the whole constant
+  EXPECT_EQ(d.code(), "a#");
+  EXPECT_EQ(d.tokens(), (std::vector<std::string>{"Au", "ENTER"}));
+  d.deleteLast();
+  d.deleteLast();
+  EXPECT_EQ(d.code(), "");
+  EXPECT_TRUE(d.tokens().empty());
+  d.deleteLast();  // nothing left: nothing happens
+  EXPECT_EQ(d.code(), "");
+  EXPECT_EQ(d.formulaText(), "");
+}
+
+// Answers the formula dialog: `edit` works the buttons, then OK; a refused OK
+// is answered with Cancel.
+template <typename Edit>
+void answerFormula(ScriptedPort& port, Edit edit) {
+  port.answerDialog([edit](DialogModel& m) {
+    edit(dynamic_cast<CFormulaDialog&>(m));
+    return true;
+  });
+}
+void answerCancel(ScriptedPort& port) {
+  port.answerDialog([](DialogModel&) { return false; });
+}
+
+TEST(FormulaDialog, OkCompilesOrRefusesWithThePosition) {
+  struct Case {
+    const char* code;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"a#b", "Error in formula at Element #3"},
+      {"ab+", "Error in formula at Element #1"},
+      {"aS+", "Error in formula at Element #1"},  // would evaluate as S +
+      {"a#b+", nullptr},
+      {"", nullptr},
+  };
+  for (const auto& c : cases) {
+    ScriptedPort port;
+    CFormulaDialog d(kNames, withCode(c.code));
+    port.answerDialog([](DialogModel&) { return true; });
+    if (c.message) answerCancel(port);
+    EXPECT_EQ(port.runDialog(d), c.message == nullptr) << c.code;
+    if (c.message) {
+      ASSERT_EQ(port.messages().size(), 1u) << c.code;
+      EXPECT_EQ(port.messages()[0], c.message);
+      EXPECT_EQ(port.log()[1], "message warning ok -> ok: " + std::string(c.message));
+      EXPECT_EQ(port.log()[2], "dialog stays open");
+    } else {
+      EXPECT_TRUE(port.messages().empty()) << c.code;
+      const FormulaEntry& a = d.accepted();
+      EXPECT_EQ(a.formulaCode, c.code);
+      EXPECT_EQ(a.formulaText, d.formulaText());
+      EXPECT_EQ(a.compiled, compileFormula(c.code).block);
+    }
+  }
+}
+
+TEST(FormulaDialog, OkRefusesWhatTheBlockCanNotHold) {
+  ScriptedPort port;
+  std::string code = "0#";
+  for (int i = 1; i <= 10; ++i) code += std::to_string(i) + "+";
+  CFormulaDialog many(kNames, withCode(code));
+  EXPECT_FALSE(many.onOk(port));
+  EXPECT_EQ(port.messages().back(), "A formula can hold at most 10 constants.");
+
+  std::string longCode = "a";
+  while (longCode.size() < 128) longCode += "$";
+  CFormulaDialog tooLong(kNames, withCode(longCode));
+  EXPECT_FALSE(tooLong.onOk(port));
+  EXPECT_EQ(port.messages().back(), "A formula can hold at most 127 elements.");
+  tooLong.deleteLast();
+  EXPECT_TRUE(tooLong.onOk(port));
+  EXPECT_EQ(port.messages().size(), 2u);
+}
+
+TEST(FormulaDialog, RefusesVariablesTheFormulaMayNotUse) {
+  ScriptedPort port;
+  // 32 variables: the 32nd has no letter.
+  std::vector<std::string> many;
+  for (int i = 0; i < 32; ++i) many.push_back("V" + std::to_string(i));
+  CFormulaDialog d(many, withCode(""));
+  d.selectedField = 31;
+  EXPECT_FALSE(d.selectField(port));
+  EXPECT_EQ(port.messages().back(), "A formula can use only the first 31 variables.");
+  d.selectedField = 30;
+  EXPECT_TRUE(d.selectField(port));
+  EXPECT_EQ(d.code(), "\x7f");
+  EXPECT_EQ(d.tokens().back(), "V30");
+
+  // "~" in a code is variable 29: refused when there is none.
+  CFormulaDialog tilde(kNames, withCode("a#~+"));
+  EXPECT_EQ(tilde.formulaText(), "Au  ENTER  ~  +  ");
+  EXPECT_FALSE(tilde.onOk(port));
+  EXPECT_EQ(port.messages().back(), "The formula refers to a variable that does not exist.");
+
+  // Calculated variable Cu (2) being edited: Cu itself and later ones are refused.
+  FormulaScope scope{2, {}};
+  CFormulaDialog own(kNames, withCode("a#c+"), scope);
+  EXPECT_FALSE(own.onOk(port));
+  EXPECT_EQ(port.messages().back(), "A formula can use only the variables defined before its own variable.");
+  own.selectedField = 2;
+  EXPECT_FALSE(own.selectField(port));
+  EXPECT_EQ(port.messages().back(), "A formula can use only the variables defined before its own variable.");
+
+  // Ag's formula failed to compile: Ag is refused, Au is fine.
+  FormulaScope failed{-1, {1}};
+  CFormulaDialog f(kNames, withCode("a#"), failed);
+  f.selectedField = 1;
+  EXPECT_FALSE(f.selectField(port));
+  EXPECT_EQ(port.messages().back(), "The formula of Ag did not compile.  Correct it before using that variable.");
+  f.selectedField = 0;
+  EXPECT_TRUE(f.selectField(port));
+  f.pressOperator("*");
+  EXPECT_TRUE(f.onOk(port));
+  CFormulaDialog g(kNames, withCode("b#"), failed);
+  g.pressOperator("CHS");
+  EXPECT_FALSE(g.onOk(port));
+  EXPECT_EQ(port.messages().back(), "The formula of Ag did not compile.  Correct it before using that variable.");
+}
+
+TEST(EnterFormula, AddFieldEntryTakesOverTheAcceptedFormula) {
+  ScriptedPort port;
+  CAddFieldEntry entry(kNames);
+  EXPECT_FALSE(entry.enterFormula(port));  // the switch is off: the button is disabled
+  EXPECT_TRUE(port.log().empty());
+
+  entry.calculateFieldValue = true;
+  answerFormula(port, [](CFormulaDialog& d) {
+    EXPECT_EQ(d.fieldNames(), kNames);
+    EXPECT_EQ(d.formulaText(), "0  ENTER  ");
+    d.deleteLast();
+    d.deleteLast();
+    d.pressOperator("Enter");
+    ScriptedPort inner;
+    d.selectedField = 0;
+    d.selectField(inner);  // "ENTER Au" ends on an operand: refused
+  });
+  answerFormula(port, [](CFormulaDialog& d) {
+    EXPECT_EQ(d.code(), "#a");
+    d.deleteLast();
+    d.deleteLast();
+    ScriptedPort inner;
+    d.selectedField = 0;
+    d.selectField(inner);
+    d.pressOperator("Enter");
+    d.constant = 2;
+    d.selectConstant(inner);
+    d.pressOperator("*");
+  });
+  EXPECT_TRUE(entry.enterFormula(port));
+  EXPECT_EQ(port.log()[0], "dialog formula: Formula");
+  EXPECT_EQ(port.messages(), (std::vector<std::string>{"Error in formula at Element #2"}));
+  EXPECT_EQ(entry.formula.formulaCode, "a#2*");
+  EXPECT_EQ(entry.formula.formulaText, "Au  ENTER  2  *  ");
+  EXPECT_EQ(entry.formula.compiled.codeString(), "a#0*");
+  EXPECT_EQ(entry.formula.compiled.constants[0], 2.0);
+  EXPECT_TRUE(entry.calculateFieldValue);
+
+  // Cancel keeps the formula.
+  answerFormula(port, [](CFormulaDialog& d) { d.pressOperator("CHS"); });
+  EXPECT_TRUE(entry.enterFormula(port));
+  EXPECT_EQ(entry.formula.formulaCode, "a#2*$");
+  answerCancel(port);
+  EXPECT_FALSE(entry.enterFormula(port));
+  EXPECT_EQ(entry.formula.formulaCode, "a#2*$");
+  EXPECT_TRUE(port.allAnswersUsed());
+}
+
+TEST(EnterFormula, TheVariableDialogsPassTheirScope) {
+  VariableInfoCalc x("X");
+  x.formulaCode = "a#b+";
+  x.formulaText = "Au  ENTER  Ag  +  ";
+  x.compiled = compileFormula(x.formulaCode).block;
+  VariableInfoCalc broken("Broken");
+  broken.compiled.status = -1;
+  CVariableEditDialog edit(VariableKind::Calculated, {VariableInfo("Au"), VariableInfo("Ag")}, {x, broken}, {});
+
+  // Editing X (variable 2): X itself and Broken (3) are refused; Au is taken.
+  ScriptedPort port;
+  port.answerDialog([&port](DialogModel& m) {
+    auto& e = dynamic_cast<CVariableCalculatedDialog&>(m);
+    EXPECT_TRUE(e.enterFormulaEnabled());
+    answerFormula(port, [](CFormulaDialog& d) {
+      ScriptedPort inner;
+      d.selectedField = 2;
+      EXPECT_FALSE(d.selectField(inner));
+      d.selectedField = 3;
+      EXPECT_FALSE(d.selectField(inner));
+      EXPECT_EQ(inner.messages(),
+                (std::vector<std::string>{"A formula can use only the variables defined before its own variable.",
+                                          "A formula can use only the variables defined before its own variable."}));
+      d.pressOperator("*");
+    });
+    EXPECT_TRUE(e.enterFormula(port));
+    return true;
+  });
+  edit.select(0);
+  EXPECT_TRUE(edit.edit(port));
+  EXPECT_EQ(edit.calculated()[0].formulaCode, "a#b+*");
+  EXPECT_EQ(edit.calculated()[0].formulaText, "Au  ENTER  Ag  +  *  ");
+
+  // A new calculated variable may use X but not Broken.
+  port.answerDialog([&port](DialogModel& m) {
+    auto& e = dynamic_cast<CVariableCalculatedDialog&>(m);
+    e.fieldName = "Y";
+    answerFormula(port, [](CFormulaDialog& d) {
+      ScriptedPort inner;
+      d.selectedField = 3;
+      EXPECT_FALSE(d.selectField(inner));
+      EXPECT_EQ(inner.messages().at(0),
+                "The formula of Broken did not compile.  Correct it before using that variable.");
+      d.selectedField = 2;
+      EXPECT_TRUE(d.selectField(inner));
+      d.pressOperator("*");
+    });
+    EXPECT_TRUE(e.enterFormula(port));
+    return true;
+  });
+  EXPECT_TRUE(edit.add(port));
+  EXPECT_EQ(edit.calculated()[2].formulaCode, "0#c*");
+  EXPECT_EQ(edit.calculated()[2].formulaText, "0  ENTER  X  *  ");
+  EXPECT_TRUE(port.allAnswersUsed());
+}
+
+TEST(EnterFormula, TextsFollowRenamesAndDeletionsWithoutABuilderSet) {
+  CFieldNameEntry page;
+  for (const char* n : {"Au", "Ag", "Cu"}) ASSERT_EQ(page.addLoaded(VariableInfo(n)), "");
+  VariableInfoCalc x("X");
+  x.formulaCode = "a#c*";
+  x.formulaText = "Au  ENTER  Cu  *  ";
+  x.compiled = compileFormula(x.formulaCode).block;
+  ASSERT_EQ(page.addCalculated(x), "");
+
+  ScriptedPort port;
+  page.select(2);
+  port.answerDialog([](DialogModel& m) {
+    dynamic_cast<CAddFieldEntry&>(m).fieldName = "Copper";
+    return true;
+  });
+  ASSERT_TRUE(page.edit(port));
+  EXPECT_EQ(page.calculated()[0].formulaText, "Au  ENTER  Copper  *  ");
+
+  ASSERT_EQ(page.removeVariable(1), "");
+  EXPECT_EQ(page.calculated()[0].formulaCode, "a#b*");
+  EXPECT_EQ(page.calculated()[0].compiled.codeString(), "a#b*");
+  EXPECT_EQ(page.calculated()[0].formulaText, "Au  ENTER  Copper  *  ");
+}
+
+}  // namespace
+}  // namespace qx
