@@ -135,7 +135,7 @@ constexpr std::array kTable = {
 
 // Commands this build carries out; every other one is shown disabled.
 constexpr std::array kImplemented = {
-    C::FileNew,          C::FileExit,           C::FileMru,           C::ViewFileToolBar,
+    C::FileNew,          C::FileOpen,           C::FileSave,          C::FileSaveAs,     C::FileExit,           C::FileMru,           C::ViewFileToolBar,
     C::ViewDigitizeToolBar, C::ViewModifyToolBar, C::ViewSectionToolBar, C::ViewSectionBar,
     C::ViewStatusBar,    C::EditProjectSettings, C::AppAbout,
 };

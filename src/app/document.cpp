@@ -142,6 +142,20 @@ bool CWQuarlexDoc::onEditProjectSettings() {
   return ok;
 }
 
+CommandContext CWQuarlexDoc::commandContext() const {
+  CommandContext c;
+  c.loadedVariables = objects_.settings.loadedCount();
+  c.composites = objects_.composites.count();
+  c.envelopes = objects_.envelopes.count();
+  c.surfaces = objects_.surfaces.count();
+  c.figures = objects_.figures.count();
+  c.polygons = objects_.polygons.count();
+  c.mapProfiles = objects_.mapOutput.count();
+  c.undoDepth = static_cast<int>(objects_.sections.back.size());
+  c.redoDepth = static_cast<int>(objects_.sections.forward.size());
+  return c;
+}
+
 std::string CWQuarlexDoc::reportProjectName() const { return title_.empty() ? "Unnamed Project" : title_; }
 
 }  // namespace qx

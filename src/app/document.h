@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 
+#include "app/commands.h"
 #include "app/project_objects.h"
 #include "app/view_notifier.h"
 #include "port/ui_port.h"
@@ -56,6 +57,9 @@ class CWQuarlexDoc {
 
   // "Edit &Project Settings...": the model-parameters page alone.
   bool onEditProjectSettings();
+
+  // The project state the enabling rules of the commands read.
+  CommandContext commandContext() const;
 
   // The reports' project name: the title, or "Unnamed Project".
   std::string reportProjectName() const;
