@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <unistd.h>
 
 #include "cli/cli_port.h"
 #include "cli/job.h"
@@ -168,4 +169,76 @@ TEST(CliPort, QuestionsTakeTheSafeAnswerUnlessTheJobGaveOne) {
   EXPECT_FALSE(port.chooseFile({}).has_value());
   port.queueFile("a.dat");
   EXPECT_EQ(port.chooseFile({}), "a.dat");
+}
+
+#include "app/atomic_file.h"
+#include "cli/info.h"
+
+namespace {
+std::filesystem::path cliScratch(const std::string& name) {
+  const auto dir = std::filesystem::temp_directory_path() / ("qx_cli_" + name + "_" + std::to_string(::getpid()));
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  return dir;
+}
+void writeText(const std::filesystem::path& p, const std::string& text) { std::ofstream(p) << text; }
+}  // namespace
+
+TEST(JobSave, SavesOpensAndSavesAgainToTheSameBytes) {
+  const auto dir = cliScratch("save");
+  writeText(dir / "new.json", R"({"project": {"new": {"variables": [{"name": "Au", "default": 1.5},
+      {"name": "SG", "default": 2.6}], "model": {"sg_variable": "SG", "project_type": "3D"}}}, "save": "first.qrx"})");
+  std::ostringstream out, err;
+  ASSERT_EQ(runJobFile(dir / "new.json", out, err, false), 0) << err.str();
+  EXPECT_NE(out.str().find("Saved: " + (dir / "first.qrx").string() + "\n"), std::string::npos);
+
+  writeText(dir / "again.json", R"({"project": {"open": "first.qrx"}, "save": "second.qrx"})");
+  std::ostringstream out2, err2;
+  ASSERT_EQ(runJobFile(dir / "again.json", out2, err2, false), 0) << err2.str();
+  std::string e1, e2;
+  EXPECT_EQ(readWholeFile(dir / "first.qrx", e1), readWholeFile(dir / "second.qrx", e2));
+
+  std::ostringstream info, infoErr;
+  ASSERT_EQ(runInfo(dir / "first.qrx", false, info, infoErr), 0);
+  const std::string text = info.str();
+  EXPECT_EQ(text.rfind("Version: 1000\nProject type: 3D\nLoaded variables: 2\n"
+                       "  Au  default 1.5000  missing 0.0000  weighting Tonnage\n",
+                       0),
+            0u)
+      << text;
+  EXPECT_NE(text.find("Specific gravity: default 2.0000, waste 2.0000, variable SG\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("Composites: 0\n"), std::string::npos);
+  EXPECT_NE(text.find("Sections: 10\n"), std::string::npos);
+
+  std::ostringstream js, jsErr;
+  ASSERT_EQ(runInfo(dir / "first.qrx", true, js, jsErr), 0);
+  const auto parsed = json::parse(js.str());
+  EXPECT_EQ(parsed["version"], 1000);
+  EXPECT_EQ(parsed["variables"][1]["name"], "SG");
+  EXPECT_EQ(parsed["model"]["sg_variable"], "SG");
+  EXPECT_EQ(parsed["counts"]["sections"], 10);
+  std::filesystem::remove_all(dir);
+}
+
+TEST(JobSave, BadPathsAreRefusedBeforeAnythingRuns) {
+  const auto dir = cliScratch("badsave");
+  writeText(dir / "job.json", R"({"project": {"new": {"variables": [{"name": "Au"}]}}, "save": "nowhere/x.qrx"})");
+  std::ostringstream out, err;
+  EXPECT_EQ(runJobFile(dir / "job.json", out, err, false), 2);
+  EXPECT_EQ(err.str(), "quarlex: bad job " + (dir / "job.json").string() + ": save: no folder " +
+                           (dir / "nowhere").string() + "\n");
+  writeText(dir / "open.json", R"({"project": {"open": "missing.qrx"}})");
+  std::ostringstream out2, err2;
+  EXPECT_EQ(runJobFile(dir / "open.json", out2, err2, false), 2);
+  EXPECT_NE(err2.str().find("project.open: no project file " + (dir / "missing.qrx").string()), std::string::npos);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 2);
+
+  // A damaged project: info says what is wrong, in one line, and exits with 1.
+  writeText(dir / "short.qrx", std::string("\xE8\x03\x00\x00\x00", 5));
+  std::ostringstream info, infoErr;
+  EXPECT_EQ(runInfo(dir / "short.qrx", false, info, infoErr), 1);
+  EXPECT_EQ(infoErr.str(), "quarlex: Unable to open the project " + (dir / "short.qrx").string() +
+                               ": unexpected end of file in the project settings\n");
+  EXPECT_EQ(info.str(), "");
+  std::filesystem::remove_all(dir);
 }
