@@ -9,26 +9,71 @@ namespace qx {
 
 enum class CommandId {
   // File
-  FileNew, FileOpen, FileSave, FileSaveAs, FilePrint, FilePrintPreview, FilePrintSetup, FileMru, FileExit,
+  FileNew,
+  FileOpen,
+  FileSave,
+  FileSaveAs,
+  FilePrint,
+  FilePrintPreview,
+  FilePrintSetup,
+  FileMru,
+  FileExit,
   // Import/Export
-  ImportComposites, ImportEnvelopes, ImportSurfaces, ImportFigures,
-  ExportComposites, ExportEnvelopes, ExportFigures, ExportPolygons,
+  ImportComposites,
+  ImportEnvelopes,
+  ImportSurfaces,
+  ImportFigures,
+  ExportComposites,
+  ExportEnvelopes,
+  ExportFigures,
+  ExportPolygons,
   // Report
-  ReportFigures, ReportPolygons, MapProfiles, GenerateMaps,
+  ReportFigures,
+  ReportPolygons,
+  MapProfiles,
+  GenerateMaps,
   // Edit
-  CreateFigure, ModifyFigure, CreateEnvelope, ModifyEnvelope, ModifyComposite,
+  CreateFigure,
+  ModifyFigure,
+  CreateEnvelope,
+  ModifyEnvelope,
+  ModifyComposite,
   // View
-  UndoViewChange, RedoViewChange, PanView, Zoom, ZoomAll,
-  ViewComposites, ViewPolygons, ViewEnvelopes, ViewFigures, ViewSurfaces, ViewGrid,
-  ViewFileToolBar, ViewDigitizeToolBar, ViewModifyToolBar, ViewSectionToolBar, ViewSectionBar,
-  ViewInformationDialog, ViewStatusBar,
+  UndoViewChange,
+  RedoViewChange,
+  PanView,
+  Zoom,
+  ZoomAll,
+  ViewComposites,
+  ViewPolygons,
+  ViewEnvelopes,
+  ViewFigures,
+  ViewSurfaces,
+  ViewGrid,
+  ViewFileToolBar,
+  ViewDigitizeToolBar,
+  ViewModifyToolBar,
+  ViewSectionToolBar,
+  ViewSectionBar,
+  ViewInformationDialog,
+  ViewStatusBar,
   // Select
-  SelectComposites, SelectPolygons, SelectFigures, SelectEnvelopes,
+  SelectComposites,
+  SelectPolygons,
+  SelectFigures,
+  SelectEnvelopes,
   // Calculation
-  CalculationSettings, GeneratePolygons, ClearPolygons, RecalculateFigures,
+  CalculationSettings,
+  GeneratePolygons,
+  ClearPolygons,
+  RecalculateFigures,
   // Options
-  DisplayProperties, EnvelopeCompositeSurfaceProperties, FigurePolygonProperties,
-  EditDefinedVariables, EditCalculatedVariables, EditProjectSettings,
+  DisplayProperties,
+  EnvelopeCompositeSurfaceProperties,
+  FigurePolygonProperties,
+  EditDefinedVariables,
+  EditCalculatedVariables,
+  EditProjectSettings,
   // Help
   AppAbout,
 };
@@ -36,7 +81,7 @@ enum class CommandId {
 // When a command may be used, read from the state of the project.
 enum class EnableRule {
   Always,
-  SetUp,                  // at least one loaded variable is defined
+  SetUp,  // at least one loaded variable is defined
   CompositesExist,
   EnvelopesExist,
   SurfacesExist,
@@ -45,7 +90,7 @@ enum class EnableRule {
   MapProfilesExist,
   UndoStackNotEmpty,
   RedoStackNotEmpty,
-  AnyInputDataExist,      // envelopes, surfaces or composites
+  AnyInputDataExist,  // envelopes, surfaces or composites
 };
 
 struct MenuEntry {
@@ -55,7 +100,7 @@ struct MenuEntry {
   CommandId id;
   EnableRule rule;
   bool separatorBefore;
-  bool checkable;           // shows a check mark while its dataset or bar is shown
+  bool checkable;  // shows a check mark while its dataset or bar is shown
 };
 
 // The project state the enabling rules read.

@@ -6,8 +6,8 @@
 #include "app/atomic_file.h"
 #include "app/project_file.h"
 #include "app/project_setup.h"
-#include "io/archive.h"
 #include "app/version.h"
+#include "io/archive.h"
 
 namespace qx {
 

@@ -14,11 +14,24 @@ class TerminalProgress : public ProgressWindow {
   ~TerminalProgress() override {
     if (drawn_) err_ << "\r\033[K" << std::flush;
   }
-  void setTitle(std::string_view t) override { title_ = t; draw(); }
-  void setText(std::string_view t) override { text_ = t; draw(); }
-  void setRange(int lo, int hi) override { lo_ = lo; hi_ = std::max(lo + 1, hi); draw(); }
+  void setTitle(std::string_view t) override {
+    title_ = t;
+    draw();
+  }
+  void setText(std::string_view t) override {
+    text_ = t;
+    draw();
+  }
+  void setRange(int lo, int hi) override {
+    lo_ = lo;
+    hi_ = std::max(lo + 1, hi);
+    draw();
+  }
   void setStep(int) override {}
-  void setPos(int p) override { pos_ = p; draw(); }
+  void setPos(int p) override {
+    pos_ = p;
+    draw();
+  }
 
  private:
   void draw() {
@@ -75,9 +88,7 @@ MessageAnswer CliPort::message(std::string_view text, MessageButtons buttons, Me
     }
   }
   if (!quiet_) {
-    const char* kind = icon == MessageIcon::Error     ? "error: "
-                       : icon == MessageIcon::Warning ? "warning: "
-                                                      : "";
+    const char* kind = icon == MessageIcon::Error ? "error: " : icon == MessageIcon::Warning ? "warning: " : "";
     err_ << "quarlex: " << kind << oneLine(text);
     if (buttons != MessageButtons::Ok) err_ << " [answered " << toString(answer) << "]";
     err_ << '\n';

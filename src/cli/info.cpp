@@ -120,8 +120,8 @@ void printProjectInfo(std::ostream& out, const ProjectObjects& o) {
   out << ", waste " << formatFixed(s.wasteThickness, 4) << "\n";
   out << "Default polygons: " << s.sidesPerPolygon << " sides, size " << formatFixed(s.defaultPolygonSize, 4)
       << ", first vertex at " << formatFixed(s.firstVertexAngle, 4) << " degrees\n";
-  out << "Dilution: " << (s.useDilution ? "yes" : "no") << ", overwrite existing polygons: "
-      << (s.overwriteExistingPolygons ? "yes" : "no") << "\n";
+  out << "Dilution: " << (s.useDilution ? "yes" : "no")
+      << ", overwrite existing polygons: " << (s.overwriteExistingPolygons ? "yes" : "no") << "\n";
   const auto& c = j["counts"];
   out << "Composites: " << c["composites"].get<int>() << "\n";
   out << "Envelopes: " << c["envelopes"].get<int>() << "\n";
@@ -138,9 +138,8 @@ int runInfo(const std::filesystem::path& file, bool json, std::ostream& out, std
   ProjectObjects objects;
   CWQuarlexDoc doc(objects, port);
   if (!doc.onOpenDocument(file.string())) {
-    err << "quarlex: " << CliPort::oneLine(port.messages().empty() ? "cannot open " + file.string()
-                                                                   : port.messages().back())
-        << "\n";
+    err << "quarlex: "
+        << CliPort::oneLine(port.messages().empty() ? "cannot open " + file.string() : port.messages().back()) << "\n";
     return 1;
   }
   if (json) {

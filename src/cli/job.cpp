@@ -215,8 +215,7 @@ Job parseJob(const json& root, const std::filesystem::path& baseDir) {
   job.baseDir = baseDir;
   JobObject top(root, "");
   JobObject project = top.object("project");
-  if (project.has("new") == project.has("open"))
-    throw JobError("project", "give either \"new\" or \"open\"");
+  if (project.has("new") == project.has("open")) throw JobError("project", "give either \"new\" or \"open\"");
   if (project.has("new")) {
     job.newProject = parseNewProject(project.object("new"));
   } else {
@@ -229,8 +228,7 @@ Job parseJob(const json& root, const std::filesystem::path& baseDir) {
     if (save->empty()) throw JobError("save", "empty file name");
     job.save = resolvePath(baseDir, *save);
     const auto dir = job.save->parent_path();
-    if (!dir.empty() && !std::filesystem::is_directory(dir))
-      throw JobError("save", "no folder " + dir.string());
+    if (!dir.empty() && !std::filesystem::is_directory(dir)) throw JobError("save", "no folder " + dir.string());
   }
   top.finish();
   return job;
@@ -252,8 +250,8 @@ namespace {
 
 void printSummary(std::ostream& out, const ProjectObjects& objects) {
   const QuarlexSettings& s = objects.settings;
-  out << "Project: " << (s.projectType == 1 ? "3D" : "2D") << ", " << s.loaded.size()
-      << " loaded and " << s.calculated.size() << " calculated variables\n";
+  out << "Project: " << (s.projectType == 1 ? "3D" : "2D") << ", " << s.loaded.size() << " loaded and "
+      << s.calculated.size() << " calculated variables\n";
   for (const auto& v : s.loaded) {
     out << "  " << v.name << "  default " << formatFixed(v.defaultValue, 4) << "  missing "
         << formatFixed(v.missingValue, 4) << "  weighting " << weightingTypeName(v.weightingType) << '\n';
@@ -264,8 +262,13 @@ void printSummary(std::ostream& out, const ProjectObjects& objects) {
   };
   out << "Specific gravity: default " << formatFixed(s.defaultSG, 4) << ", waste " << formatFixed(s.defaultWasteSG, 4)
       << ", variable " << nameOf(s.findSGVariable()) << '\n';
-  out << "Recovery: " << (s.recoveryMode == 0 ? "none (100%)" : s.recoveryMode == 1 ? "fixed " : "variable ")
-      << (s.recoveryMode == 1 ? formatFixed(s.fixedRecovery, 4) : s.recoveryMode == 2 ? nameOf(s.findRecoveryVariable()) : "")
+  out << "Recovery: "
+      << (s.recoveryMode == 0   ? "none (100%)"
+          : s.recoveryMode == 1 ? "fixed "
+                                : "variable ")
+      << (s.recoveryMode == 1   ? formatFixed(s.fixedRecovery, 4)
+          : s.recoveryMode == 2 ? nameOf(s.findRecoveryVariable())
+                                : "")
       << '\n';
   out << "Thickness: ";
   if (s.useFixedThickness)

@@ -21,7 +21,8 @@ namespace qx::cli {
 class JobError : public std::runtime_error {
  public:
   JobError(std::string key, std::string problem)
-      : std::runtime_error(key.empty() ? problem : key + ": " + problem), key_(std::move(key)),
+      : std::runtime_error(key.empty() ? problem : key + ": " + problem),
+        key_(std::move(key)),
         problem_(std::move(problem)) {}
   const std::string& key() const { return key_; }
   const std::string& problem() const { return problem_; }

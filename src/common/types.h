@@ -28,7 +28,9 @@ struct FPoint3D {
 
 // 32-bit colour, red in the lowest byte.
 using ColorRef = unsigned int;
-constexpr ColorRef makeRgb(unsigned r, unsigned g, unsigned b) { return (r & 0xFFu) | ((g & 0xFFu) << 8) | ((b & 0xFFu) << 16); }
+constexpr ColorRef makeRgb(unsigned r, unsigned g, unsigned b) {
+  return (r & 0xFFu) | ((g & 0xFFu) << 8) | ((b & 0xFFu) << 16);
+}
 constexpr unsigned redOf(ColorRef c) { return c & 0xFFu; }
 constexpr unsigned greenOf(ColorRef c) { return (c >> 8) & 0xFFu; }
 constexpr unsigned blueOf(ColorRef c) { return (c >> 16) & 0xFFu; }

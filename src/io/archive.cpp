@@ -135,8 +135,9 @@ std::uint32_t Archive::ioCount(std::uint32_t n, std::size_t minBytesPerElement) 
 std::int32_t Archive::ioInt32Count(std::int32_t n, std::size_t minBytesPerElement, std::string_view what) {
   io(n);
   if (isLoading()) {
-    if (n < 0) throw ArchiveError("negative count of " + std::string(what) +
-                                  (reader_->context().empty() ? "" : " in " + reader_->context()));
+    if (n < 0)
+      throw ArchiveError("negative count of " + std::string(what) +
+                         (reader_->context().empty() ? "" : " in " + reader_->context()));
     reader_->requireElements(static_cast<std::uint64_t>(n), minBytesPerElement, what);
   }
   return n;

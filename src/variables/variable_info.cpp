@@ -6,14 +6,10 @@ namespace qx {
 
 std::string_view weightingTypeName(std::int32_t type) {
   switch (type) {
-    case kWeightTonnage:
-      return "Tonnage";
-    case kWeightVolume:
-      return "Volume";
-    case kWeightSurface:
-      return "Surface";
-    default:
-      return "";
+    case kWeightTonnage: return "Tonnage";
+    case kWeightVolume: return "Volume";
+    case kWeightSurface: return "Surface";
+    default: return "";
   }
 }
 

@@ -38,10 +38,10 @@ TEST(MenuTable, ImportExportEntriesInOrder) {
   std::vector<std::string_view> texts;
   for (const MenuEntry& e : menuTable())
     if (e.menu == "&Import/Export") texts.push_back(e.text);
-  EXPECT_EQ(texts, (std::vector<std::string_view>{"Import &Composite Data", "Import &Envelope Data",
-                                                  "Import &Surface Data", "Import &Figure Data",
-                                                  "Export C&omposite Data", "Export E&nvelope Data",
-                                                  "Export F&igure Data", "Export Po&lygon Data"}));
+  EXPECT_EQ(texts,
+            (std::vector<std::string_view>{"Import &Composite Data", "Import &Envelope Data", "Import &Surface Data",
+                                           "Import &Figure Data", "Export C&omposite Data", "Export E&nvelope Data",
+                                           "Export F&igure Data", "Export Po&lygon Data"}));
 }
 
 TEST(EnablingRules, FollowTheProjectState) {

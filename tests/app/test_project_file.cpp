@@ -160,8 +160,9 @@ TEST(ProjectFile, EveryPrefixFailsToOpenAndLeavesTheOpenProjectAsItWas) {
       FAIL() << "prefix of " << n << " bytes loaded";
     } catch (const ArchiveError& e) {
       const std::string why = e.what();
-      ASSERT_TRUE(why.rfind("unexpected end of file in the ", 0) == 0 ||
-                  (why.rfind("count of ", 0) == 0 && why.find(" exceeds the rest of the file in the ") != std::string::npos))
+      ASSERT_TRUE(
+          why.rfind("unexpected end of file in the ", 0) == 0 ||
+          (why.rfind("count of ", 0) == 0 && why.find(" exceeds the rest of the file in the ") != std::string::npos))
           << n << ": " << why;
     }
     port.clearLog();
@@ -249,8 +250,8 @@ TEST(ProjectFile, OpenAndSaveThroughTheDocument) {
   EXPECT_EQ(port.messages().at(0), "Unable to open the project " + dir.string() + ":\nit is a folder, not a file");
   EXPECT_FALSE(doc2.onOpenDocument((dir / "none.qrx").string()));
   EXPECT_FALSE(doc2.onSaveDocument((dir / "no-such-folder" / "x.qrx").string()));
-  EXPECT_EQ(port.messages().back().rfind("Unable to save the project " + (dir / "no-such-folder" / "x.qrx").string(), 0),
-            0u);
+  EXPECT_EQ(
+      port.messages().back().rfind("Unable to save the project " + (dir / "no-such-folder" / "x.qrx").string(), 0), 0u);
   EXPECT_EQ(doc2.pathName(), (dir / "gold.qrx").string());
   fs::remove_all(dir);
 }
@@ -261,8 +262,8 @@ TEST(AtomicSave, AWriteThatFailsAtAnyByteLeavesTheOldFileWhole) {
   const Bytes old(1000, 0xAB);
   ASSERT_EQ(writeFileAtomically(target, old), "");
   Bytes replacement(3 << 20, 0xCD);  // more than one chunk
-  for (std::size_t failAt : {std::size_t{0}, std::size_t{1}, std::size_t{999}, std::size_t{1} << 20,
-                             (std::size_t{3} << 20) - 1}) {
+  for (std::size_t failAt :
+       {std::size_t{0}, std::size_t{1}, std::size_t{999}, std::size_t{1} << 20, (std::size_t{3} << 20) - 1}) {
     std::size_t written = 0;
     auto failing = [&](int fd, const void* data, std::size_t size) -> long {
       if (written + size > failAt) {

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
 
 #include "cli/cli_port.h"
 #include "cli/job.h"
@@ -108,7 +108,8 @@ TEST(JobParse, ModelParametersAreCheckedAgainstTheirLimitsAndVariables) {
   EXPECT_EQ(withModel(R"({"default_sg": -1})"), "project.new.model.default_sg: must lie between 0 and 1e+11, found -1");
   EXPECT_EQ(withModel(R"({"recovery": "fixed", "fixed_recovery": 1.5})"),
             "project.new.model.fixed_recovery: must lie between 0 and 1, found 1.5");
-  EXPECT_EQ(withModel(R"({"recovery": "fixed"})"), "project.new.model.fixed_recovery: missing (\"recovery\" is \"fixed\")");
+  EXPECT_EQ(withModel(R"({"recovery": "fixed"})"),
+            "project.new.model.fixed_recovery: missing (\"recovery\" is \"fixed\")");
   EXPECT_EQ(withModel(R"({"fixed_recovery": 0.5})"),
             "project.new.model.fixed_recovery: only used with \"recovery\": \"fixed\"");
   EXPECT_EQ(withModel(R"({"sg_variable": "sg"})"), "project.new.model.sg_variable: no variable is named \"sg\"");

@@ -16,10 +16,10 @@ TEST(ProgressBar, FiveStagesFillTheBarAndFurtherStepsLeaveItFull) {
     for (int i = 0; i < 7; ++i) bar.stepIt();
     EXPECT_EQ(bar.pos(), 50);
   }
-  std::vector<std::string> expected = {"progress open bar", "progress range: 0 50", "progress step: 10",
+  std::vector<std::string> expected = {"progress open bar", "progress range: 0 50",    "progress step: 10",
                                        "progress pos: 0",   "progress title: Loading", "progress text: Reading",
-                                       "progress pos: 10",  "progress pos: 20", "progress pos: 30",
-                                       "progress pos: 40",  "progress pos: 50", "progress pos: 50",
+                                       "progress pos: 10",  "progress pos: 20",        "progress pos: 30",
+                                       "progress pos: 40",  "progress pos: 50",        "progress pos: 50",
                                        "progress pos: 50",  "progress close"};
   EXPECT_EQ(port.log(), expected);
 }
