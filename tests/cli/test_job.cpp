@@ -121,8 +121,13 @@ TEST(JobParse, ModelParametersAreCheckedAgainstTheirLimitsAndVariables) {
 }
 
 TEST(JobRun, SetsUpTheProjectAndPrintsItsSummary) {
+  // From a copy: the job saves its project next to itself.
+  const auto dir = std::filesystem::temp_directory_path() / ("qx_cli_example_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  std::filesystem::copy_file(QX_EXAMPLES_DIR "/jobs/new-project.json", dir / "new-project.json",
+                             std::filesystem::copy_options::overwrite_existing);
   std::ostringstream out, err;
-  const int rc = runJobFile(QX_EXAMPLES_DIR "/jobs/new-project.json", out, err, false);
+  const int rc = runJobFile(dir / "new-project.json", out, err, false);
   EXPECT_EQ(rc, 0) << err.str();
   EXPECT_EQ(out.str(),
             "Project: 2D, 4 loaded and 0 calculated variables\n"
@@ -132,8 +137,12 @@ TEST(JobRun, SetsUpTheProjectAndPrintsItsSummary) {
             "  SG  default 2.7000  missing -1.0000  weighting Volume\n"
             "Specific gravity: default 2.7000, waste 2.4000, variable SG\n"
             "Recovery: fixed 0.9500\n"
-            "Thickness: variable Thk, waste 1.5000\n");
+            "Thickness: variable Thk, waste 1.5000\n"
+            "Saved: " +
+                (dir / "new-project.qrx").string() + "\n");
   EXPECT_EQ(err.str(), "");
+  EXPECT_TRUE(std::filesystem::is_regular_file(dir / "new-project.qrx"));
+  std::filesystem::remove_all(dir);
 }
 
 TEST(JobRun, ABadJobExitsWithTwoAndOneMessage) {
