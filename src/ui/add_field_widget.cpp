@@ -13,8 +13,8 @@
 
 namespace qx {
 
-CAddFieldEntryWidget::CAddFieldEntryWidget(CAddFieldEntry& model, QWidget* parent)
-    : ModelWidget(parent), model_(model) {
+CAddFieldEntryWidget::CAddFieldEntryWidget(CAddFieldEntry& model, UiPort& port, QWidget* parent)
+    : ModelWidget(parent), model_(model), port_(port) {
   name_ = new QLineEdit(this);
   name_->setMaxLength(kMaxVariableNameLength);
   default_ = new QLineEdit(this);
@@ -44,6 +44,18 @@ CAddFieldEntryWidget::CAddFieldEntryWidget(CAddFieldEntry& model, QWidget* paren
     model_.calculateFieldValue = on;
     applyEnabling();
   });
+  connect(enterFormula_, &QPushButton::clicked, this, &CAddFieldEntryWidget::onEnterFormula);
+}
+
+void CAddFieldEntryWidget::onEnterFormula() {
+  if (!model_.enterFormula(port_)) return;
+  // The accepted formula turns the switch on; the other fields keep what was typed.
+  {
+    const QSignalBlocker block(calculate_);
+    calculate_->setChecked(model_.calculateFieldValue);
+  }
+  formula_->setText(QString::fromStdString(model_.formula.formulaText));
+  applyEnabling();
 }
 
 void CAddFieldEntryWidget::loadFromModel() {

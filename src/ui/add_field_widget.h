@@ -1,5 +1,6 @@
 #pragma once
-// "Add/Edit Field": one variable of the "Data Fields" page.
+// "Add/Edit Field": one variable of the "Data Fields" page. "Enter Formula"
+// runs the model's formula dialog through the port.
 #include "ui/model_widget.h"
 
 class QCheckBox;
@@ -15,7 +16,7 @@ class CAddFieldEntryWidget : public ModelWidget {
   Q_OBJECT
 
  public:
-  CAddFieldEntryWidget(CAddFieldEntry& model, QWidget* parent = nullptr);
+  CAddFieldEntryWidget(CAddFieldEntry& model, UiPort& port, QWidget* parent = nullptr);
 
   void loadFromModel() override;
   bool storeToModel(UiPort* port) override;
@@ -30,8 +31,10 @@ class CAddFieldEntryWidget : public ModelWidget {
 
  private:
   void applyEnabling();
+  void onEnterFormula();
 
   CAddFieldEntry& model_;
+  UiPort& port_;
   QLineEdit* name_ = nullptr;
   QLineEdit* default_ = nullptr;
   QLineEdit* missing_ = nullptr;

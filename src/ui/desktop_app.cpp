@@ -51,11 +51,9 @@ void CWQuarlexApp::registerFileTypes() {
 
 bool CWQuarlexApp::processCommandLine(const std::vector<std::string>& args) {
   doc_->onNewDocument();
-  if (!args.empty()) {
-    port_->message(QString::fromLatin1(kOpenNotAvailable).arg(QString::fromStdString(args.front())).toStdString(),
-                   MessageButtons::Ok, MessageIcon::Information);
-  }
-  return true;
+  if (args.empty()) return true;
+  // The document has shown why a project could not be opened; the start-up ends.
+  return frame_->openProject(QString::fromStdString(args.front()));
 }
 
 void CWQuarlexApp::showMainWindow() {

@@ -15,10 +15,6 @@ class CWQuarlexDoc;
 class CMainFrame;
 class QtUiPort;
 
-// Shown when a project is named on the command line.
-inline constexpr const char* kOpenNotAvailable =
-    "Opening projects is not available yet: \"%1\" was not opened.\nAn empty project is started instead.";
-
 class CWQuarlexApp : public StartupHost {
  public:
   CWQuarlexApp();

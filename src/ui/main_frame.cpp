@@ -4,6 +4,8 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,10 +17,11 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "app/document.h"
 #include "app/version.h"
-#include "ui/command_state.h"
 #include "ui/glyph_icon.h"
 #include "ui/quarlex_view.h"
 
@@ -255,9 +258,7 @@ void CMainFrame::loadSettings() {
   restoreState(settings.value(QLatin1String(kBarStateKey)).toByteArray(), kBarStateVersion);
 }
 
-void CMainFrame::saveSettings() const {
-  const std::unique_ptr<QSettings> profile = openProfile();
-  QSettings& settings = *profile;
+void CMainFrame::saveRecentFiles(QSettings& settings) const {
   settings.beginGroup(QLatin1String(kRecentGroup));
   for (int i = 1; i <= options_.recentFileCount; ++i) {
     const QString key = QStringLiteral("File%1").arg(i);
@@ -268,13 +269,27 @@ void CMainFrame::saveSettings() const {
     }
   }
   settings.endGroup();
-  settings.setValue(QLatin1String(kBarStateKey), saveState(kBarStateVersion));
 }
 
+void CMainFrame::saveSettings() const {
+  const std::unique_ptr<QSettings> profile = openProfile();
+  saveRecentFiles(*profile);
+  profile->setValue(QLatin1String(kBarStateKey), saveState(kBarStateVersion));
+}
+
+// The list goes into the profile at once, so a program that ends abnormally
+// still offers the files it opened.
 void CMainFrame::addRecentFile(const QString& path) {
   recentFiles_.removeAll(path);
   recentFiles_.prepend(path);
   while (recentFiles_.size() > options_.recentFileCount) recentFiles_.removeLast();
+  saveRecentFiles(*openProfile());
+  updateCommandStates();
+}
+
+void CMainFrame::removeRecentFile(const QString& path) {
+  if (recentFiles_.removeAll(path) == 0) return;
+  saveRecentFiles(*openProfile());
   updateCommandStates();
 }
 
@@ -290,7 +305,9 @@ void CMainFrame::rebuildRecentFileEntries() {
   for (qsizetype i = 0; i < recentFiles_.size(); ++i) {
     auto* entry = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(recentFiles_[i]), fileMenu_);
     entry->setStatusTip(placeholderEntry->statusTip());
-    connect(entry, &QAction::triggered, this, [this] { onCommand(CommandId::FileMru, false); });
+    entry->setEnabled(qx::isEnabled(CommandId::FileMru, doc_.commandContext()));
+    const int index = static_cast<int>(i);
+    connect(entry, &QAction::triggered, this, [this, index] { openRecentFile(index); });
     fileMenu_->insertAction(placeholderEntry, entry);
     recentActions_.push_back(entry);
   }
@@ -315,7 +332,7 @@ bool CMainFrame::isChecked(CommandId id) const {
 }
 
 void CMainFrame::updateCommandStates() {
-  const CommandContext context = commandContext(doc_);
+  const CommandContext context = doc_.commandContext();
   for (const auto& [id, action] : actions_) {
     bool enabled = qx::isEnabled(id, context);
     if (id == CommandId::FileMru) enabled = enabled && !recentFiles_.isEmpty();
@@ -333,16 +350,19 @@ void CMainFrame::updateTitle() {
 
 void CMainFrame::onCommand(CommandId id, bool checked) {
   // The rule is asked again: a shortcut may arrive while a menu was not opened.
-  if (!qx::isEnabled(id, commandContext(doc_))) {
+  if (!qx::isEnabled(id, doc_.commandContext())) {
     updateCommandStates();
     return;
   }
   switch (id) {
-    case CommandId::FileNew: doc_.onFileNew(); break;
-    case CommandId::FileExit: close(); break;
-    case CommandId::FileMru:
-      doc_.port().message("Opening projects is not available yet.", MessageButtons::Ok, MessageIcon::Information);
+    case CommandId::FileNew:
+      if (saveModified()) doc_.onFileNew();
       break;
+    case CommandId::FileOpen: onFileOpen(); break;
+    case CommandId::FileSave: saveProject(false); break;
+    case CommandId::FileSaveAs: saveProject(true); break;
+    case CommandId::FileMru: openRecentFile(0); break;
+    case CommandId::FileExit: close(); break;
     case CommandId::EditProjectSettings: doc_.onEditProjectSettings(); break;
     case CommandId::AppAbout: {
       CAboutDlg about(this);
@@ -357,20 +377,71 @@ void CMainFrame::onCommand(CommandId id, bool checked) {
   updateCommandStates();
 }
 
+bool CMainFrame::saveModified() {
+  if (!doc_.isModified()) return true;
+  const MessageAnswer answer =
+      doc_.port().message("Save changes to " + doc_.title() + "?", MessageButtons::YesNoCancel, MessageIcon::Warning);
+  if (answer == MessageAnswer::Yes) return saveProject(false);
+  return answer == MessageAnswer::No;
+}
+
+bool CMainFrame::saveProject(bool choosePath) {
+  std::string path = doc_.pathName();
+  if (choosePath || path.empty()) {
+    FileDialogSpec spec;
+    spec.save = true;
+    spec.title = "Save As";
+    spec.filter = kProjectFileFilter;
+    spec.defaultExtension = kProjectFileExtension;
+    if (path.empty()) {
+      // The title proposes the name, cut before anything that would make it a path.
+      std::string name = doc_.title();
+      name = name.substr(0, name.find_first_of(":/\\"));
+      if (!name.empty()) spec.initialPath = name + "." + kProjectFileExtension;
+    } else {
+      spec.initialPath = path;
+    }
+    std::optional<std::string> chosen = doc_.port().chooseFile(spec);
+    if (!chosen) return false;
+    path = QFileInfo(QString::fromStdString(*chosen)).absoluteFilePath().toStdString();
+  }
+  if (!doc_.onSaveDocument(path)) return false;
+  addRecentFile(QString::fromStdString(path));
+  return true;
+}
+
+void CMainFrame::onFileOpen() {
+  if (!saveModified()) return;
+  FileDialogSpec spec;
+  spec.title = "Open";
+  spec.filter = kProjectFileFilter;
+  spec.defaultExtension = kProjectFileExtension;
+  if (!doc_.pathName().empty())
+    spec.initialPath = QFileInfo(QString::fromStdString(doc_.pathName())).absolutePath().toStdString();
+  const std::optional<std::string> chosen = doc_.port().chooseFile(spec);
+  if (chosen) openProject(QString::fromStdString(*chosen));
+}
+
+bool CMainFrame::openProject(const QString& path) {
+  const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+  if (!doc_.onOpenDocument(absolute.toStdString())) return false;
+  addRecentFile(absolute);
+  return true;
+}
+
+bool CMainFrame::openRecentFile(int index) {
+  if (index < 0 || index >= recentFiles_.size()) return false;
+  const QString path = recentFiles_[index];
+  if (!saveModified()) return false;
+  if (openProject(path)) return true;
+  removeRecentFile(path);
+  return false;
+}
+
 void CMainFrame::closeEvent(QCloseEvent* event) {
-  if (doc_.isModified()) {
-    const MessageAnswer answer =
-        doc_.port().message("Save changes to " + doc_.title() + "?", MessageButtons::YesNoCancel, MessageIcon::Warning);
-    if (answer == MessageAnswer::Yes) {
-      doc_.port().message("Saving projects is not available yet: the project stays open.", MessageButtons::Ok,
-                          MessageIcon::Information);
-      event->ignore();
-      return;
-    }
-    if (answer != MessageAnswer::No) {
-      event->ignore();
-      return;
-    }
+  if (!saveModified()) {
+    event->ignore();
+    return;
   }
   saveSettings();
   event->accept();

@@ -2,10 +2,12 @@
 #include "project/model_parameters_page.h"
 #include "ui/add_field_widget.h"
 #include "ui/data_fields_widget.h"
+#include "ui/formula_widget.h"
 #include "ui/model_parameters_widget.h"
 #include "ui/model_widget.h"
 #include "variables/entry_dialogs.h"
 #include "variables/field_name_entry.h"
+#include "variables/formula_dialog.h"
 
 namespace qx {
 
@@ -26,11 +28,14 @@ void registerStandardWidgets(WidgetRegistry& registry) {
   registry.add(CFieldNameEntry::kKind, bind<CFieldNameEntry>([](CFieldNameEntry& m, UiPort& port, QWidget* parent) {
                  return new CFieldNameEntryWidget(m, port, parent);
                }));
-  registry.add(CAddFieldEntry::kKind, bind<CAddFieldEntry>([](CAddFieldEntry& m, UiPort&, QWidget* parent) {
-                 return new CAddFieldEntryWidget(m, parent);
+  registry.add(CAddFieldEntry::kKind, bind<CAddFieldEntry>([](CAddFieldEntry& m, UiPort& port, QWidget* parent) {
+                 return new CAddFieldEntryWidget(m, port, parent);
                }));
   registry.add(CSpecGravPage::kKind, bind<CSpecGravPage>([](CSpecGravPage& m, UiPort&, QWidget* parent) {
                  return new CSpecGravPageWidget(m, parent);
+               }));
+  registry.add(CFormulaDialog::kKind, bind<CFormulaDialog>([](CFormulaDialog& m, UiPort& port, QWidget* parent) {
+                 return new CFormulaWidget(m, port, parent);
                }));
 }
 

@@ -4,10 +4,13 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSettings>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QToolBar>
 #include <QWidgetAction>
 
@@ -21,6 +24,27 @@
 
 namespace qx {
 namespace {
+
+// The scripted port, also keeping what each file dialog was asked with.
+class FileRecordingPort : public test::ScriptedPort {
+ public:
+  std::optional<std::string> chooseFile(const FileDialogSpec& spec) override {
+    specs.push_back(spec);
+    return ScriptedPort::chooseFile(spec);
+  }
+  std::vector<FileDialogSpec> specs;
+};
+
+// The recent-file list as the profile holds it.
+QStringList profileRecentFiles() {
+  QSettings profile(QString::fromLatin1(kProfileKey), QString::fromLatin1(kApplicationName));
+  QStringList files;
+  for (int i = 1; i <= kRecentFileCount; ++i) {
+    const QString path = profile.value(QStringLiteral("Recent File List/File%1").arg(i)).toString();
+    if (!path.isEmpty()) files << path;
+  }
+  return files;
+}
 
 class MainFrameTest : public ::testing::Test {
  protected:
@@ -61,7 +85,7 @@ class MainFrameTest : public ::testing::Test {
   void addLoadedVariable(const std::string& name) { objects.settings.loaded.emplace_back(name); }
 
   ProjectObjects objects;
-  test::ScriptedPort port;
+  FileRecordingPort port;
   CWQuarlexDoc doc{objects, port};
   std::unique_ptr<CMainFrame> frame;
 };
@@ -113,16 +137,19 @@ TEST_F(MainFrameTest, CommandsNotCarriedOutYetAreDisabledEvenWhenTheirRuleHolds)
   addLoadedVariable("Au");
   for (QMenu* menu : frame->menus()) Q_EMIT menu->aboutToShow();
   // Set up, so the rule of these holds; they are still not implemented.
-  for (CommandId id :
-       {CommandId::ImportComposites, CommandId::CreateFigure, CommandId::DisplayProperties, CommandId::FileOpen,
-        CommandId::FileSave, CommandId::FilePrint, CommandId::SelectComposites, CommandId::ViewInformationDialog}) {
+  for (CommandId id : {CommandId::ImportComposites, CommandId::CreateFigure, CommandId::DisplayProperties,
+                       CommandId::FilePrint, CommandId::SelectComposites, CommandId::ViewInformationDialog}) {
     EXPECT_FALSE(frame->action(id)->isEnabled()) << findMenuEntry(id)->text;
   }
-  EXPECT_TRUE(frame->action(CommandId::FileNew)->isEnabled());
-  EXPECT_TRUE(frame->action(CommandId::AppAbout)->isEnabled());
+  for (CommandId id : {CommandId::FileNew, CommandId::FileOpen, CommandId::FileSave, CommandId::FileSaveAs,
+                       CommandId::FileExit, CommandId::AppAbout}) {
+    EXPECT_TRUE(frame->action(id)->isEnabled()) << findMenuEntry(id)->text;
+  }
   // Every enabled entry is one this build carries out.
   for (const MenuEntry& e : menuTable()) {
-    if (frame->action(e.id)->isEnabled()) EXPECT_TRUE(isImplemented(e.id)) << e.text;
+    if (frame->action(e.id)->isEnabled()) {
+      EXPECT_TRUE(isImplemented(e.id)) << e.text;
+    }
   }
 }
 
@@ -227,7 +254,9 @@ TEST_F(MainFrameTest, ToolBarsHoldTheirButtonsAndOnlyImplementedOnesEnable) {
   EXPECT_EQ(file[2], frame->action(CommandId::FileSave));
   EXPECT_EQ(file[3], frame->action(CommandId::FilePrint));
   EXPECT_TRUE(file[0]->isEnabled());
-  EXPECT_FALSE(file[1]->isEnabled());
+  EXPECT_TRUE(file[1]->isEnabled());
+  EXPECT_TRUE(file[2]->isEnabled());
+  EXPECT_FALSE(file[3]->isEnabled());
 
   addLoadedVariable("Au");
   frame->updateCommandStates();
@@ -238,7 +267,9 @@ TEST_F(MainFrameTest, ToolBarsHoldTheirButtonsAndOnlyImplementedOnesEnable) {
       EXPECT_FALSE(a->isEnabled()) << a->text().toStdString();
     }
     for (QWidget* w : bar->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
-      if (w->inherits("QLineEdit") || w->inherits("QComboBox")) EXPECT_FALSE(w->isEnabled());
+      if (w->inherits("QLineEdit") || w->inherits("QComboBox")) {
+        EXPECT_FALSE(w->isEnabled());
+      }
     }
   }
   EXPECT_EQ(frame->digitizeToolBar()->actions().size(), 12);  // eleven buttons and the snap distance field
@@ -251,35 +282,6 @@ TEST_F(MainFrameTest, WithoutOpenGLTheViewIsAMessageAndTheDocumentHasNoView) {
   auto* message = qobject_cast<QLabel*>(frame->centralWidget());
   ASSERT_NE(message, nullptr);
   EXPECT_TRUE(message->text().contains(QStringLiteral("OpenGL")));
-}
-
-TEST_F(MainFrameTest, ExitAsksToSaveAModifiedProject) {
-  doc.setModifiedFlag(true);
-  QCloseEvent cancelled;
-  port.answerMessage(MessageAnswer::Cancel);
-  QApplication::sendEvent(frame.get(), &cancelled);
-  EXPECT_FALSE(cancelled.isAccepted());
-  EXPECT_EQ(port.messages().back(), "Save changes to Untitled?");
-
-  // Saving is not carried out yet: the project stays open and the user is told.
-  QCloseEvent yes;
-  port.answerMessage(MessageAnswer::Yes);
-  QApplication::sendEvent(frame.get(), &yes);
-  EXPECT_FALSE(yes.isAccepted());
-  EXPECT_EQ(port.messages().back(), "Saving projects is not available yet: the project stays open.");
-
-  QCloseEvent no;
-  port.answerMessage(MessageAnswer::No);
-  QApplication::sendEvent(frame.get(), &no);
-  EXPECT_TRUE(no.isAccepted());
-
-  doc.setModifiedFlag(false);
-  port.clearLog();
-  QCloseEvent clean;
-  QApplication::sendEvent(frame.get(), &clean);
-  EXPECT_TRUE(clean.isAccepted());
-  EXPECT_TRUE(port.messages().empty());
-  EXPECT_TRUE(port.allAnswersUsed());
 }
 
 TEST_F(MainFrameTest, AboutBoxShowsTheVersionLine) {
@@ -324,6 +326,288 @@ TEST_F(MainFrameTest, RecentFilesKeepFourNewestFirstAcrossSessions) {
   EXPECT_TRUE(file[exit - 1]->isSeparator());
   EXPECT_EQ(file[exit - 2], again.action(CommandId::FileMru));
   EXPECT_EQ(file[exit - 3]->text(), QStringLiteral("&4 /p/b.qrx"));
+}
+
+// The project files through the frame: the questions, the file dialogs (the
+// port's), the document's open and save, the title and the recent-file list.
+class ProjectFileTest : public MainFrameTest {
+ protected:
+  ProjectFileTest() { EXPECT_TRUE(dir.isValid()); }
+
+  std::string pathIn(const char* name) const { return dir.filePath(QLatin1String(name)).toStdString(); }
+
+  // A project file holding the loaded variable `variable`, written by another document.
+  std::string writeProject(const char* name, const char* variable) const {
+    ProjectObjects other;
+    other.settings.loaded.emplace_back(variable);
+    test::ScriptedPort otherPort;
+    CWQuarlexDoc otherDoc(other, otherPort);
+    const std::string path = pathIn(name);
+    EXPECT_TRUE(otherDoc.onSaveDocument(path));
+    return path;
+  }
+
+  std::string loadedNames() const {
+    std::string names;
+    for (const VariableInfo& v : objects.settings.loaded) names += v.name + ";";
+    return names;
+  }
+
+  bool fileDialogAsked(const char* kind) const {
+    for (const std::string& line : port.log()) {
+      if (line.rfind(kind, 0) == 0) return true;
+    }
+    return false;
+  }
+
+  QAction* recentEntry(const QString& text) const {
+    Q_EMIT frame->menus().front()->aboutToShow();
+    for (QAction* a : frame->menus().front()->actions()) {
+      if (a->text() == text) return a;
+    }
+    return nullptr;
+  }
+
+  QTemporaryDir dir;
+};
+
+TEST_F(ProjectFileTest, SaveWithoutAPathIsSaveAsAndTheProjectFollowsTheFile) {
+  addLoadedVariable("Au");
+  doc.setModifiedFlag(true);
+  const std::string path = pathIn("pit.qrx");
+  port.answerFile(path);
+  frame->action(CommandId::FileSave)->trigger();
+
+  ASSERT_EQ(port.specs.size(), 1u);
+  EXPECT_TRUE(port.specs[0].save);
+  EXPECT_EQ(port.specs[0].filter, "Quarlex Files (*.qrx)|*.qrx|All Files (*.*)|*.*||");
+  EXPECT_EQ(port.specs[0].defaultExtension, "qrx");
+  EXPECT_EQ(port.specs[0].initialPath, "Untitled.qrx");
+  EXPECT_TRUE(QFile::exists(QString::fromStdString(path)));
+  EXPECT_EQ(doc.pathName(), path);
+  EXPECT_FALSE(doc.isModified());
+  EXPECT_EQ(frame->windowTitle(), QStringLiteral("pit.qrx[*] - Quarlex"));
+  EXPECT_FALSE(frame->isWindowModified());
+  const QStringList recent = {QString::fromStdString(path)};
+  EXPECT_EQ(frame->recentFiles(), recent);
+  EXPECT_EQ(profileRecentFiles(), recent);  // kept at once, not only when the frame closes
+
+  // With a path, Save asks nothing.
+  doc.setModifiedFlag(true);
+  frame->action(CommandId::FileSave)->trigger();
+  EXPECT_EQ(port.specs.size(), 1u);
+  EXPECT_FALSE(doc.isModified());
+
+  // Save As proposes the project's file; a cancelled dialog changes nothing.
+  doc.setModifiedFlag(true);
+  port.answerFile(std::nullopt);
+  frame->action(CommandId::FileSaveAs)->trigger();
+  ASSERT_EQ(port.specs.size(), 2u);
+  EXPECT_TRUE(port.specs[1].save);
+  EXPECT_EQ(port.specs[1].initialPath, path);
+  EXPECT_TRUE(doc.isModified());
+  EXPECT_EQ(doc.pathName(), path);
+
+  // Save As to another file: the project, the title and the list follow it.
+  const std::string copy = pathIn("copy.qrx");
+  port.answerFile(copy);
+  frame->action(CommandId::FileSaveAs)->trigger();
+  EXPECT_EQ(doc.pathName(), copy);
+  EXPECT_EQ(frame->windowTitle(), QStringLiteral("copy.qrx[*] - Quarlex"));
+  EXPECT_EQ(frame->recentFiles(), QStringList({QString::fromStdString(copy), QString::fromStdString(path)}));
+  EXPECT_TRUE(port.messages().empty());
+  EXPECT_TRUE(port.allAnswersUsed());
+}
+
+TEST_F(ProjectFileTest, OpenReadsTheChosenProjectAndPutsItFirstInTheRecentList) {
+  const std::string first = writeProject("first.qrx", "Zn");
+  const std::string second = writeProject("second.qrx", "Pb");
+  frame->addRecentFile(QString::fromStdString(first));
+
+  port.answerFile(second);
+  frame->action(CommandId::FileOpen)->trigger();
+  ASSERT_EQ(port.specs.size(), 1u);
+  EXPECT_FALSE(port.specs[0].save);
+  EXPECT_EQ(port.specs[0].filter, "Quarlex Files (*.qrx)|*.qrx|All Files (*.*)|*.*||");
+  EXPECT_EQ(loadedNames(), "Pb;");
+  EXPECT_EQ(doc.pathName(), second);
+  EXPECT_EQ(frame->windowTitle(), QStringLiteral("second.qrx[*] - Quarlex"));
+  EXPECT_FALSE(frame->isWindowModified());
+  const QStringList recent = {QString::fromStdString(second), QString::fromStdString(first)};
+  EXPECT_EQ(frame->recentFiles(), recent);
+  EXPECT_EQ(profileRecentFiles(), recent);
+
+  // The opened project sets the enabling: it has a loaded variable.
+  Q_EMIT menuOf(CommandId::EditProjectSettings)->aboutToShow();
+  EXPECT_TRUE(frame->action(CommandId::EditProjectSettings)->isEnabled());
+
+  // A cancelled file dialog opens nothing.
+  port.answerFile(std::nullopt);
+  frame->action(CommandId::FileOpen)->trigger();
+  EXPECT_EQ(port.specs.size(), 2u);
+  EXPECT_EQ(port.specs[1].initialPath, dir.path().toStdString());  // starts in the project's folder
+  EXPECT_EQ(doc.pathName(), second);
+  EXPECT_TRUE(port.messages().empty());
+  EXPECT_TRUE(port.allAnswersUsed());
+}
+
+TEST_F(ProjectFileTest, AFailedOpenKeepsTheProjectItsTitleAndPath) {
+  const std::string good = writeProject("good.qrx", "Au");
+  ASSERT_TRUE(frame->openProject(QString::fromStdString(good)));
+  const std::string broken = pathIn("broken.qrx");
+  {
+    QFile file(QString::fromStdString(broken));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("not a project");
+  }
+  port.answerFile(broken);
+  frame->action(CommandId::FileOpen)->trigger();
+
+  ASSERT_EQ(port.messages().size(), 1u);
+  EXPECT_EQ(port.messages().front().rfind("Unable to open the project " + broken, 0), 0u) << port.messages().front();
+  EXPECT_EQ(doc.pathName(), good);
+  EXPECT_EQ(frame->windowTitle(), QStringLiteral("good.qrx[*] - Quarlex"));
+  EXPECT_EQ(loadedNames(), "Au;");
+  EXPECT_EQ(frame->recentFiles(), QStringList({QString::fromStdString(good)}));  // the broken file is not listed
+  EXPECT_TRUE(port.allAnswersUsed());
+}
+
+TEST_F(ProjectFileTest, ARecentFileThatCannotBeOpenedLeavesTheList) {
+  const std::string good = writeProject("good.qrx", "Ag");
+  const QString missing = dir.filePath(QStringLiteral("gone.qrx"));
+  frame->addRecentFile(missing);
+  frame->addRecentFile(QString::fromStdString(good));
+
+  QAction* gone = recentEntry(QStringLiteral("&2 ") + missing);
+  ASSERT_NE(gone, nullptr);
+  gone->trigger();
+  ASSERT_EQ(port.messages().size(), 1u);
+  EXPECT_EQ(port.messages().front().rfind("Unable to open the project " + missing.toStdString(), 0), 0u);
+  EXPECT_EQ(frame->recentFiles(), QStringList({QString::fromStdString(good)}));
+  EXPECT_EQ(profileRecentFiles(), QStringList({QString::fromStdString(good)}));
+  EXPECT_TRUE(doc.pathName().empty());
+
+  QAction* entry = recentEntry(QStringLiteral("&1 ") + QString::fromStdString(good));
+  ASSERT_NE(entry, nullptr);
+  EXPECT_EQ(recentEntry(QStringLiteral("&2 ") + missing), nullptr);
+  entry->trigger();
+  EXPECT_EQ(doc.pathName(), good);
+  EXPECT_EQ(loadedNames(), "Ag;");
+  EXPECT_TRUE(port.specs.empty());  // a recent file needs no file dialog
+  EXPECT_TRUE(port.allAnswersUsed());
+}
+
+TEST_F(ProjectFileTest, OpeningAsksToSaveAModifiedProjectAndCancelKeepsIt) {
+  const std::string other = writeProject("other.qrx", "Cu");
+  addLoadedVariable("Au");
+  doc.setTitle("Pit");
+  doc.setModifiedFlag(true);
+
+  // Cancel: no file dialog, the project stays as it is.
+  port.answerMessage(MessageAnswer::Cancel);
+  frame->action(CommandId::FileOpen)->trigger();
+  ASSERT_EQ(port.messages().size(), 1u);
+  EXPECT_EQ(port.messages().front(), "Save changes to Pit?");
+  EXPECT_FALSE(fileDialogAsked("file open"));
+  EXPECT_TRUE(doc.isModified());
+  EXPECT_EQ(loadedNames(), "Au;");
+
+  // Yes, then Save As cancelled: the open stops there.
+  port.answerMessage(MessageAnswer::Yes);
+  port.answerFile(std::nullopt);
+  frame->action(CommandId::FileOpen)->trigger();
+  EXPECT_TRUE(fileDialogAsked("file save"));
+  EXPECT_FALSE(fileDialogAsked("file open"));
+  EXPECT_TRUE(doc.isModified());
+
+  // A recent file asks the same question first.
+  frame->addRecentFile(QString::fromStdString(other));
+  port.answerMessage(MessageAnswer::Cancel);
+  recentEntry(QStringLiteral("&1 ") + QString::fromStdString(other))->trigger();
+  EXPECT_EQ(port.messages().back(), "Save changes to Pit?");
+  EXPECT_EQ(loadedNames(), "Au;");
+
+  // No: the other project is opened without saving this one.
+  port.answerMessage(MessageAnswer::No);
+  port.answerFile(other);
+  frame->action(CommandId::FileOpen)->trigger();
+  EXPECT_EQ(loadedNames(), "Cu;");
+  EXPECT_FALSE(doc.isModified());
+  EXPECT_TRUE(port.allAnswersUsed());
+}
+
+TEST_F(ProjectFileTest, NewAsksToSaveAModifiedProjectFirst) {
+  doc.setModifiedFlag(true);
+  port.answerMessage(MessageAnswer::Cancel);
+  frame->action(CommandId::FileNew)->trigger();
+  EXPECT_EQ(port.messages().back(), "Save changes to Untitled?");
+  EXPECT_EQ(port.log().back().find("wizard"), std::string::npos);
+
+  // Yes saves first, then the wizard runs.
+  const std::string path = pathIn("before-new.qrx");
+  port.answerMessage(MessageAnswer::Yes);
+  port.answerFile(path);
+  port.answerSheet([](SheetModel&) { return false; });
+  frame->action(CommandId::FileNew)->trigger();
+  EXPECT_TRUE(QFile::exists(QString::fromStdString(path)));
+  EXPECT_EQ(port.log().back(), "wizard: Project Setup");
+
+  // Unmodified: straight to the wizard.
+  port.clearLog();
+  port.answerSheet([](SheetModel&) { return false; });
+  frame->action(CommandId::FileNew)->trigger();
+  EXPECT_TRUE(port.messages().empty());
+  EXPECT_EQ(port.log().back(), "wizard: Project Setup");
+  EXPECT_TRUE(port.allAnswersUsed());
+}
+
+TEST_F(ProjectFileTest, ExitAsksToSaveAModifiedProject) {
+  doc.setModifiedFlag(true);
+  QCloseEvent cancelled;
+  port.answerMessage(MessageAnswer::Cancel);
+  QApplication::sendEvent(frame.get(), &cancelled);
+  EXPECT_FALSE(cancelled.isAccepted());
+  EXPECT_EQ(port.messages().back(), "Save changes to Untitled?");
+
+  // Yes with a cancelled Save As keeps the window.
+  QCloseEvent cancelledSave;
+  port.answerMessage(MessageAnswer::Yes);
+  port.answerFile(std::nullopt);
+  QApplication::sendEvent(frame.get(), &cancelledSave);
+  EXPECT_FALSE(cancelledSave.isAccepted());
+
+  // Yes with a save that fails keeps it too; the document said why.
+  QCloseEvent failedSave;
+  port.answerMessage(MessageAnswer::Yes);
+  port.answerFile(pathIn("no-such-folder/pit.qrx"));
+  QApplication::sendEvent(frame.get(), &failedSave);
+  EXPECT_FALSE(failedSave.isAccepted());
+  EXPECT_EQ(port.messages().back().rfind("Unable to save the project", 0), 0u) << port.messages().back();
+  EXPECT_TRUE(doc.isModified());
+  EXPECT_TRUE(frame->recentFiles().isEmpty());
+
+  // Yes with a save that works closes.
+  QCloseEvent saved;
+  port.answerMessage(MessageAnswer::Yes);
+  port.answerFile(pathIn("pit.qrx"));
+  QApplication::sendEvent(frame.get(), &saved);
+  EXPECT_TRUE(saved.isAccepted());
+  EXPECT_FALSE(doc.isModified());
+
+  doc.setModifiedFlag(true);
+  QCloseEvent no;
+  port.answerMessage(MessageAnswer::No);
+  QApplication::sendEvent(frame.get(), &no);
+  EXPECT_TRUE(no.isAccepted());
+  EXPECT_TRUE(doc.isModified());  // closed without saving
+
+  doc.setModifiedFlag(false);
+  port.clearLog();
+  QCloseEvent clean;
+  QApplication::sendEvent(frame.get(), &clean);
+  EXPECT_TRUE(clean.isAccepted());
+  EXPECT_TRUE(port.messages().empty());
+  EXPECT_TRUE(port.allAnswersUsed());
 }
 
 }  // namespace

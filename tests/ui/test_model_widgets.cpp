@@ -9,9 +9,11 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include "project/model_parameters_page.h"
@@ -19,9 +21,13 @@
 #include "scripted_port.h"
 #include "ui/add_field_widget.h"
 #include "ui/data_fields_widget.h"
+#include "ui/formula_widget.h"
 #include "ui/model_parameters_widget.h"
+#include "ui/qt_ui_port.h"
+#include "ui/sheet_dialogs.h"
 #include "variables/entry_dialogs.h"
 #include "variables/field_name_entry.h"
+#include "variables/formula_dialog.h"
 
 namespace qx {
 namespace {
@@ -166,7 +172,8 @@ TEST_F(ModelParametersWidgetTest, EmptyListsLeaveTheVariableIndexes) {
 TEST(AddFieldWidget, CalculateSwitchTradesDefaultAndWeightingForTheFormula) {
   test::qtApp();
   CAddFieldEntry entry({"Au"});
-  CAddFieldEntryWidget w(entry);
+  test::ScriptedPort port;
+  CAddFieldEntryWidget w(entry, port);
   w.loadFromModel();
   EXPECT_TRUE(w.defaultValue()->isEnabled());
   EXPECT_TRUE(w.weightingType()->isEnabled());
@@ -192,7 +199,8 @@ TEST(AddFieldWidget, StoresTheControlsIntoTheEntry) {
   v.missingValue = -99;
   v.weightingType = kWeightVolume;
   CAddFieldEntry entry = CAddFieldEntry::forLoaded(v, {"Cu"});
-  CAddFieldEntryWidget w(entry);
+  test::ScriptedPort port;
+  CAddFieldEntryWidget w(entry, port);
   w.loadFromModel();
   EXPECT_EQ(w.fieldName()->text(), QStringLiteral("Cu"));
   EXPECT_EQ(w.defaultValue()->text(), QStringLiteral("0.5"));
@@ -270,6 +278,206 @@ TEST_F(DataFieldsWidgetTest, SelectionAndButtonsDriveTheModel) {
   EXPECT_EQ(w.list()->topLevelItem(1)->text(0), QStringLiteral("Ag"));
   EXPECT_EQ(w.list()->topLevelItem(1)->text(1), QStringLiteral("2.0000"));
   EXPECT_TRUE(port.allAnswersUsed());
+}
+
+// "Enter Formula" runs the formula dialog through the port and shows what came back.
+class EnterFormulaTest : public ::testing::Test {
+ protected:
+  EnterFormulaTest() {
+    test::qtApp();
+    entry.calculateFieldValue = true;
+  }
+  CAddFieldEntry entry{{"Au", "Cu"}};
+  test::ScriptedPort port;
+};
+
+TEST_F(EnterFormulaTest, AnAcceptedFormulaFillsTheBoxAndKeepsWhatWasTyped) {
+  CAddFieldEntryWidget w(entry, port);
+  w.loadFromModel();
+  EXPECT_EQ(w.formulaBox()->text(), QStringLiteral("0  ENTER  "));
+  w.fieldName()->setText(QStringLiteral("AuCu"));  // typed, not stored yet
+  port.answerDialog([this](DialogModel& dialog) {
+    auto& formula = dynamic_cast<CFormulaDialog&>(dialog);
+    formula.deleteLast();
+    formula.deleteLast();
+    formula.selectedField = 0;
+    formula.selectField(port);
+    formula.pressOperator("Enter");
+    formula.selectedField = 1;
+    formula.selectField(port);
+    formula.pressOperator("*");
+    return true;
+  });
+  w.enterFormula()->click();
+  EXPECT_EQ(port.log().front(), "dialog formula: Formula");
+  EXPECT_EQ(w.formulaBox()->text(), QStringLiteral("Au  ENTER  Cu  *  "));
+  EXPECT_EQ(entry.formula.formulaCode, "a#b*");
+  EXPECT_EQ(w.fieldName()->text(), QStringLiteral("AuCu"));
+  EXPECT_TRUE(w.calculateFieldValue()->isChecked());
+  EXPECT_TRUE(port.allAnswersUsed());
+}
+
+TEST_F(EnterFormulaTest, CancelKeepsTheFormulaAndAClearedSwitchAsksNothing) {
+  CAddFieldEntryWidget w(entry, port);
+  w.loadFromModel();
+  port.answerDialog([](DialogModel& dialog) {
+    dynamic_cast<CFormulaDialog&>(dialog).pressOperator("+");
+    return false;
+  });
+  w.enterFormula()->click();
+  EXPECT_EQ(w.formulaBox()->text(), QStringLiteral("0  ENTER  "));
+  EXPECT_EQ(entry.formula.formulaCode, "0#");
+  EXPECT_TRUE(port.allAnswersUsed());
+
+  w.calculateFieldValue()->setChecked(false);
+  EXPECT_FALSE(w.enterFormula()->isEnabled());
+  port.clearLog();
+  w.enterFormula()->click();  // disabled: nothing runs
+  EXPECT_TRUE(port.log().empty());
+}
+
+TEST_F(EnterFormulaTest, TheDesktopPortShowsTheFormulaWidgetInItsDialog) {
+  QtUiPort qtPort;
+  ASSERT_TRUE(qtPort.registry().contains(CFormulaDialog::kKind));
+  CAddFieldEntryWidget w(entry, qtPort);
+  w.loadFromModel();
+  QString title;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<CModelDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    title = dialog->windowTitle();
+    auto* formula = qobject_cast<CFormulaWidget*>(dialog->modelWidget());
+    ASSERT_NE(formula, nullptr);
+    formula->deleteButton()->click();
+    formula->deleteButton()->click();
+    formula->specialList()->setCurrentRow(2);
+    formula->selectSpecialButton()->click();
+    formula->operatorButton(QStringLiteral("Enter"))->click();
+    formula->constantField()->setText(QStringLiteral("2"));
+    formula->selectConstantButton()->click();
+    formula->operatorButton(QStringLiteral("/"))->click();
+    dialog->accept();
+  });
+  w.enterFormula()->click();
+  EXPECT_EQ(title, QStringLiteral("Formula"));
+  EXPECT_EQ(w.formulaBox()->text(), QStringLiteral("Volume  ENTER  2  /  "));
+  EXPECT_EQ(entry.formula.formulaCode, "V#2/");
+}
+
+class FormulaWidgetTest : public ::testing::Test {
+ protected:
+  FormulaWidgetTest() { test::qtApp(); }
+  static FormulaEntry emptyFormula() {
+    FormulaEntry e;
+    e.formulaCode.clear();
+    e.formulaText.clear();
+    return e;
+  }
+  test::ScriptedPort port;
+};
+
+TEST_F(FormulaWidgetTest, ShowsTheNamesSpecialFieldsOperatorsAndTheModelsText) {
+  FormulaEntry current;
+  current.formulaCode = "a#3.5*";
+  CFormulaDialog model({"Au", "Cu", "SG"}, current);
+  CFormulaWidget w(model, port);
+  w.loadFromModel();
+  ASSERT_EQ(w.fieldList()->count(), 3);
+  EXPECT_EQ(w.fieldList()->item(2)->text(), QStringLiteral("SG"));
+  ASSERT_EQ(w.specialList()->count(), 3);
+  EXPECT_EQ(w.specialList()->item(0)->text(), QStringLiteral("Surface"));
+  EXPECT_EQ(w.specialList()->item(1)->text(), QStringLiteral("Tonnage"));
+  EXPECT_EQ(w.specialList()->item(2)->text(), QStringLiteral("Volume"));
+  ASSERT_EQ(w.operatorButtons().size(), kFormulaOperatorButtons.size());
+  for (size_t i = 0; i < kFormulaOperatorButtons.size(); ++i) {
+    const std::string_view label = kFormulaOperatorButtons[i].label;
+    EXPECT_EQ(w.operatorButtons()[i]->text().toStdString(), label);
+  }
+  EXPECT_EQ(w.deleteButton()->text(), QStringLiteral("DELETE"));
+  EXPECT_TRUE(w.formulaBox()->isReadOnly());
+  // The text is rebuilt from the code, not taken from the entry's text.
+  EXPECT_EQ(w.formulaBox()->text(), QStringLiteral("Au  ENTER  3.5  *  "));
+  EXPECT_EQ(w.formulaBox()->text().toStdString(), model.formulaText());
+}
+
+TEST_F(FormulaWidgetTest, ButtonsAppendThroughTheModelAndDeleteTakesTheLastElement) {
+  CFormulaDialog model({"Au", "Cu"}, emptyFormula());
+  CFormulaWidget w(model, port);
+  w.loadFromModel();
+  EXPECT_TRUE(w.formulaBox()->text().isEmpty());
+
+  w.selectFieldButton()->click();  // nothing selected: nothing appended
+  EXPECT_TRUE(w.formulaBox()->text().isEmpty());
+  w.fieldList()->setCurrentRow(1);
+  EXPECT_EQ(model.selectedField, 1);
+  w.selectFieldButton()->click();
+  w.operatorButton(QStringLiteral("Enter"))->click();
+  w.constantField()->setText(QStringLiteral("-12.5"));
+  w.selectConstantButton()->click();
+  w.operatorButton(QStringLiteral(">="))->click();
+  EXPECT_EQ(w.formulaBox()->text(), QStringLiteral("Cu  ENTER  12.5  CHS  >=  "));
+  EXPECT_EQ(model.code(), "b#12.5$]");
+
+  w.deleteButton()->click();
+  w.deleteButton()->click();
+  EXPECT_EQ(w.formulaBox()->text(), QStringLiteral("Cu  ENTER  12.5  "));
+  EXPECT_EQ(model.code(), "b#12.5");
+  w.deleteButton()->click();  // the whole constant goes
+  EXPECT_EQ(model.code(), "b#");
+
+  w.specialList()->setCurrentRow(1);
+  w.selectSpecialButton()->click();
+  w.operatorButton(QStringLiteral("<>"))->click();
+  EXPECT_EQ(w.formulaBox()->text(), QStringLiteral("Cu  ENTER  Tonnage  <>  "));
+  EXPECT_EQ(model.code(), "b#T!");
+  EXPECT_TRUE(port.messages().empty());
+}
+
+TEST_F(FormulaWidgetTest, ConstantsAreReadInTheCLocaleAndATextIsRefused) {
+  const QLocale saved;
+  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+  CFormulaDialog model({"Au"}, emptyFormula());
+  CFormulaWidget w(model, port);
+  w.loadFromModel();
+  w.constantField()->setText(QStringLiteral("0,5"));
+  w.selectConstantButton()->click();
+  ASSERT_EQ(port.messages().size(), 1u);
+  EXPECT_EQ(port.messages().front(), "Please enter a number.");
+  EXPECT_TRUE(w.formulaBox()->text().isEmpty());
+
+  w.constantField()->setText(QStringLiteral("0.5"));
+  w.selectConstantButton()->click();
+  EXPECT_EQ(w.formulaBox()->text(), QStringLiteral("0.5  "));
+  // A second constant straight after the first is the model's refusal.
+  w.selectConstantButton()->click();
+  ASSERT_EQ(port.messages().size(), 2u);
+  EXPECT_EQ(port.messages().back(), "Two constants must be separated by Enter or an operator.");
+  EXPECT_EQ(w.formulaBox()->text(), QStringLiteral("0.5  "));
+  QLocale::setDefault(saved);
+}
+
+TEST_F(FormulaWidgetTest, OkRefusesAnInvalidFormulaAndStaysOpen) {
+  CFormulaDialog model({"Au", "Cu"}, emptyFormula());
+  auto* widget = new CFormulaWidget(model, port);
+  CModelDialog dialog(model, widget, port);
+  dialog.show();
+  widget->fieldList()->setCurrentRow(0);
+  widget->selectFieldButton()->click();                              // "Au" alone: a formula ends on an operator
+  widget->constantField()->setText(QStringLiteral("not a number"));  // never selected: does not hold up OK
+
+  dialog.accept();
+  EXPECT_TRUE(dialog.isVisible());
+  EXPECT_NE(dialog.result(), QDialog::Accepted);
+  ASSERT_EQ(port.messages().size(), 1u);
+  EXPECT_EQ(port.messages().front(), "Error in formula at Element #1");
+
+  widget->operatorButton(QStringLiteral("Enter"))->click();
+  dialog.accept();
+  EXPECT_FALSE(dialog.isVisible());
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  EXPECT_EQ(model.accepted().formulaCode, "a#");
+  EXPECT_EQ(model.accepted().formulaText, "Au  ENTER  ");
+  EXPECT_EQ(port.messages().size(), 1u);
 }
 
 }  // namespace

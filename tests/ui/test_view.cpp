@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QImage>
+#include <QMessageBox>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include "app/document.h"
@@ -56,15 +59,12 @@ TEST(QuarlexView, FrameGivesTheDocumentItsViewWhichHearsTheNotifications) {
   EXPECT_EQ(doc.view(), nullptr);  // the frame took its view away with it
 }
 
-TEST(DesktopStartup, StartsWithAnEmptyProjectAndTellsWhenAProjectWasNamed) {
+TEST(DesktopStartup, StartsWithAnEmptyProject) {
   test::qtApp();
+  test::clearProfile();
   CWQuarlexApp app;
   app.setShowMaximised(false);
-  // A project named on the command line cannot be opened yet: the user is told.
-  QTimer::singleShot(0, [] {
-    if (QWidget* box = QApplication::activeModalWidget()) box->close();
-  });
-  ASSERT_TRUE(runStartup(app, {"/data/pit.qrx"}));
+  ASSERT_TRUE(runStartup(app, {}));
   ASSERT_NE(app.frame(), nullptr);
   EXPECT_TRUE(app.frame()->isVisible());
   EXPECT_EQ(app.port().parentWidget(), app.frame());
@@ -74,6 +74,60 @@ TEST(DesktopStartup, StartsWithAnEmptyProjectAndTellsWhenAProjectWasNamed) {
   EXPECT_EQ(QCoreApplication::organizationName(), QStringLiteral("Velmora Software"));
   // The scene tree was started before any window existed.
   EXPECT_EQ(app.sceneTree().expandPath("?Picture"), std::optional<std::string>("/null"));
+}
+
+TEST(DesktopStartup, OpensTheProjectNamedOnTheCommandLine) {
+  test::qtApp();
+  test::clearProfile();
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  {
+    ProjectObjects objects;
+    objects.settings.loaded.emplace_back("Au");
+    test::ScriptedPort port;
+    CWQuarlexDoc doc(objects, port);
+    ASSERT_TRUE(doc.onSaveDocument(dir.filePath(QStringLiteral("pit.qrx")).toStdString()));
+  }
+  // A name relative to the working folder is kept as the full path.
+  const QString saved = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(dir.path()));
+  CWQuarlexApp app;
+  app.setShowMaximised(false);
+  const bool started = runStartup(app, {"pit.qrx"});
+  QDir::setCurrent(saved);
+  ASSERT_TRUE(started);
+  const QString path = QDir(dir.path()).absoluteFilePath(QStringLiteral("pit.qrx"));
+  EXPECT_EQ(app.document()->pathName(), path.toStdString());
+  ASSERT_EQ(app.document()->objects().settings.loaded.size(), 1u);
+  EXPECT_EQ(app.document()->objects().settings.loaded.front().name, "Au");
+  EXPECT_FALSE(app.document()->isModified());
+  EXPECT_EQ(app.frame()->windowTitle(), QStringLiteral("pit.qrx[*] - Quarlex"));
+  EXPECT_EQ(app.frame()->recentFiles(), QStringList({path}));
+  // After the open the view's scene was rebuilt and fitted, and the view updated.
+  if (app.frame()->view() != nullptr) {
+    EXPECT_GE(app.frame()->view()->notificationCount(), 3);
+  }
+}
+
+TEST(DesktopStartup, AProjectThatCannotBeOpenedEndsTheStartUp) {
+  test::qtApp();
+  test::clearProfile();
+  CWQuarlexApp app;
+  app.setShowMaximised(false);
+  QString shown;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    shown = box->text();
+    box->accept();
+  });
+  EXPECT_FALSE(runStartup(app, {"/no/such/folder/pit.qrx"}));
+  EXPECT_TRUE(shown.startsWith(QStringLiteral("Unable to open the project /no/such/folder/pit.qrx")))
+      << shown.toStdString();
+  ASSERT_NE(app.frame(), nullptr);
+  EXPECT_FALSE(app.frame()->isVisible());
+  EXPECT_TRUE(app.document()->pathName().empty());
+  EXPECT_TRUE(app.frame()->recentFiles().isEmpty());
 }
 
 }  // namespace
