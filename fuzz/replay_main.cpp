@@ -14,7 +14,10 @@ namespace {
 int runFile(const std::filesystem::path& p) {
   std::ifstream in(p, std::ios::binary);
   std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+  // Like the fuzzer, never hand over a null pointer, even for an empty input.
+  static const std::uint8_t kEmpty = 0;
+  const auto* data = bytes.empty() ? &kEmpty : reinterpret_cast<const std::uint8_t*>(bytes.data());
+  LLVMFuzzerTestOneInput(data, bytes.size());
   return 1;
 }
 }  // namespace

@@ -1,5 +1,7 @@
 #include "cli/cli_port.h"
 
+#include "port/silent_port.h"
+
 #include <algorithm>
 #include <ostream>
 
@@ -45,15 +47,6 @@ class TerminalProgress : public ProgressWindow {
   std::string title_, text_;
   int lo_ = 0, hi_ = 100, pos_ = 0;
   bool drawn_ = false;
-};
-
-class SilentProgress : public ProgressWindow {
- public:
-  void setTitle(std::string_view) override {}
-  void setText(std::string_view) override {}
-  void setRange(int, int) override {}
-  void setStep(int) override {}
-  void setPos(int) override {}
 };
 
 template <typename T>

@@ -4,7 +4,9 @@
 // colour) of composites, polygons and figures.
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "common/types.h"
 #include "io/archive.h"
@@ -47,11 +49,44 @@ class CColorTable {
   ColorBin& bin(int table, int b) { return bins[static_cast<std::size_t>(table * kBinsPerTable + b)]; }
   const ColorBin& bin(int table, int b) const { return bins[static_cast<std::size_t>(table * kBinsPerTable + b)]; }
 
+  // The bin of an item in the current table: bins 24 down to 0, the first
+  // whose variable (a loaded variable of that name, failing that a calculated
+  // one) holds a value with low <= value < high. `values` holds the loaded
+  // values followed by the calculated ones. 25 when no bin matches or no table
+  // is current.
+  int lookup(std::span<const double> values, std::span<const std::string> loadedNames,
+             std::span<const std::string> calculatedNames) const;
+
   // Per table: its name, then its 25 bins (variableName, secondName, low,
   // high, colour). A load replaces names and bins; currentTable stays.
   void serialize(Archive& ar);
 
   friend bool operator==(const CColorTable&, const CColorTable&) = default;
 };
+
+// The lookup of one table with the variable names resolved once, for
+// classifying many items: the same answers as CColorTable::lookup.
+class BinClassifier {
+ public:
+  // `table` is the table index (the current one for the markers); a negative
+  // index puts every item in bin 25.
+  BinClassifier(const CColorTable& colours, int table, std::span<const std::string> loadedNames,
+                std::span<const std::string> calculatedNames);
+  int classify(std::span<const double> values) const;
+
+ private:
+  struct Rule {
+    int bin = 0;
+    double low = 0.0;
+    double high = 0.0;
+    std::vector<int> loaded;      // value indices of the loaded variables of the bin's name
+    std::vector<int> calculated;  // the same among the calculated ones (combined numbering)
+  };
+  std::vector<Rule> rules_;  // bins that can match, highest bin first
+};
+
+// The colour option of a composite bin segment: "Markers = R=%.3f G=%.3f B=%.3f"
+// with the red, green and blue bytes of `colour` divided by 255.
+std::string markerColourOption(std::int32_t colour);
 
 }  // namespace qx

@@ -4,6 +4,7 @@
 // variable, with the column description of composite files.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,21 @@
 #include "project/quarlex_settings.h"
 
 namespace qx {
+
+class EnvelopeSet;
+class UiPort;
+
+// The envelope that contains a point, and the contour that does.
+struct EnvelopeHit {
+  int envelope = -1;  // -1 when no envelope contains the point
+  int contour = -1;
+  friend bool operator==(const EnvelopeHit&, const EnvelopeHit&) = default;
+};
+
+// The point-in-envelope search: the envelopes tried in list order, the first
+// that contains the point wins. The envelopes provide it; the composites only
+// call it, so they do not depend on how containment is decided.
+using EnvelopeLocator = std::function<EnvelopeHit(const DPoint3D&)>;
 
 class CComposite {
  public:
@@ -73,11 +89,66 @@ class CompositeSet {
   void serialize(Archive& ar) { serialize(ar, loadedVariables_, calculatedVariables_); }
   void serialize(Archive& ar, int loadedCount, int calculatedCount);
 
+  // ---- calculated values ----
+  // The calculated values of one composite: each formula of the settings in
+  // list order over the loaded values followed by the calculated ones so far,
+  // with surface, volume and tonnage all 1.0. `scratch` is working storage
+  // the caller may reuse between composites.
+  static void computeCalculatedValues(CComposite& c, const QuarlexSettings& settings, std::vector<double>& scratch);
+  void computeCalculatedValues(int i, const QuarlexSettings& settings);
+  void computeAllCalculatedValues(const QuarlexSettings& settings);
+
+  // ---- co-located composites ----
+  // The message shown before co-located composites are deleted.
+  static std::string coLocatedMessage(long count);
+  // Sorts by x, largest first, with the shell sort whose tie order decides
+  // the numbering: gaps 2^(k-1) - 1 and then halved, where 2^k is the smallest
+  // power of two above the count; an insertion pass per gap.
+  void sortByDescendingX();
+  // After the sort: the composites with a later one within 0.01 in both x and
+  // y (z not compared), ascending. Of each group only the last survives.
+  std::vector<int> findCoLocated() const;
+  // Sort, mark, tell the user (OK only) and delete. Returns how many went.
+  int removeCoLocated(UiPort& port);
+
+  // ---- membership and calculation ----
+  // The envelope that contains composite i; its envelopeIndex is rewritten.
+  EnvelopeHit findEnvelope(int i, const EnvelopeLocator& locate);
+  // Whether composite i takes part in the calculation: every loaded variable
+  // with distinct cutoffs holds it within them, and it lies in an envelope
+  // whose use-composites flag is set, or outside every envelope with
+  // useOutside set.
+  bool takesPartInCalculation(int i, const QuarlexSettings& settings, const EnvelopeSet& envelopes,
+                              const EnvelopeLocator& locate);
+
+  // ---- variables added and removed ----
+  // The calculated values are the caller's to recompute afterwards.
+  void addLoadedVariable(double defaultValue);
+  void addCalculatedVariable(double defaultValue);
+  void removeLoadedVariable(int k);
+  void removeCalculatedVariable(int k);
+  void insertLoadedVariable(int k, double defaultValue);
+  void insertCalculatedVariable(int k, double defaultValue);
+
   friend bool operator==(const CompositeSet&, const CompositeSet&) = default;
 
  private:
   int loadedVariables_ = 0;
   int calculatedVariables_ = 0;
+};
+
+// The composites as a sink of variable edits of one kind: the settings give
+// combined numbers, the kind tells the loaded list from the calculated one
+// (the first calculated number equals the number after the last loaded one).
+class CompositeValueSink : public VariableValueSink {
+ public:
+  CompositeValueSink(CompositeSet& set, VariableKind kind) : set_(set), kind_(kind) {}
+  void removeValue(int index) override;
+  void insertValue(int index, double defaultValue) override;
+
+ private:
+  CompositeSet& set_;
+  VariableKind kind_;
 };
 
 }  // namespace qx

@@ -1,6 +1,8 @@
 #include "datasets/envelopes.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstddef>
 
 namespace qx {
 
@@ -90,12 +92,82 @@ void EnvelopeSet::serialize(Archive& ar) {
   for (auto& field : fields) {
     ar.io(field.name);
     ar.io(field.decimals);
-    ar.io(field.width);
+    ar.io(field.length);
     ar.io(field.position);
   }
   importRotation.serialize(ar);
   secondRotation.serialize(ar);
   if (ar.isLoading()) recomputeBoundingBox();
+}
+
+}  // namespace qx
+
+namespace qx {
+
+int Envelope::findContour(double x, double y) const {
+  for (std::size_t c = 0; c < contours.size(); ++c) {
+    const Contour& pts = contours[c];
+    const std::size_t n = pts.size();
+    bool inside = false;
+    for (std::size_t i = 0, j = n - 1; i < n; j = i++) {
+      const DPoint3D& a = pts[i];
+      const DPoint3D& b = pts[j];
+      const bool spans = (a.y <= y && y < b.y) || (b.y <= y && y < a.y);
+      if (spans && x < (b.x - a.x) * (y - a.y) / (b.y - a.y) + a.x) inside = !inside;
+    }
+    if (inside) return static_cast<int>(c);
+  }
+  return -1;
+}
+
+int Envelope::removeRepeatedPoints(double tolerance) {
+  int removed = 0;
+  for (auto& pts : contours) {
+    for (std::size_t k = pts.size(); k-- > 1;) {
+      const DPoint3D& p = pts[k];
+      const DPoint3D& q = pts[k - 1];
+      if (std::abs(p.x - q.x) + std::abs(p.y - q.y) + std::abs(p.z - q.z) < tolerance) {
+        pts.erase(pts.begin() + static_cast<std::ptrdiff_t>(k));
+        ++removed;
+      }
+    }
+  }
+  return removed;
+}
+
+int EnvelopeSet::findContaining(double x, double y, int* contour) const {
+  for (std::size_t e = 0; e < envelopes.size(); ++e) {
+    const int c = envelopes[e].findContour(x, y);
+    if (c >= 0) {
+      if (contour != nullptr) *contour = c;
+      return static_cast<int>(e);
+    }
+  }
+  if (contour != nullptr) *contour = -1;
+  return -1;
+}
+
+int EnvelopeSet::findByName(std::string_view name) const {
+  for (std::size_t e = 0; e < envelopes.size(); ++e)
+    if (envelopes[e].name == name) return static_cast<int>(e);
+  return -1;
+}
+
+int EnvelopeSet::removeRepeatedPoints(double maxRadiusOfInfluence) {
+  const double tolerance = maxRadiusOfInfluence * kRepeatedPointFactor;
+  int removed = 0;
+  for (auto& env : envelopes) removed += env.removeRepeatedPoints(tolerance);
+  return removed;
+}
+
+ColumnField* EnvelopeSet::field(std::string_view name) {
+  for (auto& f : fields)
+    if (f.name == name) return &f;
+  return nullptr;
+}
+
+const ColumnField* EnvelopeSet::field(std::string_view name) const {
+  return const_cast<EnvelopeSet*>(this)->field(name);
 }
 
 }  // namespace qx

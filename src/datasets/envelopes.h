@@ -4,11 +4,13 @@
 // exports how to treat what falls inside. The set holds them in priority order.
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/types.h"
 #include "engine/sections/rotation.h"
 #include "io/archive.h"
+#include "io/columns.h"
 #include "project/quarlex_settings.h"
 
 namespace qx {
@@ -18,16 +20,9 @@ using Contour = std::vector<DPoint3D>;
 
 inline constexpr double kItemExtent = 1e37;
 
-// One field of a column description: its name, 1-based first column, width in
+// The column description a set stores in the project file is a list of
+// ColumnField (io/columns.h): name, 1-based first column, length in
 // characters and decimals when written.
-struct ColumnField {
-  std::string name;
-  std::int32_t position = 0;
-  std::int32_t width = 0;
-  std::int32_t decimals = 0;
-
-  friend bool operator==(const ColumnField&, const ColumnField&) = default;
-};
 
 class Envelope {
  public:
@@ -56,6 +51,20 @@ class Envelope {
 
   // Encloses every point of every contour, starting from +-1e37.
   void recomputeBoundingBox();
+
+  // The first contour that contains (x, y), or -1. Only x and y count. Each
+  // contour is an even-odd crossing test against the horizontal ray toward +x:
+  // an edge counts when y lies in the half-open range from its lower to its
+  // upper end and x is strictly left of where the edge crosses that line. So a
+  // point on a left or bottom edge is inside, one on a right or top edge is
+  // outside. Contours are not holes: inside any one is inside the envelope.
+  int findContour(double x, double y) const;
+  bool contains(double x, double y) const { return findContour(x, y) >= 0; }
+
+  // In each contour, from the last point down to the second, deletes a point
+  // whose |dx| + |dy| + |dz| to the point before it is below `tolerance`. The
+  // first and last points are never compared. Returns the number removed.
+  int removeRepeatedPoints(double tolerance);
 
   // name; renderingMethod; contourCount; colour; visible; clipPolygons;
   // useComposites; exportComposites; reservedFlag; exportEnvelope;
@@ -91,6 +100,25 @@ class EnvelopeSet {
   CParamsRotation secondRotation;  // stored and restored only
 
   int count() const { return static_cast<int>(envelopes.size()); }
+
+  // The first envelope, in priority order, whose contours contain (x, y) (see
+  // Envelope::findContour), or -1; `contour` receives the contour index (or -1).
+  int findContaining(double x, double y, int* contour = nullptr) const;
+  // The index of the first envelope named exactly `name`, or -1.
+  int findByName(std::string_view name) const;
+
+  // Removes repeated points from every envelope with the tolerance
+  // maxRadiusOfInfluence * 1e-9. Returns the number removed.
+  int removeRepeatedPoints(double maxRadiusOfInfluence);
+  static constexpr double kRepeatedPointFactor = 1e-9;
+
+  // The four fields by name ("Envelope Name", "X Coordinate", ...), nullptr when absent.
+  ColumnField* field(std::string_view name);
+  const ColumnField* field(std::string_view name) const;
+  static constexpr const char* kNameField = "Envelope Name";
+  static constexpr const char* kXField = "X Coordinate";
+  static constexpr const char* kYField = "Y Coordinate";
+  static constexpr const char* kZField = "Z Coordinate";
 
   // The box over every contour point of every envelope; +-1e37 when there is none.
   DataExtents extents() const;

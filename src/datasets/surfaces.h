@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/types.h"
+#include "datasets/triangulate.h"
 #include "engine/sections/rotation.h"
 #include "io/archive.h"
 
@@ -55,6 +56,8 @@ class SurfaceSet {
   std::array<std::int32_t, kFieldCount> fieldDecimals{2, 2, 2};  // stored only
   CParamsRotation importRotation;                                // not stored
   CParamsRotation secondRotation;                                // not stored; nothing uses it
+  // The working triangulation, reused for every surface when it is drawn; not stored.
+  Triangulate triangulator;
 
   int count() const { return static_cast<int>(surfaces.size()); }
 

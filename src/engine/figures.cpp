@@ -90,7 +90,7 @@ void FigureSet::serialize(Archive& ar) {
   for (auto& c : columns) {
     ar.io(c.name);
     ar.io(c.position);
-    ar.io(c.width);
+    ar.io(c.length);
     ar.io(c.decimals);
   }
   importRotation.serialize(ar);

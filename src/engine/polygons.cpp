@@ -82,7 +82,7 @@ void CPolygonSet::serialize(Archive& ar) {
   for (auto& c : columns) {
     ar.io(c.name);
     ar.io(c.position);
-    ar.io(c.width);
+    ar.io(c.length);
     ar.io(c.decimals);
   }
   exportRotation.serialize(ar);

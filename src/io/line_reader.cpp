@@ -11,6 +11,7 @@ namespace qx {
 
 std::size_t MemorySource::read(std::span<char> out) {
   const std::size_t n = std::min(out.size(), bytes_.size() - pos_);
+  if (n == 0) return 0;  // an empty source may have no storage at all
   std::memcpy(out.data(), bytes_.data() + pos_, n);
   pos_ += n;
   return n;

@@ -67,7 +67,7 @@ EnvelopeSet populatedSet() {
   set.envelopes[1].name = "two";
   set.envelopes[1].contours = {{}};  // a contour without points
   set.envelopes[1].contourCount = 1;
-  set.fields[0].width = 20;
+  set.fields[0].length = 20;
   set.fields[0].position = 10;
   set.importRotation.setAngles(0.0, 0.0, 45.0);
   set.secondRotation.setCentre({-1.0, 0.0, 0.0});

@@ -52,7 +52,7 @@ FigureSet populatedSet() {
   set.dilution = 1;
   set.figures = {sampleFigure(), Figure()};
   set.figures[1].name = "empty";
-  set.columns[0].width = 12;
+  set.columns[0].length = 12;
   set.importRotation.setCentre({1.0, 2.0, 3.0});
   set.exportRotation.setInverse(1);
   set.recomputeBoundingBox();

@@ -42,7 +42,7 @@ CPolygonSet populatedSet() {
   set.displayOption = 3;
   set.displayThicknessFactor = 0.25;
   set.columns[2].position = 21;
-  set.columns[2].width = 11;
+  set.columns[2].length = 11;
   set.columns[2].decimals = 3;
   set.exportRotation.setAngles(15.0, 0.0, 0.0);
   set.polygons = {samplePolygon(17), samplePolygon(3)};

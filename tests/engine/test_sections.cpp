@@ -306,3 +306,29 @@ TEST(RotationParameters, MatrixRowsAndRoundTrip) {
   p.transform(1, 2, 3, 0, untouched);
   EXPECT_EQ(untouched, (DPoint3D{-1, -1, -1}));
 }
+
+TEST(SectionSetOperations, ForwardHistoryKeepsTheLast25Too) {
+  SectionSet set;
+  for (int i = 0; i < 25; ++i) {
+    set.current.azimuth = static_cast<float>(i);
+    set.recordCurrentView();
+  }
+  set.current.azimuth = 25.0f;
+  for (int i = 0; i < 25; ++i) ASSERT_EQ(set.goBack(), 1);
+  ASSERT_EQ(set.forward.size(), 25u);
+  EXPECT_EQ(set.forward.front().azimuth, 25.0f);
+  // One more view change and one more step back: the forward history would
+  // hold 26, so its oldest entry goes.
+  set.recordCurrentView();
+  set.current.azimuth = 99.0f;
+  ASSERT_EQ(set.goBack(), 1);
+  ASSERT_EQ(set.forward.size(), 25u);
+  EXPECT_EQ(set.forwardIndex, 24);
+  EXPECT_EQ(set.forward.front().azimuth, 24.0f);
+  EXPECT_EQ(set.forward.back().azimuth, 99.0f);
+  // Forward records into the back history as a view change does.
+  ASSERT_EQ(set.goForward(), 1);
+  EXPECT_EQ(set.current.azimuth, 99.0f);
+  EXPECT_EQ(set.back.back().azimuth, 0.0f);
+  EXPECT_EQ(set.backIndex, static_cast<std::int32_t>(set.back.size()) - 1);
+}

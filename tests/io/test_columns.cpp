@@ -74,6 +74,10 @@ TEST(LineReader, CarriageReturnStaysAndShortLinesArePaddedWithBlanks) {
 
 TEST(LineReader, EndOfFileAndEmptyLines) {
   EXPECT_TRUE(readAll("").empty());
+  // An empty source with no storage behind it (a null view) reads nothing.
+  MemorySource none{std::string_view()};
+  LineReader noLines(none);
+  EXPECT_FALSE(noLines.readLine());
   EXPECT_EQ(readAll("\n"), std::vector<std::string>{padded("")});
   EXPECT_EQ(readAll("\n\n").size(), 2u);  // blank lines are records too
   EXPECT_EQ(readAll("a\nb").size(), 2u);

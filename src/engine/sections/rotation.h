@@ -66,6 +66,13 @@ class CParamsRotation {
 
   // Normal mode: M (p - centre). Inverse mode: M^T p, the centre is not used.
   // Always returns true.
+  //
+  // The inverse mode deliberately does not add the centre back (unlike
+  // RotationParameters, which adds its origin when it maps back to world
+  // coordinates): files written with a rotation and the inverse flag must
+  // read back exactly as earlier releases wrote them, and a user who wants the
+  // full inverse of a centred rotation enters the centre as a separate shift.
+  // So inverse(normal(p)) == p - centre.
   bool rotate(double x, double y, double z, DPoint3D& out);
 
   // theta, phi, psi (double, degrees); inverse flag (int32); centre (3 doubles).

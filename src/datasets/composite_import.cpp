@@ -1,0 +1,172 @@
+#include "datasets/composite_import.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+#include "io/column_pages.h"
+#include "io/line_reader.h"
+#include "port/ui_port.h"
+#include "project/quarlex_settings.h"
+
+namespace qx {
+
+namespace {
+
+constexpr int kProgressEvery = 100;
+
+// Closes the file when the reading is done or abandoned.
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+FilePtr openForReading(const std::string& path) { return FilePtr(std::fopen(path.c_str(), "rb")); }
+
+void widen(CompositeSet& set, const DPoint3D& p) {
+  set.minCorner = {std::min(set.minCorner.x, p.x), std::min(set.minCorner.y, p.y), std::min(set.minCorner.z, p.z)};
+  set.maxCorner = {std::max(set.maxCorner.x, p.x), std::max(set.maxCorner.y, p.y), std::max(set.maxCorner.z, p.z)};
+}
+
+}  // namespace
+
+std::string compositesLoadedText(long count) { return std::to_string(count) + " Composites Loaded"; }
+
+ColumnDescription compositeLoadDescription(const CompositeSet& set, const QuarlexSettings& settings) {
+  ColumnDescription d;
+  for (int i = 0; i < CompositeSet::kFieldCount; ++i) {
+    if (i == 3 && settings.projectType != kProject3D) continue;
+    const auto k = static_cast<std::size_t>(i);
+    d.add(set.fieldNames[k], set.fieldPositions[k], set.fieldWidths[k]);
+  }
+  for (const auto& v : settings.loaded) d.add(v.name, v.compositePosition, v.compositeWidth);
+  return d;
+}
+
+void applyCompositeLoadDescription(const ColumnDescription& description, CompositeSet& set, QuarlexSettings& settings) {
+  for (std::size_t i = 0; i < CompositeSet::kFieldCount; ++i) {
+    if (const ColumnField* f = description.field(set.fieldNames[i])) {
+      set.fieldPositions[i] = f->position;
+      set.fieldWidths[i] = f->length;
+    }
+  }
+  for (auto& v : settings.loaded) {
+    if (const ColumnField* f = description.field(v.name)) {
+      v.compositePosition = f->position;
+      v.compositeWidth = f->length;
+    }
+  }
+}
+
+CompositeLayout compositeLayout(const CompositeSet& set, const QuarlexSettings& settings) {
+  CompositeLayout layout;
+  layout.name = {set.fieldPositions[0], set.fieldWidths[0]};
+  layout.x = {set.fieldPositions[1], set.fieldWidths[1]};
+  layout.y = {set.fieldPositions[2], set.fieldWidths[2]};
+  layout.z = {set.fieldPositions[3], set.fieldWidths[3]};
+  layout.readZ = settings.projectType == kProject3D;
+  layout.variables.reserve(settings.loaded.size());
+  for (const auto& v : settings.loaded) layout.variables.push_back({v.compositePosition, v.compositeWidth});
+  return layout;
+}
+
+int readComposites(ByteSource& source, CompositeSet& set, const QuarlexSettings& settings, ProgressWindow* progress) {
+  CompositeFileReader reader(source, compositeLayout(set, settings));
+  const bool rotate = set.importRotation.isActive();
+  // An empty set starts its box afresh, so that the box is exactly that of
+  // the positions, even beyond the new-project sentinels of +-999999.
+  if (set.composites.empty()) {
+    constexpr double e = CompositeSet::kRecomputeExtent;
+    set.minCorner = {e, e, e};
+    set.maxCorner = {-e, -e, -e};
+  }
+  CompositeRecord record;
+  std::vector<double> scratch;
+  long read = 0;
+  while (reader.next(record)) {
+    if (progress != nullptr && read % kProgressEvery == 0) progress->setText(compositesLoadedText(read));
+    CComposite c;
+    c.name = std::move(record.name);
+    c.position = record.position;
+    if (rotate) set.importRotation.rotate(c.position.x, c.position.y, c.position.z, c.position);
+    widen(set, c.position);
+    c.values = std::move(record.values);
+    CompositeSet::computeCalculatedValues(c, settings, scratch);
+    set.composites.push_back(std::move(c));
+    ++read;
+  }
+  set.composites.shrink_to_fit();
+  set.singleFlag = 0;
+  set.setVariableCounts(settings.loadedCount(), settings.calculatedCount());
+  if (set.composites.empty()) set.recomputeBoundingBox();
+  return static_cast<int>(read);
+}
+
+int finishCompositeLoad(int read, UiPort& port, CompositeSet& set, const CompositeLoadHooks& hooks) {
+  if (read <= 0) return 0;
+  if (set.count() <= 1) set.singleFlag = 1;
+  const int removed = set.removeCoLocated(port);
+  if (removed > 0) set.recomputeBoundingBox();
+  if (hooks.process) hooks.process();
+  return removed;
+}
+
+int loadComposites(UiPort& port, CompositeSet& set, QuarlexSettings& settings, const CompositeLoadHooks& hooks) {
+  // 1. The file, and its first lines for the preview.
+  FileDialogSpec spec;
+  spec.title = kOpenCompositeTitle;
+  spec.filter = kOpenCompositeFilter;
+  spec.initialPath = settings.lastCompositeFile;
+  const std::optional<std::string> path = port.chooseFile(spec);
+  if (!path) return 0;
+  std::string preview;
+  {
+    FilePtr file = openForReading(*path);
+    if (!file) return 0;
+    FileSource source(file.get());
+    preview = previewText(readPreviewLines(source));
+  }
+  settings.lastCompositeFile = *path;
+
+  // 2. The column wizard.
+  CFileLoadPropertySheet sheet{std::string(kLoadCompositesTitle)};
+  sheet.first() = compositeLoadDescription(set, settings);
+  sheet.firstPage().setPreviewText(std::move(preview));
+  sheet.firstPage().setRotationAllowed(true);
+  if (!port.runSheet(sheet)) return 0;
+
+  // 3. The rotation, edited on a copy so that Cancel keeps the old one.
+  if (sheet.first().rotate && hooks.editRotation) {
+    CParamsRotation rotation = set.importRotation;
+    if (!hooks.editRotation(port, rotation)) return 0;
+    set.importRotation = rotation;
+  }
+
+  // 4. The columns chosen go back to the fields and variables.
+  std::optional<WaitCursor> wait(std::in_place, port);
+  applyCompositeLoadDescription(sheet.first(), set, settings);
+
+  // 5. Appending to composites already loaded.
+  if (set.count() > 0 &&
+      port.message(kAppendCompositesQuestion, MessageButtons::YesNo, MessageIcon::Question) != MessageAnswer::Yes)
+    return 0;
+
+  // 6 to 10. The reading.
+  int read = 0;
+  {
+    std::unique_ptr<ProgressWindow> progress = port.openProgress(ProgressKind::Text);
+    progress->setTitle(kLoadingCompositesTitle);
+    FilePtr file = openForReading(*path);
+    if (!file) return 0;
+    FileSource source(file.get());
+    read = readComposites(source, set, settings, progress.get());
+  }
+  wait.reset();
+
+  // 11. Co-located composites and processing.
+  finishCompositeLoad(read, port, set, hooks);
+  return read > 0 ? set.count() : 0;
+}
+
+}  // namespace qx

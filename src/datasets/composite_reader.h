@@ -1,0 +1,63 @@
+#pragma once
+// The reader of composite files: fixed-column text, one composite per line.
+// It parses into plain records; the load flow builds the composites from them.
+//
+// Every line is a record: blank lines and header lines included, a line is
+// read into 511 characters (longer lines are cut, the rest of them skipped;
+// shorter ones padded with blanks). The name field is taken as it stands,
+// blanks included; a numeric field that does not hold a number reads 0.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/types.h"
+#include "io/line_reader.h"
+
+namespace qx {
+
+// One field of the file: 1-based first column and width in characters.
+struct CompositeColumn {
+  std::int32_t position = 0;
+  std::int32_t width = 0;
+  friend bool operator==(const CompositeColumn&, const CompositeColumn&) = default;
+};
+
+struct CompositeLayout {
+  CompositeColumn name;
+  CompositeColumn x;
+  CompositeColumn y;
+  CompositeColumn z;
+  bool readZ = true;                       // false in a 2D project: z is 0 and its column is never read
+  std::vector<CompositeColumn> variables;  // one per loaded variable, in list order
+};
+
+struct CompositeRecord {
+  std::string name;
+  DPoint3D position;
+  std::vector<double> values;  // one per layout variable
+};
+
+// Parses one line (as the line reader gives it) into `out`, reusing its storage.
+void parseCompositeLine(std::string_view line, const CompositeLayout& layout, CompositeRecord& out);
+
+// Reads the records of a file one by one.
+class CompositeFileReader {
+ public:
+  CompositeFileReader(ByteSource& source, CompositeLayout layout) : reader_(source), layout_(std::move(layout)) {}
+  // The next record; false at the end of the file.
+  bool next(CompositeRecord& out);
+  // Records read so far.
+  std::size_t count() const { return reader_.lineCount(); }
+  const CompositeLayout& layout() const { return layout_; }
+
+ private:
+  LineReader reader_;
+  CompositeLayout layout_;
+};
+
+// Every record of a source (the fuzz target and small tests).
+std::vector<CompositeRecord> readCompositeRecords(ByteSource& source, const CompositeLayout& layout);
+
+}  // namespace qx

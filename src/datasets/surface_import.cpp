@@ -1,0 +1,160 @@
+#include "datasets/surface_import.h"
+
+#include "variables/variable_rules.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+#include "engine/sections/rotation_dialog.h"
+#include "io/column_pages.h"
+#include "io/columns.h"
+#include "io/line_reader.h"
+#include "port/ui_port.h"
+
+namespace qx {
+
+DPoint3D parseSurfaceLine(std::string_view line, const SurfaceFileLayout& layout) {
+  return {numberAt(line, layout.positions[0], layout.widths[0]), numberAt(line, layout.positions[1], layout.widths[1]),
+          numberAt(line, layout.positions[2], layout.widths[2])};
+}
+
+std::vector<DPoint3D> readSurfaceRecords(ByteSource& source, const SurfaceFileLayout& layout,
+                                         const std::function<void(long)>& progress) {
+  std::vector<DPoint3D> records;
+  LineReader reader(source, LineReader::kBufferSize);
+  while (reader.readLine()) {
+    records.push_back(parseSurfaceLine(reader.line(), layout));
+    if (progress && records.size() % 100 == 0) progress(static_cast<long>(records.size()));
+  }
+  return records;
+}
+
+std::string pointsLoadedText(long count) { return std::to_string(count) + " Points Loaded"; }
+
+CSurfacePropertiesDialog::CSurfacePropertiesDialog(const SurfaceSet& set, int edited, std::string name,
+                                                   std::int32_t colour)
+    : set_(&set), edited_(edited), colour_(colour) {
+  setName(name);
+}
+
+void CSurfacePropertiesDialog::setName(std::string_view name) { name_ = std::string(name.substr(0, kMaxName)); }
+
+void CSurfacePropertiesDialog::selectColour(UiPort& port) {
+  if (const auto c = port.chooseColour(static_cast<ColorRef>(colour_))) colour_ = static_cast<std::int32_t>(*c);
+}
+
+bool CSurfacePropertiesDialog::onOk(UiPort& port) {
+  name_ = trimName(name_);
+  if (name_.empty()) {
+    port.message(kBlankName, MessageButtons::Ok, MessageIcon::Information);
+    return false;
+  }
+  for (int i = 0; i < set_->count(); ++i) {
+    if (i != edited_ && set_->surfaces[static_cast<std::size_t>(i)].name == name_) {
+      port.message(kNameInUse, MessageButtons::Ok, MessageIcon::Information);
+      return false;
+    }
+  }
+  return true;
+}
+
+namespace {
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+// Read as bytes: the line reader keeps a carriage return before a line feed
+// on every platform, and the number fields ignore it.
+File openText(const std::string& path) { return File(std::fopen(path.c_str(), "rb")); }
+
+}  // namespace
+
+int loadSurface(SurfaceSet& set, UiPort& port, std::string& lastPath) {
+  // 1. The file and its preview.
+  FileDialogSpec spec;
+  spec.title = kOpenSurfaceTitle;
+  spec.filter = kSurfaceFileFilter;
+  spec.initialPath = lastPath;
+  const std::optional<std::string> path = port.chooseFile(spec);
+  if (!path) return 0;
+  lastPath = *path;
+  std::vector<std::string> preview;
+  {
+    File f = openText(*path);
+    if (!f) return 0;
+    FileSource source(f.get());
+    preview = readPreviewLines(source);
+  }
+
+  // 2. The column description, and the rotation when asked for. Everything
+  // is edited on copies until the points are in.
+  CFileLoadPropertySheet sheet{std::string(kLoadSurfacesTitle)};
+  for (int i = 0; i < SurfaceSet::kFieldCount; ++i) {
+    const auto k = static_cast<std::size_t>(i);
+    sheet.first().add(set.fieldNames[k], set.fieldPositions[k], set.fieldWidths[k], set.fieldDecimals[k]);
+  }
+  sheet.firstPage().setPreviewText(previewText(preview));
+  sheet.firstPage().setRotationAllowed(true);
+  if (!port.runSheet(sheet)) return 0;
+
+  SurfaceFileLayout layout = SurfaceFileLayout::of(set);
+  for (int i = 0; i < SurfaceSet::kFieldCount; ++i) {
+    const auto k = static_cast<std::size_t>(i);
+    if (const ColumnField* f = sheet.first().field(set.fieldNames[k])) {
+      layout.positions[k] = f->position;
+      layout.widths[k] = f->length;
+    }
+  }
+  CParamsRotation rotation = set.importRotation;
+  if (sheet.first().rotate) {
+    CDialogRotationParams dialog(rotation);
+    if (!port.runDialog(dialog)) return 0;
+  }
+
+  // 3. Name and colour: whichever button closes the dialog, what it shows is taken.
+  CSurfacePropertiesDialog properties(set, -1, std::string(), 0);
+  port.runDialog(properties);
+  Surface surface;
+  surface.name = trimName(properties.name());
+  surface.colour = properties.colour();
+
+  // 4-5. The points.
+  std::vector<DPoint3D> records;
+  {
+    const std::unique_ptr<ProgressWindow> progress = port.openProgress(ProgressKind::Text);
+    progress->setTitle(kLoadingSurfaceTitle);
+    WaitCursor wait(port);
+    File f = openText(*path);
+    if (!f) return 0;
+    FileSource source(f.get());
+    records = readSurfaceRecords(source, layout, [&](long n) { progress->setText(pointsLoadedText(n)); });
+  }
+
+  const bool rotate = rotation.isActive();
+  DPoint3D lo = set.minCorner, hi = set.maxCorner;
+  surface.points.reserve(records.size());
+  for (const DPoint3D& r : records) {
+    DPoint3D p = r;
+    if (rotate) rotation.rotate(r.x, r.y, r.z, p);
+    const FPoint3D q{static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z)};
+    surface.points.push_back(q);
+    lo = {std::min(lo.x, double(q.x)), std::min(lo.y, double(q.y)), std::min(lo.z, double(q.z))};
+    hi = {std::max(hi.x, double(q.x)), std::max(hi.y, double(q.y)), std::max(hi.z, double(q.z))};
+  }
+  surface.pointCount = static_cast<std::int32_t>(surface.points.size());
+
+  // 6. Commit.
+  set.fieldPositions = layout.positions;
+  set.fieldWidths = layout.widths;
+  set.importRotation = rotation;
+  set.minCorner = lo;
+  set.maxCorner = hi;
+  set.surfaces.push_back(std::move(surface));
+  return 1;
+}
+
+}  // namespace qx

@@ -1,0 +1,479 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "io/column_pages.h"
+
+#include "datasets/composite_import.h"
+#include "datasets/composite_reader.h"
+#include "datasets/composites.h"
+#include "datasets/envelopes.h"
+#include "datasets/record_testing.h"
+#include "project/quarlex_settings.h"
+#include "support/scripted_port.h"
+#include "variables/formula_compiler.h"
+
+using namespace qx;
+using qx::test::ScriptedPort;
+
+namespace {
+
+// A composite line: name in 1-15, x 16-25, y 26-35, z 36-45, Au 46-53, Ag 54-61.
+std::string line(const std::string& name, double x, double y, double z = 0.0, double au = 0.0, double ag = 0.0) {
+  char buffer[128];
+  std::snprintf(buffer, sizeof buffer, "%-15.15s%10.2f%10.2f%10.2f%8.3f%8.3f", name.c_str(), x, y, z, au, ag);
+  return buffer;
+}
+
+std::string writeFile(const std::string& name, const std::string& bytes) {
+  const auto path = std::filesystem::path(::testing::TempDir()) / name;
+  std::ofstream out(path, std::ios::binary);
+  out << bytes;
+  return path.string();
+}
+
+// Loaded Au (46, 8) and Ag (54, 8); calculated "Sum" = Au + Ag and "Twice" = Sum * 2.
+QuarlexSettings settings3D() {
+  QuarlexSettings s;
+  s.projectType = kProject3D;
+  s.loaded = {VariableInfo("Au"), VariableInfo("Ag")};
+  s.loaded[0].compositePosition = 46;
+  s.loaded[0].compositeWidth = 8;
+  s.loaded[1].compositePosition = 54;
+  s.loaded[1].compositeWidth = 8;
+  VariableInfoCalc sum("Sum");
+  sum.formulaCode = "a#b+";
+  sum.compiled = compileFormula(sum.formulaCode).block;
+  VariableInfoCalc twice("Twice");
+  twice.formulaCode = "c#2*";
+  twice.compiled = compileFormula(twice.formulaCode).block;
+  s.calculated = {sum, twice};
+  return s;
+}
+
+struct Loader {
+  ScriptedPort port;
+  CompositeSet set;
+  QuarlexSettings settings = settings3D();
+  int processed = 0;
+  CompositeLoadHooks hooks{[](UiPort&, CParamsRotation&) { return true; }, [this] { ++processed; }};
+
+  // File, Finish, and the append question answered `append` when asked.
+  int load(const std::string& path, bool append = true) {
+    port.answerFile(path);
+    port.answerSheet([](SheetModel&) { return true; });
+    if (set.count() > 0) port.answerMessage(append ? MessageAnswer::Yes : MessageAnswer::No);
+    return loadComposites(port, set, settings, hooks);
+  }
+  std::vector<std::string> names() const {
+    std::vector<std::string> n;
+    for (const auto& c : set.composites) n.push_back(c.name);
+    return n;
+  }
+};
+
+std::string trimmed(std::string s) {
+  s.erase(s.find_last_not_of(' ') + 1);
+  return s;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- the reader
+
+TEST(CompositeReader, EveryLineIsARecordCutAt511) {
+  CompositeLayout layout{{1, 15}, {16, 10}, {26, 10}, {36, 10}, true, {{505, 10}, {46, 8}}};
+  std::string longLine = line("LONG", 1.5, 2.5, 3.5, 4.25);
+  longLine.resize(504, ' ');
+  longLine += "1234567890";  // columns 505-514: only 505-511 are kept
+  longLine.resize(600, '9');
+  const std::string file = "Name           X Coordinate Y\n" + longLine + "\n\n" + line("NEXT", 7, 8, 9, 1) + "\n" +
+                           line("LAST", -1, -2, -3, 0.5);  // no line feed at the end
+  MemorySource source(file);
+  const auto records = readCompositeRecords(source, layout);
+  ASSERT_EQ(records.size(), 5u);
+  EXPECT_EQ(records[0].name, "Name           ") << "a header is a composite, its name unchanged";
+  EXPECT_EQ(records[0].position, (DPoint3D{0, 0, 0})) << "'X Coordinat' reads 0";
+  EXPECT_EQ(records[1].name, "LONG           ");
+  EXPECT_EQ(records[1].position, (DPoint3D{1.5, 2.5, 3.5}));
+  EXPECT_EQ(records[1].values, (std::vector<double>{1234567.0, 4.25}));
+  EXPECT_EQ(records[2].name, std::string(15, ' ')) << "a blank line is a blank composite";
+  EXPECT_EQ(records[2].values, (std::vector<double>{0.0, 0.0}));
+  EXPECT_EQ(records[3].name, "NEXT           ") << "the rest of the long line was skipped";
+  EXPECT_EQ(records[3].position, (DPoint3D{7, 8, 9}));
+  EXPECT_EQ(records[4].position, (DPoint3D{-1, -2, -3}));
+}
+
+TEST(CompositeReader, TwoDimensionalLayoutNeverReadsZ) {
+  CompositeLayout layout{{1, 4}, {5, 5}, {10, 5}, {15, 5}, false, {}};
+  MemorySource source("A   1.5  2.5  99.0\n");
+  const auto records = readCompositeRecords(source, layout);
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(records[0].position, (DPoint3D{1.5, 2.5, 0.0}));
+  EXPECT_EQ(records[0].name, "A   ");
+}
+
+TEST(CompositeReader, JunkGivesOneRecordPerLineWithFiniteNumbers) {
+  std::string junk;
+  for (int i = 0; i < 3000; ++i) junk += static_cast<char>((i * 131 + 7) % 256);
+  junk += "\n" + std::string(10000, '7') + "\n" + std::string(10000, 'x') + "\n";
+  junk += std::string("\0\0\0 12.5", 8) + "\n";
+  const auto lineFeeds = static_cast<std::size_t>(std::count(junk.begin(), junk.end(), '\n'));
+  CompositeLayout layout{{1, 15}, {16, 10}, {26, 10}, {36, 10}, true, {{1, 300}, {500, 30}, {1, 511}}};
+  MemorySource source(junk);
+  const auto records = readCompositeRecords(source, layout);
+  EXPECT_EQ(records.size(), lineFeeds);
+  for (const auto& r : records) {
+    EXPECT_TRUE(std::isfinite(r.position.x) && std::isfinite(r.position.y) && std::isfinite(r.position.z));
+    for (double v : r.values) EXPECT_TRUE(std::isfinite(v));
+    EXPECT_LE(r.name.size(), 15u);
+  }
+  // The line of 10,000 sevens: x is "7777777777"; the variable over the
+  // first 300 columns reads 300 sevens; over all 511 the number is beyond a
+  // double and reads 0.
+  const auto& sevens = records[records.size() - 3];
+  EXPECT_EQ(sevens.position.x, 7777777777.0);
+  EXPECT_EQ(sevens.values[0], std::stod(std::string(300, '7')));
+  EXPECT_EQ(sevens.values[2], 0.0);
+  EXPECT_EQ(records.back().name, "") << "a NUL ends the name as in a C string";
+}
+
+// ---------------------------------------------------------------- co-located
+
+TEST(CompositeCoLocated, ShellSortTieOrderDecidesTheSurvivor) {
+  // Four composites, three at one place: gaps 3 then 1. The gap-3 pass swaps
+  // the first (P) with the last (S), so P ends last of the three and survives.
+  CompositeSet set;
+  for (const char* n : {"P", "Q", "R"}) set.composites.push_back({n, 0, -1, {1.0, 5.0, 0.0}, {}, {}});
+  set.composites.push_back({"S", 0, -1, {2.0, 5.0, 0.0}, {}, {}});
+  ScriptedPort port;
+  EXPECT_EQ(set.removeCoLocated(port), 2);
+  ASSERT_EQ(port.messages().size(), 1u);
+  EXPECT_EQ(port.messages()[0],
+            "Quarlex has detected 2 co-located composites and must delete them.\nOnly one composite is kept");
+  ASSERT_EQ(set.count(), 2);
+  EXPECT_EQ(set.composites[0].name, "S");
+  EXPECT_EQ(set.composites[1].name, "P");
+}
+
+TEST(CompositeCoLocated, ToleranceIsStrictAndZIsIgnored) {
+  ScriptedPort port;
+  CompositeSet set;
+  set.composites = {{"A", 0, -1, {0.0, 0.0, 0.0}, {}, {}},
+                    {"B", 0, -1, {0.01, 0.0, 0.0}, {}, {}},  // |dx| = 0.01 exactly
+                    {"C", 0, -1, {5.0, 0.01, 0.0}, {}, {}},
+                    {"D", 0, -1, {5.0, 0.0, 0.0}, {}, {}}};  // |dy| = 0.01 exactly
+  ASSERT_EQ(std::fabs(0.0 - 0.01), 0.01);
+  EXPECT_EQ(set.removeCoLocated(port), 0);
+  EXPECT_TRUE(port.messages().empty()) << "no message when nothing is co-located";
+  EXPECT_EQ(set.count(), 4);
+
+  set.composites = {{"low", 0, -1, {3.0, 4.0, -100.0}, {}, {}},
+                    {"high", 0, -1, {3.0, 4.0, 100.0}, {}, {}},
+                    {"near", 0, -1, {7.0, 1.0, 0.0}, {}, {}},
+                    {"nearer", 0, -1, {7.0099, 1.0099, 0.0}, {}, {}}};
+  EXPECT_EQ(set.removeCoLocated(port), 2);
+  ASSERT_EQ(set.count(), 2);
+  EXPECT_EQ(set.composites[0].name, "near") << "7.0099 sorts first and is deleted";
+  EXPECT_EQ(set.composites[1].position.x, 3.0);
+}
+
+TEST(CompositeCoLocated, ManyDuplicatesAreAllFoundAcrossOtherComposites) {
+  // Composites whose x lie within 0.01 of each other but whose y differ do not
+  // hide a duplicate further on.
+  CompositeSet set;
+  for (int i = 0; i < 50; ++i) set.composites.push_back({"d", 0, -1, {10.0 + i * 1e-4, i * 1.0, 0.0}, {}, {}});
+  set.composites.push_back({"twin", 0, -1, {10.0, 0.005, 0.0}, {}, {}});
+  ScriptedPort port;
+  EXPECT_EQ(set.removeCoLocated(port), 1);
+  EXPECT_EQ(set.count(), 50);
+  for (std::size_t i = 1; i < set.composites.size(); ++i)
+    EXPECT_GE(set.composites[i - 1].position.x, set.composites[i].position.x);
+}
+
+// ---------------------------------------------------------------- the command
+
+TEST(CompositeLoad, StepsTextsAndResult) {
+  Loader l;
+  const std::string path =
+      writeFile("basic.cmp", line("DH-1", 100, 200, 10, 1.5, 2.0) + "\n" + line("DH-2", 300, 50, 20, 0.25, 0.5) + "\n" +
+                                 line("DH-3", 200, 75, 30, 4, 8) + "\n");
+  std::vector<std::string> offered;
+  bool rotationShown = false;
+  l.port.answerFile(path);
+  l.port.answerSheet([&](SheetModel& sheet) {
+    auto& wizard = dynamic_cast<CFileLoadPropertySheet&>(sheet);
+    offered = wizard.firstPage().fieldNames();
+    rotationShown = wizard.firstPage().rotationVisible();
+    EXPECT_NE(wizard.firstPage().previewText().find("DH-2"), std::string::npos);
+    return true;
+  });
+  EXPECT_EQ(loadComposites(l.port, l.set, l.settings, l.hooks), 3);
+  EXPECT_EQ(offered, (std::vector<std::string>{"Name", "X Coordinate", "Y Coordinate", "Z Coordinate", "Au", "Ag"}));
+  EXPECT_TRUE(rotationShown);
+  EXPECT_EQ(l.port.log(),
+            (std::vector<std::string>{
+                "file open: Open Composite Datafile [Composite Dataset Files (*.dat; *.cmp)|*.dat; *.cmp|Composite "
+                "Dataset Files (*.dat)|*.dat|All Files (*.*)|*.*||]",
+                "wizard: Load Composites", "wait on", "progress open text", "progress title: Loading Composites",
+                "progress text: 0 Composites Loaded", "progress close", "wait off"}));
+  EXPECT_EQ(l.processed, 1);
+  // Numbered by descending x, not in file order.
+  EXPECT_EQ(l.names(), (std::vector<std::string>{"DH-2           ", "DH-3           ", "DH-1           "}));
+  const CComposite& c = l.set.composites[1];
+  EXPECT_EQ(c.position, (DPoint3D{200, 75, 30}));
+  EXPECT_EQ(c.values, (std::vector<double>{4, 8}));
+  EXPECT_EQ(c.calcValues, (std::vector<double>{12, 24}));
+  EXPECT_EQ(c.envelopeIndex, -1);
+  EXPECT_EQ(l.set.minCorner, (DPoint3D{100, 50, 10}));
+  EXPECT_EQ(l.set.maxCorner, (DPoint3D{300, 200, 30}));
+  EXPECT_EQ(l.set.singleFlag, 0);
+  EXPECT_EQ(l.settings.lastCompositeFile, path);
+}
+
+TEST(CompositeLoad, ColumnsAreWrittenBackByNameAnd2DLeavesZOut) {
+  Loader l;
+  l.settings.projectType = kProject2D;
+  // Au moved to the z column, which a 2D project does not read.
+  const std::string path = writeFile("twod.cmp", line("A", 1, 2, 33, 4, 5) + "\n");
+  l.port.answerFile(path);
+  l.port.answerSheet([](SheetModel& sheet) {
+    auto& d = dynamic_cast<CFileLoadPropertySheet&>(sheet).first();
+    EXPECT_EQ(d.find("Z Coordinate"), -1);
+    d.fields[static_cast<std::size_t>(d.find("Au"))].position = 36;
+    d.fields[static_cast<std::size_t>(d.find("Au"))].length = 10;
+    d.fields[0].length = 3;
+    return true;
+  });
+  EXPECT_EQ(loadComposites(l.port, l.set, l.settings, l.hooks), 1);
+  EXPECT_EQ(l.settings.loaded[0].compositePosition, 36);
+  EXPECT_EQ(l.settings.loaded[0].compositeWidth, 10);
+  EXPECT_EQ(l.set.fieldWidths[0], 3);
+  EXPECT_EQ(l.set.fieldPositions[3], 36) << "Z keeps its columns";
+  ASSERT_EQ(l.set.count(), 1);
+  EXPECT_EQ(l.set.composites[0].name, "A  ");
+  EXPECT_EQ(l.set.composites[0].position, (DPoint3D{1, 2, 0}));
+  EXPECT_EQ(l.set.composites[0].values, (std::vector<double>{33, 5}));
+  EXPECT_EQ(l.set.singleFlag, 1) << "a set of one composite";
+}
+
+TEST(CompositeLoad, ProgressEveryHundredComposites) {
+  Loader l;
+  std::string file;
+  for (int i = 0; i < 250; ++i) file += line("C" + std::to_string(i), i, i, 0) + "\n";
+  EXPECT_EQ(l.load(writeFile("many.cmp", file)), 250);
+  std::vector<std::string> texts;
+  for (const auto& e : l.port.log())
+    if (e.starts_with("progress text: ")) texts.push_back(e);
+  EXPECT_EQ(texts,
+            (std::vector<std::string>{"progress text: 0 Composites Loaded", "progress text: 100 Composites Loaded",
+                                      "progress text: 200 Composites Loaded"}));
+}
+
+TEST(CompositeLoad, CancelAtEveryStepLeavesTheProjectUnchanged) {
+  const std::string path = writeFile("cancel.cmp", line("N", 5, 5, 5, 1, 1) + "\n");
+  Loader base;
+  ASSERT_EQ(base.load(writeFile("first.cmp", line("OLD", 1, 1, 1, 9, 9) + "\n")), 1);
+  const auto before = qx::testing::store(base.set);
+  const auto loadedBefore = base.settings.loaded;
+
+  auto expectUnchanged = [&](Loader& l, const char* step) {
+    EXPECT_EQ(qx::testing::store(l.set), before) << step;
+    EXPECT_EQ(l.settings.loaded, loadedBefore) << step;
+    EXPECT_EQ(l.processed, 1) << step;
+    EXPECT_EQ(l.port.waitDepth(), 0) << step;
+    EXPECT_TRUE(l.port.allAnswersUsed()) << step;
+  };
+  auto fresh = [&] {
+    auto l = std::make_unique<Loader>();
+    l->set = base.set;
+    l->processed = 1;
+    return l;
+  };
+  const auto finishWith = [](int auPosition, bool rotate) {
+    return [=](SheetModel& sheet) {
+      auto& d = dynamic_cast<CFileLoadPropertySheet&>(sheet).first();
+      d.fields[4].position = auPosition;
+      d.rotate = rotate;
+      return true;
+    };
+  };
+
+  {  // the file dialog
+    auto l = fresh();
+    l->port.answerFile(std::nullopt);
+    EXPECT_EQ(loadComposites(l->port, l->set, l->settings, l->hooks), 0);
+    expectUnchanged(*l, "file dialog");
+  }
+  {  // a file that cannot be opened: silently
+    auto l = fresh();
+    l->port.answerFile(path + ".missing");
+    EXPECT_EQ(loadComposites(l->port, l->set, l->settings, l->hooks), 0);
+    expectUnchanged(*l, "missing file");
+    EXPECT_TRUE(l->port.messages().empty());
+  }
+  {  // the wizard
+    auto l = fresh();
+    l->port.answerFile(path);
+    l->port.answerSheet([](SheetModel& sheet) {
+      dynamic_cast<CFileLoadPropertySheet&>(sheet).first().fields[4].position = 99;
+      return false;
+    });
+    EXPECT_EQ(loadComposites(l->port, l->set, l->settings, l->hooks), 0);
+    expectUnchanged(*l, "wizard");
+  }
+  {  // the rotation dialog
+    auto l = fresh();
+    l->hooks.editRotation = [](UiPort&, CParamsRotation& r) {
+      r.setAngles(45, 0, 0);
+      return false;
+    };
+    l->port.answerFile(path);
+    l->port.answerSheet(finishWith(99, true));
+    EXPECT_EQ(loadComposites(l->port, l->set, l->settings, l->hooks), 0);
+    expectUnchanged(*l, "rotation");
+  }
+  {  // the append question: the composites stay, the confirmed columns and rotation are kept
+    auto l = fresh();
+    l->hooks.editRotation = [](UiPort&, CParamsRotation& r) {
+      r.setCentre({1, 2, 3});
+      return true;
+    };
+    l->port.answerFile(path);
+    l->port.answerSheet(finishWith(99, true));
+    l->port.answerMessage(MessageAnswer::No);
+    EXPECT_EQ(loadComposites(l->port, l->set, l->settings, l->hooks), 0);
+    EXPECT_EQ(l->set.composites, base.set.composites);
+    EXPECT_EQ(l->settings.loaded[0].compositePosition, 99);
+    EXPECT_EQ(l->set.importRotation.centre(), (DPoint3D{1, 2, 3}));
+    EXPECT_EQ(l->port.messages(), (std::vector<std::string>{std::string(kAppendCompositesQuestion)}));
+    EXPECT_EQ(l->port.waitDepth(), 0);
+    EXPECT_EQ(l->processed, 1);
+  }
+}
+
+TEST(CompositeLoad, RotationAppliesOnlyAboveTheThreshold) {
+  Loader l;
+  const std::string path = writeFile("rot.cmp", line("R", 100, 200, 300) + "\n");
+  l.set.importRotation.setAngles(5e-7, -5e-7, 0);
+  EXPECT_EQ(l.load(path), 1);
+  EXPECT_EQ(l.set.composites[0].position, (DPoint3D{100, 200, 300})) << "angles below 1e-06 are no rotation";
+
+  Loader c;
+  c.set.importRotation.setCentre({1e-6, 50, 0});  // no angle: the identity about the centre
+  EXPECT_EQ(c.load(path), 1);
+  EXPECT_NEAR(c.set.composites[0].position.x, 100 - 1e-6, 1e-12);
+  EXPECT_EQ(c.set.composites[0].position.y, 150);
+  EXPECT_EQ(c.set.minCorner, c.set.composites[0].position) << "the box holds the rotated point";
+}
+
+TEST(CompositeLoad, AppendingDuplicatesKeepsTheLastOfEachGroup) {
+  Loader l;
+  const std::string path =
+      writeFile("dups.cmp", line("A", 10, 1) + "\n" + line("B", 20, 2) + "\n" + line("C", 30, 3) + "\n");
+  ASSERT_EQ(l.load(path), 3);
+  for (auto& c : l.set.composites) c.reserved = 1;  // tag the old ones
+  EXPECT_EQ(l.load(path), 3);
+  EXPECT_EQ(l.port.messages().back(),
+            "Quarlex has detected 3 co-located composites and must delete them.\nOnly one composite is kept");
+  // Old C B A then new A B C sort to C C' B B' A' A: the new C and B and the old A survive.
+  ASSERT_EQ(l.set.count(), 3);
+  EXPECT_EQ(trimmed(l.set.composites[0].name), "C");
+  EXPECT_EQ(l.set.composites[0].reserved, 0);
+  EXPECT_EQ(trimmed(l.set.composites[1].name), "B");
+  EXPECT_EQ(l.set.composites[1].reserved, 0);
+  EXPECT_EQ(trimmed(l.set.composites[2].name), "A");
+  EXPECT_EQ(l.set.composites[2].reserved, 1);
+  EXPECT_EQ(l.processed, 2);
+}
+
+TEST(CompositeLoad, EmptyFileReadsNothingAndJunkLoadsByTheRules) {
+  Loader l;
+  EXPECT_EQ(l.load(writeFile("empty.cmp", "")), 0);
+  EXPECT_EQ(l.processed, 0) << "no processing after an empty file";
+  EXPECT_EQ(l.set.count(), 0);
+
+  std::string junk = std::string(10000, '3') + "\n";
+  for (int i = 0; i < 512; ++i) junk += static_cast<char>(i % 256);
+  junk += "\n" + std::string(10000, '\xff');
+  // Five lines (the binary block holds two line feeds of its own); the four
+  // after the first read x = y = 0 and are co-located.
+  EXPECT_EQ(l.load(writeFile("junk.cmp", junk)), 2);
+  EXPECT_EQ(l.port.messages().back(),
+            "Quarlex has detected 3 co-located composites and must delete them.\nOnly one composite is kept");
+  EXPECT_EQ(l.processed, 1);
+  for (const auto& c : l.set.composites) {
+    EXPECT_EQ(c.values.size(), 2u);
+    EXPECT_EQ(c.calcValues.size(), 2u);
+  }
+  EXPECT_EQ(l.set.composites[0].position.x, 3333333333.0);
+}
+
+TEST(CompositeLoad, RecordStaysByteIdenticalAfterSaveLoadSave) {
+  Loader l;
+  std::string file;
+  for (int i = 0; i < 40; ++i) file += line("S" + std::to_string(i), i * 7 % 13, i, -i, i * 0.5, 1) + "\n";
+  ASSERT_GT(l.load(writeFile("round.cmp", file)), 0);
+  const auto first = qx::testing::store(l.set);
+  CompositeSet again;
+  qx::testing::loadWith(first, [&](Archive& ar) { again.serialize(ar, 2, 2); });
+  EXPECT_EQ(qx::testing::store(again), first);
+  EXPECT_EQ(again.minCorner, l.set.minCorner);
+  EXPECT_EQ(again.maxCorner, l.set.maxCorner);
+}
+
+// ---------------------------------------------------------------- calculation
+
+TEST(CompositeCalculation, CutoffsEnvelopesAndVariables) {
+  Loader l;
+  l.set.composites = {{"a", 0, -1, {0, 0, 0}, {5, 1}, {}}, {"b", 0, -1, {10, 0, 0}, {50, 1}, {}}};
+  l.set.setVariableCounts(2, 2);
+  l.settings.loaded[0].minCutoff = 1;
+  l.settings.loaded[0].maxCutoff = 5;  // 5 itself is inside
+  l.settings.loaded[1].minCutoff = 3;
+  l.settings.loaded[1].maxCutoff = 3;  // equal cutoffs: never tested
+  EnvelopeSet envelopes;
+  envelopes.envelopes.resize(2);
+  envelopes.envelopes[1].useComposites = 0;
+  EnvelopeLocator inSecond = [](const DPoint3D& p) { return p.x < 1 ? EnvelopeHit{1, 4} : EnvelopeHit{}; };
+  EXPECT_FALSE(l.set.takesPartInCalculation(0, l.settings, envelopes, inSecond)) << "envelope 1 does not use them";
+  EXPECT_EQ(l.set.composites[0].envelopeIndex, 1);
+  envelopes.envelopes[1].useComposites = 1;
+  EXPECT_TRUE(l.set.takesPartInCalculation(0, l.settings, envelopes, inSecond));
+  EXPECT_FALSE(l.set.takesPartInCalculation(1, l.settings, envelopes, inSecond)) << "Au 50 is above its cutoff";
+  l.settings.loaded[0].maxCutoff = 1;
+  l.settings.loaded[0].minCutoff = 1;
+  EXPECT_TRUE(l.set.takesPartInCalculation(1, l.settings, envelopes, inSecond)) << "outside, useOutside";
+  EXPECT_EQ(l.set.composites[1].envelopeIndex, -1);
+  l.set.useOutside = 0;
+  EXPECT_FALSE(l.set.takesPartInCalculation(1, l.settings, envelopes, inSecond));
+  EXPECT_EQ(l.set.findEnvelope(0, inSecond), (EnvelopeHit{1, 4}));
+
+  // A formula sees the calculated variables before it; a negative value is absent (-1).
+  l.set.computeAllCalculatedValues(l.settings);
+  EXPECT_EQ(l.set.composites[0].calcValues, (std::vector<double>{6, 12}));
+  l.set.composites[0].values[1] = -2;
+  l.set.computeCalculatedValues(0, l.settings);
+  EXPECT_EQ(l.set.composites[0].calcValues, (std::vector<double>{-1, -1}));
+
+  // Variables added and removed through the settings' edit of the lists.
+  CompositeValueSink loadedSink(l.set, VariableKind::Loaded);
+  CompositeValueSink calcSink(l.set, VariableKind::Calculated);
+  loadedSink.insertValue(2, 7.5);  // a third loaded variable
+  EXPECT_EQ(l.set.composites[1].values, (std::vector<double>{50, 1, 7.5}));
+  calcSink.insertValue(3 + 2, -3);  // a third calculated variable: combined number 5
+  EXPECT_EQ(l.set.composites[1].calcValues.size(), 3u);
+  EXPECT_EQ(l.set.composites[1].calcValues[2], -3);
+  calcSink.removeValue(3);  // the first calculated variable
+  EXPECT_EQ(l.set.composites[1].calcValues.size(), 2u);
+  loadedSink.removeValue(0);
+  EXPECT_EQ(l.set.composites[1].values, (std::vector<double>{1, 7.5}));
+  EXPECT_EQ(l.set.loadedVariableCount(), 2);
+  EXPECT_EQ(l.set.calculatedVariableCount(), 2);
+}

@@ -1,0 +1,184 @@
+// Writing envelopes to an outline file, and reading the file back.
+// io/columns.h comes first: see the note on ColumnField in envelopes.h.
+#include "io/column_pages.h"
+//
+#include <gtest/gtest.h>
+
+#include "datasets/envelope_dialogs.h"
+#include "datasets/envelope_export.h"
+#include "datasets/envelope_import.h"
+#include "datasets/envelope_test_support.h"
+#include "datasets/envelopes.h"
+#include "project/quarlex_settings.h"
+#include "scripted_port.h"
+
+using namespace qx;
+using namespace qx::testing;
+using qx::test::ScriptedPort;
+
+namespace {
+
+EnvelopeSet sample() {
+  EnvelopeSet set;
+  set.envelopes.resize(3);
+  set.envelopes[0].name = "North";
+  set.envelopes[0].contours = {{{0, 0, 1.5}, {10.25, 0, 1.5}, {10.25, -7.75, 1.5}},
+                               {{100, 100, 0}, {101, 100, 0}, {101, 101, 0}, {100, 101, 0}}};
+  set.envelopes[1].name = "Hidden";
+  set.envelopes[1].exportEnvelope = 0;
+  set.envelopes[1].contours = {{{5, 5, 5}}};
+  set.envelopes[2].name = "South Zone";
+  set.envelopes[2].contours = {{{-1234.5, 99999.25, -3}, {1, 2, 3}}};
+  for (auto& e : set.envelopes) e.contourCount = static_cast<std::int32_t>(e.contours.size());
+  return set;
+}
+
+const char* const kSample3D =
+    "1 0000   North\n"
+    "2      0.00      0.00      1.50\n"
+    "2     10.25      0.00      1.50\n"
+    "2     10.25     -7.75      1.50\n"
+    "1 0001   North\n"
+    "2    100.00    100.00      0.00\n"
+    "2    101.00    100.00      0.00\n"
+    "2    101.00    101.00      0.00\n"
+    "2    100.00    101.00      0.00\n"
+    "1 0000   South Zone\n"
+    "2  -1234.50  99999.25     -3.00\n"
+    "2      1.00      2.00      3.00\n";
+
+}  // namespace
+
+TEST(EnvelopeExport, FileTextSkipsSwitchedOffEnvelopesAndRestartsNumbers) {
+  const EnvelopeSet set = sample();
+  EXPECT_EQ(formatOutlineFile(set, true), kSample3D);
+  // 2D: no Z; lines end after Y.
+  const std::string flat = formatOutlineFile(set, false);
+  EXPECT_EQ(
+      flat.rfind("1 0000   North\n2      0.00      0.00\n2     10.25      0.00\n2     10.25     -7.75\n1 0001", 0), 0u);
+}
+
+TEST(EnvelopeExport, WizardSwitchesColumnsAndProgress) {
+  ScriptedPort port;
+  EnvelopeSet set = sample();
+  const std::string path = tempPath("out.dig");
+  std::vector<std::string> offered;
+  port.answerSheet([&](SheetModel& sheet) {
+    EXPECT_EQ(sheet.title(), "Export Envelopes");
+    EXPECT_TRUE(sheet.isWizard());
+    EXPECT_EQ(sheet.pages().size(), 2u);
+    auto& switches = dynamic_cast<CPropPageExportEnvelopes&>(*sheet.pages()[0]);
+    EXPECT_EQ(switches.names(), (std::vector<std::string>{"North", "Hidden", "South Zone"}));
+    EXPECT_FALSE(switches.exportEnvelope(1));
+    switches.setExportEnvelope(0, false);
+    switches.setExportEnvelope(1, true);
+    auto& format = dynamic_cast<CAsciiFormatPage&>(*sheet.pages()[1]);
+    EXPECT_TRUE(format.tagColumn());
+    for (const auto& name : format.fieldNames()) offered.push_back(name);
+    format.chooseField(1);  // Y: 8 wide with 3 decimals from column 20
+    EXPECT_TRUE(format.setValues(port, 20, 8, 3));
+    return true;
+  });
+  port.answerFile(path);
+  ASSERT_TRUE(exportEnvelopes(port, set, false));
+  EXPECT_EQ(offered, (std::vector<std::string>{"X Coordinate", "Y Coordinate"}));
+  EXPECT_EQ(set.envelopes[0].exportEnvelope, 0);
+  EXPECT_EQ(set.envelopes[1].exportEnvelope, 1);
+  EXPECT_EQ(*set.field("Y Coordinate"), (ColumnField{"Y Coordinate", 20, 8, 3}));
+  EXPECT_EQ(readFile(path),
+            "1 0000   Hidden\n"
+            "2      5.00           5.000\n"
+            "1 0000   South Zone\n"
+            "2  -1234.50        99999.25\n"  // 3 decimals do not fit in 8: cut
+            "2      1.00           2.000\n");
+  std::vector<std::string> progress;
+  for (const auto& line : port.log())
+    if (line.rfind("progress", 0) == 0 || line.rfind("file save", 0) == 0) progress.push_back(line);
+  EXPECT_EQ(progress,
+            (std::vector<std::string>{
+                "file save: Save Envelope Datafile [Envelope Dataset Files (*.dig)|*.dig|All Files (*.*)|*.*||]",
+                "progress open bar",
+                "progress title: Envelope Save Progress",
+                "progress text: Saving Envelope Hidden",
+                "progress range: 0 1",
+                "progress pos: 1",
+                "progress text: 1 Contours Saved",
+                "progress text: Saving Envelope South Zone",
+                "progress range: 0 1",
+                "progress pos: 1",
+                "progress text: 1 Contours Saved",
+                "progress close",
+            }));
+}
+
+TEST(EnvelopeExport, CancelWritesNothing) {
+  ScriptedPort port;
+  EnvelopeSet set = sample();
+  const EnvelopeSet before = set;
+  port.answerSheet([&](SheetModel& sheet) {
+    dynamic_cast<CPropPageExportEnvelopes&>(*sheet.pages()[0]).setExportEnvelope(0, false);
+    return false;
+  });
+  EXPECT_FALSE(exportEnvelopes(port, set, true));
+  EXPECT_EQ(set, before);
+  EXPECT_TRUE(port.allAnswersUsed());
+}
+
+namespace {
+
+// Exports `set` in 3D and loads the file into an empty set: the wizard
+// answer sets the name field, the dialogs answer with the names given.
+EnvelopeSet readBack(const EnvelopeSet& set, int namePosition, int nameWidth, const std::vector<std::string>& names) {
+  const std::string path = tempPath("readback.dig");
+  {
+    ScriptedPort port;
+    EnvelopeSet copy = set;
+    port.answerSheet([](SheetModel&) { return true; });
+    port.answerFile(path);
+    EXPECT_TRUE(exportEnvelopes(port, copy, true));
+  }
+  ScriptedPort port;
+  EnvelopeSet out;
+  QuarlexSettings settings;
+  settings.projectType = kProject3D;
+  port.answerFile(path);
+  port.answerSheet([=](SheetModel& sheet) {
+    auto& s = dynamic_cast<CFileLoadPropertySheet&>(sheet);
+    s.first().fields[0].position = namePosition;
+    s.first().fields[0].length = nameWidth;
+    return true;
+  });
+  for (const auto& n : names)
+    port.answerDialog([n](DialogModel& m) {
+      dynamic_cast<CEnvelopePropertiesDialog&>(m).setName(n);
+      return true;
+    });
+  EXPECT_EQ(loadEnvelopes(port, out, settings, {}), EnvelopeLoadResult::Loaded);
+  EXPECT_TRUE(port.allAnswersUsed());
+  return out;
+}
+
+}  // namespace
+
+TEST(EnvelopeReadBack, WithoutNamesEveryContourGoesToTheOneEnvelope) {
+  const EnvelopeSet set = sample();
+  const EnvelopeSet back = readBack(set, 1, 0, {"All"});
+  ASSERT_EQ(back.count(), 1);
+  EXPECT_EQ(back.envelopes[0].name, "All");
+  std::vector<Contour> expected = set.envelopes[0].contours;
+  expected.push_back(set.envelopes[2].contours[0]);
+  EXPECT_EQ(back.envelopes[0].contours, expected);
+  EXPECT_EQ(back.envelopes[0].contourCount, 3);
+}
+
+TEST(EnvelopeReadBack, WithNamesEachContourReturnsToItsEnvelope) {
+  EnvelopeSet set = sample();
+  set.envelopes[1].exportEnvelope = 1;
+  const EnvelopeSet back = readBack(set, 10, 32, {"North", "Hidden", "South Zone"});
+  ASSERT_EQ(back.count(), 3);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(back.envelopes[i].name, set.envelopes[i].name);
+    EXPECT_EQ(back.envelopes[i].contours, set.envelopes[i].contours);
+    EXPECT_EQ(back.envelopes[i].contourCount, set.envelopes[i].contourCount);
+  }
+}

@@ -1,0 +1,227 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "datasets/surface_import.h"
+#include "engine/sections/rotation_dialog.h"
+#include "io/column_pages.h"
+#include "io/line_reader.h"
+#include "scripted_port.h"
+
+using namespace qx;
+using qx::test::ScriptedPort;
+
+namespace {
+
+std::string writeFile(const std::string& name, const std::string& bytes) {
+  const auto path = std::filesystem::temp_directory_path() / ("qx_surface_" + name);
+  std::ofstream(path, std::ios::binary) << bytes;
+  return path.string();
+}
+
+// x in 1-10, y in 11-20, elevation in 21-30.
+std::string line(const char* x, const char* y, const char* z) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%10s%10s%10s\n", x, y, z);
+  return buf;
+}
+
+CFileLoadPropertySheet& wizard(SheetModel& s) { return dynamic_cast<CFileLoadPropertySheet&>(s); }
+
+bool finish(SheetModel&) { return true; }
+bool cancel(SheetModel&) { return false; }
+bool name(DialogModel& m, const char* n) {
+  dynamic_cast<CSurfacePropertiesDialog&>(m).setName(n);
+  return true;
+}
+
+SurfaceSet setWithOne() {
+  SurfaceSet set;
+  Surface s;
+  s.name = "Existing";
+  s.points = {{0, 0, 0}};
+  s.pointCount = 1;
+  set.surfaces.push_back(s);
+  set.minCorner = {0, 0, 0};
+  set.maxCorner = {0, 0, 0};
+  return set;
+}
+
+}  // namespace
+
+TEST(SurfaceReader, EveryLineIsOnePoint) {
+  const SurfaceFileLayout layout;
+  // A header line, a CRLF line, a short line and a trailing blank line.
+  const std::string text =
+      "X         Y         Z\n" + std::string("      12.5     -3.25      1e+2\r\n") + "         1\n" + "\n";
+  MemorySource source(text);
+  const auto r = readSurfaceRecords(source, layout);
+  ASSERT_EQ(r.size(), 4u);
+  EXPECT_EQ(r[0], (DPoint3D{0, 0, 0}));
+  EXPECT_EQ(r[1], (DPoint3D{12.5, -3.25, 100.0}));
+  EXPECT_EQ(r[2], (DPoint3D{1, 0, 0}));
+  EXPECT_EQ(r[3], (DPoint3D{0, 0, 0})) << "a trailing blank line is a point";
+
+  SurfaceFileLayout moved;
+  moved.positions = {21, 1, 11};
+  EXPECT_EQ(parseSurfaceLine("         1         2         3", moved), (DPoint3D{3, 1, 2}));
+
+  std::string many;
+  for (int i = 0; i < 250; ++i) many += line("1", "2", "3");
+  MemorySource manySource(many);
+  std::vector<long> calls;
+  EXPECT_EQ(readSurfaceRecords(manySource, layout, [&](long n) { calls.push_back(n); }).size(), 250u);
+  EXPECT_EQ(calls, (std::vector<long>{100, 200}));
+  EXPECT_EQ(pointsLoadedText(200), "200 Points Loaded");
+}
+
+TEST(SurfaceProperties, NameRules) {
+  const SurfaceSet set = setWithOne();
+  CSurfacePropertiesDialog dlg(set, -1, "", 0x123456);
+  EXPECT_EQ(dlg.title(), "Surface Properties");
+  ScriptedPort port;
+  dlg.setName("   \t ");
+  EXPECT_FALSE(dlg.onOk(port));
+  dlg.setName(" Existing ");
+  EXPECT_FALSE(dlg.onOk(port));
+  dlg.setName("existing");
+  EXPECT_TRUE(dlg.onOk(port)) << "names compare with case";
+  ASSERT_EQ(port.log().size(), 2u);
+  EXPECT_EQ(port.log()[0], "message information ok -> ok: The name cannot be blank.\nPlease choose another.");
+  EXPECT_EQ(port.log()[1],
+            "message information ok -> ok: That surface name is in use already.\n\nPlease chose another name.");
+
+  CSurfacePropertiesDialog own(set, 0, "Existing", 0);
+  EXPECT_TRUE(own.onOk(port)) << "a surface keeps its own name";
+
+  dlg.setName(std::string(40, 'a'));
+  EXPECT_EQ(dlg.name(), std::string(32, 'a'));
+
+  port.answerColour(0xABCDEFu);
+  port.answerColour(std::nullopt);
+  dlg.selectColour(port);
+  EXPECT_EQ(dlg.colour(), 0xABCDEF);
+  dlg.selectColour(port);
+  EXPECT_EQ(dlg.colour(), 0xABCDEF) << "a cancelled chooser keeps the colour";
+  EXPECT_EQ(port.log()[2], std::to_string(0x123456).insert(0, "colour "));
+}
+
+TEST(SurfaceLoad, FullFlowWithRotation) {
+  std::string text;
+  for (int i = 0; i < 120; ++i) text += line("1", "0", "5");
+  // Far beyond single precision in x once rotated into y.
+  text += line("0", "123456789", "7");
+  const std::string path = writeFile("full.xyz", text);
+
+  SurfaceSet set = setWithOne();
+  ScriptedPort port;
+  port.answerFile(path);
+  port.answerSheet([&](SheetModel& s) {
+    auto& w = wizard(s);
+    EXPECT_EQ(w.title(), "Load Surfaces");
+    EXPECT_TRUE(w.firstPage().rotationVisible());
+    EXPECT_NE(w.firstPage().previewText().find("\r\n         1         0         5\r\n"), std::string::npos);
+    EXPECT_EQ(w.firstPage().fieldNames(), (std::vector<std::string>{"X Coordinate", "Y Coordinate", "Elevation"}));
+    w.first().fields[2].position = 23;  // elevation read from 23-30
+    w.first().fields[2].length = 8;
+    w.firstPage().setRotate(true);
+    return true;
+  });
+  port.answerDialog([](DialogModel& m) {
+    auto& r = dynamic_cast<CDialogRotationParams&>(m);
+    EXPECT_EQ(r.title(), "Rotation Parameters");
+    r.theta = 90.0;
+    return true;
+  });
+  port.answerDialog([](DialogModel& m) { return name(m, "  Topo  "); });
+
+  std::string remembered;
+  ASSERT_EQ(loadSurface(set, port, remembered), 1);
+  EXPECT_EQ(remembered, path);
+  EXPECT_TRUE(port.allAnswersUsed());
+  ASSERT_EQ(set.count(), 2);
+  const Surface& s = set.surfaces[1];
+  EXPECT_EQ(s.name, "Topo");
+  ASSERT_EQ(s.points.size(), 121u);
+  EXPECT_EQ(s.pointCount, 121);
+  // Theta 90 maps (1, 0, z) to (0, -1, z) and (0, y, z) to (y, 0, z).
+  EXPECT_NEAR(s.points[0].x, 0.0f, 1e-6f);
+  EXPECT_EQ(s.points[0].y, -1.0f);
+  EXPECT_EQ(s.points[0].z, 5.0f);
+  EXPECT_EQ(s.points[120].x, 123456792.0f) << "rounded to single precision";
+  EXPECT_EQ(set.maxCorner.x, 123456792.0) << "the box takes the rounded value";
+  EXPECT_EQ(set.minCorner.y, -1.0);
+  EXPECT_EQ(set.maxCorner.z, 7.0);
+  EXPECT_EQ(set.fieldPositions, (std::array<std::int32_t, 3>{1, 11, 23}));
+  EXPECT_EQ(set.fieldWidths, (std::array<std::int32_t, 3>{10, 10, 8}));
+  EXPECT_EQ(set.importRotation.theta(), 90.0);
+
+  const std::vector<std::string> expected = {
+      "file open: Open Surface Datafile [Surface Dataset Files (*.xyz;*.dat)|*.xyz; *.dat|All Files (*.*)|*.*||]",
+      "wizard: Load Surfaces",
+      "dialog rotation_params: Rotation Parameters",
+      "dialog surface_properties: Surface Properties",
+      "progress open text",
+      "progress title: Loading Surface",
+      "wait on",
+      "progress text: 100 Points Loaded",
+      "wait off",
+      "progress close"};
+  EXPECT_EQ(port.log(), expected);
+  std::filesystem::remove(path);
+}
+
+TEST(SurfaceLoad, CancelAtEveryStepChangesNothing) {
+  const std::string path = writeFile("cancel.dat", line("1", "2", "3") + line("4", "5", "6"));
+  const auto editAndTickRotation = [](SheetModel& s) {
+    wizard(s).first().fields[0].position = 3;
+    wizard(s).firstPage().setRotate(true);
+    return true;
+  };
+  for (int step = 0; step < 3; ++step) {
+    SurfaceSet set = setWithOne();
+    set.importRotation.setAngles(1, 2, 3);
+    const SurfaceSet before = set;
+    ScriptedPort port;
+    port.answerFile(step == 0 ? std::nullopt : std::optional<std::string>(path));
+    if (step >= 1) port.answerSheet(step == 1 ? cancel : editAndTickRotation);
+    if (step >= 2)
+      port.answerDialog([](DialogModel& m) {
+        dynamic_cast<CDialogRotationParams&>(m).theta = 45;
+        return false;
+      });
+    std::string remembered = "old";
+    EXPECT_EQ(loadSurface(set, port, remembered), 0) << step;
+    EXPECT_EQ(set, before) << step;
+    EXPECT_EQ(set.importRotation.theta(), 1.0);
+    EXPECT_TRUE(port.allAnswersUsed()) << step;
+    EXPECT_EQ(remembered, step == 0 ? "old" : path);
+  }
+
+  // A file that cannot be opened ends the command before the wizard.
+  SurfaceSet set = setWithOne();
+  ScriptedPort port;
+  port.answerFile("/nonexistent/dir/none.xyz");
+  std::string remembered;
+  EXPECT_EQ(loadSurface(set, port, remembered), 0);
+  EXPECT_EQ(set, setWithOne());
+  EXPECT_EQ(port.log().size(), 1u);
+
+  // Cancelling the properties dialog still takes what it shows.
+  ScriptedPort port2;
+  port2.answerFile(path);
+  port2.answerSheet(finish);
+  port2.answerDialog([](DialogModel& m) {
+    dynamic_cast<CSurfacePropertiesDialog&>(m).setName(" Existing ");
+    return false;
+  });
+  ASSERT_EQ(loadSurface(set, port2, remembered), 1);
+  EXPECT_EQ(set.surfaces.back().name, "Existing");
+  EXPECT_EQ(set.surfaces.back().points, (std::vector<FPoint3D>{{1, 2, 3}, {4, 5, 6}}));
+  EXPECT_EQ(set.minCorner, (DPoint3D{0, 0, 0}));
+  EXPECT_EQ(set.maxCorner, (DPoint3D{4, 5, 6}));
+  std::filesystem::remove(path);
+}

@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "engine/sections/rotation_dialog.h"
+#include "scripted_port.h"
+
+using namespace qx;
+using qx::test::ScriptedPort;
+
+TEST(RotationDialog, TextsAndStartingValues) {
+  CParamsRotation r;
+  r.setAngles(10, -20, 30);
+  r.setCentre({1, 2, 3});
+  r.setInverse(1);
+  CDialogRotationParams d(r);
+  EXPECT_EQ(d.title(), "Rotation Parameters");
+  EXPECT_EQ(CDialogRotationParams::kAnglesGroup, "Rotation Angles");
+  EXPECT_EQ(CDialogRotationParams::kCentreGroup, "Centre of Rotation");
+  EXPECT_EQ(CDialogRotationParams::kAngleLabels[0], "Theta (around Z)");
+  EXPECT_EQ(CDialogRotationParams::kAngleLabels[1], "Phi (around rotated Y)");
+  EXPECT_EQ(CDialogRotationParams::kAngleLabels[2], "Psi (around rotated X)");
+  EXPECT_EQ(CDialogRotationParams::kCentreLabels[2], "Z Coordinate");
+  EXPECT_EQ(CDialogRotationParams::kInverseLabel, "Inverse Rotation");
+  EXPECT_EQ(d.theta, 10.0);
+  EXPECT_EQ(d.phi, -20.0);
+  EXPECT_EQ(d.psi, 30.0);
+  EXPECT_EQ(d.centre, (DPoint3D{1, 2, 3}));
+  EXPECT_TRUE(d.inverse);
+}
+
+TEST(RotationDialog, AnglesLimitedOnOkCentreNot) {
+  CParamsRotation r;
+  r.setAngles(5, 5, 5);
+  const CParamsRotation before = r;
+  ScriptedPort port;
+  // Refused twice (psi just past the limit, then a NaN theta), then accepted at the limits.
+  port.answerDialog([](DialogModel& m) {
+    auto& d = dynamic_cast<CDialogRotationParams&>(m);
+    d.theta = 360.0;
+    d.phi = -360.0;
+    d.psi = 360.0001;
+    d.centre = {-1e12, 0.5, 7};
+    d.inverse = true;
+    return true;
+  });
+  port.answerDialog([](DialogModel& m) {
+    auto& d = dynamic_cast<CDialogRotationParams&>(m);
+    d.psi = 0;
+    d.theta = std::numeric_limits<double>::quiet_NaN();
+    return true;
+  });
+  port.answerDialog([](DialogModel& m) {
+    dynamic_cast<CDialogRotationParams&>(m).theta = 360.0;
+    return true;
+  });
+  CDialogRotationParams d(r);
+  ASSERT_TRUE(port.runDialog(d));
+  const std::string refused = "message warning ok -> ok: Please enter a value between -360 and 360.";
+  const std::vector<std::string> log = {"dialog rotation_params: Rotation Parameters", refused, "dialog stays open",
+                                        refused, "dialog stays open"};
+  EXPECT_EQ(port.log(), log);
+  EXPECT_EQ(r.theta(), 360.0);
+  EXPECT_EQ(r.phi(), -360.0);
+  EXPECT_EQ(r.psi(), 0.0);
+  EXPECT_EQ(r.centre(), (DPoint3D{-1e12, 0.5, 7}));
+  EXPECT_EQ(r.inverse(), 1);
+  EXPECT_NE(r, before);
+
+  // Cancel leaves the rotation untouched, a prepared one stays prepared.
+  DPoint3D out;
+  r.rotate(1, 0, 0, out);
+  const CParamsRotation kept = r;
+  port.answerDialog([](DialogModel& m) {
+    dynamic_cast<CDialogRotationParams&>(m).theta = 12;
+    return false;
+  });
+  CDialogRotationParams again(r);
+  EXPECT_FALSE(port.runDialog(again));
+  EXPECT_EQ(r, kept);
+  EXPECT_TRUE(r.isPrepared());
+  // OK drops the prepared matrix so that the new angles are used.
+  port.answerDialog([](DialogModel& m) {
+    auto& d = dynamic_cast<CDialogRotationParams&>(m);
+    d.theta = 180;
+    d.phi = d.psi = 0;
+    d.centre = {};
+    d.inverse = false;
+    return true;
+  });
+  CDialogRotationParams third(r);
+  ASSERT_TRUE(port.runDialog(third));
+  EXPECT_FALSE(r.isPrepared());
+  r.rotate(1, 0, 0, out);
+  EXPECT_NEAR(out.x, -1.0, 1e-12);
+}
