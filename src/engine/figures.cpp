@@ -85,14 +85,7 @@ void FigureSet::serialize(Archive& ar) {
   ar.io(dilution);
   if (ar.isLoading()) figures.assign(static_cast<std::size_t>(n), Figure());
   for (auto& f : figures) f.serialize(ar);
-  const std::int32_t nc = ar.ioInt32Count(static_cast<std::int32_t>(columns.size()), 1 + 3 * 4, "columns");
-  if (ar.isLoading()) columns.assign(static_cast<std::size_t>(nc), ColumnField());
-  for (auto& c : columns) {
-    ar.io(c.name);
-    ar.io(c.position);
-    ar.io(c.length);
-    ar.io(c.decimals);
-  }
+  serializeColumnFields(ar, columns);
   importRotation.serialize(ar);
   exportRotation.serialize(ar);
   if (ar.isLoading()) recomputeBoundingBox();

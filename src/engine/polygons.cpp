@@ -77,14 +77,7 @@ void CPolygonSet::serialize(Archive& ar) {
   ar.io(shown);
   ar.io(displayOption);
   ar.io(displayThicknessFactor);
-  const std::int32_t nc = ar.ioInt32Count(static_cast<std::int32_t>(columns.size()), 1 + 3 * 4, "columns");
-  if (ar.isLoading()) columns.assign(static_cast<std::size_t>(nc), ColumnField());
-  for (auto& c : columns) {
-    ar.io(c.name);
-    ar.io(c.position);
-    ar.io(c.length);
-    ar.io(c.decimals);
-  }
+  serializeColumnFields(ar, columns);
   exportRotation.serialize(ar);
   if (ar.isLoading()) {
     // The columns and the rotation came between the count and the polygons.

@@ -7,6 +7,18 @@
 
 namespace qx {
 
+void serializeColumnFields(Archive& ar, std::vector<ColumnField>& fields) {
+  // A name length byte and three int32 at least per column.
+  const std::int32_t n = ar.ioInt32Count(static_cast<std::int32_t>(fields.size()), 1 + 3 * 4, "columns");
+  if (ar.isLoading()) fields.assign(static_cast<std::size_t>(n), ColumnField());
+  for (auto& c : fields) {
+    ar.io(c.name);
+    ar.io(c.position);
+    ar.io(c.length);
+    ar.io(c.decimals);
+  }
+}
+
 int ColumnDescription::find(std::string_view name) const {
   for (std::size_t i = 0; i < fields.size(); ++i)
     if (fields[i].name == name) return static_cast<int>(i);

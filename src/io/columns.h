@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "io/archive.h"
+
 namespace qx {
 
 class ByteSource;
@@ -24,6 +26,10 @@ struct ColumnField {
   std::int32_t decimals = 0;  // digits after the decimal point when written
   friend bool operator==(const ColumnField&, const ColumnField&) = default;
 };
+
+// A stored list of columns: an int32 count, then per column its name,
+// position, length and decimals (the order figure and polygon sets use).
+void serializeColumnFields(Archive& ar, std::vector<ColumnField>& fields);
 
 struct ColumnDescription {
   std::vector<ColumnField> fields;  // in the order the chooser shows them
