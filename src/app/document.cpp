@@ -7,9 +7,40 @@
 #include "app/project_file.h"
 #include "app/project_setup.h"
 #include "app/version.h"
+#include "datasets/composite_import.h"
+#include "datasets/envelope_import.h"
+#include "datasets/surface_import.h"
+#include "engine/sections/rotation_dialog.h"
 #include "io/archive.h"
+#include "scene/composites_drawing.h"
+#include "scene/envelopes_drawing.h"
+#include "scene/graphics/scene_tree.h"
+#include "scene/surfaces_drawing.h"
 
 namespace qx {
+
+namespace {
+
+// Widens the project's data extents by a dataset's, coordinate by coordinate:
+// a minimum is taken only when smaller, a maximum only when larger.
+void widenDataExtents(QuarlexSettings& settings, const DataExtents& e) {
+  DPoint3D& lo = settings.extentsMin;
+  DPoint3D& hi = settings.extentsMax;
+  if (e.min.x < lo.x) lo.x = e.min.x;
+  if (e.min.y < lo.y) lo.y = e.min.y;
+  if (e.min.z < lo.z) lo.z = e.min.z;
+  if (e.max.x > hi.x) hi.x = e.max.x;
+  if (e.max.y > hi.y) hi.y = e.max.y;
+  if (e.max.z > hi.z) hi.z = e.max.z;
+}
+
+// The import rotation, edited in the "Rotation Parameters" dialog.
+bool editImportRotation(UiPort& port, CParamsRotation& rotation) {
+  CDialogRotationParams dialog(rotation);
+  return port.runDialog(dialog);
+}
+
+}  // namespace
 
 std::string aboutText() { return std::string("Marneth Version ") + kVersionString; }
 
@@ -140,6 +171,77 @@ bool CWQuarlexDoc::onEditProjectSettings() {
   }
   if (view_ != nullptr) view_->updateAllViews();
   return ok;
+}
+
+void CWQuarlexDoc::afterImport() {
+  if (view_ == nullptr) return;
+  view_->zoomExtents();
+  view_->updateAllViews();
+}
+
+int CWQuarlexDoc::onImportComposites() {
+  CompositeLoadHooks hooks;
+  hooks.editRotation = editImportRotation;
+  if (scene_ != nullptr) {
+    hooks.process = [this] {
+      processComposites(port_, objects_.composites, objects_.settings, objects_.colorTable, *scene_);
+    };
+  }
+  const int count = loadComposites(port_, objects_.composites, objects_.settings, hooks);
+  if (count > 0) {
+    if (view_ != nullptr) view_->datasetChanged(DatasetChange::CompositesLoaded);
+    widenDataExtents(objects_.settings, objects_.composites.extents());
+    HoopsModel& model = objects_.sceneModel;
+    model.compositesShown = 1;
+    model.selectionMode = 0;
+    if (scene_ != nullptr) {
+      if (model.compositesKey != gfx::kNoKey)
+        scene_->openSegmentByKey(model.compositesKey);
+      else
+        scene_->openSegment(kCompositesSegment);
+      scene_->setVisibility("cutting planes=on, markers=on");
+      scene_->setSelectability("markers=on");
+      scene_->closeSegment();
+      scene_->updateDisplay();
+    }
+    port_.message(std::to_string(count) + " Composites Loaded", MessageButtons::Ok, MessageIcon::Information);
+    setModifiedFlag(true);
+  }
+  afterImport();
+  return count;
+}
+
+int CWQuarlexDoc::onImportEnvelopes() {
+  const EnvelopeLoadResult result = loadEnvelopes(port_, objects_.envelopes, objects_.settings, editImportRotation);
+  int count = 0;
+  if (result == EnvelopeLoadResult::Loaded) {
+    if (scene_ != nullptr)
+      showLoadedEnvelopes(*scene_, objects_.sceneModel, objects_.envelopes);
+    else
+      objects_.sceneModel.envelopesShown = 1;
+    widenDataExtents(objects_.settings, objects_.envelopes.extents());
+    count = objects_.envelopes.count();
+    port_.message(std::to_string(count) + " Envelopes Loaded", MessageButtons::Ok, MessageIcon::Information);
+    setModifiedFlag(true);
+  }
+  afterImport();
+  return count;
+}
+
+int CWQuarlexDoc::onImportSurfaces() {
+  SurfaceSet& surfaces = objects_.surfaces;
+  const int count = loadSurface(surfaces, port_, objects_.settings.lastSurfaceFile);
+  if (count > 0) {
+    if (scene_ != nullptr) {
+      drawSurface(*scene_, surfaces, surfaces.count() - 1, objects_.sceneModel.surfaceKeys);
+      scene_->updateDisplay();
+    }
+    widenDataExtents(objects_.settings, surfaces.extents());
+    port_.message(std::to_string(count) + " Surfaces Loaded", MessageButtons::Ok, MessageIcon::Information);
+    setModifiedFlag(true);
+  }
+  afterImport();
+  return count;
 }
 
 CommandContext CWQuarlexDoc::commandContext() const {

@@ -11,6 +11,10 @@
 
 namespace qx {
 
+namespace gfx {
+class SceneTree;
+}
+
 class CSpecGravPage;
 struct ProjectSetupValues;
 
@@ -25,6 +29,11 @@ class CWQuarlexDoc {
   // The active view, or none (command-line tool, tests).
   void setView(ViewNotifier* view) { view_ = view; }
   ViewNotifier* view() const { return view_; }
+
+  // The scene tree the imports draw into, or none (command-line tool, tests):
+  // without it the data are read and nothing is drawn. Not owned.
+  void setScene(gfx::SceneTree* scene) { scene_ = scene; }
+  gfx::SceneTree* scene() const { return scene_; }
 
   bool isModified() const { return modified_; }
   void setModifiedFlag(bool modified = true);
@@ -58,6 +67,17 @@ class CWQuarlexDoc {
   // "Edit &Project Settings...": the model-parameters page alone.
   bool onEditProjectSettings();
 
+  // The imports: "Import &Composite Data", "Import &Envelope Data" and
+  // "Import &Surface Data". Each runs the dataset's load through the port;
+  // only when it read something are the data extents widened by the
+  // dataset's, the count shown ("%d Composites Loaded", ...) and the project
+  // marked modified. Whatever happened, the view is then fitted to the data
+  // extents and all views updated. Each returns the count it showed, 0 when
+  // nothing was read.
+  int onImportComposites();
+  int onImportEnvelopes();
+  int onImportSurfaces();
+
   // The project state the enabling rules of the commands read.
   CommandContext commandContext() const;
 
@@ -66,10 +86,13 @@ class CWQuarlexDoc {
 
  private:
   void changed();
+  // After an import: fit the view to the extents, then update all views.
+  void afterImport();
 
   ProjectObjects& objects_;
   UiPort& port_;
   ViewNotifier* view_ = nullptr;
+  gfx::SceneTree* scene_ = nullptr;
   bool modified_ = false;
   std::string title_ = "Untitled";
   std::string pathName_;

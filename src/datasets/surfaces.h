@@ -10,6 +10,7 @@
 #include "datasets/triangulate.h"
 #include "engine/sections/rotation.h"
 #include "io/archive.h"
+#include "project/quarlex_settings.h"
 
 namespace qx {
 
@@ -60,6 +61,9 @@ class SurfaceSet {
   Triangulate triangulator;
 
   int count() const { return static_cast<int>(surfaces.size()); }
+  // The box every load has widened; +-1e38 before the first surface, so
+  // that widening by it changes nothing.
+  DataExtents extents() const { return {minCorner, maxCorner}; }
 
   // minCorner, maxCorner (3 doubles each); count; the surfaces; per field
   // name, position, width, decimals. The rotations are not stored; a load

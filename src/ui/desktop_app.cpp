@@ -38,6 +38,7 @@ void CWQuarlexApp::loadProfile(const std::string& key, int recentFiles) {
 
 void CWQuarlexApp::createDocumentTemplate() {
   doc_ = std::make_unique<CWQuarlexDoc>(*objects_, *port_);
+  doc_->setScene(sceneTree_.get());
   CMainFrame::Options options;
   options.recentFileCount = recentFiles_;
   frame_ = std::make_unique<CMainFrame>(*doc_, options);

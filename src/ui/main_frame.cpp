@@ -363,6 +363,9 @@ void CMainFrame::onCommand(CommandId id, bool checked) {
     case CommandId::FileSaveAs: saveProject(true); break;
     case CommandId::FileMru: openRecentFile(0); break;
     case CommandId::FileExit: close(); break;
+    case CommandId::ImportComposites: doc_.onImportComposites(); break;
+    case CommandId::ImportEnvelopes: doc_.onImportEnvelopes(); break;
+    case CommandId::ImportSurfaces: doc_.onImportSurfaces(); break;
     case CommandId::EditProjectSettings: doc_.onEditProjectSettings(); break;
     case CommandId::AppAbout: {
       CAboutDlg about(this);

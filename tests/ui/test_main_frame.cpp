@@ -137,7 +137,7 @@ TEST_F(MainFrameTest, CommandsNotCarriedOutYetAreDisabledEvenWhenTheirRuleHolds)
   addLoadedVariable("Au");
   for (QMenu* menu : frame->menus()) Q_EMIT menu->aboutToShow();
   // Set up, so the rule of these holds; they are still not implemented.
-  for (CommandId id : {CommandId::ImportComposites, CommandId::CreateFigure, CommandId::DisplayProperties,
+  for (CommandId id : {CommandId::ImportFigures, CommandId::CreateFigure, CommandId::DisplayProperties,
                        CommandId::FilePrint, CommandId::SelectComposites, CommandId::ViewInformationDialog}) {
     EXPECT_FALSE(frame->action(id)->isEnabled()) << findMenuEntry(id)->text;
   }
@@ -185,6 +185,19 @@ TEST_F(MainFrameTest, CommandsRunTheDocumentsHandlers) {
   frame->action(CommandId::EditProjectSettings)->trigger();
   EXPECT_EQ(port.log().back(), "sheet: Project Settings");
   EXPECT_TRUE(doc.isModified());
+  EXPECT_TRUE(port.allAnswersUsed());
+
+  // The three imports, each cancelled at its file dialog.
+  openMenuOf(CommandId::ImportComposites);
+  for (CommandId id : {CommandId::ImportComposites, CommandId::ImportEnvelopes, CommandId::ImportSurfaces}) {
+    ASSERT_TRUE(frame->action(id)->isEnabled()) << findMenuEntry(id)->text;
+    port.answerFile(std::nullopt);
+    frame->action(id)->trigger();
+  }
+  ASSERT_EQ(port.specs.size(), 3u);
+  EXPECT_EQ(port.specs[0].title, "Open Composite Datafile");
+  EXPECT_EQ(port.specs[1].title, "Open Envelope Datafile");
+  EXPECT_EQ(port.specs[2].title, "Open Surface Datafile");
   EXPECT_TRUE(port.allAnswersUsed());
 }
 
