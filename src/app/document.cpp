@@ -24,14 +24,7 @@ namespace {
 // Widens the project's data extents by a dataset's, coordinate by coordinate:
 // a minimum is taken only when smaller, a maximum only when larger.
 void widenDataExtents(QuarlexSettings& settings, const DataExtents& e) {
-  DPoint3D& lo = settings.extentsMin;
-  DPoint3D& hi = settings.extentsMax;
-  if (e.min.x < lo.x) lo.x = e.min.x;
-  if (e.min.y < lo.y) lo.y = e.min.y;
-  if (e.min.z < lo.z) lo.z = e.min.z;
-  if (e.max.x > hi.x) hi.x = e.max.x;
-  if (e.max.y > hi.y) hi.y = e.max.y;
-  if (e.max.z > hi.z) hi.z = e.max.z;
+  widenBox(settings.extentsMin, settings.extentsMax, e.min, e.max);
 }
 
 // The import rotation, edited in the "Rotation Parameters" dialog.

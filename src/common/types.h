@@ -26,6 +26,22 @@ struct FPoint3D {
   friend bool operator==(const FPoint3D&, const FPoint3D&) = default;
 };
 
+// Widens the box [lo, hi] to take in p, coordinate by coordinate: a minimum
+// changes only when p is smaller, a maximum only when p is larger.
+inline void widenBox(DPoint3D& lo, DPoint3D& hi, const DPoint3D& otherLo, const DPoint3D& otherHi);
+inline void widenBox(DPoint3D& lo, DPoint3D& hi, const DPoint3D& p) { widenBox(lo, hi, p, p); }
+
+// Widens [lo, hi] by another box [otherLo, otherHi]: minimum with minimum,
+// maximum with maximum, so an empty box (lo above hi) changes nothing.
+inline void widenBox(DPoint3D& lo, DPoint3D& hi, const DPoint3D& otherLo, const DPoint3D& otherHi) {
+  if (otherLo.x < lo.x) lo.x = otherLo.x;
+  if (otherLo.y < lo.y) lo.y = otherLo.y;
+  if (otherLo.z < lo.z) lo.z = otherLo.z;
+  if (otherHi.x > hi.x) hi.x = otherHi.x;
+  if (otherHi.y > hi.y) hi.y = otherHi.y;
+  if (otherHi.z > hi.z) hi.z = otherHi.z;
+}
+
 // 32-bit colour, red in the lowest byte.
 using ColorRef = unsigned int;
 constexpr ColorRef makeRgb(unsigned r, unsigned g, unsigned b) {

@@ -26,11 +26,6 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
-void widen(DPoint3D& lo, DPoint3D& hi, const DPoint3D& p) {
-  lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
-  hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
-}
-
 OutlineLayout layoutOf(const EnvelopeSet& set, bool is3D) {
   OutlineLayout l;
   auto take = [&](const char* name, int& position, int& width) {
@@ -113,7 +108,7 @@ int addOutlineContours(EnvelopeSet& set, const OutlineFileRecords& records, cons
       DPoint3D q = p;
       if (rotate) set.importRotation.rotate(p.x, p.y, p.z, q);
       contour.push_back(q);
-      widen(set.minCorner, set.maxCorner, q);
+      widenBox(set.minCorner, set.maxCorner, q);
     }
     Envelope& env = set.envelopes[static_cast<std::size_t>(current)];
     env.contours.push_back(std::move(contour));

@@ -7,10 +7,6 @@
 namespace qx {
 
 namespace {
-void widen(DPoint3D& lo, DPoint3D& hi, const DPoint3D& p) {
-  lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
-  hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
-}
 constexpr std::size_t kPointBytes = 3 * 8;
 }  // namespace
 
@@ -18,7 +14,7 @@ void Envelope::recomputeBoundingBox() {
   minCorner = {kItemExtent, kItemExtent, kItemExtent};
   maxCorner = {-kItemExtent, -kItemExtent, -kItemExtent};
   for (const auto& c : contours)
-    for (const auto& p : c) widen(minCorner, maxCorner, p);
+    for (const auto& p : c) widenBox(minCorner, maxCorner, p);
 }
 
 void Envelope::serialize(Archive& ar) {
@@ -59,7 +55,7 @@ DataExtents EnvelopeSet::extents() const {
   DataExtents e{{kItemExtent, kItemExtent, kItemExtent}, {-kItemExtent, -kItemExtent, -kItemExtent}};
   for (const auto& env : envelopes)
     for (const auto& c : env.contours)
-      for (const auto& p : c) widen(e.min, e.max, p);
+      for (const auto& p : c) widenBox(e.min, e.max, p);
   return e;
 }
 

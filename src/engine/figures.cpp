@@ -5,10 +5,6 @@
 namespace qx {
 
 namespace {
-void widen(DPoint3D& lo, DPoint3D& hi, const DPoint3D& p) {
-  lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
-  hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
-}
 std::size_t usedPoints(const Figure& f) {
   return std::min(static_cast<std::size_t>(std::max(f.pointCount, 0)), f.outline.size());
 }
@@ -23,7 +19,7 @@ void Figure::recomputeBoundingBox() {
   minCorner = {kItemExtent, kItemExtent, kItemExtent};
   maxCorner = {-kItemExtent, -kItemExtent, -kItemExtent};
   const std::size_t n = usedPoints(*this);
-  for (std::size_t i = 0; i < n; ++i) widen(minCorner, maxCorner, outline[i]);
+  for (std::size_t i = 0; i < n; ++i) widenBox(minCorner, maxCorner, outline[i]);
 }
 
 void Figure::serialize(Archive& ar) {
@@ -64,7 +60,7 @@ DataExtents FigureSet::extents() const {
   DataExtents e{{kItemExtent, kItemExtent, kItemExtent}, {-kItemExtent, -kItemExtent, -kItemExtent}};
   for (const auto& f : figures) {
     const std::size_t n = usedPoints(f);
-    for (std::size_t i = 0; i < n; ++i) widen(e.min, e.max, f.outline[i]);
+    for (std::size_t i = 0; i < n; ++i) widenBox(e.min, e.max, f.outline[i]);
   }
   return e;
 }
@@ -75,7 +71,7 @@ void FigureSet::recomputeBoundingBox() {
   for (auto& f : figures) {
     f.recomputeBoundingBox();
     const std::size_t n = usedPoints(f);
-    for (std::size_t i = 0; i < n; ++i) widen(minCorner, maxCorner, f.outline[i]);
+    for (std::size_t i = 0; i < n; ++i) widenBox(minCorner, maxCorner, f.outline[i]);
   }
 }
 

@@ -5,10 +5,6 @@
 namespace qx {
 
 namespace {
-void widen(DPoint3D& lo, DPoint3D& hi, const DPoint3D& p) {
-  lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
-  hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
-}
 void ioPoints(Archive& ar, std::vector<DPoint3D>& points) {
   for (auto& p : points) {
     ar.io(p.x);
@@ -22,7 +18,7 @@ constexpr std::size_t kPointBytes = 3 * 8;
 void CPolygon::recomputeBoundingBox() {
   minCorner = {kItemExtent, kItemExtent, kItemExtent};
   maxCorner = {-kItemExtent, -kItemExtent, -kItemExtent};
-  for (const auto& p : outline) widen(minCorner, maxCorner, p);
+  for (const auto& p : outline) widenBox(minCorner, maxCorner, p);
 }
 
 void CPolygon::serialize(Archive& ar) {
@@ -56,7 +52,7 @@ CPolygonSet::CPolygonSet()
 DataExtents CPolygonSet::extents() const {
   DataExtents e{{kItemExtent, kItemExtent, kItemExtent}, {-kItemExtent, -kItemExtent, -kItemExtent}};
   for (const auto& poly : polygons)
-    for (const auto& p : poly.outline) widen(e.min, e.max, p);
+    for (const auto& p : poly.outline) widenBox(e.min, e.max, p);
   return e;
 }
 
@@ -65,7 +61,7 @@ void CPolygonSet::recomputeBoundingBox() {
   maxCorner = {-kItemExtent, -kItemExtent, -kItemExtent};
   for (auto& poly : polygons) {
     poly.recomputeBoundingBox();
-    for (const auto& p : poly.outline) widen(minCorner, maxCorner, p);
+    for (const auto& p : poly.outline) widenBox(minCorner, maxCorner, p);
   }
 }
 

@@ -116,14 +116,7 @@ void QuarlexSettings::moveDefaultPolygon(const DPoint3D& p) {
 void QuarlexSettings::recomputeDataExtents(std::span<const DataExtents> datasets) {
   extentsMin = {kRecomputeExtent, kRecomputeExtent, kRecomputeExtent};
   extentsMax = {-kRecomputeExtent, -kRecomputeExtent, -kRecomputeExtent};
-  for (const auto& e : datasets) {
-    extentsMin.x = std::min(extentsMin.x, e.min.x);
-    extentsMin.y = std::min(extentsMin.y, e.min.y);
-    extentsMin.z = std::min(extentsMin.z, e.min.z);
-    extentsMax.x = std::max(extentsMax.x, e.max.x);
-    extentsMax.y = std::max(extentsMax.y, e.max.y);
-    extentsMax.z = std::max(extentsMax.z, e.max.z);
-  }
+  for (const auto& e : datasets) widenBox(extentsMin, extentsMax, e.min, e.max);
 }
 
 void QuarlexSettings::replaceVariables(std::vector<VariableInfo> newLoaded,

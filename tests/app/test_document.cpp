@@ -2,24 +2,14 @@
 
 #include "app/document.h"
 #include "app/project_setup.h"
+#include "recording_view.h"
 #include "scripted_port.h"
 
 using namespace qx;
+using qx::test::RecordingView;
 using qx::test::ScriptedPort;
 
 namespace {
-
-struct RecordingView : ViewNotifier {
-  std::vector<std::string> events;
-  void displayChanged() override { events.push_back("display changed"); }
-  void compositeRemoved(int i) override { events.push_back("composite removed " + std::to_string(i)); }
-  void datasetChanged(DatasetChange c) override {
-    events.push_back("dataset changed " + std::to_string(static_cast<int>(c)));
-  }
-  void rebuildScene() override { events.push_back("rebuild scene"); }
-  void zoomExtents() override { events.push_back("zoom extents"); }
-  void updateAllViews() override { events.push_back("update"); }
-};
 
 // An open project with something in it, so that a reset shows.
 void fillOldProject(CWQuarlexDoc& doc) {

@@ -12,6 +12,7 @@
 #include "datasets/envelope_dialogs.h"
 #include "datasets/surface_import.h"
 #include "io/column_pages.h"
+#include "recording_view.h"
 #include "scene/composites_drawing.h"
 #include "scene/envelopes_drawing.h"
 #include "scene/graphics/scene_tree.h"
@@ -19,21 +20,10 @@
 #include "scripted_port.h"
 
 using namespace qx;
+using qx::test::RecordingView;
 using qx::test::ScriptedPort;
 
 namespace {
-
-struct RecordingView : ViewNotifier {
-  std::vector<std::string> events;
-  void displayChanged() override { events.push_back("display changed"); }
-  void compositeRemoved(int i) override { events.push_back("composite removed " + std::to_string(i)); }
-  void datasetChanged(DatasetChange c) override {
-    events.push_back("dataset changed " + std::to_string(static_cast<int>(c)));
-  }
-  void rebuildScene() override { events.push_back("rebuild scene"); }
-  void zoomExtents() override { events.push_back("zoom extents"); }
-  void updateAllViews() override { events.push_back("update"); }
-};
 
 std::string writeFile(const std::string& name, const std::string& bytes) {
   const auto dir = std::filesystem::path(::testing::TempDir()) / "qx_imports";

@@ -493,28 +493,22 @@ bool SceneTree::setSelectability(std::string_view options) {
   return applySelectabilityOptions(s->attributes.selectability, options);
 }
 
-bool SceneTree::setRenderingOptions(std::string_view options) {
+bool SceneTree::mergeOptionList(OptionList Attributes::*list, std::string_view options) {
   Segment* s = attributeTarget();
   if (!s) return false;
-  s->attributes.renderingOptions.merge(parseOptions(options));
+  (s->attributes.*list).merge(parseOptions(options));
   touch();
   return true;
 }
 
-bool SceneTree::setHeuristics(std::string_view options) {
-  Segment* s = attributeTarget();
-  if (!s) return false;
-  s->attributes.heuristics.merge(parseOptions(options));
-  touch();
-  return true;
+bool SceneTree::setRenderingOptions(std::string_view options) {
+  return mergeOptionList(&Attributes::renderingOptions, options);
 }
+
+bool SceneTree::setHeuristics(std::string_view options) { return mergeOptionList(&Attributes::heuristics, options); }
 
 bool SceneTree::setDriverOptions(std::string_view options) {
-  Segment* s = attributeTarget();
-  if (!s) return false;
-  s->attributes.driverOptions.merge(parseOptions(options));
-  touch();
-  return true;
+  return mergeOptionList(&Attributes::driverOptions, options);
 }
 
 bool SceneTree::setHandedness(std::string_view value) {

@@ -225,6 +225,8 @@ class SceneTree {
  private:
   Segment* mutableSegment(Key key);
   Segment* attributeTarget();
+  // Merges an option string into one of the open segment's option lists.
+  bool mergeOptionList(OptionList Attributes::*list, std::string_view options);
   Key newKey() { return nextKey_--; }
   Key childNamed(const Segment& s, std::string_view name) const;
   Key walkPath(std::string_view path, bool create);
