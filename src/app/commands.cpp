@@ -141,6 +141,8 @@ constexpr std::array kImplemented = {
     C::ImportComposites,
     C::ImportEnvelopes,
     C::ImportSurfaces,
+    C::ExportComposites,
+    C::ExportEnvelopes,
     C::ViewFileToolBar,
     C::ViewDigitizeToolBar,
     C::ViewModifyToolBar,
@@ -148,6 +150,8 @@ constexpr std::array kImplemented = {
     C::ViewSectionBar,
     C::ViewStatusBar,
     C::EditProjectSettings,
+    C::GeneratePolygons,
+    C::ClearPolygons,
     C::AppAbout,
 };
 

@@ -7,14 +7,19 @@
 #include "app/project_file.h"
 #include "app/project_setup.h"
 #include "app/version.h"
+#include "datasets/composite_envelope_page.h"
+#include "datasets/composite_export.h"
 #include "datasets/composite_import.h"
+#include "datasets/envelope_export.h"
 #include "datasets/envelope_import.h"
 #include "datasets/surface_import.h"
 #include "engine/sections/rotation_dialog.h"
 #include "io/archive.h"
+#include "port/progress.h"
 #include "scene/composites_drawing.h"
 #include "scene/envelopes_drawing.h"
 #include "scene/graphics/scene_tree.h"
+#include "scene/polygons_drawing.h"
 #include "scene/surfaces_drawing.h"
 
 namespace qx {
@@ -236,6 +241,63 @@ int CWQuarlexDoc::onImportSurfaces() {
   afterImport();
   return count;
 }
+
+int CWQuarlexDoc::onExportComposites() {
+  CompositeExportHooks hooks = compositeExportEnvelopeHooks(objects_.envelopes);
+  hooks.editRotation = editImportRotation;
+  const EnvelopeSet& envelopes = objects_.envelopes;
+  const EnvelopeLocator locate = [&envelopes](const DPoint3D& p) {
+    EnvelopeHit hit;
+    hit.envelope = envelopes.findContaining(p.x, p.y, &hit.contour);
+    return hit;
+  };
+  return exportComposites(port_, objects_.composites, objects_.settings, objects_.envelopes, locate, hooks);
+}
+
+int CWQuarlexDoc::onExportEnvelopes() {
+  return exportEnvelopes(port_, objects_.envelopes, objects_.settings.projectType == kProject3D) ? 1 : -1;
+}
+
+int CWQuarlexDoc::onGeneratePolygons() {
+  port_.beginWaitCursor();
+  struct EndWait {
+    UiPort& port;
+    ~EndWait() { port.endWaitCursor(); }
+  } endWait{port_};
+  if (view_ != nullptr) view_->datasetChanged(DatasetChange::PolygonsChanged);
+  if (scene_ != nullptr) clearPolygonItems(*scene_, objects_.sceneModel);
+  {
+    CProgressBar bar(port_);
+    bar.setTitle(kGeneratingPolygonsTitle);
+    int stage = 0;
+    objects_.polygons.generate(objects_.composites, objects_.settings, objects_.envelopes,
+                               [&](int done, int bands) {
+                                 // five stages fill the bar
+                                 while (stage < 5 && done * 5 >= (stage + 1) * bands) {
+                                   bar.stepIt();
+                                   ++stage;
+                                 }
+                                 bar.setText(bandsLeftText(bands - done));
+                               });
+  }
+  objects_.polygons.updateColours(objects_.composites, objects_.colorTable, objects_.settings);
+  if (scene_ != nullptr) drawPolygons(*scene_, objects_.polygons, objects_.sceneModel, objects_.colorTable);
+  setModifiedFlag(true);
+  if (view_ != nullptr) view_->updateAllViews();
+  return objects_.polygons.count();
+}
+
+void CWQuarlexDoc::onClearPolygons() {
+  if (view_ != nullptr) view_->datasetChanged(DatasetChange::PolygonsChanged);
+  objects_.polygons.clear();
+  if (scene_ != nullptr) {
+    clearPolygonItems(*scene_, objects_.sceneModel);
+    scene_->updateDisplay();
+  }
+  if (view_ != nullptr) view_->updateAllViews();
+}
+
+std::string bandsLeftText(int bands) { return std::to_string(bands) + " Bands Left To Process"; }
 
 CommandContext CWQuarlexDoc::commandContext() const {
   CommandContext c;

@@ -18,6 +18,11 @@ class SceneTree;
 class CSpecGravPage;
 struct ProjectSetupValues;
 
+// The progress bar of polygon generation.
+inline constexpr std::string_view kGeneratingPolygonsTitle = "Generating Polygons";
+// "%d Bands Left To Process".
+std::string bandsLeftText(int bands);
+
 class CWQuarlexDoc {
  public:
   CWQuarlexDoc(ProjectObjects& objects, UiPort& port);
@@ -77,6 +82,22 @@ class CWQuarlexDoc {
   int onImportComposites();
   int onImportEnvelopes();
   int onImportSurfaces();
+
+  // "Export C&omposite Data" and "Export E&nvelope Data": the dataset's
+  // export through the port; nothing else (the modified flag stays). Each
+  // returns what it wrote (composites; 1 for an envelope file), -1 when
+  // nothing was written.
+  int onExportComposites();
+  int onExportEnvelopes();
+
+  // "Generate &Polygons": with the wait cursor, tells the view the polygons
+  // change, rebuilds the polygon set from the composites (bands in parallel,
+  // progress in a bar), draws it, marks the project modified and updates all
+  // views. Returns the number of polygons.
+  int onGeneratePolygons();
+  // "&Clear Polygons": tells the view, empties the set and its scene items,
+  // updates all views; the modified flag stays as it was.
+  void onClearPolygons();
 
   // The project state the enabling rules of the commands read.
   CommandContext commandContext() const;

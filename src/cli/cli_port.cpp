@@ -93,12 +93,14 @@ std::optional<std::string> CliPort::chooseFile(const FileDialogSpec&) { return t
 
 bool CliPort::runDialog(DialogModel& model) {
   auto h = takeFront(dialogs_);
-  return h ? (*h)(model) : false;
+  if (h) return (*h)(model);
+  return fallbackDialog_ ? fallbackDialog_(model) : false;
 }
 
 bool CliPort::runSheet(SheetModel& sheet) {
   auto h = takeFront(sheets_);
-  return h ? (*h)(sheet) : false;
+  if (h) return (*h)(sheet);
+  return fallbackSheet_ ? fallbackSheet_(sheet) : false;
 }
 
 std::optional<ColorRef> CliPort::chooseColour(ColorRef) { return std::nullopt; }

@@ -26,6 +26,15 @@ class CliPort : public UiPort {
   void queueDialog(DialogHandler h) { dialogs_.push_back(std::move(h)); }
   void queueSheet(SheetHandler h) { sheets_.push_back(std::move(h)); }
   void queueFolder(std::string path) { folders_.push_back(std::move(path)); }
+  // What answers a dialog or sheet when nothing is queued for it.
+  void setFallbackDialog(DialogHandler h) { fallbackDialog_ = std::move(h); }
+  void setFallbackSheet(SheetHandler h) { fallbackSheet_ = std::move(h); }
+  void clearQueues() {
+    files_.clear();
+    dialogs_.clear();
+    sheets_.clear();
+    folders_.clear();
+  }
   // Messages shown so far (validation collects them as job errors).
   const std::vector<std::string>& messages() const { return messages_; }
   void setQuiet(bool quiet) { quiet_ = quiet; }
@@ -52,6 +61,8 @@ class CliPort : public UiPort {
   std::deque<DialogHandler> dialogs_;
   std::deque<SheetHandler> sheets_;
   std::deque<std::string> folders_;
+  DialogHandler fallbackDialog_;
+  SheetHandler fallbackSheet_;
   std::vector<std::string> messages_;
 };
 

@@ -89,6 +89,35 @@ ordered_json projectInfo(const ProjectObjects& o) {
   counts["sections"] = o.sections.count();
   counts["map_profiles"] = o.mapOutput.count();
   j["counts"] = counts;
+  ordered_json envelopes = ordered_json::array();
+  for (const auto& e : o.envelopes.envelopes) {
+    ordered_json env;
+    env["name"] = e.name;
+    env["contours"] = e.contours.size();
+    std::size_t points = 0;
+    for (const auto& c : e.contours) points += c.size();
+    env["points"] = points;
+    env["density"] = e.density;
+    env["clip_polygons"] = e.clipPolygons != 0;
+    env["use_composites"] = e.useComposites != 0;
+    envelopes.push_back(env);
+  }
+  j["envelopes"] = envelopes;
+  ordered_json surfaces = ordered_json::array();
+  for (const auto& sf : o.surfaces.surfaces) {
+    ordered_json surface;
+    surface["name"] = sf.name;
+    surface["points"] = sf.points.size();
+    surfaces.push_back(surface);
+  }
+  j["surfaces"] = surfaces;
+  const CPolygonSet::Totals t = o.polygons.totals();
+  ordered_json poly;
+  poly["count"] = t.count;
+  poly["area"] = t.area;
+  poly["volume"] = t.volume;
+  poly["tonnage"] = t.tonnage;
+  j["polygons"] = poly;
   return j;
 }
 
@@ -125,9 +154,21 @@ void printProjectInfo(std::ostream& out, const ProjectObjects& o) {
   const auto& c = j["counts"];
   out << "Composites: " << c["composites"].get<int>() << "\n";
   out << "Envelopes: " << c["envelopes"].get<int>() << "\n";
+  for (const auto& e : j["envelopes"])
+    out << "  " << e["name"].get<std::string>() << "  " << e["contours"].get<std::size_t>() << " contours, "
+        << e["points"].get<std::size_t>() << " points, density " << formatFixed(e["density"].get<double>(), 4)
+        << (e["clip_polygons"].get<bool>() ? ", clips polygons" : "")
+        << (e["use_composites"].get<bool>() ? "" : ", composites not used") << "\n";
   out << "Surfaces: " << c["surfaces"].get<int>() << "\n";
+  for (const auto& sf : j["surfaces"])
+    out << "  " << sf["name"].get<std::string>() << "  " << sf["points"].get<std::size_t>() << " points\n";
   out << "Figures: " << c["figures"].get<int>() << "\n";
-  out << "Polygons: " << c["polygons"].get<int>() << "\n";
+  out << "Polygons: " << c["polygons"].get<int>();
+  if (c["polygons"].get<int>() > 0)
+    out << ", area " << formatFixed(j["polygons"]["area"].get<double>(), 2) << ", volume "
+        << formatFixed(j["polygons"]["volume"].get<double>(), 2) << ", tonnage "
+        << formatFixed(j["polygons"]["tonnage"].get<double>(), 2);
+  out << "\n";
   out << "Sections: " << c["sections"].get<int>() << "\n";
   out << "Map profiles: " << c["map_profiles"].get<int>() << "\n";
 }

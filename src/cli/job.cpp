@@ -224,6 +224,7 @@ Job parseJob(const json& root, const std::filesystem::path& baseDir) {
       throw JobError("project.open", "no project file " + job.openProject->string());
   }
   project.finish();
+  if (const json* steps = top.find("steps")) job.steps = parseSteps(*steps, "steps", baseDir);
   if (auto save = top.string("save")) {
     if (save->empty()) throw JobError("save", "empty file name");
     job.save = resolvePath(baseDir, *save);
@@ -293,6 +294,8 @@ int runJobFile(const std::filesystem::path& file, std::ostream& out, std::ostrea
   CWQuarlexDoc doc(objects, port);
   if (job.newProject) doc.setUpProject(job.newProject->values);
   if (job.openProject && !doc.onOpenDocument(job.openProject->string())) return 1;
+  for (std::size_t i = 0; i < job.steps.size(); ++i)
+    if (!runStep(job.steps[i], static_cast<int>(i), doc, objects, port, out, err)) return 1;
   if (job.save) {
     if (!doc.onSaveDocument(job.save->string())) return 1;
   }

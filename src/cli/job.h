@@ -13,6 +13,7 @@
 #include <nlohmann/json.hpp>
 
 #include "app/project_setup.h"
+#include "cli/job_steps.h"
 
 namespace qx::cli {
 
@@ -66,6 +67,7 @@ struct Job {
   std::filesystem::path baseDir;  // relative paths in the job are taken from here
   std::optional<NewProjectJob> newProject;
   std::optional<std::filesystem::path> openProject;  // an existing project instead
+  std::vector<Step> steps;                           // in order, after the project is set up or opened
   std::optional<std::filesystem::path> save;         // where to save the project at the end
 };
 

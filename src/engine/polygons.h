@@ -3,16 +3,30 @@
 // the calculation, with its Voronoi cell, its clipped outline and the values
 // derived from them (area, thickness, volume, specific gravity, tonnage).
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "common/types.h"
+#include "datasets/composites.h"
 #include "datasets/envelopes.h"
 #include "engine/sections/rotation.h"
 #include "io/archive.h"
 #include "project/quarlex_settings.h"
 
 namespace qx {
+
+class CColorTable;
+
+// The value of variable n (combined numbering: the loaded variables, then the
+// calculated ones) of composite c; 0 when it has none.
+double compositeVariableValue(const CComposite& c, int n, int loadedCount);
+// "poly%05d": padded to five digits, never cut.
+std::string polygonName(int compositeIndex);
+// The area of an outline in its own plane: half the length of the sum of the
+// cross products of consecutive points (the last with the first); 0 below
+// three points.
+double outlineArea(const std::vector<DPoint3D>& outline);
 
 class CPolygon {
  public:
@@ -34,6 +48,16 @@ class CPolygon {
 
   // The box of the outline, from +-1e37.
   void recomputeBoundingBox();
+
+  // Takes composite c: its index, "poly%05d", the specific gravity and the
+  // thickness with their fallbacks, then volume and tonnage from the area.
+  void setComposite(int c, const CComposite& composite, const QuarlexSettings& settings);
+  // The outline changed: its point count, box, area, volume and tonnage.
+  void outlineChanged();
+  // For k from the second-to-last cell vertex down to the first, removes the
+  // vertex after k when |dx| + |dy| + |dz| to vertex k is below 0.01.
+  // Returns how many went.
+  int removeRepeatedCellVertices();
 
   // compositeIndex; name; colour; cell count; outline count; specific gravity,
   // area, volume, tonnage, thickness (doubles); the cell points; the outline
@@ -66,6 +90,47 @@ class CPolygonSet {
   CParamsRotation exportRotation;
 
   int count() const { return static_cast<int>(polygons.size()); }
+
+  // Rebuilds the whole set from the composites: bands of N/500 + 1 along Y,
+  // the Voronoi cells of each band's composites (with a margin of three radii
+  // of influence), cut to the influence polygon, then to the envelope that
+  // owns the composite when that envelope clips. Bands run on `threads`
+  // threads (0: every core) and are appended in band order, so the result is
+  // the same as a run on one thread. `progress` is called on the calling
+  // thread with the bands done so far and the band count. Returns 0 when
+  // there are no composites, else 1. The caller draws the polygons and
+  // updates the views.
+  using BandProgress = std::function<void(int done, int bands)>;
+  int generate(CompositeSet& composites, const QuarlexSettings& settings, const EnvelopeSet& envelopes,
+               const BandProgress& progress = {}, int threads = 0);
+
+  // Cuts each polygon (mode 0: its cell; mode 1: its current outline) by the
+  // influence polygon centred on its composite. Returns how many were cut.
+  int clipToInfluencePolygons(int mode, const CompositeSet& composites, const QuarlexSettings& settings);
+  // Cuts each outline by the contour of the envelope that owns its composite,
+  // when that envelope clips; the others lose their outline (their area,
+  // volume and tonnage stay). Nothing happens when no envelope clips.
+  // Returns how many were cut.
+  int clipToEnvelopes(CompositeSet& composites, const QuarlexSettings& settings, const EnvelopeSet& envelopes);
+  // Name, specific gravity, thickness, volume and tonnage again from each
+  // polygon's composite (settings or variables changed).
+  void recalculateValues(const CompositeSet& composites, const QuarlexSettings& settings);
+  // Each polygon's colour: the bin of its composite's values in the current
+  // colour table (25 when no bin holds it).
+  void updateColours(const CompositeSet& composites, const CColorTable& colours, const QuarlexSettings& settings);
+  // The index of the polygon of composite c, or -1.
+  int findByComposite(int c) const;
+  // No polygons.
+  void clear();
+
+  // Totals over the set, for summaries.
+  struct Totals {
+    int count = 0;
+    double area = 0.0;
+    double volume = 0.0;
+    double tonnage = 0.0;
+  };
+  Totals totals() const;
 
   // The box over all outline points; +-1e37 when there is none.
   DataExtents extents() const;

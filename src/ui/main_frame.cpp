@@ -366,7 +366,11 @@ void CMainFrame::onCommand(CommandId id, bool checked) {
     case CommandId::ImportComposites: doc_.onImportComposites(); break;
     case CommandId::ImportEnvelopes: doc_.onImportEnvelopes(); break;
     case CommandId::ImportSurfaces: doc_.onImportSurfaces(); break;
+    case CommandId::ExportComposites: doc_.onExportComposites(); break;
+    case CommandId::ExportEnvelopes: doc_.onExportEnvelopes(); break;
     case CommandId::EditProjectSettings: doc_.onEditProjectSettings(); break;
+    case CommandId::GeneratePolygons: doc_.onGeneratePolygons(); break;
+    case CommandId::ClearPolygons: doc_.onClearPolygons(); break;
     case CommandId::AppAbout: {
       CAboutDlg about(this);
       about.exec();

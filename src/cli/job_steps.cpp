@@ -1,0 +1,614 @@
+#include "cli/job_steps.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <ostream>
+#include <sstream>
+
+#include "app/document.h"
+#include "cli/cli_port.h"
+#include "cli/job.h"
+#include "datasets/color_table_page.h"
+#include "datasets/composite_import.h"
+#include "datasets/envelope_dialogs.h"
+#include "datasets/surface_import.h"
+#include "engine/sections/rotation_dialog.h"
+#include "io/column_pages.h"
+#include "project/quarlex_settings.h"
+
+namespace qx::cli {
+
+using json = nlohmann::json;
+
+namespace {
+
+// ---- reading ----
+
+std::filesystem::path resolve(const std::filesystem::path& baseDir, const std::string& p) {
+  const std::filesystem::path path(p);
+  return path.is_absolute() ? path : baseDir / path;
+}
+
+std::filesystem::path inputFile(JobObject& o, const std::filesystem::path& baseDir) {
+  if (!o.has("file")) throw JobError(o.keyPath("file"), "missing");
+  const auto path = resolve(baseDir, *o.string("file"));
+  if (!std::filesystem::is_regular_file(path)) throw JobError(o.keyPath("file"), "no file " + path.string());
+  return path;
+}
+
+std::filesystem::path outputFile(JobObject& o, const std::filesystem::path& baseDir) {
+  if (!o.has("file")) throw JobError(o.keyPath("file"), "missing");
+  const std::string name = *o.string("file");
+  if (name.empty()) throw JobError(o.keyPath("file"), "empty file name");
+  const auto path = resolve(baseDir, name);
+  const auto dir = path.parent_path();
+  if (!dir.empty() && !std::filesystem::is_directory(dir)) throw JobError(o.keyPath("file"), "no folder " + dir.string());
+  return path;
+}
+
+int wholeNumber(const json& v, const std::string& path, int lo, int hi) {
+  if (!v.is_number()) throw JobError(path, "expected a whole number");
+  const double d = v.get<double>();
+  if (d != static_cast<double>(static_cast<long long>(d)) || d < lo || d > hi)
+    throw JobError(path, "expected a whole number from " + std::to_string(lo) + " to " + std::to_string(hi));
+  return static_cast<int>(d);
+}
+
+// "columns": {"X Coordinate": [16, 10], "Au": [46, 10, 3]}: first column
+// (1-based), width, and for exports the decimals.
+std::vector<ColumnSpec> parseColumns(JobObject& o, bool decimals) {
+  std::vector<ColumnSpec> out;
+  const json* c = o.find("columns");
+  if (c == nullptr) return out;
+  const std::string path = o.keyPath("columns");
+  if (!c->is_object()) throw JobError(path, "expected an object of field names");
+  for (auto it = c->begin(); it != c->end(); ++it) {
+    const std::string key = path + "." + it.key();
+    const json& v = it.value();
+    const std::size_t want = decimals ? 3 : 2;
+    if (!v.is_array() || v.size() < 2 || v.size() > want)
+      throw JobError(key, decimals ? "expected [first column, width] or [first column, width, decimals]"
+                                   : "expected [first column, width]");
+    ColumnSpec s;
+    s.name = it.key();
+    s.position = wholeNumber(v[0], key + "[0]", 0, 510);
+    s.width = wholeNumber(v[1], key + "[1]", 0, 510);
+    if (v.size() == 3) s.decimals = wholeNumber(v[2], key + "[2]", 0, 9);
+    out.push_back(s);
+  }
+  return out;
+}
+
+std::optional<RotationSpec> parseRotation(JobObject& o) {
+  if (!o.has("rotation")) return std::nullopt;
+  JobObject r = o.object("rotation");
+  RotationSpec s;
+  auto angle = [&](const char* key) {
+    const double v = r.number(key).value_or(0.0);
+    if (v < CDialogRotationParams::kMinAngle || v > CDialogRotationParams::kMaxAngle)
+      throw JobError(r.keyPath(key), "must lie between -360 and 360");
+    return v;
+  };
+  s.theta = angle("theta");
+  s.phi = angle("phi");
+  s.psi = angle("psi");
+  if (const json* c = r.find("centre")) {
+    if (!c->is_array() || c->size() != 3 || !(*c)[0].is_number() || !(*c)[1].is_number() || !(*c)[2].is_number())
+      throw JobError(r.keyPath("centre"), "expected [x, y, z]");
+    s.centre = {(*c)[0].get<double>(), (*c)[1].get<double>(), (*c)[2].get<double>()};
+  }
+  s.inverse = r.boolean("inverse").value_or(false);
+  r.finish();
+  return s;
+}
+
+std::optional<ColorRef> colourKey(JobObject& o, const char* key) {
+  auto text = o.string(key);
+  if (!text) return std::nullopt;
+  auto c = parseColour(*text);
+  if (!c) throw JobError(o.keyPath(key), "expected a colour \"#rrggbb\", found \"" + *text + "\"");
+  return c;
+}
+
+std::optional<std::vector<std::string>> nameList(JobObject& o, const char* key) {
+  const json* v = o.find(key);
+  if (v == nullptr) return std::nullopt;
+  if (!v->is_array()) throw JobError(o.keyPath(key), "expected a list of names");
+  std::vector<std::string> names;
+  for (std::size_t i = 0; i < v->size(); ++i) {
+    if (!(*v)[i].is_string()) throw JobError(o.keyPath(key) + "[" + std::to_string(i) + "]", "expected a name");
+    names.push_back((*v)[i].get<std::string>());
+  }
+  return names;
+}
+
+Step parseStep(const std::string& kind, JobObject o, const std::filesystem::path& baseDir) {
+  if (kind == "import_composites") {
+    ImportCompositesStep s;
+    s.file = inputFile(o, baseDir);
+    s.columns = parseColumns(o, false);
+    s.rotation = parseRotation(o);
+    s.append = o.boolean("append").value_or(false);
+    o.finish();
+    return s;
+  }
+  if (kind == "import_envelopes") {
+    ImportEnvelopesStep s;
+    s.file = inputFile(o, baseDir);
+    s.columns = parseColumns(o, false);
+    s.rotation = parseRotation(o);
+    s.merge = o.boolean("merge").value_or(false);
+    if (const json* list = o.find("envelopes")) {
+      if (!list->is_array()) throw JobError(o.keyPath("envelopes"), "expected a list");
+      for (std::size_t i = 0; i < list->size(); ++i) {
+        JobObject e((*list)[i], o.keyPath("envelopes") + "[" + std::to_string(i) + "]");
+        EnvelopeNaming n;
+        n.fileName = e.string("file_name").value_or("");
+        n.name = e.string("name");
+        n.colour = colourKey(e, "colour");
+        if (auto d = e.number("density")) {
+          if (*d < 0 || *d > 10000000) throw JobError(e.keyPath("density"), "must lie between 0 and 10000000");
+          n.density = d;
+        }
+        e.finish();
+        s.envelopes.push_back(n);
+      }
+    }
+    o.finish();
+    return s;
+  }
+  if (kind == "import_surface") {
+    ImportSurfaceStep s;
+    s.file = inputFile(o, baseDir);
+    s.columns = parseColumns(o, false);
+    s.rotation = parseRotation(o);
+    if (!o.has("name")) throw JobError(o.keyPath("name"), "missing");
+    s.name = *o.string("name");
+    s.colour = colourKey(o, "colour").value_or(0);
+    o.finish();
+    return s;
+  }
+  if (kind == "export_composites") {
+    ExportCompositesStep s;
+    s.file = outputFile(o, baseDir);
+    s.columns = parseColumns(o, true);
+    s.rotation = parseRotation(o);
+    s.envelopes = nameList(o, "envelopes");
+    s.outside = o.boolean("outside");
+    o.finish();
+    return s;
+  }
+  if (kind == "export_envelopes") {
+    ExportEnvelopesStep s;
+    s.file = outputFile(o, baseDir);
+    s.columns = parseColumns(o, true);
+    s.envelopes = nameList(o, "envelopes");
+    o.finish();
+    return s;
+  }
+  if (kind == "colour_table") {
+    ColourTableStep s;
+    if (!o.has("table")) throw JobError(o.keyPath("table"), "missing");
+    s.table = wholeNumber(*o.find("table"), o.keyPath("table"), 1, CColorTable::kTableCount) - 1;
+    s.name = o.string("name");
+    if (s.name && s.name->size() > 32) throw JobError(o.keyPath("name"), "at most 32 characters");
+    s.current = o.boolean("current").value_or(true);
+    if (o.has("bins") && o.has("expand")) throw JobError(o.keyPath("expand"), "give either \"bins\" or \"expand\"");
+    if (const json* bins = o.find("bins")) {
+      if (!bins->is_array() || bins->size() > CColorTable::kBinsPerTable)
+        throw JobError(o.keyPath("bins"), "expected a list of at most 25 bins");
+      std::vector<ColorBin> list;
+      for (std::size_t i = 0; i < bins->size(); ++i) {
+        JobObject b((*bins)[i], o.keyPath("bins") + "[" + std::to_string(i) + "]");
+        ColorBin bin;
+        if (!b.has("variable")) throw JobError(b.keyPath("variable"), "missing");
+        bin.variableName = *b.string("variable");
+        if (!b.has("low")) throw JobError(b.keyPath("low"), "missing");
+        if (!b.has("high")) throw JobError(b.keyPath("high"), "missing");
+        bin.low = *b.number("low");
+        bin.high = *b.number("high");
+        bin.colour = static_cast<std::int32_t>(colourKey(b, "colour").value_or(0));
+        b.finish();
+        list.push_back(bin);
+      }
+      s.bins = list;
+    }
+    if (o.has("expand")) {
+      JobObject e = o.object("expand");
+      ColourTableStep::Expand x;
+      if (!e.has("variable")) throw JobError(e.keyPath("variable"), "missing");
+      x.variable = *e.string("variable");
+      if (!e.has("low")) throw JobError(e.keyPath("low"), "missing");
+      if (!e.has("high")) throw JobError(e.keyPath("high"), "missing");
+      x.low = *e.number("low");
+      x.high = *e.number("high");
+      if (!(x.high > x.low)) throw JobError(e.keyPath("high"), "must be above \"low\"");
+      e.finish();
+      s.expand = x;
+    }
+    o.finish();
+    return s;
+  }
+  if (kind == "calculation") {
+    CalculationStep s;
+    if (const json* v = o.find("sides")) s.sides = wholeNumber(*v, o.keyPath("sides"), 3, 100);
+    if (auto r = o.number("radius")) {
+      if (*r < 0 || *r > settings_limits::kMaxPolygonSize) throw JobError(o.keyPath("radius"), "must lie between 0 and 1e+37");
+      s.radius = r;
+    }
+    if (auto a = o.number("angle")) {
+      if (*a < settings_limits::kMinFirstVertexAngle || *a > settings_limits::kMaxFirstVertexAngle)
+        throw JobError(o.keyPath("angle"), "must lie between -180 and 360");
+      s.angle = a;
+    }
+    s.dilution = o.boolean("dilution");
+    s.outside = o.boolean("outside_composites");
+    s.order = o.boolean("envelope_priority").value_or(false);
+    if (const json* list = o.find("envelopes")) {
+      if (!list->is_array()) throw JobError(o.keyPath("envelopes"), "expected a list");
+      for (std::size_t i = 0; i < list->size(); ++i) {
+        JobObject e((*list)[i], o.keyPath("envelopes") + "[" + std::to_string(i) + "]");
+        CalculationStep::EnvelopeUse u;
+        if (!e.has("name")) throw JobError(e.keyPath("name"), "missing");
+        u.name = *e.string("name");
+        u.clip = e.boolean("clip");
+        u.useComposites = e.boolean("use_composites");
+        e.finish();
+        s.envelopes.push_back(u);
+      }
+    }
+    if (const json* vars = o.find("variables")) {
+      if (!vars->is_object()) throw JobError(o.keyPath("variables"), "expected an object of variable names");
+      for (auto it = vars->begin(); it != vars->end(); ++it) {
+        JobObject v(it.value(), o.keyPath("variables") + "." + it.key());
+        CalculationStep::Cutoffs c;
+        c.variable = it.key();
+        c.minCutoff = v.number("min_cutoff");
+        c.maxCutoff = v.number("max_cutoff");
+        c.defaultValue = v.number("default");
+        c.missingValue = v.number("missing");
+        v.finish();
+        s.variables.push_back(c);
+      }
+    }
+    o.finish();
+    return s;
+  }
+  if (kind == "generate") {
+    o.finish();
+    return GenerateStep{};
+  }
+  throw JobError(o.path(), "unknown step \"" + kind +
+                               "\" (steps: import_composites, import_envelopes, import_surface, export_composites, "
+                               "export_envelopes, colour_table, calculation, generate)");
+}
+
+// ---- running ----
+
+struct StepFailed {
+  std::string message;
+};
+
+void applyColumns(ColumnDescription& d, const std::vector<ColumnSpec>& columns) {
+  for (const auto& c : columns) {
+    ColumnField* f = nullptr;
+    for (auto& field : d.fields)
+      if (field.name == c.name) f = &field;
+    if (f == nullptr) {
+      std::string names;
+      for (const auto& field : d.fields) names += (names.empty() ? "\"" : ", \"") + field.name + "\"";
+      throw StepFailed{"columns: no field \"" + c.name + "\" on the column page (fields: " + names + ")"};
+    }
+    f->position = c.position;
+    f->length = c.width;
+    if (c.decimals) f->decimals = *c.decimals;
+  }
+}
+
+// The column page of an export: fields chosen one by one, as a person would.
+void applyColumns(UiPort& port, CAsciiFormatPage& page, const std::vector<ColumnSpec>& columns) {
+  const auto names = page.fieldNames();
+  for (const auto& c : columns) {
+    const auto it = std::find(names.begin(), names.end(), c.name);
+    if (it == names.end()) {
+      std::string list;
+      for (const auto& n : names) list += (list.empty() ? "\"" : ", \"") + n + "\"";
+      throw StepFailed{"columns: no field \"" + c.name + "\" on the column page (fields: " + list + ")"};
+    }
+    page.chooseField(static_cast<int>(it - names.begin()));
+    if (!page.setValues(port, c.position, c.width, c.decimals.value_or(page.decimals())))
+      throw StepFailed{"columns: the page refused the field \"" + c.name + "\""};
+  }
+}
+
+bool answerRotation(DialogModel& model, const std::optional<RotationSpec>& rotation, UiPort& port) {
+  auto* d = dynamic_cast<CDialogRotationParams*>(&model);
+  if (d == nullptr || !rotation) return false;
+  d->theta = rotation->theta;
+  d->phi = rotation->phi;
+  d->psi = rotation->psi;
+  d->centre = rotation->centre;
+  d->inverse = rotation->inverse;
+  return d->onOk(port);
+}
+
+// Answers the import wizard: the columns, and the rotation switch.
+CliPort::SheetHandler importSheet(const std::vector<ColumnSpec>& columns, bool rotate) {
+  return [&columns, rotate](SheetModel& sheet) {
+    auto* load = dynamic_cast<CFileLoadPropertySheet*>(&sheet);
+    if (load == nullptr) return false;
+    applyColumns(load->first(), columns);
+    load->first().rotate = rotate;
+    return true;
+  };
+}
+
+int envelopeIndex(const EnvelopeSet& set, const std::string& name) {
+  const int i = set.findByName(name);
+  if (i < 0) throw StepFailed{"no envelope is named \"" + name + "\""};
+  return i;
+}
+
+int variableNumber(const QuarlexSettings& s, const std::string& name) {
+  for (int k = 0; k < s.loadedCount(); ++k)
+    if (s.loaded[static_cast<std::size_t>(k)].name == name) return k;
+  throw StepFailed{"no loaded variable is named \"" + name + "\""};
+}
+
+// A step's own port state: handlers and answers for this step only.
+struct PortScope {
+  CliPort& port;
+  ~PortScope() {
+    port.setQuestionPolicy({});
+    port.setFallbackDialog({});
+    port.setFallbackSheet({});
+    port.clearQueues();
+  }
+};
+
+int runImportComposites(const ImportCompositesStep& s, CWQuarlexDoc& doc, CliPort& port) {
+  port.queueFile(s.file.string());
+  port.setFallbackSheet(importSheet(s.columns, s.rotation.has_value()));
+  port.setFallbackDialog([&](DialogModel& m) { return answerRotation(m, s.rotation, port); });
+  port.setQuestionPolicy([&](std::string_view text, MessageButtons) {
+    if (text == kAppendCompositesQuestion) return s.append ? MessageAnswer::Yes : MessageAnswer::No;
+    return MessageAnswer::No;
+  });
+  const int count = doc.onImportComposites();
+  if (count <= 0) throw StepFailed{"no composites were read from " + s.file.string()};
+  return count;
+}
+
+void runImportEnvelopes(const ImportEnvelopesStep& s, CWQuarlexDoc& doc, ProjectObjects& objects, CliPort& port) {
+  port.queueFile(s.file.string());
+  port.setFallbackSheet(importSheet(s.columns, s.rotation.has_value()));
+  port.setFallbackDialog([&](DialogModel& m) {
+    if (m.kind() == CDialogRotationParams::kKind) return answerRotation(m, s.rotation, port);
+    auto* d = dynamic_cast<CEnvelopePropertiesDialog*>(&m);
+    if (d == nullptr) return false;
+    for (const auto& n : s.envelopes) {
+      if (n.fileName != d->name()) continue;
+      if (n.name) d->setName(*n.name);
+      if (n.colour) d->setColour(*n.colour);
+      if (n.density) d->setDensity(*n.density);
+    }
+    if (!d->onOk(port)) throw StepFailed{"the envelope \"" + d->name() + "\" was refused"};
+    return true;
+  });
+  port.setQuestionPolicy(
+      [&](std::string_view, MessageButtons) { return s.merge ? MessageAnswer::Yes : MessageAnswer::No; });
+  const int before = objects.envelopes.count();
+  if (doc.onImportEnvelopes() <= 0) throw StepFailed{"no envelopes were read from " + s.file.string()};
+  (void)before;
+}
+
+void runImportSurface(const ImportSurfaceStep& s, CWQuarlexDoc& doc, CliPort& port) {
+  port.queueFile(s.file.string());
+  port.setFallbackSheet(importSheet(s.columns, s.rotation.has_value()));
+  port.setFallbackDialog([&](DialogModel& m) {
+    if (m.kind() == CDialogRotationParams::kKind) return answerRotation(m, s.rotation, port);
+    auto* d = dynamic_cast<CSurfacePropertiesDialog*>(&m);
+    if (d == nullptr) return false;
+    d->setName(s.name);
+    d->setColour(static_cast<std::int32_t>(s.colour));
+    if (!d->onOk(port)) throw StepFailed{"the surface name \"" + s.name + "\" was refused"};
+    return true;
+  });
+  if (doc.onImportSurfaces() <= 0) throw StepFailed{"no surface was read from " + s.file.string()};
+}
+
+int runExportComposites(const ExportCompositesStep& s, CWQuarlexDoc& doc, ProjectObjects& objects, CliPort& port) {
+  EnvelopeSet& envelopes = objects.envelopes;
+  if (s.envelopes) {
+    for (auto& e : envelopes.envelopes) e.exportComposites = 0;
+    for (const auto& name : *s.envelopes)
+      envelopes.envelopes[static_cast<std::size_t>(envelopeIndex(envelopes, name))].exportComposites = 1;
+  }
+  if (s.outside) envelopes.exportOutside = *s.outside ? 1 : 0;
+  port.queueFile(s.file.string());
+  port.setFallbackSheet([&](SheetModel& sheet) {
+    for (PageModel* page : sheet.pages())
+      if (auto* format = dynamic_cast<CAsciiFormatPage*>(page)) {
+        applyColumns(port, *format, s.columns);
+        format->setRotate(s.rotation.has_value());
+      }
+    return true;
+  });
+  port.setFallbackDialog([&](DialogModel& m) { return answerRotation(m, s.rotation, port); });
+  const int written = doc.onExportComposites();
+  if (written < 0) throw StepFailed{"could not write " + s.file.string()};
+  return written;
+}
+
+void runExportEnvelopes(const ExportEnvelopesStep& s, CWQuarlexDoc& doc, ProjectObjects& objects, CliPort& port) {
+  EnvelopeSet& envelopes = objects.envelopes;
+  if (s.envelopes) {
+    for (auto& e : envelopes.envelopes) e.exportEnvelope = 0;
+    for (const auto& name : *s.envelopes)
+      envelopes.envelopes[static_cast<std::size_t>(envelopeIndex(envelopes, name))].exportEnvelope = 1;
+  }
+  port.queueFile(s.file.string());
+  port.setFallbackSheet([&](SheetModel& sheet) {
+    for (PageModel* page : sheet.pages())
+      if (auto* format = dynamic_cast<CAsciiFormatPage*>(page)) applyColumns(port, *format, s.columns);
+    return true;
+  });
+  if (doc.onExportEnvelopes() < 0) throw StepFailed{"could not write " + s.file.string()};
+}
+
+void runColourTable(const ColourTableStep& s, ProjectObjects& objects, CliPort& port) {
+  CColorTable& colours = objects.colorTable;
+  if (s.name) colours.tableNames[static_cast<std::size_t>(s.table)] = *s.name;
+  if (s.bins) {
+    for (int b = 0; b < CColorTable::kBinsPerTable; ++b)
+      colours.bin(s.table, b) =
+          b < static_cast<int>(s.bins->size()) ? (*s.bins)[static_cast<std::size_t>(b)] : ColorBin{};
+  }
+  if (s.expand) {
+    // As a person would on the page: bin 0 of the table, its variable and
+    // range, then "Expand".
+    const auto names = objects.settings.variableNames();
+    const auto it = std::find(names.begin(), names.end(), s.expand->variable);
+    if (it == names.end()) throw StepFailed{"expand: no variable is named \"" + s.expand->variable + "\""};
+    COptionsSearchTable page(colours, names);
+    while (page.shownTable() != s.table) page.nextTable();
+    page.selectBin(0);
+    page.chooseVariable(port, static_cast<int>(it - names.begin()));
+    char text[64];
+    std::snprintf(text, sizeof text, "%.17g", s.expand->low);
+    page.setMinimumText(text);
+    std::snprintf(text, sizeof text, "%.17g", s.expand->high);
+    page.setMaximumText(text);
+    page.leaveMinimum(port);
+    page.expand();
+    page.apply();
+  }
+  if (s.current) colours.currentTable = s.table;
+}
+
+void runCalculation(const CalculationStep& s, ProjectObjects& objects) {
+  QuarlexSettings& settings = objects.settings;
+  if (s.sides) settings.sidesPerPolygon = *s.sides;
+  if (s.radius) settings.defaultPolygonSize = *s.radius;
+  if (s.angle) settings.firstVertexAngle = *s.angle;
+  if (s.dilution) settings.useDilution = *s.dilution ? 1 : 0;
+  EnvelopeSet& envelopes = objects.envelopes;
+  for (const auto& u : s.envelopes) {
+    Envelope& e = envelopes.envelopes[static_cast<std::size_t>(envelopeIndex(envelopes, u.name))];
+    if (u.clip) e.clipPolygons = *u.clip ? 1 : 0;
+    if (u.useComposites) e.useComposites = *u.useComposites ? 1 : 0;
+  }
+  if (s.order) {
+    // The envelopes named first, in the job's order; the others after them.
+    std::vector<Envelope> ordered;
+    std::vector<bool> taken(envelopes.envelopes.size(), false);
+    for (const auto& u : s.envelopes) {
+      const auto i = static_cast<std::size_t>(envelopeIndex(envelopes, u.name));
+      if (taken[i]) continue;
+      taken[i] = true;
+      ordered.push_back(envelopes.envelopes[i]);
+    }
+    for (std::size_t i = 0; i < envelopes.envelopes.size(); ++i)
+      if (!taken[i]) ordered.push_back(envelopes.envelopes[i]);
+    envelopes.envelopes = std::move(ordered);
+  }
+  if (envelopes.count() == 0) objects.composites.useOutside = 1;
+  if (s.outside) objects.composites.useOutside = *s.outside ? 1 : 0;
+  for (const auto& c : s.variables) {
+    VariableInfo& v = settings.loaded[static_cast<std::size_t>(variableNumber(settings, c.variable))];
+    if (c.minCutoff) v.minCutoff = *c.minCutoff;
+    if (c.maxCutoff) v.maxCutoff = *c.maxCutoff;
+    if (c.defaultValue) v.defaultValue = *c.defaultValue;
+    if (c.missingValue) v.missingValue = *c.missingValue;
+  }
+  settings.buildDefaultPolygon();
+}
+
+std::string fixed(double v, int decimals) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
+  return buf;
+}
+
+const char* stepName(const Step& step) {
+  static constexpr const char* kNames[] = {"import_composites", "import_envelopes", "import_surface",
+                                           "export_composites", "export_envelopes", "colour_table",
+                                           "calculation",       "generate"};
+  return kNames[step.index()];
+}
+
+}  // namespace
+
+std::optional<ColorRef> parseColour(std::string_view text) {
+  if (text.size() != 7 || text[0] != '#') return std::nullopt;
+  unsigned v[3];
+  for (int i = 0; i < 3; ++i) {
+    unsigned x = 0;
+    for (int k = 0; k < 2; ++k) {
+      const char c = text[static_cast<std::size_t>(1 + 2 * i + k)];
+      const int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+      if (d < 0) return std::nullopt;
+      x = x * 16 + static_cast<unsigned>(d);
+    }
+    v[i] = x;
+  }
+  return makeRgb(v[0], v[1], v[2]);
+}
+
+std::vector<Step> parseSteps(const json& steps, const std::string& path, const std::filesystem::path& baseDir) {
+  if (!steps.is_array()) throw JobError(path, "expected a list of steps");
+  std::vector<Step> out;
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    const std::string at = path + "[" + std::to_string(i) + "]";
+    const json& s = steps[i];
+    if (!s.is_object() || s.size() != 1)
+      throw JobError(at, "expected an object with one key naming the step, such as {\"generate\": {}}");
+    const std::string kind = s.begin().key();
+    out.push_back(parseStep(kind, JobObject(s.begin().value(), at + "." + kind), baseDir));
+  }
+  return out;
+}
+
+bool runStep(const Step& step, int index, CWQuarlexDoc& doc, ProjectObjects& objects, CliPort& port,
+             std::ostream& out, std::ostream& err) {
+  PortScope scope{port};
+  const std::string label = "steps[" + std::to_string(index) + "] (" + stepName(step) + ")";
+  try {
+    std::visit(
+        [&](const auto& s) {
+          using T = std::decay_t<decltype(s)>;
+          if constexpr (std::is_same_v<T, ImportCompositesStep>) {
+            runImportComposites(s, doc, port);
+            out << "Composites: " << objects.composites.count() << " after reading " << s.file.string() << '\n';
+          } else if constexpr (std::is_same_v<T, ImportEnvelopesStep>) {
+            runImportEnvelopes(s, doc, objects, port);
+            out << "Envelopes: " << objects.envelopes.count() << " after reading " << s.file.string() << '\n';
+          } else if constexpr (std::is_same_v<T, ImportSurfaceStep>) {
+            runImportSurface(s, doc, port);
+            out << "Surfaces: " << objects.surfaces.count() << " after reading " << s.file.string() << '\n';
+          } else if constexpr (std::is_same_v<T, ExportCompositesStep>) {
+            const int n = runExportComposites(s, doc, objects, port);
+            out << "Exported " << n << " composites to " << s.file.string() << '\n';
+          } else if constexpr (std::is_same_v<T, ExportEnvelopesStep>) {
+            runExportEnvelopes(s, doc, objects, port);
+            out << "Exported envelopes to " << s.file.string() << '\n';
+          } else if constexpr (std::is_same_v<T, ColourTableStep>) {
+            runColourTable(s, objects, port);
+          } else if constexpr (std::is_same_v<T, CalculationStep>) {
+            runCalculation(s, objects);
+          } else if constexpr (std::is_same_v<T, GenerateStep>) {
+            doc.onGeneratePolygons();
+            const auto t = objects.polygons.totals();
+            out << "Polygons: " << t.count << ", area " << fixed(t.area, 2) << ", volume " << fixed(t.volume, 2)
+                << ", tonnage " << fixed(t.tonnage, 2) << '\n';
+          }
+        },
+        step);
+  } catch (const StepFailed& f) {
+    err << "quarlex: " << label << ": " << f.message << '\n';
+    return false;
+  }
+  return true;
+}
+
+}  // namespace qx::cli

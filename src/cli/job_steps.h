@@ -1,0 +1,137 @@
+#pragma once
+// The steps of a job: what to do with the project once it is set up or
+// opened, in order. Each step is read and checked with the rest of the job;
+// names that depend on the project (column fields, envelopes, variables)
+// are checked when the step runs, and a step that fails stops the job.
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "common/types.h"
+#include "datasets/color_table.h"
+
+namespace qx {
+class CWQuarlexDoc;
+struct ProjectObjects;
+}  // namespace qx
+
+namespace qx::cli {
+
+class CliPort;
+class JobObject;
+
+// A column on a column page, by the name the page shows.
+struct ColumnSpec {
+  std::string name;
+  int position = 0;
+  int width = 0;
+  std::optional<int> decimals;
+};
+
+struct RotationSpec {
+  double theta = 0.0, phi = 0.0, psi = 0.0;
+  DPoint3D centre;
+  bool inverse = false;
+};
+
+struct ImportCompositesStep {
+  std::filesystem::path file;
+  std::vector<ColumnSpec> columns;
+  std::optional<RotationSpec> rotation;
+  bool append = false;  // the answer to "append composites?"
+};
+
+// How one name of an outline file becomes an envelope.
+struct EnvelopeNaming {
+  std::string fileName;  // as in the file ("" for a file without names)
+  std::optional<std::string> name;
+  std::optional<ColorRef> colour;
+  std::optional<double> density;
+};
+
+struct ImportEnvelopesStep {
+  std::filesystem::path file;
+  std::vector<ColumnSpec> columns;
+  std::optional<RotationSpec> rotation;
+  std::vector<EnvelopeNaming> envelopes;
+  bool merge = false;  // the answer when a name is already in use
+};
+
+struct ImportSurfaceStep {
+  std::filesystem::path file;
+  std::vector<ColumnSpec> columns;
+  std::optional<RotationSpec> rotation;
+  std::string name;
+  ColorRef colour = 0;
+};
+
+struct ExportCompositesStep {
+  std::filesystem::path file;
+  std::vector<ColumnSpec> columns;
+  std::optional<RotationSpec> rotation;
+  std::optional<std::vector<std::string>> envelopes;  // whose composites; all when absent
+  std::optional<bool> outside;                        // composites outside every envelope
+};
+
+struct ExportEnvelopesStep {
+  std::filesystem::path file;
+  std::vector<ColumnSpec> columns;
+  std::optional<std::vector<std::string>> envelopes;  // which; all when absent
+};
+
+struct ColourTableStep {
+  int table = 0;  // 0-based
+  std::optional<std::string> name;
+  std::optional<std::vector<ColorBin>> bins;  // bins 0, 1, ... in order; the rest cleared
+  struct Expand {
+    std::string variable;
+    double low = 0.0, high = 0.0;
+  };
+  std::optional<Expand> expand;
+  bool current = true;
+};
+
+struct CalculationStep {
+  std::optional<int> sides;
+  std::optional<double> radius;
+  std::optional<double> angle;
+  std::optional<bool> dilution;
+  struct EnvelopeUse {
+    std::string name;
+    std::optional<bool> clip;
+    std::optional<bool> useComposites;
+  };
+  // In priority order when `order` is set; otherwise only the flags change.
+  std::vector<EnvelopeUse> envelopes;
+  bool order = false;
+  std::optional<bool> outside;  // composites outside every envelope take part
+  struct Cutoffs {
+    std::string variable;
+    std::optional<double> minCutoff, maxCutoff, defaultValue, missingValue;
+  };
+  std::vector<Cutoffs> variables;
+};
+
+struct GenerateStep {};
+
+using Step = std::variant<ImportCompositesStep, ImportEnvelopesStep, ImportSurfaceStep, ExportCompositesStep,
+                          ExportEnvelopesStep, ColourTableStep, CalculationStep, GenerateStep>;
+
+// Reads the "steps" list. Throws JobError.
+std::vector<Step> parseSteps(const nlohmann::json& steps, const std::string& path,
+                             const std::filesystem::path& baseDir);
+
+// Runs one step; on failure writes one line to `err` ("quarlex: steps[2]
+// (import_composites): ...") and returns false. A summary line of what the
+// step did goes to `out`.
+bool runStep(const Step& step, int index, CWQuarlexDoc& doc, ProjectObjects& objects, CliPort& port,
+             std::ostream& out, std::ostream& err);
+
+// "#rrggbb".
+std::optional<ColorRef> parseColour(std::string_view text);
+
+}  // namespace qx::cli

@@ -1,0 +1,439 @@
+// Generating the polygon set: bands, Voronoi cells, clipping and calculation.
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <condition_variable>
+#include <cstdio>
+#include <exception>
+#include <mutex>
+#include <numeric>
+#include <memory>
+#include <thread>
+
+#include "datasets/color_table.h"
+#include "engine/polygon_intersection.h"
+#include "engine/polygons.h"
+#include "engine/voronoi.h"
+
+namespace qx {
+
+namespace {
+
+constexpr int kCompositesPerBand = 500;
+constexpr double kBandEdgeTolerance = 0.001;
+
+// The influence polygon around (0, 0): `sides` vertices at R = r / cos(pi/s)
+// so that its inscribed circle has radius r, the first at (rho - 90) + pi/s.
+std::vector<DPoint3D> influenceTemplate(const QuarlexSettings& settings) {
+  QuarlexSettings shape;
+  shape.sidesPerPolygon = settings.sidesPerPolygon;
+  shape.defaultPolygonSize = settings.defaultPolygonSize;
+  shape.firstVertexAngle = settings.firstVertexAngle;
+  shape.buildDefaultPolygon();
+  return shape.defaultPolygon;
+}
+
+// Points in single precision in a frame centred on `centre`. The clipping is
+// worked in single precision there, where the coordinates are small, and the
+// result is moved back in double precision: far from the origin a float
+// would otherwise keep only a few centimetres of a coordinate.
+void toLocal(const std::vector<DPoint3D>& points, const DPoint3D& centre, std::vector<FPoint2D>& out) {
+  out.clear();
+  out.reserve(points.size());
+  for (const auto& p : points) out.push_back({static_cast<float>(p.x - centre.x), static_cast<float>(p.y - centre.y)});
+}
+
+// Replaces the outline by the pieces of `subject` inside `clip` (both in the
+// frame of `centre`), with every Z equal to the first cell vertex's.
+void clipOutline(CPolygon& poly, const std::vector<FPoint2D>& subject, const std::vector<FPoint2D>& clip,
+                 const DPoint3D& centre) {
+  const double z = poly.cell.empty() ? 0.0 : poly.cell.front().z;
+  poly.outline.clear();
+  if (subject.size() >= 3 && clip.size() >= 3) {
+    const IntersectionResult result = intersectPolygons(subject, clip);
+    for (const auto& piece : result.pieces)
+      for (const auto& p : piece)
+        poly.outline.push_back({static_cast<double>(p.x) + centre.x, static_cast<double>(p.y) + centre.y, z});
+  }
+  poly.outlineChanged();
+}
+
+// Everything one polygon needs from the project while clipping.
+struct ClipContext {
+  const CompositeSet& composites;
+  const EnvelopeSet& envelopes;
+  std::vector<FPoint2D> influence;          // the influence polygon around (0, 0)
+  bool envelopesClip = false;               // some envelope has its clip flag set
+  const std::vector<EnvelopeHit>* hits{};   // per composite: its envelope and contour
+};
+
+bool inRange(const CPolygon& poly, const CompositeSet& composites) {
+  return poly.compositeIndex >= 0 && poly.compositeIndex < composites.count();
+}
+
+const DPoint3D& compositePosition(const CPolygon& poly, const CompositeSet& composites) {
+  return composites.composites[static_cast<std::size_t>(poly.compositeIndex)].position;
+}
+
+bool clipToInfluence(CPolygon& poly, int mode, const ClipContext& ctx, std::vector<FPoint2D>& subject) {
+  if (!inRange(poly, ctx.composites)) return false;
+  if (mode == 1 && poly.outline.size() < 3) return false;
+  const DPoint3D& centre = compositePosition(poly, ctx.composites);
+  toLocal(mode == 0 ? poly.cell : poly.outline, centre, subject);
+  clipOutline(poly, subject, ctx.influence, centre);
+  return true;
+}
+
+// True when the polygon was cut by its envelope's contour; otherwise its
+// outline goes (area, volume and tonnage stay as they were).
+bool clipToEnvelope(CPolygon& poly, const ClipContext& ctx, const EnvelopeHit& hit, std::vector<FPoint2D>& subject,
+                    std::vector<FPoint2D>& clip) {
+  bool cut = false;
+  if (inRange(poly, ctx.composites) && poly.outline.size() >= 3 && hit.envelope >= 0 &&
+      hit.envelope < ctx.envelopes.count()) {
+    const Envelope& env = ctx.envelopes.envelopes[static_cast<std::size_t>(hit.envelope)];
+    if (env.clipPolygons != 0 && hit.contour >= 0 && hit.contour < static_cast<int>(env.contours.size())) {
+      const DPoint3D& centre = compositePosition(poly, ctx.composites);
+      toLocal(poly.outline, centre, subject);
+      toLocal(env.contours[static_cast<std::size_t>(hit.contour)], centre, clip);
+      clipOutline(poly, subject, clip, centre);
+      cut = true;
+    }
+  }
+  if (!cut) poly.outline.clear();
+  return cut;
+}
+
+bool anyEnvelopeClips(const EnvelopeSet& envelopes) {
+  return std::any_of(envelopes.envelopes.begin(), envelopes.envelopes.end(),
+                     [](const Envelope& e) { return e.clipPolygons != 0; });
+}
+
+EnvelopeLocator envelopeLocator(const EnvelopeSet& envelopes) {
+  return [&envelopes](const DPoint3D& p) {
+    EnvelopeHit hit;
+    hit.envelope = envelopes.findContaining(p.x, p.y, &hit.contour);
+    return hit;
+  };
+}
+
+int threadCount(int requested, int jobs) {
+  int n = requested > 0 ? requested : static_cast<int>(std::thread::hardware_concurrency());
+  return std::clamp(n, 1, std::max(1, jobs));
+}
+
+// Runs job(i) for i in [0, count) on `threads` threads; calls `done` on the
+// calling thread after each finished job. The first exception thrown by a
+// job stops the others and is rethrown here.
+template <class Job>
+void runParallel(int count, int threads, const Job& job, const std::function<void(int)>& done) {
+  std::atomic<int> next{0};
+  std::atomic<bool> failed{false};
+  std::mutex m;
+  std::condition_variable cv;
+  int finished = 0;
+  std::exception_ptr error;
+  auto worker = [&] {
+    for (;;) {
+      const int i = next.fetch_add(1);
+      if (i >= count || failed.load()) break;
+      try {
+        job(i);
+      } catch (...) {
+        std::lock_guard lock(m);
+        if (!error) error = std::current_exception();
+        failed = true;
+      }
+      {
+        std::lock_guard lock(m);
+        ++finished;
+      }
+      cv.notify_one();
+    }
+  };
+  std::vector<std::thread> pool;
+  for (int t = 1; t < threads; ++t) pool.emplace_back(worker);
+  if (threads <= 1) {
+    worker();
+  } else {
+    std::unique_lock lock(m);
+    int reported = 0;
+    while (finished < count && !failed) {
+      cv.wait(lock, [&] { return finished > reported || failed.load(); });
+      while (reported < finished) {
+        ++reported;
+        lock.unlock();
+        if (done) done(reported);
+        lock.lock();
+      }
+    }
+  }
+  for (auto& t : pool) t.join();
+  if (error) std::rethrow_exception(error);
+  if (threads <= 1 && done) done(count);
+}
+
+}  // namespace
+
+double compositeVariableValue(const CComposite& c, int n, int loadedCount) {
+  if (n < 0) return 0.0;
+  if (n < loadedCount) return static_cast<std::size_t>(n) < c.values.size() ? c.values[static_cast<std::size_t>(n)] : 0.0;
+  const auto k = static_cast<std::size_t>(n - loadedCount);
+  return k < c.calcValues.size() ? c.calcValues[k] : 0.0;
+}
+
+std::string polygonName(int compositeIndex) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "poly%05d", compositeIndex);
+  return buf;
+}
+
+double outlineArea(const std::vector<DPoint3D>& outline) {
+  if (outline.size() < 3) return 0.0;
+  // Newell's sum of cross products around the ring, taken about the first
+  // point (the sum does not depend on it, the rounding does); the area is
+  // half its length, the outline's area in its own plane.
+  const DPoint3D o = outline.front();
+  double sx = 0.0, sy = 0.0, sz = 0.0;
+  const std::size_t n = outline.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    const DPoint3D a = outline[i] - o;
+    const DPoint3D b = outline[(i + 1) % n] - o;
+    sx += a.y * b.z - a.z * b.y;
+    sy += a.z * b.x - a.x * b.z;
+    sz += a.x * b.y - a.y * b.x;
+  }
+  return 0.5 * std::sqrt(sx * sx + sy * sy + sz * sz);
+}
+
+void CPolygon::setComposite(int c, const CComposite& composite, const QuarlexSettings& settings) {
+  compositeIndex = c;
+  name = polygonName(c);
+  const int loadedCount = settings.loadedCount();
+  const int sgVariable = settings.findSGVariable();
+  specificGravity = sgVariable >= 0 ? compositeVariableValue(composite, sgVariable, loadedCount) : settings.defaultSG;
+  if (specificGravity <= 0.0) specificGravity = settings.defaultSG;
+  const int thicknessVariable = settings.findThicknessVariable();
+  thickness = thicknessVariable >= 0 ? compositeVariableValue(composite, thicknessVariable, loadedCount)
+                                     : settings.fixedThickness;
+  if (thickness <= 0.00001) thickness = 0.00001;
+  volume = thickness * area;
+  tonnage = volume * specificGravity;
+}
+
+void CPolygon::outlineChanged() {
+  recomputeBoundingBox();
+  area = outlineArea(outline);
+  volume = thickness * area;
+  tonnage = volume * specificGravity;
+}
+
+int CPolygon::removeRepeatedCellVertices() {
+  int removed = 0;
+  for (int k = static_cast<int>(cell.size()) - 2; k >= 0; --k) {
+    const DPoint3D& a = cell[static_cast<std::size_t>(k)];
+    const DPoint3D& b = cell[static_cast<std::size_t>(k) + 1];
+    if (std::abs(b.x - a.x) + std::abs(b.y - a.y) + std::abs(b.z - a.z) < 0.01) {
+      cell.erase(cell.begin() + k + 1);
+      ++removed;
+    }
+  }
+  return removed;
+}
+
+int CPolygonSet::generate(CompositeSet& composites, const QuarlexSettings& settings, const EnvelopeSet& envelopes,
+                          const BandProgress& progress, int threads) {
+  const int n = composites.count();
+  if (n == 0) return 0;
+  const double r = settings.defaultPolygonSize;
+  const DPoint3D origin = composites.composites.front().position;
+
+  const int bands = n / kCompositesPerBand + 1;
+  double ymin = kItemExtent, ymax = -kItemExtent;
+  for (const auto& c : composites.composites) {
+    ymin = std::min(ymin, c.position.y);
+    ymax = std::max(ymax, c.position.y);
+  }
+  const double dy = (ymax - ymin) / bands;
+  polygons.clear();
+
+  // Which composites take part, and the envelope and contour of each: one
+  // pass, shared by every band (a composite near a band edge is seen by
+  // several bands). Each composite's membership is its own, so the pass runs
+  // in slices on all threads.
+  const EnvelopeLocator locate = envelopeLocator(envelopes);
+  std::vector<char> takesPart(static_cast<std::size_t>(n), 0);
+  std::vector<EnvelopeHit> hits(static_cast<std::size_t>(n));
+  {
+    constexpr int kSlice = 4096;
+    const int slices = (n + kSlice - 1) / kSlice;
+    runParallel(
+        slices, threadCount(threads, slices),
+        [&](int s) {
+          for (int i = s * kSlice; i < std::min(n, (s + 1) * kSlice); ++i) {
+            EnvelopeHit last;
+            const EnvelopeLocator recording = [&](const DPoint3D& p) { return last = locate(p); };
+            takesPart[static_cast<std::size_t>(i)] =
+                composites.takesPartInCalculation(i, settings, envelopes, recording) ? 1 : 0;
+            const auto& c = composites.composites[static_cast<std::size_t>(i)];
+            hits[static_cast<std::size_t>(i)] = c.envelopeIndex < 0 ? EnvelopeHit{} : last;
+          }
+        },
+        {});
+  }
+
+  // The participants sorted by Y, so that each band finds its own by search.
+  std::vector<int> byY;
+  byY.reserve(static_cast<std::size_t>(n));
+  for (int i = 0; i < n; ++i)
+    if (takesPart[static_cast<std::size_t>(i)] != 0) byY.push_back(i);
+  std::stable_sort(byY.begin(), byY.end(), [&](int a, int b) {
+    return composites.composites[static_cast<std::size_t>(a)].position.y <
+           composites.composites[static_cast<std::size_t>(b)].position.y;
+  });
+  std::vector<double> sortedY(byY.size());
+  for (std::size_t k = 0; k < byY.size(); ++k)
+    sortedY[k] = composites.composites[static_cast<std::size_t>(byY[k])].position.y;
+
+  // The band edges advance by dy from ymin, as a sequential walk would.
+  std::vector<double> lower(static_cast<std::size_t>(bands)), upper(static_cast<std::size_t>(bands));
+  {
+    double L = ymin, U = ymin + dy;
+    for (int b = 0; b < bands; ++b) {
+      lower[static_cast<std::size_t>(b)] = L;
+      upper[static_cast<std::size_t>(b)] = U;
+      L += dy;
+      U += dy;
+    }
+  }
+
+  ClipContext ctx{composites, envelopes, {}, anyEnvelopeClips(envelopes), &hits};
+  toLocal(influenceTemplate(settings), DPoint3D{}, ctx.influence);
+
+  std::vector<std::vector<CPolygon>> results(static_cast<std::size_t>(bands));
+  auto band = [&](int b) {
+    const double L = lower[static_cast<std::size_t>(b)];
+    const double U = upper[static_cast<std::size_t>(b)];
+    const auto first = std::lower_bound(sortedY.begin(), sortedY.end(), L - 3 * r) - sortedY.begin();
+    const auto last = std::lower_bound(sortedY.begin(), sortedY.end(), U + 3 * r) - sortedY.begin();
+    if (first >= last) return;
+    std::vector<int> members(byY.begin() + first, byY.begin() + last);
+    std::sort(members.begin(), members.end());  // composite order
+    std::vector<DPoint3D> points;
+    points.reserve(members.size());
+    for (int i : members) points.push_back(composites.composites[static_cast<std::size_t>(i)].position - origin);
+
+    FastVoronoi fast;
+    std::unique_ptr<CVoronoi> reference;
+    if (!fast.compute(points, r)) {
+      reference = std::make_unique<CVoronoi>(static_cast<int>(points.size()));
+      reference->setPoints(points, r);
+      reference->compute();
+    }
+    std::vector<CPolygon>& out = results[static_cast<std::size_t>(b)];
+    std::vector<FPoint2D> subject, clip;
+    for (std::size_t k = 0; k < members.size(); ++k) {
+      const double y = points[k].y + origin.y;
+      if (!(L - kBandEdgeTolerance <= y && y < U + kBandEdgeTolerance)) continue;
+      const int c = members[k];
+      const CComposite& composite = composites.composites[static_cast<std::size_t>(c)];
+      CPolygon poly;
+      if (reference)
+        reference->buildCell(static_cast<int>(k), poly.cell);
+      else
+        fast.buildCell(static_cast<int>(k), poly.cell);
+      for (auto& v : poly.cell) {
+        v.x += origin.x;
+        v.y += origin.y;
+        v.z = composite.position.z;
+      }
+      poly.setComposite(c, composite, settings);
+      clipToInfluence(poly, 0, ctx, subject);
+      if (ctx.envelopesClip) clipToEnvelope(poly, ctx, hits[static_cast<std::size_t>(c)], subject, clip);
+      out.push_back(std::move(poly));
+    }
+  };
+  runParallel(bands, threadCount(threads, bands), band, [&](int done) {
+    if (progress) progress(done, bands);
+  });
+
+  std::size_t total = 0;
+  for (const auto& r : results) total += r.size();
+  polygons.reserve(total);
+  for (auto& r : results)
+    for (auto& p : r) polygons.push_back(std::move(p));
+  recomputeBoundingBox();
+  return 1;
+}
+
+int CPolygonSet::clipToInfluencePolygons(int mode, const CompositeSet& composites, const QuarlexSettings& settings) {
+  static const EnvelopeSet kNoEnvelopes;
+  ClipContext ctx{composites, kNoEnvelopes, {}, false, nullptr};
+  toLocal(influenceTemplate(settings), DPoint3D{}, ctx.influence);
+  std::vector<FPoint2D> subject;
+  int cut = 0;
+  for (auto& poly : polygons) cut += clipToInfluence(poly, mode, ctx, subject) ? 1 : 0;
+  return cut;
+}
+
+int CPolygonSet::clipToEnvelopes(CompositeSet& composites, const QuarlexSettings& /*settings*/,
+                                 const EnvelopeSet& envelopes) {
+  if (!anyEnvelopeClips(envelopes)) return 0;
+  ClipContext ctx{composites, envelopes, {}, true, nullptr};
+  const EnvelopeLocator locate = envelopeLocator(envelopes);
+  std::vector<FPoint2D> subject, clip;
+  int cut = 0;
+  for (auto it = polygons.rbegin(); it != polygons.rend(); ++it) {
+    EnvelopeHit hit;
+    if (inRange(*it, composites)) hit = composites.findEnvelope(it->compositeIndex, locate);
+    cut += clipToEnvelope(*it, ctx, hit, subject, clip) ? 1 : 0;
+  }
+  return cut;
+}
+
+void CPolygonSet::recalculateValues(const CompositeSet& composites, const QuarlexSettings& settings) {
+  for (auto& poly : polygons)
+    if (inRange(poly, composites))
+      poly.setComposite(poly.compositeIndex, composites.composites[static_cast<std::size_t>(poly.compositeIndex)],
+                        settings);
+}
+
+void CPolygonSet::updateColours(const CompositeSet& composites, const CColorTable& colours,
+                                const QuarlexSettings& settings) {
+  std::vector<std::string> loadedNames, calculatedNames;
+  for (const auto& v : settings.loaded) loadedNames.push_back(v.name);
+  for (const auto& v : settings.calculated) calculatedNames.push_back(v.name);
+  const BinClassifier classify(colours, colours.currentTable, loadedNames, calculatedNames);
+  std::vector<double> values;
+  for (auto& poly : polygons) {
+    if (!inRange(poly, composites)) continue;
+    const CComposite& c = composites.composites[static_cast<std::size_t>(poly.compositeIndex)];
+    values.assign(c.values.begin(), c.values.end());
+    values.insert(values.end(), c.calcValues.begin(), c.calcValues.end());
+    poly.colour = classify.classify(values);
+  }
+}
+
+int CPolygonSet::findByComposite(int c) const {
+  for (int i = 0; i < count(); ++i)
+    if (polygons[static_cast<std::size_t>(i)].compositeIndex == c) return i;
+  return -1;
+}
+
+void CPolygonSet::clear() {
+  polygons.clear();
+  recomputeBoundingBox();
+}
+
+CPolygonSet::Totals CPolygonSet::totals() const {
+  Totals t;
+  t.count = count();
+  for (const auto& p : polygons) {
+    t.area += p.area;
+    t.volume += p.volume;
+    t.tonnage += p.tonnage;
+  }
+  return t;
+}
+
+}  // namespace qx
