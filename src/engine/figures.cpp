@@ -1,6 +1,10 @@
 #include "engine/figures.h"
 
 #include <algorithm>
+#include <cmath>
+
+#include "datasets/color_table.h"
+#include "engine/polygons.h"
 
 namespace qx {
 
@@ -20,6 +24,30 @@ void Figure::recomputeBoundingBox() {
   maxCorner = {-kItemExtent, -kItemExtent, -kItemExtent};
   const std::size_t n = usedPoints(*this);
   for (std::size_t i = 0; i < n; ++i) widenBox(minCorner, maxCorner, outline[i]);
+}
+
+void Figure::computeArea() { area = outlineArea(outline); }
+
+int Figure::removeRepeatedVertices(double radiusOfInfluence) {
+  const double tolerance = radiusOfInfluence * 1e-9;
+  int removed = 0;
+  for (std::size_t i = outline.size(); i-- > 1;) {
+    const DPoint3D& a = outline[i - 1];
+    const DPoint3D& b = outline[i];
+    if (std::abs(b.x - a.x) + std::abs(b.y - a.y) + std::abs(b.z - a.z) < tolerance) {
+      outline.erase(outline.begin() + static_cast<std::ptrdiff_t>(i));
+      ++removed;
+    }
+  }
+  return removed;
+}
+
+double figureVariableValue(const Figure& f, int n, int loadedCount) {
+  if (n < 0) return 0.0;
+  if (n < loadedCount)
+    return static_cast<std::size_t>(n) < f.loadedValues.size() ? f.loadedValues[static_cast<std::size_t>(n)] : 0.0;
+  const auto k = static_cast<std::size_t>(n - loadedCount);
+  return k < f.calculatedValues.size() ? f.calculatedValues[k] : 0.0;
 }
 
 void Figure::serialize(Archive& ar) {
@@ -55,6 +83,47 @@ FigureSet::FigureSet()
               {"Surface Area", 0, 0, 2},  {"Thickness", 0, 0, 2},
               {"Volume", 0, 0, 2},        {"Ore Tonnage", 0, 0, 2},
               {"Waste Tonnage", 0, 0, 2}, {"Coverage (% Ore)", 0, 0, 2}} {}
+
+int FigureSet::findByName(std::string_view name) const {
+  for (int i = 0; i < count(); ++i)
+    if (figures[static_cast<std::size_t>(i)].name == name) return i;
+  return -1;
+}
+
+void FigureSet::updateColours(const CColorTable& colours, const QuarlexSettings& settings) {
+  std::vector<std::string> loadedNames, calculatedNames;
+  for (const auto& v : settings.loaded) loadedNames.push_back(v.name);
+  for (const auto& v : settings.calculated) calculatedNames.push_back(v.name);
+  const BinClassifier classify(colours, colours.currentTable, loadedNames, calculatedNames);
+  // The loaded values are padded or cut to the settings' count, so that the
+  // calculated values stand at their combined numbers.
+  const auto loaded = static_cast<std::size_t>(settings.loadedCount());
+  std::vector<double> values;
+  for (auto& f : figures) {
+    values.assign(loaded, 0.0);
+    std::copy_n(f.loadedValues.begin(), std::min(loaded, f.loadedValues.size()), values.begin());
+    values.insert(values.end(), f.calculatedValues.begin(), f.calculatedValues.end());
+    f.colour = classify.classify(values);
+  }
+}
+
+void FigureValueSink::removeValue(int index) {
+  const int k = position(index);
+  if (k < 0) return;
+  for (auto& f : set_.figures) {
+    auto& v = values(f);
+    if (static_cast<std::size_t>(k) < v.size()) v.erase(v.begin() + k);
+  }
+}
+
+void FigureValueSink::insertValue(int index, double defaultValue) {
+  const int k = position(index);
+  if (k < 0) return;
+  for (auto& f : set_.figures) {
+    auto& v = values(f);
+    v.insert(v.begin() + static_cast<std::ptrdiff_t>(std::min(static_cast<std::size_t>(k), v.size())), defaultValue);
+  }
+}
 
 DataExtents FigureSet::extents() const {
   DataExtents e{{kItemExtent, kItemExtent, kItemExtent}, {-kItemExtent, -kItemExtent, -kItemExtent}};

@@ -4,6 +4,7 @@
 // averages of the variables.
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/types.h"
@@ -13,6 +14,8 @@
 #include "project/quarlex_settings.h"
 
 namespace qx {
+
+class CColorTable;
 
 class Figure {
  public:
@@ -41,6 +44,13 @@ class Figure {
   // The box over the first pointCount vertices (at most the whole outline),
   // from +-1e37.
   void recomputeBoundingBox();
+  // area = the outline's area in its own plane (outlineArea, as for polygons).
+  void computeArea();
+  // Walking from the last vertex back to the second, a vertex whose
+  // |dx| + |dy| + |dz| to its predecessor is below radius x 1e-9 is removed.
+  // The first and last vertices are not compared with each other. Returns
+  // how many went; pointCount is left to the caller.
+  int removeRepeatedVertices(double radiusOfInfluence);
 
   // name; secondText; colour, renderingMethod, visible, attributeD,
   // pointCount; specificGravity, area, volume, oreFraction, oreTonnage,
@@ -73,6 +83,12 @@ class FigureSet {
   CParamsRotation exportRotation;
 
   int count() const { return static_cast<int>(figures.size()); }
+  // The index of the figure named exactly `name` (case-sensitive), or -1.
+  int findByName(std::string_view name) const;
+
+  // Each figure's colour index: the bin of its loaded values followed by its
+  // calculated values in the current colour table (25 when no bin holds them).
+  void updateColours(const CColorTable& colours, const QuarlexSettings& settings);
 
   // The box over every figure's first pointCount vertices; +-1e37 when there
   // is none.
@@ -87,5 +103,34 @@ class FigureSet {
 
   friend bool operator==(const FigureSet&, const FigureSet&) = default;
 };
+
+// The figures as a sink of variable edits of one kind. A new variable's
+// default goes in at its place in every figure; a deleted variable's value
+// stays until the figures are next calculated, which realigns the loaded
+// averages and the calculated values with the settings.
+class FigureValueSink : public VariableValueSink {
+ public:
+  // `loadedCount`: the number of loaded variables when the edit is applied
+  // (the first calculated variable's combined number).
+  FigureValueSink(FigureSet& set, VariableKind kind, int loadedCount)
+      : set_(set), kind_(kind), loadedCount_(loadedCount) {}
+  void removeValue(int index) override;
+  void insertValue(int index, double defaultValue) override;
+  bool realignsOnRemoval() const override { return false; }
+
+ private:
+  std::vector<double>& values(Figure& f) const {
+    return kind_ == VariableKind::Loaded ? f.loadedValues : f.calculatedValues;
+  }
+  int position(int index) const { return kind_ == VariableKind::Loaded ? index : index - loadedCount_; }
+  FigureSet& set_;
+  VariableKind kind_;
+  int loadedCount_;
+};
+
+// The value of variable n of a figure in combined numbering: its loaded
+// average when n < loadedCount, else its calculated value n - loadedCount;
+// 0 when the figure holds none (n < 0 or beyond its arrays).
+double figureVariableValue(const Figure& f, int n, int loadedCount);
 
 }  // namespace qx

@@ -37,10 +37,23 @@ std::vector<DPoint3D> influenceTemplate(const QuarlexSettings& settings) {
 // worked in single precision there, where the coordinates are small, and the
 // result is moved back in double precision: far from the origin a float
 // would otherwise keep only a few centimetres of a coordinate.
+//
+// Consecutive points within the routine's tolerance of 0.001 in both X and Y
+// are taken once (and a last point on the first): the routine treats such
+// points as one, and an edge shorter than its tolerance can derail its
+// tracing. Cells have them where four or more cells meet, as on a grid.
 void toLocal(const std::vector<DPoint3D>& points, const DPoint3D& centre, std::vector<FPoint2D>& out) {
+  constexpr float kSame = 0.001f;
+  auto same = [](const FPoint2D& a, const FPoint2D& b) {
+    return std::abs(a.x - b.x) < kSame && std::abs(a.y - b.y) < kSame;
+  };
   out.clear();
   out.reserve(points.size());
-  for (const auto& p : points) out.push_back({static_cast<float>(p.x - centre.x), static_cast<float>(p.y - centre.y)});
+  for (const auto& p : points) {
+    const FPoint2D q{static_cast<float>(p.x - centre.x), static_cast<float>(p.y - centre.y)};
+    if (out.empty() || !same(out.back(), q)) out.push_back(q);
+  }
+  while (out.size() > 1 && same(out.back(), out.front())) out.pop_back();
 }
 
 // Replaces the outline by the pieces of `subject` inside `clip` (both in the
@@ -51,9 +64,12 @@ void clipOutline(CPolygon& poly, const std::vector<FPoint2D>& subject, const std
   poly.outline.clear();
   if (subject.size() >= 3 && clip.size() >= 3) {
     const IntersectionResult result = intersectPolygons(subject, clip);
-    for (const auto& piece : result.pieces)
+    for (const auto& piece : result.pieces) {
+      // Outlines that only touch give pieces without area: not part of the outline.
+      if (pieceArea(piece) == 0.0) continue;
       for (const auto& p : piece)
         poly.outline.push_back({static_cast<double>(p.x) + centre.x, static_cast<double>(p.y) + centre.y, z});
+    }
   }
   poly.outlineChanged();
 }

@@ -2,16 +2,67 @@
 // Voronoi cells of a planar point set, bounded by an enlarged rectangle around
 // the points. CVoronoi is the direct construction (every pair of bisectors cut
 // against each other, of order n^3); FastVoronoi bounds each cell by the
-// bisectors of its Delaunay neighbours only, with the same formulas.
+// bisectors of its Delaunay neighbours only, in the same rectangle, and lists
+// it from the same first vertex. See docs/voronoi.md for where the two differ.
+//
+// Both take the points as they come (the caller makes them relative to one
+// origin) and shear point k by (-k * 1e-6, +k * 1e-6) so that equal points
+// stay apart. Each instance keeps its own buffers: separate instances may be
+// used from separate threads at once.
 #include <vector>
 
 #include "common/types.h"
 
 namespace qx {
 
+// What both constructions share: the shear, the rectangle and its sides, the
+// polar angle that orders a cell. The slope-clamped bisector is the direct
+// construction's alone.
+namespace voronoi {
+
+struct Box {
+  double xmin = 1e37;
+  double ymin = 1e37;
+  double xmax = -1e37;
+  double ymax = -1e37;
+};
+
+struct Segment {
+  DPoint2D start;
+  DPoint2D end;
+};
+
+// Point k as stored: X - k * 1e-6, Y + k * 1e-6.
+DPoint2D sheared(const DPoint3D& p, int k);
+
+// The box of the stored points, enlarged on every side by 3 * maxRadius plus
+// its own width (in X) or height (in Y). An enlargement below kMinMargin is
+// raised to kMinMargin, so that a single point, or one column or one row of
+// points with a zero radius, still gets a rectangle in which the leaning
+// sides bound the cell.
+constexpr double kMinMargin = 1.0;
+Box enlargedBox(const std::vector<DPoint2D>& points, double maxRadius);
+
+// The bisector of pi and pj (pi the lower index) as a segment across the
+// box: slope 0 when |dx| < 0.0001, 10000 when only |dy| < 0.0001, else
+// -dx/dy; through the midpoint; from ymin to ymax when the slope is <= -1 or
+// > 1, else from xmin to xmax.
+Segment bisector(const DPoint2D& pi, const DPoint2D& pj, const Box& box);
+
+// Side s (0 bottom, 1 left, 2 right, 3 top) of the box; the left and right
+// sides lean by 0.1 so that no side is vertical.
+Segment side(const Box& box, int s);
+
+// Polar angle of (dx, dy) in [0, 2 pi): acos of dx over the length, mirrored
+// below the X axis; 0 or pi when |dy| < 0.0001 (by the sign of dx).
+double polarAngle(double dx, double dy);
+
+}  // namespace voronoi
+
 class CVoronoi {
  public:
   CVoronoi() = default;
+  // Sizes the point array to n and both edge arrays to n * (n + 4).
   explicit CVoronoi(int n);
   // Takes X and Y of every point, with the shear of 1e-6 per index, and the
   // rectangle enlarged by 3 * maxRadius plus its own size. Returns n.
@@ -19,15 +70,77 @@ class CVoronoi {
   // Builds and clips all segments. Returns 1.
   int compute();
   // The cell of point i, counter-clockwise, open, Z = 0. Returns its vertex
-  // count; -1 (and an empty cell) for a negative index.
+  // count; -1 (and an empty cell) for an index outside 0 .. n-1.
   int buildCell(int i, std::vector<DPoint3D>& cell) const;
+
+  int count() const { return n_; }
+  const voronoi::Box& box() const { return box_; }
+
+ private:
+  void resize(int n);
+  // Entry (i, j) of the edge table, i < j or j >= n.
+  voronoi::Segment& entry(int i, int j) { return edges_[static_cast<std::size_t>(i) * stride_ + j]; }
+  const voronoi::Segment& entry(int i, int j) const { return edges_[static_cast<std::size_t>(i) * stride_ + j]; }
+
+  int n_ = 0;
+  int stride_ = 4;
+  std::vector<DPoint2D> points_;
+  // Start and end of one segment per entry; a deleted one has start X -1e37.
+  std::vector<voronoi::Segment> edges_;
+  voronoi::Box box_;
 };
 
 class FastVoronoi {
  public:
-  // False when the input is declined; the caller then uses CVoronoi.
+  // Builds every cell: the enlarged rectangle of CVoronoi (the same shear,
+  // the same box, the same leaning sides) cut by the perpendicular bisector
+  // of the point and each of its Delaunay neighbours. The bisectors are the
+  // true ones of the sheared points, not slope-clamped (docs/voronoi.md), so
+  // that the cells tile the rectangle. Points on one line (a single straight
+  // hole) and one or two points are fine. False when the input is declined:
+  // no points, a coordinate that is not finite, two points that still
+  // coincide after the shear, or a cell that does not come out as a finite
+  // polygon of at least 3 vertices. The caller then uses CVoronoi.
   bool compute(const std::vector<DPoint3D>& points, double maxRadius);
+  // The cell of point i, listed as CVoronoi lists it: counter-clockwise, open, Z = 0,
+  // starting at the counter-clockwise end of the edge whose midpoint has the
+  // smallest polar angle around the point. Returns its vertex count; -1 (and
+  // an empty cell) for an index outside 0 .. n-1 or after a declined compute.
   int buildCell(int i, std::vector<DPoint3D>& cell) const;
+
+  int count() const { return n_; }
+  const voronoi::Box& box() const { return box_; }
+
+ private:
+  // A line of the cell as a x + b y = c in coordinates relative to the
+  // cell's point, with c > 0 so that the point's side is a x + b y <= c; and
+  // its id: the neighbour j, or n + side.
+  struct CutLine {
+    double a;
+    double b;
+    double c;
+    int id;
+  };
+  struct Vertex {
+    double x;  // relative to the cell's point
+    double y;
+    CutLine edge;  // the line of the edge that starts here
+  };
+  bool clipCell(int i);
+
+  int n_ = 0;
+  std::vector<DPoint2D> points_;
+  voronoi::Box box_;
+  voronoi::Segment sides_[4];
+  // Delaunay neighbours, point by point (offsets into neighbours_).
+  std::vector<int> neighbourStart_;
+  std::vector<int> neighbours_;
+  // The cells, one after the other (offsets into cellPoints_).
+  std::vector<int> cellStart_;
+  std::vector<DPoint3D> cellPoints_;
+  // Work buffers, kept between cells and calls.
+  std::vector<Vertex> poly_;
+  std::vector<Vertex> next_;
 };
 
 }  // namespace qx

@@ -1,10 +1,388 @@
+// Hand cases of the two Voronoi constructions: the cells worked out by hand
+// from the rectangle, the shear and the bisector lines.
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <random>
+#include <thread>
+#include <vector>
 
 #include "engine/voronoi.h"
 
-TEST(Voronoi, NegativeIndexBuildsNothing) {
-  qx::CVoronoi v;
-  std::vector<qx::DPoint3D> cell{{1, 2, 3}};
+namespace {
+
+using qx::CVoronoi;
+using qx::DPoint3D;
+using qx::FastVoronoi;
+
+std::vector<DPoint3D> directCell(const std::vector<DPoint3D>& points, double r, int i) {
+  CVoronoi v(static_cast<int>(points.size()));
+  EXPECT_EQ(v.setPoints(points, r), static_cast<int>(points.size()));
+  EXPECT_EQ(v.compute(), 1);
+  std::vector<DPoint3D> cell;
+  const int count = v.buildCell(i, cell);
+  EXPECT_EQ(count, static_cast<int>(cell.size()));
+  return cell;
+}
+
+void expectVertex(const DPoint3D& got, long double x, long double y, double tol, const char* what) {
+  EXPECT_NEAR(got.x, static_cast<double>(x), tol) << what;
+  EXPECT_NEAR(got.y, static_cast<double>(y), tol) << what;
+  EXPECT_EQ(got.z, 0.0) << what;
+}
+
+// The rectangle around the sheared points, enlarged by 3r plus its size.
+struct Rect {
+  long double xmin, ymin, xmax, ymax;
+};
+Rect enlarged(long double x0, long double y0, long double x1, long double y1, long double r) {
+  const long double w = x1 - x0, h = y1 - y0;
+  return {x0 - 3 * r - w, y0 - 3 * r - h, x1 + 3 * r + w, y1 + 3 * r + h};
+}
+// X of the left and right sides at height y: they lean by 0.1 towards -X
+// from bottom to top.
+long double leftAt(const Rect& b, long double y) { return b.xmin + 0.1L - 0.1L * (y - b.ymin) / (b.ymax - b.ymin); }
+long double rightAt(const Rect& b, long double y) { return b.xmax - 0.1L * (y - b.ymin) / (b.ymax - b.ymin); }
+
+TEST(VoronoiDirect, TwoPointsOnOneRowSplitTheRectangleByASteepBisector) {
+  // Sheared: (0, 0) and (10 - 1e-6, 1e-6). dy is under 0.0001, so the
+  // bisector has slope 10000 through the midpoint and spans ymin to ymax.
+  const std::vector<DPoint3D> pts{{0, 0, 5}, {10, 0, 7}};
+  const long double e = 1e-6L;
+  const Rect b = enlarged(0, 0, 10 - e, e, 1);
+  const long double mx = (10 - e) / 2, my = e / 2;
+  const long double xTop = mx + (b.ymax - my) / 10000, xBottom = mx + (b.ymin - my) / 10000;
+  // A truly vertical bisector would put both ends at one X.
+  ASSERT_GT(xTop - xBottom, 5e-4L);
+
+  const auto c0 = directCell(pts, 1, 0);
+  ASSERT_EQ(c0.size(), 4u);
+  // First the bisector (its midpoint is at angle 0), then on counter-clockwise.
+  expectVertex(c0[0], xTop, b.ymax, 1e-9, "bisector, top");
+  expectVertex(c0[1], b.xmin, b.ymax, 1e-9, "top left");
+  expectVertex(c0[2], b.xmin + 0.1L, b.ymin, 1e-9, "bottom left");
+  expectVertex(c0[3], xBottom, b.ymin, 1e-9, "bisector, bottom");
+
+  const auto c1 = directCell(pts, 1, 1);
+  ASSERT_EQ(c1.size(), 4u);
+  // The right side's midpoint is at angle 0 from the second point.
+  expectVertex(c1[0], b.xmax - 0.1L, b.ymax, 1e-9, "top right");
+  expectVertex(c1[1], xTop, b.ymax, 1e-9, "bisector, top");
+  expectVertex(c1[2], xBottom, b.ymin, 1e-9, "bisector, bottom");
+  expectVertex(c1[3], b.xmax, b.ymin, 1e-9, "bottom right");
+
+  // The neighbour cells list the same corners in the same order, but their
+  // bisector is the true one (slope -1e7 after the shear): 3 above or below
+  // the midpoint it is 3e-7 from the midpoint's X, where the clamped one is
+  // 3e-4 away.
+  FastVoronoi f;
+  ASSERT_TRUE(f.compute(pts, 1));
+  for (int i = 0; i < 2; ++i) {
+    const auto& ref = i == 0 ? c0 : c1;
+    std::vector<DPoint3D> cell;
+    ASSERT_EQ(f.buildCell(i, cell), 4) << i;
+    for (std::size_t k = 0; k < 4; ++k) {
+      EXPECT_NEAR(cell[k].y, ref[k].y, 1e-9) << i << " " << k;
+      const bool onBisector = std::fabs(ref[k].x - static_cast<double>(mx)) < 0.01;
+      if (onBisector) {
+        EXPECT_NEAR(cell[k].x, static_cast<double>(mx), 1e-6) << i << " " << k;
+        EXPECT_NEAR(std::fabs(cell[k].x - ref[k].x), 3e-4, 1e-5) << i << " " << k;
+      } else {
+        EXPECT_NEAR(cell[k].x, ref[k].x, 1e-9) << i << " " << k;
+      }
+    }
+  }
+}
+
+TEST(VoronoiDirect, AColumnOfPointsGetsFlatBisectorsAfterTheShear) {
+  // Sheared: (-k 1e-6, 10k + k 1e-6). dx is under 0.0001: slope 0, so each
+  // bisector is the horizontal through the midpoint (unclamped, -dx/dy = 1e-7
+  // would tilt it by 6e-6 across the rectangle).
+  const std::vector<DPoint3D> pts{{0, 0, 0}, {0, 10, 0}, {0, 20, 0}};
+  const long double e = 1e-6L;
+  const Rect b = enlarged(-2 * e, 0, 0, 20 + 2 * e, 1);
+  const long double lowY = (10 + e) / 2, highY = (10 + e + 20 + 2 * e) / 2;
+
+  const auto mid = directCell(pts, 1, 1);
+  ASSERT_EQ(mid.size(), 4u);
+  // Right side first (its midpoint is level with the point), then top,
+  // left and bottom.
+  expectVertex(mid[0], rightAt(b, highY), highY, 1e-9, "top right");
+  expectVertex(mid[1], leftAt(b, highY), highY, 1e-9, "top left");
+  expectVertex(mid[2], leftAt(b, lowY), lowY, 1e-9, "bottom left");
+  expectVertex(mid[3], rightAt(b, lowY), lowY, 1e-9, "bottom right");
+  EXPECT_NEAR(mid[0].y - mid[1].y, 0.0, 1e-12);
+  EXPECT_NEAR(mid[2].y - mid[3].y, 0.0, 1e-12);
+
+  const auto bottom = directCell(pts, 1, 0);
+  ASSERT_EQ(bottom.size(), 4u);
+  // From the bottom point the bisector's midpoint is straight up (angle pi/2)
+  // and the right side's below the X axis: it comes last.
+  expectVertex(bottom[0], leftAt(b, lowY), lowY, 1e-9, "bisector, left");
+  expectVertex(bottom[1], b.xmin + 0.1L, b.ymin, 1e-9, "bottom left");
+  expectVertex(bottom[2], b.xmax, b.ymin, 1e-9, "bottom right");
+  expectVertex(bottom[3], rightAt(b, lowY), lowY, 1e-9, "bisector, right");
+}
+
+TEST(VoronoiDirect, APieceUnder0001InXIsDeletedWhenItsEndIsCut) {
+  // A and B share a row; C and D sit above and below their midpoint, so the
+  // Voronoi edge of A and B runs from y = -0.099 to 0.099 at x = 5: 0.198
+  // long in Y but only 2e-5 in X.
+  const DPoint3D A{0, 0, 0}, B{10, 0, 0}, C{5, 5.1, 0}, D{5, -5.1, 0};
+  const double vy = (5.1 * 5.1 - 25) / (2 * 5.1);  // 0.0990196...
+  const auto near = [](const std::vector<DPoint3D>& cell, double x, double y, double tol) {
+    for (const auto& p : cell)
+      if (std::fabs(p.x - x) < tol && std::fabs(p.y - y) < tol) return true;
+    return false;
+  };
+
+  // D before C: the start is cut (by D's line) before the end (by C's line),
+  // so the end's cut leaves less than 0.0001 in X and the piece is deleted.
+  // A's cell loses the vertex at (5, 0.099): its outline runs straight from
+  // (5, -0.099) to the far end of C's edge. The deleted bisector no longer
+  // cuts, so B's cell reaches past x = 5 to where the lines of C and D cross
+  // on its side, x = 4.9.
+  const std::vector<DPoint3D> deleted{A, B, D, C};
+  const auto a1 = directCell(deleted, 10, 0), b1 = directCell(deleted, 10, 1);
+  EXPECT_EQ(a1.size(), 3u);
+  EXPECT_TRUE(near(a1, 5, -vy, 1e-3));
+  EXPECT_FALSE(near(a1, 5, vy, 1e-3));
+  EXPECT_EQ(b1.size(), 3u);
+  EXPECT_TRUE(near(b1, 4.899, 0, 2e-3));
+  EXPECT_FALSE(near(b1, 5, vy, 1e-3));
+
+  // C before D: the end is cut first, while the piece still reaches ymin;
+  // cutting the start later deletes nothing, and the short edge stays.
+  const std::vector<DPoint3D> kept{A, B, C, D};
+  const auto a2 = directCell(kept, 10, 0);
+  EXPECT_EQ(a2.size(), 4u);
+  EXPECT_TRUE(near(a2, 5, vy, 1e-3));
+  EXPECT_TRUE(near(a2, 5, -vy, 1e-3));
+
+  // The neighbour cells keep the edge in both orders and share out the
+  // rectangle. With the piece deleted, the direct cell of A misses the wedge
+  // between (5, +-0.099) and the far end of C's edge (some 4.45 square
+  // units), D's reaches over a wedge of about the same size (its outline runs
+  // from B's tip at 4.9 to the far end of A's edge), and B's overlaps A's
+  // true cell by the sliver right of x = 4.9.
+  const auto areaOf = [](const std::vector<DPoint3D>& c) {
+    double s = 0;
+    for (std::size_t k = 0; k < c.size(); ++k) s += c[k].x * c[(k + 1) % c.size()].y - c[(k + 1) % c.size()].x * c[k].y;
+    return s / 2;
+  };
+  for (const auto* set : {&deleted, &kept}) {
+    FastVoronoi f;
+    ASSERT_TRUE(f.compute(*set, 10));
+    std::vector<DPoint3D> cell;
+    ASSERT_EQ(f.buildCell(0, cell), 4);
+    EXPECT_TRUE(near(cell, 5, vy, 1e-3));
+    EXPECT_TRUE(near(cell, 5, -vy, 1e-3));
+    double fastArea[4], directArea[4], fastTotal = 0;
+    for (int i = 0; i < 4; ++i) {
+      f.buildCell(i, cell);
+      fastTotal += fastArea[i] = areaOf(cell);
+      directArea[i] = areaOf(directCell(*set, 10, i));
+    }
+    const auto& b = f.box();
+    EXPECT_NEAR(fastTotal, (b.xmax - b.xmin - 0.1) * (b.ymax - b.ymin), 1e-6);
+    if (set == &deleted) {
+      EXPECT_NEAR(directArea[0] - fastArea[0], -0.198 * 45 / 2, 0.05);     // A
+      EXPECT_NEAR(directArea[1] - fastArea[1], 0.198 * 0.101 / 2, 0.002);  // B
+      EXPECT_NEAR(directArea[2] - fastArea[2], 4.44, 0.05);                // D
+    } else {
+      // The same cells; where a slope is clamped to 10000 the three lines at
+      // a corner do not quite meet, and the direct cells take a shared
+      // corner from whichever lines cut the segment: 2e-5 apart here.
+      for (int i = 0; i < 4; ++i) EXPECT_NEAR(directArea[i], fastArea[i], 2e-3) << i;
+    }
+  }
+}
+
+TEST(VoronoiDirect, AnIndexOutsideThePointsBuildsNothing) {
+  CVoronoi empty;
+  std::vector<DPoint3D> cell{{1, 2, 3}};
+  EXPECT_EQ(empty.buildCell(-1, cell), -1);
+  EXPECT_TRUE(cell.empty());
+
+  const std::vector<DPoint3D> pts{{0, 0, 0}, {10, 0, 0}, {3, 7, 0}};
+  CVoronoi v(3);
+  v.setPoints(pts, 5);
+  v.compute();
+  cell = {{1, 2, 3}};
   EXPECT_EQ(v.buildCell(-1, cell), -1);
   EXPECT_TRUE(cell.empty());
+  cell = {{1, 2, 3}};
+  EXPECT_EQ(v.buildCell(3, cell), -1);
+  EXPECT_TRUE(cell.empty());
+  const int count = v.buildCell(2, cell);
+  EXPECT_EQ(count, static_cast<int>(cell.size()));
+  EXPECT_GE(cell.size(), 3u);
+
+  FastVoronoi f;
+  ASSERT_TRUE(f.compute(pts, 5));
+  cell = {{1, 2, 3}};
+  EXPECT_EQ(f.buildCell(-1, cell), -1);
+  EXPECT_TRUE(cell.empty());
+  EXPECT_EQ(f.buildCell(3, cell), -1);
 }
+
+TEST(VoronoiDirect, ASinglePointOrAZeroRadiusStillGetsARectangle) {
+  // One point, radius 0: the box has no size, so each side is moved out by
+  // the least margin of 1 and the cell is that rectangle.
+  const auto one = directCell({{4, 6, 0}}, 0, 0);
+  ASSERT_EQ(one.size(), 4u);
+  // The point's own row: the right side's midpoint is at angle 0.
+  expectVertex(one[0], 4.9L, 7, 1e-12, "top right");
+  expectVertex(one[1], 3, 7, 1e-12, "top left");
+  expectVertex(one[2], 3.1L, 5, 1e-12, "bottom left");
+  expectVertex(one[3], 5, 5, 1e-12, "bottom right");
+
+  // A row of points with radius 0: the height would be 3e-6 and the leaning
+  // sides nearly flat; with the margin the three cells share the rectangle.
+  const std::vector<DPoint3D> row{{0, 0, 0}, {10, 0, 0}, {20, 0, 0}};
+  CVoronoi v(3);
+  v.setPoints(row, 0);
+  v.compute();
+  long double total = 0;
+  for (int i = 0; i < 3; ++i) {
+    std::vector<DPoint3D> cell;
+    ASSERT_EQ(v.buildCell(i, cell), 4);
+    long double s = 0;
+    for (std::size_t k = 0; k < cell.size(); ++k) {
+      const auto& p = cell[k];
+      const auto& q = cell[(k + 1) % cell.size()];
+      s += static_cast<long double>(p.x) * q.y - static_cast<long double>(q.x) * p.y;
+    }
+    EXPECT_GT(s, 0) << "counter-clockwise, cell " << i;
+    total += s / 2;
+  }
+  const auto& b = v.box();
+  EXPECT_NEAR(static_cast<double>(total), (b.xmax - b.xmin - 0.1) * (b.ymax - b.ymin), 1e-6);
+  EXPECT_NEAR(b.ymax - b.ymin, 2 + 2e-6, 1e-12);
+}
+
+TEST(VoronoiFast, AFivePointCrossGivesTheSameDiamondAsTheReference) {
+  // The centre's cell is the diamond (5, 0), (10, 5), (5, 10), (0, 5); its
+  // edge at 45 degrees comes first, so the first vertex is (5, 10).
+  const std::vector<DPoint3D> pts{{0, 0, 0}, {10, 0, 0}, {0, 10, 0}, {10, 10, 0}, {5, 5, 0}};
+  FastVoronoi f;
+  ASSERT_TRUE(f.compute(pts, 10));
+  std::vector<DPoint3D> cell;
+  ASSERT_EQ(f.buildCell(4, cell), 4);
+  expectVertex(cell[0], 5, 10, 1e-5, "top");
+  expectVertex(cell[1], 0, 5, 1e-5, "left");
+  expectVertex(cell[2], 5, 0, 1e-5, "bottom");
+  expectVertex(cell[3], 10, 5, 1e-5, "right");
+  // No slope is clamped around the centre: the same vertices to rounding.
+  auto ref = directCell(pts, 10, 4);
+  ASSERT_EQ(ref.size(), 4u);
+  for (std::size_t k = 0; k < 4; ++k) {
+    EXPECT_NEAR(cell[k].x, ref[k].x, 1e-9) << k;
+    EXPECT_NEAR(cell[k].y, ref[k].y, 1e-9) << k;
+  }
+  // The corners share a row or a column with each other. Where they share a
+  // row the direct construction turns the bisector to slope 10000 (1e-4 from
+  // the true one, whose slope is -1e7 after the shear): 40 away, on the
+  // rectangle, that is 0.004. Where they share a column the clamp to 0 turns
+  // it by only 1e-7.
+  for (int i = 0; i < 4; ++i) {
+    ref = directCell(pts, 10, i);
+    ASSERT_EQ(f.buildCell(i, cell), static_cast<int>(ref.size())) << i;
+    double worst = 0;
+    for (std::size_t k = 0; k < ref.size(); ++k)
+      worst = std::max(worst, std::hypot(cell[k].x - ref[k].x, cell[k].y - ref[k].y));
+    EXPECT_GT(worst, 0.003) << i;
+    EXPECT_LT(worst, 0.005) << i;
+  }
+}
+
+TEST(VoronoiFast, DeclinesOnlyWhatItCannotSeparate) {
+  FastVoronoi f;
+  std::vector<DPoint3D> cell;
+  EXPECT_FALSE(f.compute({}, 10));
+  // The second point lands on the first once sheared.
+  EXPECT_FALSE(f.compute({{0, 0, 0}, {1e-6, -1e-6, 0}, {5, 3, 0}}, 10));
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  EXPECT_FALSE(f.compute({{0, 0, 0}, {nan, 1, 0}, {5, 3, 0}}, 10));
+  EXPECT_EQ(f.buildCell(0, cell), -1);
+
+  // Equal points are kept apart by the shear.
+  ASSERT_TRUE(f.compute({{0, 0, 0}, {0, 0, 0}, {5, 3, 0}}, 10));
+  const int count = f.buildCell(1, cell);
+  EXPECT_EQ(count, static_cast<int>(cell.size()));
+  EXPECT_GE(cell.size(), 3u);
+
+  // Still on one line after the shear ((1 - 1e-6, 1 + 1e-6) doubled
+  // exactly), and a single point: no triangle, but the cells are plain.
+  // Neither pair shares a row or a column, so no slope is clamped and the
+  // direct construction agrees.
+  for (const auto& pts : {std::vector<DPoint3D>{{0, 0, 0}, {1, 1, 0}, {2, 2, 0}}, std::vector<DPoint3D>{{4, 6, 0}}}) {
+    ASSERT_TRUE(f.compute(pts, 10));
+    for (int i = 0; i < static_cast<int>(pts.size()); ++i) {
+      const auto ref = directCell(pts, 10, i);
+      ASSERT_EQ(f.buildCell(i, cell), static_cast<int>(ref.size())) << i;
+      for (std::size_t k = 0; k < ref.size(); ++k) {
+        EXPECT_NEAR(cell[k].x, ref[k].x, 1e-9) << i << " " << k;
+        EXPECT_NEAR(cell[k].y, ref[k].y, 1e-9) << i << " " << k;
+      }
+    }
+  }
+}
+
+TEST(VoronoiFast, AComputeReplacesEverythingTheLastOneLeft) {
+  const std::vector<DPoint3D> big{{0, 0, 0}, {10, 0, 0}, {0, 10, 0}, {10, 10, 0}, {5, 5, 0}, {20, 3, 0}};
+  const std::vector<DPoint3D> small{{1, 1, 0}, {4, 2, 0}, {2, 5, 0}};
+  FastVoronoi reused, fresh;
+  ASSERT_TRUE(reused.compute(big, 3));
+  ASSERT_TRUE(reused.compute(small, 3));
+  ASSERT_TRUE(fresh.compute(small, 3));
+  EXPECT_EQ(reused.count(), 3);
+  for (int i = 0; i < 3; ++i) {
+    std::vector<DPoint3D> a, b;
+    reused.buildCell(i, a);
+    fresh.buildCell(i, b);
+    EXPECT_EQ(a, b) << i;
+  }
+  std::vector<DPoint3D> cell;
+  EXPECT_EQ(reused.buildCell(3, cell), -1);
+  EXPECT_FALSE(reused.compute({{0, 0, 0}, {1e-6, -1e-6, 0}, {5, 3, 0}}, 3));
+  EXPECT_EQ(reused.count(), 0);
+  EXPECT_EQ(reused.buildCell(0, cell), -1);
+}
+
+TEST(VoronoiFast, SeparateInstancesRunInSeparateThreadsAtOnce) {
+  // Each band goes to its own worker with its own instances: the cells must
+  // not depend on what the other threads do.
+  std::mt19937 rng(7);
+  std::uniform_real_distribution<double> u(0, 500);
+  std::vector<DPoint3D> pts(120);
+  for (auto& p : pts) p = {u(rng), u(rng), 0};
+  const auto cellsOf = [&](std::vector<std::vector<DPoint3D>>& fast, std::vector<std::vector<DPoint3D>>& direct) {
+    FastVoronoi f;
+    if (!f.compute(pts, 20)) return;
+    CVoronoi v(static_cast<int>(pts.size()));
+    v.setPoints(pts, 20);
+    v.compute();
+    fast.resize(pts.size());
+    direct.resize(pts.size());
+    for (int i = 0; i < static_cast<int>(pts.size()); ++i) {
+      f.buildCell(i, fast[i]);
+      v.buildCell(i, direct[i]);
+    }
+  };
+  std::vector<std::vector<DPoint3D>> fast0, direct0;
+  cellsOf(fast0, direct0);
+  ASSERT_EQ(fast0.size(), pts.size());
+  std::vector<std::vector<std::vector<DPoint3D>>> fast(4), direct(4);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) threads.emplace_back([&, t] { cellsOf(fast[t], direct[t]); });
+  for (auto& t : threads) t.join();
+  for (int t = 0; t < 4; ++t) {
+    EXPECT_EQ(fast[t], fast0) << t;
+    EXPECT_EQ(direct[t], direct0) << t;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,150 @@
+// "Generate &Polygons" and "&Clear Polygons": notifications, the modified
+// flag, the progress bar, the scene items, and the polygons in the project
+// file.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "app/document.h"
+#include "recording_view.h"
+#include "scene/graphics/scene_tree.h"
+#include "scene/polygons_drawing.h"
+#include "scripted_port.h"
+
+using namespace qx;
+using qx::test::RecordingView;
+using qx::test::ScriptedPort;
+
+namespace {
+
+struct Project {
+  ScriptedPort port;
+  ProjectObjects objects;
+  CWQuarlexDoc doc{objects, port};
+  RecordingView view;
+  gfx::SceneTree scene;
+
+  Project() {
+    doc.setView(&view);
+    scene.defineAlias("?Model", "/model");
+    doc.setScene(&scene);
+    QuarlexSettings& s = objects.settings;
+    s.loaded = {VariableInfo("Au")};
+    s.useFixedThickness = 1;
+    s.fixedThickness = 3.0;
+    s.sidesPerPolygon = 4;
+    s.defaultPolygonSize = 10.0;
+    objects.composites.setVariableCounts(1, 0);
+    for (int i = 0; i < 3; ++i) {
+      CComposite c;
+      c.name = "DH" + std::to_string(i);
+      c.position = {100.0 * i, 50.0, 7.0};
+      c.values = {1.5};
+      objects.composites.composites.push_back(c);
+    }
+  }
+};
+
+std::string readBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace
+
+TEST(GeneratePolygons, BuildsDrawsNotifiesAndMarksTheProjectModified) {
+  Project p;
+  EXPECT_FALSE(p.doc.isModified());
+  EXPECT_EQ(p.doc.onGeneratePolygons(), 3);
+  EXPECT_TRUE(p.doc.isModified());
+  EXPECT_EQ(p.view.events, (std::vector<std::string>{"dataset changed 4", "update"}));
+  EXPECT_EQ(p.port.waitDepth(), 0) << "the wait cursor goes when the command ends";
+  const auto& log = p.port.log();
+  EXPECT_EQ(log.front(), "wait on");
+  EXPECT_NE(std::find(log.begin(), log.end(), "progress title: Generating Polygons"), log.end());
+  EXPECT_NE(std::find(log.begin(), log.end(), "progress text: 0 Bands Left To Process"), log.end());
+
+  // One segment per polygon, named by its composite, holding one prism
+  // whose pick key is the composite index.
+  ASSERT_EQ(p.objects.polygons.count(), 3);
+  for (int i = 0; i < 3; ++i) {
+    const gfx::Key seg = p.scene.findSegment(polygonSegmentPath(i));
+    ASSERT_NE(seg, gfx::kNoKey) << i;
+    const gfx::Segment* segment = p.scene.segment(seg);
+    ASSERT_EQ(segment->items.size(), 1u);
+    const gfx::Item* shell = p.scene.item(segment->items[0]);
+    EXPECT_EQ(shell->kind(), gfx::ItemKind::Shell);
+    EXPECT_EQ(shell->pickKey(), static_cast<gfx::Key>(i));
+    const auto& geometry = std::get<gfx::Shell>(shell->geometry);
+    EXPECT_EQ(geometry.points.size(), 8u) << "the square and its copy";
+    // The copy lies 3 (thickness x display factor 1) away from the outline.
+    EXPECT_NEAR(std::abs(geometry.points[4].z - geometry.points[0].z), 3.0, 1e-9);
+  }
+  EXPECT_EQ(p.objects.sceneModel.polygonKeys.size(), 3u);
+}
+
+TEST(GeneratePolygons, WithoutCompositesLeavesAnEmptySetButStillCounts) {
+  Project p;
+  p.objects.composites.composites.clear();
+  EXPECT_EQ(p.doc.onGeneratePolygons(), 0);
+  EXPECT_TRUE(p.doc.isModified());
+  EXPECT_EQ(p.port.waitDepth(), 0);
+}
+
+TEST(ClearPolygons, EmptiesTheSetAndTheSceneButNotTheModifiedFlag) {
+  Project p;
+  p.doc.onGeneratePolygons();
+  p.doc.setModifiedFlag(false);
+  p.view.events.clear();
+  p.doc.onClearPolygons();
+  EXPECT_EQ(p.objects.polygons.count(), 0);
+  EXPECT_FALSE(p.doc.isModified());
+  EXPECT_EQ(p.view.events, (std::vector<std::string>{"dataset changed 4", "update"}));
+  EXPECT_TRUE(p.objects.sceneModel.polygonKeys.empty());
+  const gfx::Key seg = p.scene.findSegment(polygonSegmentPath(0));
+  if (seg != gfx::kNoKey) EXPECT_TRUE(p.scene.segment(seg)->items.empty());
+
+  p.doc.setModifiedFlag(true);
+  p.doc.onClearPolygons();
+  EXPECT_TRUE(p.doc.isModified()) << "clearing leaves the flag as it was";
+}
+
+TEST(GeneratePolygons, GeneratedPolygonsSurviveSaveAndOpenByteForByte) {
+  Project p;
+  p.doc.onGeneratePolygons();
+  const auto dir = std::filesystem::path(::testing::TempDir()) / "qx_polygon_commands";
+  std::filesystem::create_directories(dir);
+  const std::string first = (dir / "first.qrx").string();
+  const std::string second = (dir / "second.qrx").string();
+  ASSERT_TRUE(p.doc.onSaveDocument(first));
+  Project q;
+  ASSERT_TRUE(q.doc.onOpenDocument(first));
+  EXPECT_EQ(q.objects.polygons.count(), 3);
+  EXPECT_TRUE(q.objects.polygons == p.objects.polygons);
+  ASSERT_TRUE(q.doc.onSaveDocument(second));
+  EXPECT_EQ(readBytes(first), readBytes(second));
+}
+
+TEST(PolygonPrism, HeightFallsBackToOneTenthAndPiecesGetTheirOwnFaces) {
+  EXPECT_EQ(prismHeight(2.0, 0.5), 1.0);
+  EXPECT_EQ(prismHeight(2.0, 0.0), 0.1);
+  EXPECT_EQ(prismHeight(0.0000001, 1.0), 0.1) << "1e-7 is not above 0.0000001";
+  EXPECT_EQ(prismHeight(0.0000002, 1.0), 0.0000002);
+
+  EXPECT_TRUE(polygonPrism({{0, 0, 0}, {1, 0, 0}}, 1.0).faces.empty());
+
+  // Two traced pieces, each closed by its first point: two prisms.
+  const std::vector<DPoint3D> outline{{0, 0, 5}, {0, 1, 5}, {1, 1, 5}, {1, 0, 5}, {0, 0, 5},
+                                      {3, 0, 5}, {3, 1, 5}, {4, 1, 5}, {4, 0, 5}, {3, 0, 5}};
+  const PrismShell shell = polygonPrism(outline, 2.0);
+  EXPECT_EQ(shell.points.size(), 16u);
+  // Per piece: two faces of 4 and 4 sides of 4: 6 faces of 5 numbers.
+  EXPECT_EQ(shell.faces.size(), 2u * 6u * 5u);
+  // Clockwise seen from above: the normal points down, the copy goes up.
+  EXPECT_EQ(shell.points[4].z, 7.0);
+  EXPECT_EQ(shell.points[0].z, 5.0);
+}

@@ -1,0 +1,203 @@
+// The steps of a job: reading and checking them, and running the imports,
+// the exports, the colour table, the calculation settings and the
+// generation as the desktop's commands would.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "cli/info.h"
+#include "cli/job.h"
+
+using namespace qx;
+using namespace qx::cli;
+using nlohmann::json;
+
+namespace {
+
+std::filesystem::path testDir(const std::string& name) {
+  auto dir = std::filesystem::path(::testing::TempDir()) / ("qx_steps_" + name);
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  return dir;
+}
+
+void writeText(const std::filesystem::path& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string readText(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// Composites on a 10 m grid, Au in columns 46-55.
+std::string compositeFile() {
+  std::string text;
+  char line[128];
+  int n = 0;
+  for (int j = 0; j < 4; ++j)
+    for (int i = 0; i < 5; ++i) {
+      const std::string name = "DH" + std::to_string(n);
+      std::snprintf(line, sizeof line, "%-15s%10.2f%10.2f%10.2f%10.3f\n", name.c_str(), 1000.0 + 10.0 * i,
+                    2000.0 + 10.0 * j, 100.0, 0.5 * (n + 1));
+      text += line;
+      ++n;
+    }
+  return text;
+}
+
+// One envelope "ORE" over the first three columns of the grid.
+// Header "1" with the name in columns 3-12; points "2" with X in 11-20 and
+// Y in 21-30.
+std::string envelopeFile() {
+  std::string text = "1 ORE\n";
+  char line[64];
+  for (auto [x, y] : {std::pair{995.0, 1995.0}, {1025.0, 1995.0}, {1025.0, 2035.0}, {995.0, 2035.0}}) {
+    std::snprintf(line, sizeof line, "%-10s%10.2f%10.2f\n", "2", x, y);
+    text += line;
+  }
+  return text;
+}
+
+json job(const std::string& steps) {
+  return json::parse(R"({"project": {"new": {"variables": [{"name": "Au"}], "model": {"fixed_thickness": 2}}},
+                        "steps": )" + steps + "}");
+}
+
+std::string errorOf(const json& j, const std::filesystem::path& dir) {
+  try {
+    parseJob(j, dir);
+  } catch (const JobError& e) {
+    return e.what();
+  }
+  return "no error";
+}
+
+}  // namespace
+
+TEST(JobSteps, BadStepsNameTheKeyAndTheProblem) {
+  const auto dir = testDir("bad");
+  writeText(dir / "c.dat", compositeFile());
+  EXPECT_EQ(errorOf(job(R"({"generate": {}})"), dir), "steps: expected a list of steps");
+  EXPECT_EQ(errorOf(job(R"([{"generate": {}, "save": 1}])"), dir),
+            "steps[0]: expected an object with one key naming the step, such as {\"generate\": {}}");
+  EXPECT_EQ(errorOf(job(R"([{"bake": {}}])"), dir).substr(0, 32), "steps[0].bake: unknown step \"bak");
+  EXPECT_EQ(errorOf(job(R"([{"import_composites": {"file": "nope.dat"}}])"), dir),
+            "steps[0].import_composites.file: no file " + (dir / "nope.dat").string());
+  EXPECT_EQ(errorOf(job(R"([{"import_composites": {"file": "c.dat", "columns": {"Au": [46]}}}])"), dir),
+            "steps[0].import_composites.columns.Au: expected [first column, width]");
+  EXPECT_EQ(errorOf(job(R"([{"import_composites": {"file": "c.dat", "colour": "red"}}])"), dir),
+            "steps[0].import_composites.colour: unknown key");
+  EXPECT_EQ(errorOf(job(R"([{"colour_table": {"table": 11}}])"), dir),
+            "steps[0].colour_table.table: expected a whole number from 1 to 10");
+  EXPECT_EQ(errorOf(job(R"([{"colour_table": {"table": 1, "bins": [{"variable": "Au", "low": 0, "high": 1,
+                       "colour": "#12345"}]}}])"), dir),
+            "steps[0].colour_table.bins[0].colour: expected a colour \"#rrggbb\", found \"#12345\"");
+  EXPECT_EQ(errorOf(job(R"([{"calculation": {"sides": 2}}])"), dir),
+            "steps[0].calculation.sides: expected a whole number from 3 to 100");
+  EXPECT_EQ(errorOf(job(R"([{"import_surface": {"file": "c.dat"}}])"), dir),
+            "steps[0].import_surface.name: missing");
+  EXPECT_EQ(errorOf(job(R"([{"export_composites": {"file": "no/such/dir/x.cmp"}}])"), dir),
+            "steps[0].export_composites.file: no folder " + (dir / "no/such/dir").string());
+}
+
+TEST(JobSteps, ImportEnvelopesColoursCalculationGenerateAndExport) {
+  const auto dir = testDir("run");
+  writeText(dir / "c.dat", compositeFile());
+  writeText(dir / "e.dig", envelopeFile());
+  json j = job(R"([
+    {"import_composites": {"file": "c.dat", "columns": {"Au": [46, 10]}}},
+    {"import_envelopes": {"file": "e.dig", "columns": {"Envelope Name": [3, 10], "X Coordinate": [11, 10],
+                          "Y Coordinate": [21, 10]},
+                          "envelopes": [{"file_name": "ORE", "name": "Ore zone", "colour": "#ff8000", "density": 2.7}]}},
+    {"colour_table": {"table": 2, "name": "Gold", "expand": {"variable": "Au", "low": 0, "high": 10}}},
+    {"calculation": {"sides": 4, "radius": 5, "envelopes": [{"name": "Ore zone", "clip": true}],
+                     "outside_composites": false}},
+    {"generate": {}},
+    {"export_composites": {"file": "out.cmp", "envelopes": ["Ore zone"], "outside": false,
+                           "columns": {"Name": [1, 8, 0], "X Coordinate": [9, 10, 1], "Y Coordinate": [19, 10, 1],
+                                       "Au": [29, 8, 2]}}}
+  ])");
+  j["save"] = "p.qrx";
+  writeText(dir / "job.json", j.dump());
+  std::ostringstream out, err;
+  ASSERT_EQ(runJobFile(dir / "job.json", out, err, false), 0) << err.str();
+  const std::string o = out.str();
+  EXPECT_NE(o.find("Composites: 20 after reading"), std::string::npos) << o;
+  EXPECT_NE(o.find("Envelopes: 1 after reading"), std::string::npos) << o;
+  // The twelve composites in the envelope (three columns of four rows)
+  // take part; each polygon is its 10 x 10 cell.
+  EXPECT_NE(o.find("Polygons: 12, area 1200.00, volume 2400.00, tonnage 4800.00"), std::string::npos) << o;
+  EXPECT_NE(o.find("Exported 12 composites to"), std::string::npos) << o;
+  EXPECT_NE(err.str().find("quarlex: 20 Composites Loaded"), std::string::npos) << err.str();
+
+  const std::string exported = readText(dir / "out.cmp");
+  // Twelve lines of 35 characters; the composites were renumbered by
+  // descending X when they were read.
+  EXPECT_EQ(std::count(exported.begin(), exported.end(), '\n'), 12);
+  EXPECT_NE(exported.find("\nDH2         1020.0    2000.0    1.50\n"), std::string::npos) << exported;
+  EXPECT_NE(exported.find("DH15        1000.0    2030.0    8.00\n"), std::string::npos) << exported;
+  EXPECT_EQ(exported.find("1030.0"), std::string::npos) << "outside the envelope";
+
+  // The saved project holds what the steps made.
+  std::ostringstream info, infoErr;
+  ASSERT_EQ(runInfo(dir / "p.qrx", true, info, infoErr), 0) << infoErr.str();
+  const json saved = json::parse(info.str());
+  EXPECT_EQ(saved["counts"]["composites"], 20);
+  EXPECT_EQ(saved["envelopes"][0]["name"], "Ore zone");
+  EXPECT_EQ(saved["envelopes"][0]["density"], 2.7);
+  EXPECT_EQ(saved["polygons"]["count"], 12);
+  EXPECT_NEAR(saved["polygons"]["area"].get<double>(), 1200.0, 1e-3);
+}
+
+TEST(JobSteps, AColumnThePageDoesNotShowStopsTheJobBeforeSaving) {
+  const auto dir = testDir("column");
+  writeText(dir / "c.dat", compositeFile());
+  json j = job(R"([{"import_composites": {"file": "c.dat", "columns": {"Ag": [46, 10]}}}])");
+  j["save"] = "p.qrx";
+  writeText(dir / "job.json", j.dump());
+  std::ostringstream out, err;
+  EXPECT_EQ(runJobFile(dir / "job.json", out, err, false), 1);
+  EXPECT_EQ(err.str(),
+            "quarlex: steps[0] (import_composites): columns: no field \"Ag\" on the column page (fields: \"Name\", "
+            "\"X Coordinate\", \"Y Coordinate\", \"Au\")\n");
+  EXPECT_FALSE(std::filesystem::exists(dir / "p.qrx"));
+}
+
+TEST(JobSteps, AppendingIsAnsweredByTheJob) {
+  const auto dir = testDir("append");
+  writeText(dir / "c.dat", compositeFile());
+  for (bool append : {false, true}) {
+    json j = job(R"([{"import_composites": {"file": "c.dat", "columns": {"Au": [46, 10]}}},
+                     {"import_composites": {"file": "c.dat", "columns": {"Au": [46, 10]}}}])");
+    j["steps"][1]["import_composites"]["append"] = append;
+    writeText(dir / "job.json", j.dump());
+    std::ostringstream out, err;
+    const int rc = runJobFile(dir / "job.json", out, err, false);
+    if (append) {
+      // The same file twice: every composite is co-located with its twin.
+      EXPECT_EQ(rc, 0) << err.str();
+      EXPECT_NE(out.str().find("Composites: 20 after reading"), std::string::npos) << out.str();
+    } else {
+      EXPECT_EQ(rc, 1);
+      EXPECT_NE(err.str().find("[answered no]"), std::string::npos) << err.str();
+      EXPECT_NE(err.str().find("steps[1] (import_composites): no composites were read"), std::string::npos)
+          << err.str();
+    }
+  }
+}
+
+TEST(JobSteps, ColoursAreReadAsHashRgb) {
+  EXPECT_EQ(parseColour("#ff0000"), makeRgb(255, 0, 0));
+  EXPECT_EQ(parseColour("#00FF80"), makeRgb(0, 255, 128));
+  EXPECT_FALSE(parseColour("ff0000"));
+  EXPECT_FALSE(parseColour("#ff00zz"));
+  EXPECT_FALSE(parseColour("#ff00000"));
+}
