@@ -13,11 +13,16 @@
 #include "datasets/envelope_export.h"
 #include "datasets/envelope_import.h"
 #include "datasets/surface_import.h"
+#include "engine/figure_calculation.h"
+#include "engine/figure_import.h"
+#include "engine/reports.h"
+#include "engine/result_export.h"
 #include "engine/sections/rotation_dialog.h"
 #include "io/archive.h"
 #include "port/progress.h"
 #include "scene/composites_drawing.h"
 #include "scene/envelopes_drawing.h"
+#include "scene/figures_drawing.h"
 #include "scene/graphics/scene_tree.h"
 #include "scene/polygons_drawing.h"
 #include "scene/surfaces_drawing.h"
@@ -240,6 +245,47 @@ int CWQuarlexDoc::onImportSurfaces() {
   }
   afterImport();
   return count;
+}
+
+int CWQuarlexDoc::onImportFigures() {
+  const FigureLoadOutcome outcome = loadFigures(port_, objects_.figures, objects_.settings, editImportRotation);
+  if (outcome.result != FigureLoadResult::Loaded) return 0;
+  if (view_ != nullptr) view_->datasetChanged(DatasetChange::FiguresLoaded);
+  recomputeDataExtents(objects_);
+  objects_.figures.updateColours(objects_.colorTable, objects_.settings);
+  if (scene_ != nullptr) drawFigures(*scene_, objects_.figures, objects_.sceneModel, objects_.colorTable);
+  port_.message(std::to_string(outcome.added) + " Figures Loaded", MessageButtons::Ok, MessageIcon::Information);
+  setModifiedFlag(true);
+  afterImport();
+  return outcome.added;
+}
+
+bool CWQuarlexDoc::onRecalculateFigures() {
+  if (!recalculateAllFigures(port_, objects_.figures, objects_.polygons, objects_.composites, objects_.settings))
+    return false;
+  objects_.figures.updateColours(objects_.colorTable, objects_.settings);
+  if (scene_ != nullptr) drawFigures(*scene_, objects_.figures, objects_.sceneModel, objects_.colorTable);
+  if (view_ != nullptr) view_->updateAllViews();
+  return true;
+}
+
+bool CWQuarlexDoc::onReportPolygons() {
+  return reportPolygons(port_, reportProjectName(), objects_.polygons, objects_.composites, objects_.settings) ==
+         ReportOutcome::Written;
+}
+
+bool CWQuarlexDoc::onReportFigures() {
+  return reportFigures(port_, reportProjectName(), objects_.figures, objects_.polygons, objects_.composites,
+                       objects_.settings) == ReportOutcome::Written;
+}
+
+bool CWQuarlexDoc::onExportPolygons() {
+  return exportPolygons(port_, objects_.polygons, objects_.composites, objects_.settings) ==
+         ResultExportOutcome::Written;
+}
+
+bool CWQuarlexDoc::onExportFigures() {
+  return exportFigures(port_, objects_.figures, objects_.settings) == ResultExportOutcome::Written;
 }
 
 int CWQuarlexDoc::onExportComposites() {

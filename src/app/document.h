@@ -82,6 +82,18 @@ class CWQuarlexDoc {
   int onImportComposites();
   int onImportEnvelopes();
   int onImportSurfaces();
+  // "Import &Figure Data": when figures were added, "dataset changed" 1, the
+  // data extents recomputed from every dataset, "%d Figures Loaded", the
+  // project modified, the view fitted and updated. Returns how many came.
+  int onImportFigures();
+  // "&Recalculate All Figures": the "no polygons" message, or the question
+  // and, on OK, every figure in order; then the figures are redrawn. The
+  // modified flag stays. True when the figures were recalculated.
+  bool onRecalculateFigures();
+  // "Report &Polygons" and "Report &Figures" under the report name. True
+  // when a report was written.
+  bool onReportPolygons();
+  bool onReportFigures();
 
   // "Export C&omposite Data" and "Export E&nvelope Data": the dataset's
   // export through the port; nothing else (the modified flag stays). Each
@@ -89,6 +101,9 @@ class CWQuarlexDoc {
   // nothing was written.
   int onExportComposites();
   int onExportEnvelopes();
+  // "Export Po&lygon Data" and "Export F&igure Data". True when written.
+  bool onExportPolygons();
+  bool onExportFigures();
 
   // "Generate &Polygons": with the wait cursor, tells the view the polygons
   // change, rebuilds the polygon set from the composites (bands in parallel,

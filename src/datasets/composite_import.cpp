@@ -1,8 +1,14 @@
 #include "datasets/composite_import.h"
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <new>
 #include <optional>
 
 #include "io/column_pages.h"
@@ -15,6 +21,35 @@ namespace qx {
 namespace {
 
 constexpr int kProgressEvery = 100;
+// Lines read before the rest of the file is sized up from their mean length.
+constexpr long kSampleLines = 256;
+
+// Room for the lines still to come, guessed from the bytes left and the mean
+// length of the lines so far, with a little to spare: a large file then fills
+// one block instead of growing (and copying) its way up.
+void reserveForRest(std::vector<CComposite>& composites, const CompositeFileReader& reader) {
+  const std::optional<std::uint64_t> left = reader.bytesLeft();
+  if (!left || reader.count() == 0 || reader.bytesRead() == 0) return;
+  const std::uint64_t meanLength = std::max<std::uint64_t>(reader.bytesRead() / reader.count(), 1);
+  const std::uint64_t rest = *left / meanLength;
+  const std::uint64_t wanted = composites.size() + rest + rest / 32 + 16;
+  if (wanted > composites.max_size()) return;
+  try {
+    composites.reserve(static_cast<std::size_t>(wanted));
+  } catch (const std::bad_alloc&) {
+    // A wild guess (short first lines, long later ones): grow as the lines come.
+    return;
+  }
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+  // A block this large is touched page by page as it fills; huge pages make
+  // that a few hundred faults instead of tens of thousands. Only a hint.
+  constexpr std::uintptr_t kPage = 4096;
+  const auto first = (reinterpret_cast<std::uintptr_t>(composites.data()) + kPage - 1) & ~(kPage - 1);
+  const auto last = reinterpret_cast<std::uintptr_t>(composites.data() + composites.capacity()) & ~(kPage - 1);
+  if (last > first && last - first >= (std::uintptr_t{2} << 20))
+    madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+#endif
+}
 
 // Closes the file when the reading is done or abandoned.
 struct FileCloser {
@@ -84,8 +119,10 @@ int readComposites(ByteSource& source, CompositeSet& set, const QuarlexSettings&
   CompositeRecord record;
   std::vector<double> scratch;
   long read = 0;
+  const std::size_t before = set.composites.size();
   while (reader.next(record)) {
     if (progress != nullptr && read % kProgressEvery == 0) progress->setText(compositesLoadedText(read));
+    if (read == kSampleLines) reserveForRest(set.composites, reader);
     CComposite c;
     c.name = std::move(record.name);
     c.position = record.position;
@@ -96,7 +133,9 @@ int readComposites(ByteSource& source, CompositeSet& set, const QuarlexSettings&
     set.composites.push_back(std::move(c));
     ++read;
   }
-  set.composites.shrink_to_fit();
+  // A guess well above the count leaves much unused room: give it back.
+  const std::size_t added = set.composites.size() - before;
+  if (set.composites.capacity() - set.composites.size() > added / 8 + kSampleLines) set.composites.shrink_to_fit();
   set.singleFlag = 0;
   set.setVariableCounts(settings.loadedCount(), settings.calculatedCount());
   if (set.composites.empty()) set.recomputeBoundingBox();

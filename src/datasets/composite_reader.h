@@ -8,6 +8,7 @@
 // blanks included; a numeric field that does not hold a number reads 0.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,6 +51,9 @@ class CompositeFileReader {
   bool next(CompositeRecord& out);
   // Records read so far.
   std::size_t count() const { return reader_.lineCount(); }
+  // Bytes of the file read so far and still to come (when the source can tell).
+  std::uint64_t bytesRead() const { return reader_.bytesConsumed(); }
+  std::optional<std::uint64_t> bytesLeft() const { return reader_.bytesRemaining(); }
   const CompositeLayout& layout() const { return layout_; }
 
  private:

@@ -135,17 +135,36 @@ void CompositeSet::sortByDescendingX() {
   while (power <= n) power *= 2;
   for (std::size_t gap = power / 2 - 1; gap >= 1; gap /= 2) {
     for (std::size_t i = gap; i < n; ++i) {
-      for (std::size_t j = i - gap;; j -= gap) {
-        if (!(keys[j].x < keys[j + gap].x)) break;
-        std::swap(keys[j], keys[j + gap]);
-        if (j < gap) break;
+      // The insertion pass of the element at i: it moves back past every
+      // element that is smaller, one gap at a time, and stops at the first
+      // that is not (equal ones keep their order). Moving it through a hole
+      // makes the same comparisons as swapping it step by step.
+      const Key moving = keys[i];
+      std::size_t j = i;
+      while (j >= gap && keys[j - gap].x < moving.x) {
+        keys[j] = keys[j - gap];
+        j -= gap;
       }
+      keys[j] = moving;
     }
   }
-  std::vector<CComposite> sorted;
-  sorted.reserve(n);
-  for (const Key& k : keys) sorted.push_back(std::move(composites[k.index]));
-  composites = std::move(sorted);
+  // The composites follow their keys in place, cycle by cycle; a key whose
+  // index is its own position is done.
+  for (std::size_t start = 0; start < n; ++start) {
+    if (keys[start].index == start) continue;
+    CComposite held = std::move(composites[start]);
+    std::size_t to = start;
+    for (;;) {
+      const std::size_t from = keys[to].index;
+      keys[to].index = to;
+      if (from == start) {
+        composites[to] = std::move(held);
+        break;
+      }
+      composites[to] = std::move(composites[from]);
+      to = from;
+    }
+  }
 }
 
 std::vector<int> CompositeSet::findCoLocated() const {

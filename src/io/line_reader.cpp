@@ -24,22 +24,38 @@ std::size_t FileSource::read(std::span<char> out) {
   return n;
 }
 
+std::optional<std::uint64_t> FileSource::remaining() const {
+  if (file_ == nullptr || failed_) return std::nullopt;
+  const long here = std::ftell(file_);
+  if (here < 0 || std::fseek(file_, 0, SEEK_END) != 0) return std::nullopt;
+  const long end = std::ftell(file_);
+  if (std::fseek(file_, here, SEEK_SET) != 0 || end < here) return std::nullopt;
+  return static_cast<std::uint64_t>(end - here);
+}
+
 LineReader::LineReader(ByteSource& source, std::size_t bufferSize)
     : source_(source), line_(std::max<std::size_t>(bufferSize, 1), ' ') {
   line_.back() = '\0';
 }
 
-int LineReader::next() {
-  if (chunkPos_ == chunkEnd_) {
-    if (atEnd_) return -1;
-    chunkEnd_ = source_.read(chunk_);
-    chunkPos_ = 0;
-    if (chunkEnd_ == 0) {
-      atEnd_ = true;
-      return -1;
-    }
+bool LineReader::fill() {
+  if (chunkPos_ < chunkEnd_) return true;
+  if (atEnd_) return false;
+  if (chunk_.empty()) chunk_.resize(kChunkSize);
+  chunkEnd_ = source_.read(chunk_);
+  chunkPos_ = 0;
+  if (chunkEnd_ == 0) {
+    atEnd_ = true;
+    return false;
   }
-  return static_cast<unsigned char>(chunk_[chunkPos_++]);
+  return true;
+}
+
+std::optional<std::uint64_t> LineReader::bytesRemaining() const {
+  if (atEnd_) return chunkEnd_ - chunkPos_;
+  const std::optional<std::uint64_t> rest = source_.remaining();
+  if (!rest) return std::nullopt;
+  return *rest + (chunkEnd_ - chunkPos_);
 }
 
 bool LineReader::readLine() {
@@ -47,21 +63,32 @@ bool LineReader::readLine() {
   std::size_t n = 0;
   bool any = false;
   cut_ = false;
-  for (;;) {
-    const int c = next();
-    if (c < 0) break;
+  // Whole runs of the chunk at a time: up to the line feed or the chunk's end.
+  while (fill()) {
     any = true;
-    if (c == '\n') break;
-    if (n < capacity) {
-      line_[n++] = static_cast<char>(c);
-    } else {
-      cut_ = true;  // the rest of a long line is skipped up to its line feed
+    const char* begin = chunk_.data() + chunkPos_;
+    const std::size_t available = chunkEnd_ - chunkPos_;
+    const auto* feed = static_cast<const char*>(std::memchr(begin, '\n', available));
+    const std::size_t run = feed != nullptr ? static_cast<std::size_t>(feed - begin) : available;
+    const std::size_t kept = std::min(run, capacity - n);
+    if (kept < run) cut_ = true;  // the rest of a long line is skipped up to its line feed
+    std::memcpy(line_.data() + n, begin, kept);
+    n += kept;
+    chunkPos_ += run;
+    consumed_ += run;
+    if (feed != nullptr) {
+      ++chunkPos_;
+      ++consumed_;
+      break;
     }
   }
+  // Blanks after the line; only what the previous line left needs them.
+  if (dirty_ > n) std::memset(line_.data() + n, ' ', dirty_ - n);
+  dirty_ = n;
   readLength_ = n;
-  std::fill(line_.begin() + static_cast<std::ptrdiff_t>(n), line_.end() - 1, ' ');
   if (!any || source_.failed()) {
-    std::fill(line_.begin(), line_.end() - 1, ' ');
+    std::memset(line_.data(), ' ', dirty_);
+    dirty_ = 0;
     readLength_ = 0;
     return false;
   }

@@ -19,6 +19,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -35,6 +36,9 @@ class ByteSource {
   virtual std::size_t read(std::span<char> out) = 0;
   // True once a read error occurred.
   virtual bool failed() const { return false; }
+  // How many bytes are still to come, when the source can tell; only a hint
+  // for reserving storage (a file may change while it is read).
+  virtual std::optional<std::uint64_t> remaining() const { return std::nullopt; }
 };
 
 class MemorySource : public ByteSource {
@@ -42,6 +46,7 @@ class MemorySource : public ByteSource {
   // The bytes must outlive the source.
   explicit MemorySource(std::string_view bytes) : bytes_(bytes) {}
   std::size_t read(std::span<char> out) override;
+  std::optional<std::uint64_t> remaining() const override { return bytes_.size() - pos_; }
 
  private:
   std::string_view bytes_;
@@ -54,6 +59,8 @@ class FileSource : public ByteSource {
   explicit FileSource(std::FILE* file) : file_(file) {}
   std::size_t read(std::span<char> out) override;
   bool failed() const override { return failed_; }
+  // From the current position to the end of a seekable file.
+  std::optional<std::uint64_t> remaining() const override;
 
  private:
   std::FILE* file_;
@@ -83,20 +90,29 @@ class LineReader {
   bool wasCut() const { return cut_; }
   // Lines returned so far.
   std::size_t lineCount() const { return lineCount_; }
+  // Bytes taken from the source for those lines, line feeds included.
+  std::uint64_t bytesConsumed() const { return consumed_; }
+  // Bytes still to come (see ByteSource::remaining).
+  std::optional<std::uint64_t> bytesRemaining() const;
 
  private:
-  // The next byte, or -1 at the end of the data or on an error.
-  int next();
+  // Refills the chunk when it is used up; false at the end of the data or on an error.
+  bool fill();
+
+  // Bytes asked of the source at a time.
+  static constexpr std::size_t kChunkSize = 64 * 1024;
 
   ByteSource& source_;
   std::vector<char> line_;  // N characters: N - 1 of the line and the terminator
-  std::array<char, 4096> chunk_{};
+  std::size_t dirty_ = 0;   // line_ holds blanks from here on (up to the terminator)
+  std::vector<char> chunk_;
   std::size_t chunkPos_ = 0;
   std::size_t chunkEnd_ = 0;
   bool atEnd_ = false;
   std::size_t readLength_ = 0;
   bool cut_ = false;
   std::size_t lineCount_ = 0;
+  std::uint64_t consumed_ = 0;
 };
 
 // The buffer that numeric fields go through: 23 characters and a terminator.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "datasets/color_table.h"
@@ -72,9 +73,14 @@ void processComposites(UiPort& port, CompositeSet& set, const QuarlexSettings& s
     }
     CComposite& c = set.composites[static_cast<std::size_t>(i)];
     CompositeSet::computeCalculatedValues(c, settings, scratch);
-    values.assign(c.values.begin(), c.values.end());
-    values.insert(values.end(), c.calcValues.begin(), c.calcValues.end());
-    const int bin = classify.classify(values);
+    // The loaded values, then the calculated ones (no copy when there are none).
+    std::span<const double> all(c.values);
+    if (!c.calcValues.empty()) {
+      values.assign(c.values.begin(), c.values.end());
+      values.insert(values.end(), c.calcValues.begin(), c.calcValues.end());
+      all = values;
+    }
+    const int bin = classify.classify(all);
     const gfx::Key segment = bins[static_cast<std::size_t>(bin)];
     if (segment == gfx::kNoKey) continue;
     tree.openSegmentByKey(segment);

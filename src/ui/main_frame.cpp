@@ -366,6 +366,12 @@ void CMainFrame::onCommand(CommandId id, bool checked) {
     case CommandId::ImportComposites: doc_.onImportComposites(); break;
     case CommandId::ImportEnvelopes: doc_.onImportEnvelopes(); break;
     case CommandId::ImportSurfaces: doc_.onImportSurfaces(); break;
+    case CommandId::ImportFigures: doc_.onImportFigures(); break;
+    case CommandId::ExportFigures: doc_.onExportFigures(); break;
+    case CommandId::ExportPolygons: doc_.onExportPolygons(); break;
+    case CommandId::RecalculateFigures: doc_.onRecalculateFigures(); break;
+    case CommandId::ReportFigures: doc_.onReportFigures(); break;
+    case CommandId::ReportPolygons: doc_.onReportPolygons(); break;
     case CommandId::ExportComposites: doc_.onExportComposites(); break;
     case CommandId::ExportEnvelopes: doc_.onExportEnvelopes(); break;
     case CommandId::EditProjectSettings: doc_.onEditProjectSettings(); break;

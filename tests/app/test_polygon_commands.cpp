@@ -148,3 +148,53 @@ TEST(PolygonPrism, HeightFallsBackToOneTenthAndPiecesGetTheirOwnFaces) {
   EXPECT_EQ(shell.points[4].z, 7.0);
   EXPECT_EQ(shell.points[0].z, 5.0);
 }
+
+TEST(RecalculateFigures, WithoutPolygonsShowsTheMessageAndChangesNothing) {
+  Project p;
+  Figure f;
+  f.name = "B1";
+  f.outline = {{0, 0, 0}, {10, 0, 0}, {10, 10, 0}};
+  p.objects.figures.figures.push_back(f);
+  EXPECT_FALSE(p.doc.onRecalculateFigures());
+  EXPECT_EQ(p.port.messages(),
+            (std::vector<std::string>{"There are no polygons present, figures cannot be calculated"}));
+  EXPECT_FALSE(p.doc.isModified());
+}
+
+TEST(RecalculateFigures, AfterGenerationAsksAndCalculatesWithoutMarkingModified) {
+  Project p;
+  p.doc.onGeneratePolygons();
+  p.doc.setModifiedFlag(false);
+  Figure f;
+  f.name = "B1";
+  f.outline = {{-10, 40, 7}, {10, 40, 7}, {10, 60, 7}, {-10, 60, 7}};  // covers composite 0's square
+  f.pointCount = 4;
+  f.recomputeBoundingBox();
+  f.computeArea();
+  p.objects.figures.figures.push_back(f);
+  p.port.answerMessage(MessageAnswer::Ok);
+  EXPECT_TRUE(p.doc.onRecalculateFigures());
+  EXPECT_EQ(p.port.messages(), (std::vector<std::string>{"This operation will recalculate the values of all the "
+                                                         "figures\nClick OK to proceed, Cancel to abandon"}));
+  EXPECT_FALSE(p.doc.isModified());
+  // The figure is the composite's whole square: 400 m2 x 3 m x the default SG.
+  EXPECT_NEAR(p.objects.figures.figures[0].oreTonnage, 400.0 * 3.0 * p.objects.settings.defaultSG, 1e-3);
+}
+
+TEST(Reports, CarryTheTitleOrUnnamedProject) {
+  Project p;
+  p.doc.onGeneratePolygons();
+  const auto dir = std::filesystem::path(::testing::TempDir()) / "qx_polygon_commands";
+  std::filesystem::create_directories(dir);
+  const std::string path = (dir / "report.txt").string();
+  p.doc.setTitle("");
+  p.port.answerFile(path);
+  ASSERT_TRUE(p.doc.onReportPolygons());
+  EXPECT_NE(readBytes(path).find("Unnamed Project"), std::string::npos);
+  p.doc.setTitle("Gold Hill");
+  p.port.answerFile(path);
+  ASSERT_TRUE(p.doc.onReportPolygons());
+  EXPECT_NE(readBytes(path).find("Gold Hill"), std::string::npos);
+  p.port.answerFile(std::nullopt);
+  EXPECT_FALSE(p.doc.onReportFigures());
+}

@@ -221,10 +221,7 @@ const Segment* SceneTree::segment(Key key) const {
   return it == segments_.end() ? nullptr : &it->second;
 }
 
-const Item* SceneTree::item(Key key) const {
-  auto it = items_.find(key);
-  return it == items_.end() ? nullptr : &it->second;
-}
+const Item* SceneTree::item(Key key) const { return items_.find(key); }
 
 std::string SceneTree::pathOf(Key segmentKey) const {
   if (!segments_.contains(segmentKey)) return {};
@@ -241,23 +238,23 @@ std::string SceneTree::pathOf(Key segmentKey) const {
 void SceneTree::forgetUserKey(Key owner, Key key, bool hasUserKey, Key userKey) {
   if (!hasUserKey) return;
   if (auto it = localUserKeys_.find(owner); it != localUserKeys_.end()) {
-    if (auto u = it->second.find(userKey); u != it->second.end() && u->second == key) it->second.erase(u);
+    if (const Key* u = it->second.find(userKey); u && *u == key) it->second.erase(userKey);
     if (it->second.empty()) localUserKeys_.erase(it);
   }
   if (auto g = globalUserKeys_.find(userKey); g != globalUserKeys_.end() && g->second == key) globalUserKeys_.erase(g);
 }
 
 void SceneTree::removeItem(Key key) {
-  auto it = items_.find(key);
-  if (it == items_.end()) return;
-  const Item& item = it->second;
+  const Item* found = items_.find(key);
+  if (!found) return;
+  const Item& item = *found;
   if (Segment* owner = mutableSegment(item.owner)) {
     auto& v = owner->items;
     if (auto pos = std::find(v.rbegin(), v.rend(), key); pos != v.rend()) v.erase(std::next(pos).base());
   }
   if (auto ink = inkOf_.find(item.owner); ink != inkOf_.end() && ink->second == key) inkOf_.erase(ink);
   forgetUserKey(item.owner, key, item.hasUserKey, item.userKey);
-  items_.erase(it);
+  items_.erase(key);
   touch();
 }
 
@@ -276,7 +273,7 @@ void SceneTree::removeSegmentTree(Key top, bool detachFromOwner) {
   for (Key k : doomed) {
     Segment& s = segments_.at(k);
     for (Key i : s.items) {
-      const Item& it = items_.at(i);
+      const Item& it = *items_.find(i);
       forgetUserKey(k, i, it.hasUserKey, it.userKey);
       items_.erase(i);
     }
@@ -336,7 +333,7 @@ int SceneTree::flushOne(Key segmentKey, unsigned kinds) {
   int removed = 0;
   std::vector<Key> kept;
   for (Key i : seg->items) {
-    const Item& it = items_.at(i);
+    const Item& it = *items_.find(i);
     if (!(kinds & flushBitOf(it.kind()))) {
       kept.push_back(i);
       continue;
@@ -432,26 +429,37 @@ Key SceneTree::resolveKey(Key key) const {
 Key SceneTree::findUserKey(Key owner, Key userKey) const {
   auto it = localUserKeys_.find(owner);
   if (it == localUserKeys_.end()) return kNoKey;
-  auto u = it->second.find(userKey);
-  return u == it->second.end() ? kNoKey : u->second;
+  const Key* u = it->second.find(userKey);
+  return u ? *u : kNoKey;
 }
 
 bool SceneTree::renumberKey(Key key, Key userKey, KeyScope scope) {
   if (userKey < 0) return false;
-  const Key k = resolveKey(key);
+  // An item's own key needs no resolving (markers numbered as they go in).
+  Item* item = key < 0 ? items_.find(key) : nullptr;
+  const Key k = item ? key : resolveKey(key);
+  if (!item) item = items_.find(k);
   Key owner = kNoKey;
   Key* slotKey = nullptr;
   bool* slotHas = nullptr;
-  if (auto it = items_.find(k); it != items_.end()) {
-    owner = it->second.owner;
-    slotKey = &it->second.userKey;
-    slotHas = &it->second.hasUserKey;
+  if (Item* it = item) {
+    owner = it->owner;
+    slotKey = &it->userKey;
+    slotHas = &it->hasUserKey;
   } else if (auto s = segments_.find(k); s != segments_.end() && k != root_) {
     owner = s->second.owner;
     slotKey = &s->second.userKey;
     slotHas = &s->second.hasUserKey;
   } else {
     return false;
+  }
+  if (scope == KeyScope::Local && !*slotHas) {
+    // No user key to forget first: checking and taking the new one is one step.
+    if (localUserKeys_[owner].insert(userKey, k) != k) return false;
+    *slotKey = userKey;
+    *slotHas = true;
+    touch();
+    return true;
   }
   if (scope == KeyScope::Local) {
     if (const Key taken = findUserKey(owner, userKey); taken != kNoKey && taken != k) return false;
@@ -460,7 +468,7 @@ bool SceneTree::renumberKey(Key key, Key userKey, KeyScope scope) {
   }
   forgetUserKey(owner, k, *slotHas, *slotKey);
   if (scope == KeyScope::Local) {
-    localUserKeys_[owner][userKey] = k;
+    localUserKeys_[owner].set(userKey, k);
   } else {
     globalUserKeys_[userKey] = k;
   }
@@ -666,7 +674,7 @@ Key SceneTree::insertItem(Geometry geometry) {
   it.key = k;
   it.owner = seg->key;
   it.geometry = std::move(geometry);
-  items_.emplace(k, std::move(it));
+  items_.add(std::move(it));
   seg->items.push_back(k);
   touch();
   return k;
@@ -726,8 +734,8 @@ Key SceneTree::addInk(const DPoint3D& point) {
   const Key seg = openSegmentKey();
   if (!segments_.contains(seg)) return kNoKey;
   if (auto it = inkOf_.find(seg); it != inkOf_.end()) {
-    if (auto item = items_.find(it->second); item != items_.end()) {
-      if (auto* line = std::get_if<Polyline>(&item->second.geometry)) {
+    if (Item* item = items_.find(it->second)) {
+      if (auto* line = std::get_if<Polyline>(&item->geometry)) {
         line->points.push_back(point);
         touch();
         return it->second;
@@ -741,9 +749,9 @@ Key SceneTree::addInk(const DPoint3D& point) {
 }
 
 bool SceneTree::editPolyline(Key key, int offset, int deleteCount, std::span<const DPoint3D> insert) {
-  auto it = items_.find(resolveKey(key));
-  if (it == items_.end()) return false;
-  auto* line = std::get_if<Polyline>(&it->second.geometry);
+  Item* it = items_.find(resolveKey(key));
+  if (!it) return false;
+  auto* line = std::get_if<Polyline>(&it->geometry);
   if (!line || offset < 0 || deleteCount < 0 || static_cast<size_t>(offset) > line->points.size()) return false;
   auto& pts = line->points;
   const size_t from = static_cast<size_t>(offset);

@@ -38,6 +38,7 @@
 
 #include "scene/graphics/attributes.h"
 #include "scene/graphics/coordinates.h"
+#include "scene/graphics/key_index.h"
 #include "scene/graphics/options.h"
 #include "scene/graphics/types.h"
 #include "scene/graphics/vecmath.h"
@@ -242,9 +243,9 @@ class SceneTree {
   void touch() { ++revision_; }
 
   std::unordered_map<Key, Segment> segments_;
-  std::unordered_map<Key, Item> items_;
-  std::map<std::string, std::string> aliases_;                           // normalised alias -> expansion
-  std::unordered_map<Key, std::unordered_map<Key, Key>> localUserKeys_;  // owner -> user key -> key
+  ChunkedStore<Item> items_;
+  std::map<std::string, std::string> aliases_;       // normalised alias -> expansion
+  std::unordered_map<Key, KeyIndex> localUserKeys_;  // owner -> user key -> key
   std::map<Key, Key> globalUserKeys_;
   std::unordered_map<Key, Key> inkOf_;                    // segment -> its inked polyline
   std::map<std::pair<Key, std::string>, Key> names_;      // (owner, normalised name) -> segment

@@ -335,7 +335,7 @@ int SceneTree::runSelection(std::string_view picture, double left, double right,
     const bool cut = a.isVisible(Kind::CuttingPlanes);
     contexts.push_back({visit.segment.key, pickable, cut});
     for (Key k : visit.segment.items) {
-      const Item& it = items_.at(k);
+      const Item& it = *items_.find(k);
       if (const auto* plane = std::get_if<CuttingPlane>(&it.geometry)) {
         if (cut) planes.push_back(*plane);
       } else if (any) {
