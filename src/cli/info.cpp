@@ -118,6 +118,22 @@ ordered_json projectInfo(const ProjectObjects& o) {
   poly["volume"] = t.volume;
   poly["tonnage"] = t.tonnage;
   j["polygons"] = poly;
+  const auto names = s.variableNames();
+  ordered_json figures = ordered_json::array();
+  for (const auto& f : o.figures.figures) {
+    ordered_json fig;
+    fig["name"] = f.name;
+    fig["area"] = f.area;
+    fig["ore_tonnage"] = f.oreTonnage;
+    fig["waste_tonnage"] = f.wasteTonnage;
+    fig["ore_fraction"] = f.oreFraction;
+    ordered_json grades;
+    for (std::size_t k = 0; k < names.size(); ++k)
+      grades[names[k]] = figureVariableValue(f, static_cast<int>(k), s.loadedCount());
+    fig["grades"] = grades;
+    figures.push_back(fig);
+  }
+  j["figures"] = figures;
   return j;
 }
 
@@ -163,6 +179,15 @@ void printProjectInfo(std::ostream& out, const ProjectObjects& o) {
   for (const auto& sf : j["surfaces"])
     out << "  " << sf["name"].get<std::string>() << "  " << sf["points"].get<std::size_t>() << " points\n";
   out << "Figures: " << c["figures"].get<int>() << "\n";
+  for (const auto& f : j["figures"]) {
+    out << "  " << f["name"].get<std::string>() << "  area " << formatFixed(f["area"].get<double>(), 2) << ", ore "
+        << formatFixed(f["ore_tonnage"].get<double>(), 2) << " t, waste "
+        << formatFixed(f["waste_tonnage"].get<double>(), 2) << " t, ore " << formatFixed(f["ore_fraction"].get<double>(), 2)
+        << " %";
+    for (auto it = f["grades"].begin(); it != f["grades"].end(); ++it)
+      out << ", " << it.key() << " " << formatFixed(it.value().get<double>(), 4);
+    out << "\n";
+  }
   out << "Polygons: " << c["polygons"].get<int>();
   if (c["polygons"].get<int>() > 0)
     out << ", area " << formatFixed(j["polygons"]["area"].get<double>(), 2) << ", volume "

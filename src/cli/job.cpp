@@ -1,5 +1,7 @@
 #include "cli/job.h"
 
+#include "variables/formula_compiler.h"
+
 #include <cmath>
 #include <fstream>
 #include <ostream>
@@ -130,6 +132,33 @@ VariableInfo parseLoadedVariable(JobObject o, const std::vector<std::string>& na
   return v;
 }
 
+// A calculated variable: its name, its formula as the formula box shows it
+// (reverse Polish tokens over the variables defined before it) and its
+// weighting.
+VariableInfoCalc parseCalculatedVariable(JobObject& o, const std::vector<std::string>& namesSoFar) {
+  if (!o.has("name")) throw JobError(o.keyPath("name"), "missing");
+  const std::string rawName = *o.string("name");
+  if (auto refusal = validateVariableName(rawName, "", namesSoFar))
+    throw JobError(o.keyPath("name"), std::string(*refusal));
+  VariableInfoCalc v(trimName(rawName));
+  if (!o.has("formula")) throw JobError(o.keyPath("formula"), "missing");
+  const std::string text = *o.string("formula");
+  std::string bad;
+  const auto code = formulaCodeFromText(text, namesSoFar, &bad);
+  if (!code) throw JobError(o.keyPath("formula"), bad);
+  const FormulaCompileResult compiled = compileFormula(*code);
+  if (!compiled.ok() || misplacedSpecialField(*code) >= 0)
+    throw JobError(o.keyPath("formula"), "\"" + text + "\" does not compile (reverse Polish: \"Au ENTER Ag +\")");
+  v.formulaCode = *code;
+  v.formulaText = formulaTextFromCode(*code, namesSoFar);
+  v.compiled = compiled.block;
+  v.defaultValue = o.number("default").value_or(0.0);
+  if (auto w = o.choice("weighting", {"tonnage", "volume", "surface"}))
+    v.weightingType = *w == "tonnage" ? kWeightTonnage : *w == "volume" ? kWeightVolume : kWeightSurface;
+  o.finish();
+  return v;
+}
+
 // The index of a variable named in the model parameters, in combined numbering.
 int variableIndex(JobObject& o, std::string_view key, const std::vector<std::string>& names) {
   const std::string name = *o.string(key);
@@ -190,9 +219,13 @@ NewProjectJob parseNewProject(JobObject o) {
     job.values.loaded.push_back(parseLoadedVariable(JobObject(vars[i], path), names));
     names.push_back(job.values.loaded.back().name);
   }
-  if (o.has("calculated")) {
-    o.find("calculated");
-    throw JobError(o.keyPath("calculated"), "calculated variables need the formula language, not available yet");
+  if (const json* calc = o.find("calculated")) {
+    if (!calc->is_array()) throw JobError(o.keyPath("calculated"), "expected a list, found " + typeName(*calc));
+    for (size_t i = 0; i < calc->size(); ++i) {
+      JobObject c((*calc)[i], o.keyPath("calculated") + "[" + std::to_string(i) + "]");
+      job.values.calculated.push_back(parseCalculatedVariable(c, names));
+      names.push_back(job.values.calculated.back().name);
+    }
   }
   if (o.has("model")) {
     parseModel(o.object("model"), names, job.values.parameters);

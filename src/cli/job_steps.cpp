@@ -12,6 +12,7 @@
 #include "datasets/composite_import.h"
 #include "datasets/envelope_dialogs.h"
 #include "datasets/surface_import.h"
+#include "engine/result_export.h"
 #include "engine/sections/rotation_dialog.h"
 #include "io/column_pages.h"
 #include "project/quarlex_settings.h"
@@ -21,6 +22,11 @@ namespace qx::cli {
 using json = nlohmann::json;
 
 namespace {
+
+constexpr std::string_view kStepNames =
+    "import_composites, import_envelopes, import_surface, import_figures, export_composites, export_envelopes, "
+    "export_polygons, export_figures, colour_table, calculation, generate, recalculate_figures, report_polygons, "
+    "report_figures";
 
 // ---- reading ----
 
@@ -278,9 +284,36 @@ Step parseStep(const std::string& kind, JobObject o, const std::filesystem::path
     o.finish();
     return GenerateStep{};
   }
-  throw JobError(o.path(), "unknown step \"" + kind +
-                               "\" (steps: import_composites, import_envelopes, import_surface, export_composites, "
-                               "export_envelopes, colour_table, calculation, generate)");
+  if (kind == "import_figures") {
+    ImportFiguresStep s;
+    s.file = inputFile(o, baseDir);
+    s.columns = parseColumns(o, false);
+    s.rotation = parseRotation(o);
+    o.finish();
+    return s;
+  }
+  if (kind == "recalculate_figures") {
+    o.finish();
+    return RecalculateFiguresStep{};
+  }
+  if (kind == "report_polygons" || kind == "report_figures") {
+    ReportStep s;
+    s.figures = kind == "report_figures";
+    s.file = outputFile(o, baseDir);
+    o.finish();
+    return s;
+  }
+  if (kind == "export_polygons" || kind == "export_figures") {
+    ExportResultsStep s;
+    s.figures = kind == "export_figures";
+    s.file = outputFile(o, baseDir);
+    s.columns = parseColumns(o, true);
+    s.rotation = parseRotation(o);
+    if (s.figures) s.figure = o.string("figure");
+    o.finish();
+    return s;
+  }
+  throw JobError(o.path(), "unknown step \"" + kind + "\" (steps: " + std::string(kStepNames) + ")");
 }
 
 // ---- running ----
@@ -456,6 +489,53 @@ void runExportEnvelopes(const ExportEnvelopesStep& s, CWQuarlexDoc& doc, Project
   if (doc.onExportEnvelopes() < 0) throw StepFailed{"could not write " + s.file.string()};
 }
 
+void runImportFigures(const ImportFiguresStep& s, CWQuarlexDoc& doc, CliPort& port) {
+  port.queueFile(s.file.string());
+  port.setFallbackSheet(importSheet(s.columns, s.rotation.has_value()));
+  port.setFallbackDialog([&](DialogModel& m) { return answerRotation(m, s.rotation, port); });
+  if (doc.onImportFigures() <= 0) throw StepFailed{"no figures were added from " + s.file.string()};
+}
+
+void runRecalculateFigures(CWQuarlexDoc& doc, CliPort& port) {
+  port.setQuestionPolicy([](std::string_view, MessageButtons) { return MessageAnswer::Ok; });
+  if (!doc.onRecalculateFigures()) throw StepFailed{"the figures were not recalculated"};
+}
+
+void runReport(const ReportStep& s, CWQuarlexDoc& doc, CliPort& port) {
+  port.queueFile(s.file.string());
+  if (!(s.figures ? doc.onReportFigures() : doc.onReportPolygons()))
+    throw StepFailed{"could not write " + s.file.string()};
+}
+
+void runExportResults(const ExportResultsStep& s, CWQuarlexDoc& doc, ProjectObjects& objects, CliPort& port) {
+  int single = -1;
+  if (s.figure) {
+    single = objects.figures.findByName(*s.figure);
+    if (single < 0) throw StepFailed{"no figure is named \"" + *s.figure + "\""};
+  }
+  port.queueFile(s.file.string());
+  port.setFallbackSheet([&](SheetModel& sheet) {
+    for (PageModel* page : sheet.pages()) {
+      if (auto* format = dynamic_cast<CAsciiFormatPage*>(page)) {
+        applyColumns(port, *format, s.columns);
+        format->setRotate(s.rotation.has_value());
+      }
+      if (auto* select = dynamic_cast<CPropPageSelectFigures*>(page)) {
+        if (single >= 0) {
+          select->setChoice(CPropPageSelectFigures::kSingle);
+          select->setSingleFigure(single);
+        } else {
+          select->setChoice(CPropPageSelectFigures::kAll);
+        }
+      }
+    }
+    return true;
+  });
+  port.setFallbackDialog([&](DialogModel& m) { return answerRotation(m, s.rotation, port); });
+  if (!(s.figures ? doc.onExportFigures() : doc.onExportPolygons()))
+    throw StepFailed{"could not write " + s.file.string()};
+}
+
 void runColourTable(const ColourTableStep& s, ProjectObjects& objects, CliPort& port) {
   CColorTable& colours = objects.colorTable;
   if (s.name) colours.tableNames[static_cast<std::size_t>(s.table)] = *s.name;
@@ -531,9 +611,12 @@ std::string fixed(double v, int decimals) {
 }
 
 const char* stepName(const Step& step) {
-  static constexpr const char* kNames[] = {"import_composites", "import_envelopes", "import_surface",
-                                           "export_composites", "export_envelopes", "colour_table",
-                                           "calculation",       "generate"};
+  static constexpr const char* kNames[] = {
+      "import_composites", "import_envelopes", "import_surface", "export_composites", "export_envelopes",
+      "colour_table",      "calculation",      "generate",       "import_figures",    "recalculate_figures",
+      "report",            "export"};
+  if (const auto* r = std::get_if<ReportStep>(&step)) return r->figures ? "report_figures" : "report_polygons";
+  if (const auto* e = std::get_if<ExportResultsStep>(&step)) return e->figures ? "export_figures" : "export_polygons";
   return kNames[step.index()];
 }
 
@@ -596,6 +679,24 @@ bool runStep(const Step& step, int index, CWQuarlexDoc& doc, ProjectObjects& obj
             runColourTable(s, objects, port);
           } else if constexpr (std::is_same_v<T, CalculationStep>) {
             runCalculation(s, objects);
+          } else if constexpr (std::is_same_v<T, ImportFiguresStep>) {
+            runImportFigures(s, doc, port);
+            out << "Figures: " << objects.figures.count() << " after reading " << s.file.string() << '\n';
+          } else if constexpr (std::is_same_v<T, RecalculateFiguresStep>) {
+            runRecalculateFigures(doc, port);
+            double ore = 0.0, waste = 0.0;
+            for (const auto& f : objects.figures.figures) {
+              ore += f.oreTonnage;
+              waste += f.wasteTonnage;
+            }
+            out << "Figures recalculated: " << objects.figures.count() << ", ore tonnage " << fixed(ore, 2)
+                << ", waste tonnage " << fixed(waste, 2) << '\n';
+          } else if constexpr (std::is_same_v<T, ReportStep>) {
+            runReport(s, doc, port);
+            out << (s.figures ? "Figure" : "Polygon") << " report: " << s.file.string() << '\n';
+          } else if constexpr (std::is_same_v<T, ExportResultsStep>) {
+            runExportResults(s, doc, objects, port);
+            out << "Exported " << (s.figures ? "figures" : "polygons") << " to " << s.file.string() << '\n';
           } else if constexpr (std::is_same_v<T, GenerateStep>) {
             doc.onGeneratePolygons();
             const auto t = objects.polygons.totals();

@@ -118,8 +118,30 @@ struct CalculationStep {
 
 struct GenerateStep {};
 
+struct ImportFiguresStep {
+  std::filesystem::path file;
+  std::vector<ColumnSpec> columns;
+  std::optional<RotationSpec> rotation;
+};
+
+struct RecalculateFiguresStep {};
+
+struct ReportStep {
+  bool figures = false;  // the figure report, else the polygon report
+  std::filesystem::path file;
+};
+
+struct ExportResultsStep {
+  bool figures = false;  // the figures, else the polygons
+  std::filesystem::path file;
+  std::vector<ColumnSpec> columns;
+  std::optional<RotationSpec> rotation;
+  std::optional<std::string> figure;  // only this figure ("Single Figure")
+};
+
 using Step = std::variant<ImportCompositesStep, ImportEnvelopesStep, ImportSurfaceStep, ExportCompositesStep,
-                          ExportEnvelopesStep, ColourTableStep, CalculationStep, GenerateStep>;
+                          ExportEnvelopesStep, ColourTableStep, CalculationStep, GenerateStep, ImportFiguresStep,
+                          RecalculateFiguresStep, ReportStep, ExportResultsStep>;
 
 // Reads the "steps" list. Throws JobError.
 std::vector<Step> parseSteps(const nlohmann::json& steps, const std::string& path,

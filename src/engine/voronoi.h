@@ -9,6 +9,7 @@
 // origin) and shear point k by (-k * 1e-6, +k * 1e-6) so that equal points
 // stay apart. Each instance keeps its own buffers: separate instances may be
 // used from separate threads at once.
+#include <memory>
 #include <vector>
 
 #include "common/types.h"
@@ -92,21 +93,27 @@ class CVoronoi {
 
 class FastVoronoi {
  public:
-  // Builds every cell: the enlarged rectangle of CVoronoi (the same shear,
-  // the same box, the same leaning sides) cut by the perpendicular bisector
-  // of the point and each of its Delaunay neighbours. The bisectors are the
-  // true ones of the sheared points, not slope-clamped (docs/voronoi.md), so
-  // that the cells tile the rectangle. Points on one line (a single straight
-  // hole) and one or two points are fine. False when the input is declined:
-  // no points, a coordinate that is not finite, two points that still
-  // coincide after the shear, or a cell that does not come out as a finite
-  // polygon of at least 3 vertices. The caller then uses CVoronoi.
+  // Prepares the cells: the enlarged rectangle of CVoronoi (the same shear,
+  // the same box, the same leaning sides) and the Delaunay neighbours of
+  // every point. Each cell is then the rectangle cut by the perpendicular
+  // bisector of the point and each of its neighbours, built when it is asked
+  // for (the polygon set asks for the band's own points only, a fifth to a
+  // thirtieth of the points). The bisectors are the true ones of the
+  // sheared points, not slope-clamped (docs/voronoi.md), so that the cells
+  // tile the rectangle. Points on one line (a single straight hole) and one
+  // or two points are fine. False when the input is declined: no points, a
+  // coordinate that is not finite, or two points that still coincide after
+  // the shear. The caller then uses CVoronoi.
   bool compute(const std::vector<DPoint3D>& points, double maxRadius);
-  // The cell of point i, listed as CVoronoi lists it: counter-clockwise, open, Z = 0,
-  // starting at the counter-clockwise end of the edge whose midpoint has the
-  // smallest polar angle around the point. Returns its vertex count; -1 (and
-  // an empty cell) for an index outside 0 .. n-1 or after a declined compute.
-  int buildCell(int i, std::vector<DPoint3D>& cell) const;
+  // The cell of point i, listed as CVoronoi lists it: counter-clockwise,
+  // open, Z = 0, starting at the counter-clockwise end of the edge whose
+  // midpoint has the smallest polar angle around the point. Returns its
+  // vertex count; -1 (and an empty cell) for an index outside 0 .. n-1 or
+  // after a declined compute. A cell that does not come out as a finite
+  // polygon of at least 3 vertices (a guard, never seen) is taken from
+  // CVoronoi on the same points, set up on the first such cell. Not const:
+  // the cell is built in the instance's work buffers.
+  int buildCell(int i, std::vector<DPoint3D>& cell);
 
   int count() const { return n_; }
   const voronoi::Box& box() const { return box_; }
@@ -126,19 +133,29 @@ class FastVoronoi {
     double y;
     CutLine edge;  // the line of the edge that starts here
   };
+  // Clips cell i into poly_; false when it is not a finite polygon of at
+  // least 3 vertices.
   bool clipCell(int i);
+  // The edge of poly_ the listing starts after (see clipCell's caller).
+  std::size_t firstEdge() const;
 
   int n_ = 0;
+  // The points and radius as given, for the fallback.
+  std::vector<DPoint3D> input_;
+  double radius_ = 0;
   std::vector<DPoint2D> points_;
   voronoi::Box box_;
   voronoi::Segment sides_[4];
-  // Delaunay neighbours, point by point (offsets into neighbours_).
+  // Delaunay neighbours, point by point (offsets into neighbours_), in the
+  // order the triangulation lists its edges.
   std::vector<int> neighbourStart_;
   std::vector<int> neighbours_;
-  // The cells, one after the other (offsets into cellPoints_).
-  std::vector<int> cellStart_;
-  std::vector<DPoint3D> cellPoints_;
+  // The direct construction on the same points, made on the first cell the
+  // clipping cannot give.
+  std::unique_ptr<CVoronoi> fallback_;
   // Work buffers, kept between cells and calls.
+  std::vector<int> edgeEnds_;
+  std::vector<int> fill_;
   std::vector<Vertex> poly_;
   std::vector<Vertex> next_;
 };

@@ -27,8 +27,7 @@ using Input = std::pair<Kernel::Point_2, int>;
 
 bool FastVoronoi::compute(const std::vector<DPoint3D>& points, double maxRadius) {
   n_ = 0;
-  cellStart_.assign(1, 0);
-  cellPoints_.clear();
+  fallback_.reset();
   const int n = static_cast<int>(points.size());
   if (n == 0) return false;
 
@@ -56,33 +55,32 @@ bool FastVoronoi::compute(const std::vector<DPoint3D>& points, double maxRadius)
     hint->info() = index;
   }
 
-  // Neighbour lists, one block per point.
+  // Neighbour lists, one block per point, each in the order the
+  // triangulation lists its edges (one walk over the edges, then a counting
+  // sort).
+  edgeEnds_.clear();
+  edgeEnds_.reserve(static_cast<std::size_t>(6) * static_cast<std::size_t>(n));
   neighbourStart_.assign(static_cast<std::size_t>(n) + 1, 0);
-  for (auto e = dt.finite_edges_begin(); e != dt.finite_edges_end(); ++e) {
-    ++neighbourStart_[e->first->vertex(Delaunay::cw(e->second))->info() + 1];
-    ++neighbourStart_[e->first->vertex(Delaunay::ccw(e->second))->info() + 1];
-  }
-  for (int k = 0; k < n; ++k) neighbourStart_[k + 1] += neighbourStart_[k];
-  neighbours_.resize(static_cast<std::size_t>(neighbourStart_[n]));
-  std::vector<int> fill(neighbourStart_.begin(), neighbourStart_.end() - 1);
   for (auto e = dt.finite_edges_begin(); e != dt.finite_edges_end(); ++e) {
     const int a = e->first->vertex(Delaunay::cw(e->second))->info();
     const int b = e->first->vertex(Delaunay::ccw(e->second))->info();
-    neighbours_[fill[a]++] = b;
-    neighbours_[fill[b]++] = a;
+    edgeEnds_.push_back(a);
+    edgeEnds_.push_back(b);
+    ++neighbourStart_[a + 1];
+    ++neighbourStart_[b + 1];
+  }
+  for (int k = 0; k < n; ++k) neighbourStart_[k + 1] += neighbourStart_[k];
+  neighbours_.resize(static_cast<std::size_t>(neighbourStart_[n]));
+  fill_.assign(neighbourStart_.begin(), neighbourStart_.end() - 1);
+  for (std::size_t e = 0; e < edgeEnds_.size(); e += 2) {
+    const int a = edgeEnds_[e], b = edgeEnds_[e + 1];
+    neighbours_[fill_[a]++] = b;
+    neighbours_[fill_[b]++] = a;
   }
 
+  input_.assign(points.begin(), points.end());
+  radius_ = maxRadius;
   n_ = n;
-  cellPoints_.reserve(static_cast<std::size_t>(n) * 7);
-  cellStart_.reserve(static_cast<std::size_t>(n) + 1);
-  for (int i = 0; i < n; ++i) {
-    if (!clipCell(i)) {
-      n_ = 0;
-      cellStart_.assign(1, 0);
-      cellPoints_.clear();
-      return false;
-    }
-  }
   return true;
 }
 
@@ -192,38 +190,87 @@ bool FastVoronoi::clipCell(int i) {
   for (const Vertex& v : poly_)
     if (!std::isfinite(v.x) || !std::isfinite(v.y)) return false;
 
+  return true;
+}
+
+std::size_t FastVoronoi::firstEdge() const {
   // The direct construction sorts the edges by the polar angle of their
   // midpoints around the point (equal angles by line id) and lists each
   // edge's counter-clockwise end; around a convex cell that is the cell's own
   // order from the counter-clockwise end of the first edge of the sort. The
   // cell's own order is kept from there even where the sort departs from it
   // (midpoints within 0.0001 in Y of the point all take angle 0 or pi).
-  std::size_t first = 0;
-  double firstAngle = 0;
-  int firstLine = 0;
+  //
+  // The angle is a rising function of a key made of the cosine the angle is
+  // taken from: 1 - c above the X axis (0 to pi), 3 + c below it (pi to
+  // 2 pi), 0 or 2 on it; the angle rises at least as fast as the key. So an
+  // edge whose key is more than kKeySlack above the least key has a larger
+  // angle even after the rounding of the key and of acos (a few units in the
+  // last place, 1e-15 at most), and only the edges within kKeySlack of the
+  // least key need their angle, which is then the same call as always.
+  constexpr double kKeySlack = 1e-12;
+  const std::size_t k = poly_.size();
+  double keys[64];
+  const bool keep = k <= 64;
+  double least = 0;
+  bool all = !keep;  // more edges than keys, or a key that is not a number: every angle
   for (std::size_t t = 0; t < k; ++t) {
     const Vertex& a = poly_[t];
     const Vertex& b = poly_[t + 1 == k ? 0 : t + 1];
+    const double dx = (a.x + b.x) / 2, dy = (a.y + b.y) / 2;
+    double key;
+    if (std::fabs(dy) >= 0.0001) {
+      // The cosine exactly as voronoi::polarAngle works it out.
+      double c = dx / std::sqrt(dx * dx + dy * dy);
+      if (c > 1) c = 1;
+      if (c < -1) c = -1;
+      key = dy < 0 ? 3 + c : 1 - c;
+    } else {
+      key = dx >= 0 ? 0.0 : 2.0;
+    }
+    if (!(key >= 0 && key <= 4)) all = true;
+    if (keep) keys[t] = key;
+    if (t == 0 || key < least) least = key;
+  }
+  std::size_t first = 0;
+  double firstAngle = 0;
+  int firstLine = 0;
+  bool any = false;
+  for (std::size_t t = 0; t < k; ++t) {
+    if (!all && keys[t] > least + kKeySlack) continue;
+    const Vertex& a = poly_[t];
+    const Vertex& b = poly_[t + 1 == k ? 0 : t + 1];
     const double angle = voronoi::polarAngle((a.x + b.x) / 2, (a.y + b.y) / 2);
-    if (t == 0 || angle < firstAngle || (angle == firstAngle && a.edge.id < firstLine)) {
+    if (!any || angle < firstAngle || (angle == firstAngle && a.edge.id < firstLine)) {
       first = t;
       firstAngle = angle;
       firstLine = a.edge.id;
+      any = true;
     }
   }
-  for (std::size_t t = 1; t <= k; ++t) {
-    const Vertex& p = poly_[(first + t) % k];
-    cellPoints_.push_back({p.x + x0, p.y + y0, 0.0});
-  }
-  cellStart_.push_back(static_cast<int>(cellPoints_.size()));
-  return true;
+  return first;
 }
 
-int FastVoronoi::buildCell(int i, std::vector<DPoint3D>& cell) const {
+int FastVoronoi::buildCell(int i, std::vector<DPoint3D>& cell) {
   cell.clear();
   if (i < 0 || i >= n_) return -1;
-  cell.assign(cellPoints_.begin() + cellStart_[i], cellPoints_.begin() + cellStart_[i + 1]);
-  return static_cast<int>(cell.size());
+  if (!clipCell(i)) {
+    if (!fallback_) {
+      fallback_ = std::make_unique<CVoronoi>(n_);
+      fallback_->setPoints(input_, radius_);
+      fallback_->compute();
+    }
+    return fallback_->buildCell(i, cell);
+  }
+  const double x0 = points_[i].x, y0 = points_[i].y;
+  const std::size_t k = poly_.size();
+  const std::size_t first = firstEdge();
+  cell.reserve(k);
+  for (std::size_t t = 1; t <= k; ++t) {
+    const Vertex& p = poly_[(first + t) % k];
+    cell.push_back({p.x + x0, p.y + y0, 0.0});
+  }
+  return static_cast<int>(k);
 }
 
 }  // namespace qx

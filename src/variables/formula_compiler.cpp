@@ -151,4 +151,57 @@ std::string formulaTextFromCode(std::string_view code, const std::vector<std::st
   return text;
 }
 
+std::optional<std::string> formulaCodeFromText(std::string_view text, const std::vector<std::string>& names,
+                                               std::string* bad) {
+  static constexpr std::pair<std::string_view, char> kWords[] = {
+      {"+", '+'},      {"-", '_'},       {"*", '*'},      {"/", '/'},          {"^", '^'},
+      {"<", '<'},      {"<=", '['},      {">", '>'},      {">=", ']'},         {"=", '='},
+      {"<>", '!'},     {"CHS", '$'},     {"ENTER", '#'},  {"Surface", 'S'},    {"Tonnage", 'T'},
+      {"Volume", 'V'}};
+  std::string code;
+  bool lastWasNumber = false;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    if (text[i] == ' ' || text[i] == '\t') {
+      ++i;
+      continue;
+    }
+    std::size_t j = i;
+    while (j < text.size() && text[j] != ' ' && text[j] != '\t') ++j;
+    const std::string_view token = text.substr(i, j - i);
+    i = j;
+    bool done = false;
+    for (const auto& [word, c] : kWords)
+      if (token == word) {
+        code += c;
+        lastWasNumber = false;
+        done = true;
+        break;
+      }
+    if (done) continue;
+    for (std::size_t k = 0; k < names.size() && !done; ++k)
+      if (names[k] == token && k < 128 - 'a') {
+        code += static_cast<char>('a' + k);
+        lastWasNumber = false;
+        done = true;
+      }
+    if (done) continue;
+    const bool number = std::all_of(token.begin(), token.end(), [](char c) { return isConstantChar(c); }) &&
+                        std::any_of(token.begin(), token.end(), [](char c) { return c >= '0' && c <= '9'; }) &&
+                        token.find('-', 1) == std::string_view::npos;
+    if (!number) {
+      if (bad != nullptr) *bad = "\"" + std::string(token) + "\" is no operator, number or variable defined before";
+      return std::nullopt;
+    }
+    if (lastWasNumber) {
+      // The code cannot hold two numbers in a row: they would read as one.
+      if (bad != nullptr) *bad = "\"" + std::string(token) + "\" follows a number: two operands need ENTER between them";
+      return std::nullopt;
+    }
+    code += token;
+    lastWasNumber = true;
+  }
+  return code;
+}
+
 }  // namespace qx

@@ -8,6 +8,7 @@
 // volume, the digits, "." and "-" of a constant, and the operators
 // "#" (ENTER) "+" "_" (subtract) "*" "/" "^" "<" "[" (<=) ">" "]" (>=) "="
 // "!" (<>) "$" (CHS) "%" (swap).
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -83,5 +84,15 @@ std::string joinFormulaTokens(const std::vector<std::string>& tokens);
 // joined. This is the FormulaTextBuilder the variable dialogs use after a
 // rename or a deletion.
 std::string formulaTextFromCode(std::string_view code, const std::vector<std::string>& names);
+
+// The code of a formula written as its display tokens separated by blanks
+// ("Au  ENTER  Ag  ENTER  60  /  +"), the reverse of formulaTextFromCode:
+// operators and words as the formula box shows them, numbers (a leading "-"
+// allowed), variable names (combined numbering; names holding blanks cannot
+// be written this way). Nullopt for a token that is none of these, or for a
+// number right after a number (the code would read them as one); `bad` then
+// receives why.
+std::optional<std::string> formulaCodeFromText(std::string_view text, const std::vector<std::string>& names,
+                                               std::string* bad = nullptr);
 
 }  // namespace qx

@@ -66,6 +66,22 @@ std::string envelopeFile() {
   return text;
 }
 
+// Two 20 x 20 blocks: "B1" over the cells of the first two columns and
+// rows, "B2" beside it. Name in columns 3-12, X 11-20, Y 21-30.
+std::string figureFile() {
+  std::string text;
+  char line[64];
+  const std::pair<const char*, double> blocks[] = {{"B1", 995.0}, {"B2", 1015.0}};
+  for (const auto& [name, x0] : blocks) {
+    text += std::string("1 ") + name + "\n";
+    for (auto [x, y] : {std::pair{x0, 1995.0}, {x0 + 20, 1995.0}, {x0 + 20, 2015.0}, {x0, 2015.0}}) {
+      std::snprintf(line, sizeof line, "%-10s%10.2f%10.2f\n", "2", x, y);
+      text += line;
+    }
+  }
+  return text;
+}
+
 json job(const std::string& steps) {
   return json::parse(R"({"project": {"new": {"variables": [{"name": "Au"}], "model": {"fixed_thickness": 2}}},
                         "steps": )" + steps + "}");
@@ -155,6 +171,81 @@ TEST(JobSteps, ImportEnvelopesColoursCalculationGenerateAndExport) {
   EXPECT_EQ(saved["envelopes"][0]["density"], 2.7);
   EXPECT_EQ(saved["polygons"]["count"], 12);
   EXPECT_NEAR(saved["polygons"]["area"].get<double>(), 1200.0, 1e-3);
+}
+
+TEST(JobSteps, FiguresReportsAndResultExportsRunAfterGeneration) {
+  const auto dir = testDir("figures");
+  writeText(dir / "c.dat", compositeFile());
+  writeText(dir / "b.dig", figureFile());
+  json j = json::parse(R"({"project": {"new": {"variables": [{"name": "Au"}],
+      "calculated": [{"name": "Au2", "formula": "Au ENTER 2 *"}], "model": {"fixed_thickness": 2}}}})");
+  j["steps"] = json::parse(R"([
+    {"import_composites": {"file": "c.dat", "columns": {"Au": [46, 10]}}},
+    {"calculation": {"sides": 4, "radius": 5}},
+    {"generate": {}},
+    {"import_figures": {"file": "b.dig", "columns": {"Name": [3, 8], "X Coordinate": [11, 10],
+                                                       "Y Coordinate": [21, 10]}}},
+    {"recalculate_figures": {}},
+    {"report_polygons": {"file": "polygons.txt"}},
+    {"report_figures": {"file": "figures.txt"}},
+    {"export_polygons": {"file": "polygons.dig"}},
+    {"export_figures": {"file": "b1.dig", "figure": "B1",
+                        "columns": {"Name": [3, 8, 0], "X Coordinate": [11, 10, 2], "Y Coordinate": [21, 10, 2]}}}
+  ])");
+  j["save"] = "p.qrx";
+  writeText(dir / "job.json", j.dump());
+  std::ostringstream out, err;
+  ASSERT_EQ(runJobFile(dir / "job.json", out, err, false), 0) << err.str();
+  const std::string o = out.str();
+  EXPECT_NE(o.find("Figures: 2 after reading"), std::string::npos) << o;
+  // Each block covers four whole 10 x 10 cells: 400 m2 x 2 m x SG 2.
+  EXPECT_NE(o.find("Figures recalculated: 2, ore tonnage 3200.00, waste tonnage 0.00"), std::string::npos) << o;
+  EXPECT_NE(o.find("Polygon report: "), std::string::npos) << o;
+  EXPECT_NE(readText(dir / "polygons.txt").find("\nDH19   "), std::string::npos);
+  EXPECT_NE(readText(dir / "figures.txt").find("B2"), std::string::npos);
+  // The single figure comes back as written: its header and four points.
+  const std::string b1 = readText(dir / "b1.dig");
+  EXPECT_EQ(std::count(b1.begin(), b1.end(), '\n'), 5) << b1;
+  EXPECT_EQ(b1.find("B2"), std::string::npos) << b1;
+
+  std::ostringstream info, infoErr;
+  ASSERT_EQ(runInfo(dir / "p.qrx", true, info, infoErr), 0) << infoErr.str();
+  const json saved = json::parse(info.str());
+  ASSERT_EQ(saved["figures"].size(), 2u);
+  EXPECT_EQ(saved["figures"][0]["name"], "B1");
+  EXPECT_NEAR(saved["figures"][0]["ore_tonnage"].get<double>(), 1600.0, 1e-2);
+  // The tonnage-weighted Au of B1's cells (composites 0, 1, 5, 6: 0.5, 1.0,
+  // 3.0, 3.5) and the calculated Au2 twice that.
+  EXPECT_NEAR(saved["figures"][0]["grades"]["Au"].get<double>(), 2.0, 1e-6);
+  EXPECT_NEAR(saved["figures"][0]["grades"]["Au2"].get<double>(), 4.0, 2e-6);
+}
+
+TEST(JobSteps, CalculatedVariablesAreReadAsTheFormulaBoxShowsThem) {
+  const auto dir = testDir("calc");
+  json j = json::parse(R"({"project": {"new": {"variables": [{"name": "Au"}, {"name": "Ag"}],
+      "calculated": [{"name": "AuEq", "formula": "Au ENTER Ag ENTER 60 / +", "weighting": "volume"}]}}})");
+  const Job job = parseJob(j, dir);
+  ASSERT_EQ(job.newProject->values.calculated.size(), 1u);
+  const VariableInfoCalc& v = job.newProject->values.calculated[0];
+  EXPECT_EQ(v.name, "AuEq");
+  EXPECT_EQ(v.formulaCode, "a#b#60/+");
+  EXPECT_EQ(v.formulaText, "Au  ENTER  Ag  ENTER  60  /  +  ");
+  EXPECT_EQ(v.compiled.status, 0);
+  EXPECT_EQ(v.weightingType, kWeightVolume);
+
+  j["project"]["new"]["calculated"][0]["formula"] = "Au ENTER Cu +";
+  EXPECT_EQ(errorOf(j, dir),
+            "project.new.calculated[0].formula: \"Cu\" is no operator, number or variable defined before");
+  j["project"]["new"]["calculated"][0]["formula"] = "Au Ag +";
+  EXPECT_EQ(errorOf(j, dir),
+            "project.new.calculated[0].formula: \"Au Ag +\" does not compile (reverse Polish: \"Au ENTER Ag +\")");
+  j["project"]["new"]["calculated"][0]["formula"] = "2 3 +";
+  EXPECT_EQ(errorOf(j, dir),
+            "project.new.calculated[0].formula: \"3\" follows a number: two operands need ENTER between them");
+  j["project"]["new"]["calculated"][0]["formula"] = "Au ENTER 1 +";
+  j["project"]["new"]["calculated"][0]["name"] = "Ag";
+  EXPECT_EQ(errorOf(j, dir),
+            "project.new.calculated[0].name: The name entered is already in use.  Please use a unique name.");
 }
 
 TEST(JobSteps, AColumnThePageDoesNotShowStopsTheJobBeforeSaving) {
