@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Installs the dependencies, builds in Release and runs the main job: the
-# desktop application when a display is present, otherwise the command-line
-# tool's version and help.
+# Installs the dependencies, builds in Release and runs the main job: the demo
+# estimate. The demo deposit is generated into build-release/demo, the job
+# examples/demo/demo.json runs there (a new project, imports, calculation
+# settings, polygons, figures, both reports, the exports, demo.qrx), a short
+# summary is printed with where every output is, and the desktop opens on the
+# project when a display is present.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,10 +15,30 @@ cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DQX_BUILD_TESTS
 cmake --build build-release -j "$jobs"
 
 bin=build-release/src
-if [ -n "${DISPLAY:-}" ] && [ -x "$bin/ui/wquarlex" ]; then
-  echo "Starting the desktop: $bin/ui/wquarlex"
-  exec "$bin/ui/wquarlex" "$@"
-fi
+demo=build-release/demo
+rm -rf "$demo"
+mkdir -p "$demo"
+build-release/examples/demo/qx_demo_data "$demo" >/dev/null
+cp examples/demo/demo.json "$demo/"
 
-"$bin/cli/quarlex" --version
-"$bin/cli/quarlex" --help
+echo "== The demo estimate: $demo/demo.json"
+"$bin/cli/quarlex" run "$demo/demo.json" >"$demo/run.log" 2>"$demo/messages.log"
+"$bin/cli/quarlex" info "$demo/demo.qrx" >"$demo/info.txt"
+grep -E '^(Composites|Envelopes|Surfaces|Figures|Figure totals|Polygons):' "$demo/info.txt"
+
+cat <<TXT
+Outputs in $demo:
+  demo.qrx                the project (open it in the desktop, or: quarlex info $demo/demo.qrx)
+  polygons.txt            polygon report
+  figures.txt             figure report
+  polygons.dig            polygons exported as outlines
+  figures_out.dig         figures exported as outlines
+  composites_out.dat      composites exported
+  run.log, messages.log   what the job printed; info.txt: everything the project holds
+  composites.dat envelopes.dig blocks.dig topography.dat   the generated demo data
+TXT
+
+if [ -n "${DISPLAY:-}" ] && [ -x "$bin/ui/wquarlex" ]; then
+  echo "Starting the desktop: $bin/ui/wquarlex $demo/demo.qrx"
+  exec "$bin/ui/wquarlex" "$demo/demo.qrx" "$@"
+fi

@@ -134,6 +134,22 @@ ordered_json projectInfo(const ProjectObjects& o) {
     figures.push_back(fig);
   }
   j["figures"] = figures;
+  // Over all figures: ore and waste tonnage, grades weighted by ore tonnage.
+  ordered_json totals;
+  double ore = 0.0, waste = 0.0;
+  std::vector<double> weighted(names.size(), 0.0);
+  for (const auto& f : o.figures.figures) {
+    ore += f.oreTonnage;
+    waste += f.wasteTonnage;
+    for (std::size_t k = 0; k < names.size(); ++k)
+      weighted[k] += f.oreTonnage * figureVariableValue(f, static_cast<int>(k), s.loadedCount());
+  }
+  totals["ore_tonnage"] = ore;
+  totals["waste_tonnage"] = waste;
+  ordered_json grades;
+  for (std::size_t k = 0; k < names.size(); ++k) grades[names[k]] = ore > 0.0 ? weighted[k] / ore : 0.0;
+  totals["grades"] = grades;
+  j["figure_totals"] = totals;
   return j;
 }
 
@@ -179,6 +195,14 @@ void printProjectInfo(std::ostream& out, const ProjectObjects& o) {
   for (const auto& sf : j["surfaces"])
     out << "  " << sf["name"].get<std::string>() << "  " << sf["points"].get<std::size_t>() << " points\n";
   out << "Figures: " << c["figures"].get<int>() << "\n";
+  if (c["figures"].get<int>() > 0) {
+    const auto& t = j["figure_totals"];
+    out << "Figure totals: ore " << formatFixed(t["ore_tonnage"].get<double>(), 2) << " t, waste "
+        << formatFixed(t["waste_tonnage"].get<double>(), 2) << " t";
+    for (auto it = t["grades"].begin(); it != t["grades"].end(); ++it)
+      out << ", " << it.key() << " " << formatFixed(it.value().get<double>(), 4);
+    out << "\n";
+  }
   for (const auto& f : j["figures"]) {
     out << "  " << f["name"].get<std::string>() << "  area " << formatFixed(f["area"].get<double>(), 2) << ", ore "
         << formatFixed(f["ore_tonnage"].get<double>(), 2) << " t, waste "

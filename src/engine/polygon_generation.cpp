@@ -7,6 +7,7 @@
 #include <exception>
 #include <mutex>
 #include <numeric>
+#include <optional>
 #include <memory>
 #include <thread>
 
@@ -56,6 +57,59 @@ void toLocal(const std::vector<DPoint3D>& points, const DPoint3D& centre, std::v
   while (out.size() > 1 && same(out.back(), out.front())) out.pop_back();
 }
 
+std::atomic<bool> gClipShortcuts{true};
+
+double signedShoelace(const std::vector<FPoint2D>& v) {
+  double s = 0.0;
+  for (std::size_t k = 0; k < v.size(); ++k) {
+    const FPoint2D a = v[k], b = v[k + 1 < v.size() ? k + 1 : 0];
+    s += double(a.x) * b.y - double(a.y) * b.x;
+  }
+  return s;
+}
+
+// Most cells lie well inside their influence polygon, and most outlines well
+// inside their envelope's contour. When no edge of `clip` comes within twice
+// the routine's tolerance of the subject's box, the two outlines cannot meet:
+// the routine would find no crossing and no contact, test the subject's last
+// point against the clip, and give back the subject whole (clockwise, first
+// point first, moved to its working origin and back in single precision) or
+// nothing. This gives the same answer without the routine's work; nullopt
+// when the shortcut does not apply.
+std::optional<bool> wholeOrNothing(const std::vector<FPoint2D>& subject, const std::vector<FPoint2D>& clip,
+                                   std::vector<FPoint2D>& piece) {
+  constexpr float kMargin = 0.002f;
+  float aminX = subject[0].x, amaxX = aminX, aminY = subject[0].y, amaxY = aminY;
+  for (const auto& p : subject) {
+    aminX = std::min(aminX, p.x);
+    amaxX = std::max(amaxX, p.x);
+    aminY = std::min(aminY, p.y);
+    amaxY = std::max(amaxY, p.y);
+  }
+  float bminX = clip[0].x, bmaxX = bminX, bminY = clip[0].y, bmaxY = bminY;
+  for (std::size_t k = 0; k < clip.size(); ++k) {
+    const FPoint2D q1 = clip[k], q2 = clip[k + 1 < clip.size() ? k + 1 : 0];
+    bminX = std::min(bminX, q1.x);
+    bmaxX = std::max(bmaxX, q1.x);
+    bminY = std::min(bminY, q1.y);
+    bmaxY = std::max(bmaxY, q1.y);
+    if (std::max(q1.x, q2.x) + kMargin >= aminX && std::min(q1.x, q2.x) - kMargin <= amaxX &&
+        std::max(q1.y, q2.y) + kMargin >= aminY && std::min(q1.y, q2.y) - kMargin <= amaxY)
+      return std::nullopt;  // an edge near the subject: the routine decides
+  }
+  // Boxes apart (or only touching): nothing, as the routine says.
+  if (amaxX <= bminX || bmaxX <= aminX || amaxY <= bminY || bmaxY <= aminY) return false;
+  if (pointInPolygon(subject.back(), clip) != 1) return false;
+  const float ox = std::min(aminX, bminX), oy = std::min(aminY, bminY);
+  piece.assign(subject.begin(), subject.end());
+  if (signedShoelace(piece) > 0.0) std::reverse(piece.begin() + 1, piece.end());
+  for (auto& p : piece) {
+    const FPoint2D shifted{p.x - ox, p.y - oy};
+    p = FPoint2D{shifted.x + ox, shifted.y + oy};
+  }
+  return true;
+}
+
 // Replaces the outline by the pieces of `subject` inside `clip` (both in the
 // frame of `centre`), with every Z equal to the first cell vertex's.
 void clipOutline(CPolygon& poly, const std::vector<FPoint2D>& subject, const std::vector<FPoint2D>& clip,
@@ -63,6 +117,16 @@ void clipOutline(CPolygon& poly, const std::vector<FPoint2D>& subject, const std
   const double z = poly.cell.empty() ? 0.0 : poly.cell.front().z;
   poly.outline.clear();
   if (subject.size() >= 3 && clip.size() >= 3) {
+    thread_local std::vector<FPoint2D> whole;
+    if (gClipShortcuts.load(std::memory_order_relaxed)) {
+      if (const auto inside = wholeOrNothing(subject, clip, whole)) {
+        if (*inside)
+          for (const auto& p : whole)
+            poly.outline.push_back({static_cast<double>(p.x) + centre.x, static_cast<double>(p.y) + centre.y, z});
+        poly.outlineChanged();
+        return;
+      }
+    }
     const IntersectionResult result = intersectPolygons(subject, clip);
     for (const auto& piece : result.pieces) {
       // Outlines that only touch give pieces without area: not part of the outline.
@@ -190,6 +254,8 @@ void runParallel(int count, int threads, const Job& job, const std::function<voi
 }
 
 }  // namespace
+
+void setPolygonClipShortcuts(bool on) { gClipShortcuts = on; }
 
 double compositeVariableValue(const CComposite& c, int n, int loadedCount) {
   if (n < 0) return 0.0;

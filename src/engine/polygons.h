@@ -28,6 +28,10 @@ std::string polygonName(int compositeIndex);
 // three points.
 double outlineArea(const std::vector<DPoint3D>& outline);
 
+// Clipping skips the intersection routine where the two outlines cannot
+// meet (on by default). Tests switch it off to compare both ways.
+void setPolygonClipShortcuts(bool on);
+
 class CPolygon {
  public:
   std::string name;         // "poly%05d" with the composite index

@@ -1,0 +1,25 @@
+# Runs the demo estimate end to end and compares its two reports with the
+# golden files, the line with the time of the run excepted.
+# -DDATA=<qx_demo_data> -DQUARLEX=<quarlex> -DJOB=<demo.json> -DGOLDEN=<dir> -DWORK=<dir>
+file(REMOVE_RECURSE "${WORK}")
+file(MAKE_DIRECTORY "${WORK}")
+execute_process(COMMAND "${DATA}" "${WORK}" RESULT_VARIABLE rc OUTPUT_QUIET)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "qx_demo_data failed: ${rc}")
+endif()
+configure_file("${JOB}" "${WORK}/demo.json" COPYONLY)
+execute_process(COMMAND "${QUARLEX}" run "${WORK}/demo.json" RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "the demo job failed (${rc}):\n${out}\n${err}")
+endif()
+foreach(report polygons.txt figures.txt)
+  file(READ "${WORK}/${report}" got)
+  file(READ "${GOLDEN}/${report}" want)
+  # The third line holds the time of the run: "  dd/mm/yyyy, hhHmm".
+  string(REGEX REPLACE "\n  [0-9][0-9]/[0-9][0-9]/[0-9][0-9][0-9][0-9], [0-9][0-9]h[0-9][0-9]\n" "\n  <time>\n" got "${got}")
+  string(REGEX REPLACE "\n  [0-9][0-9]/[0-9][0-9]/[0-9][0-9][0-9][0-9], [0-9][0-9]h[0-9][0-9]\n" "\n  <time>\n" want "${want}")
+  if(NOT got STREQUAL want)
+    message(FATAL_ERROR "${report} differs from ${GOLDEN}/${report}; compare with: diff ${WORK}/${report} ${GOLDEN}/${report}")
+  endif()
+endforeach()
+message(STATUS "the demo's reports match the golden files")
