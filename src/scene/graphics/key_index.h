@@ -252,7 +252,7 @@ class TreeKeyPages {
     const std::uint64_t n = number(key);
     const std::uint64_t p = n >> kPageBits;
     if (p >= pages_.size() || !pages_[p]) return kNone;
-    return pages_[p]->slots[n & kPageMask];
+    return pages_[p]->slotArray[n & kPageMask];
   }
 
   // `key` must not be present.
@@ -262,7 +262,7 @@ class TreeKeyPages {
     if (p >= pages_.size()) pages_.resize(p + 1);
     if (!pages_[p]) pages_[p] = std::make_unique<Page>();
     Page& page = *pages_[p];
-    page.slots[n & kPageMask] = slot;
+    page.slotArray[n & kPageMask] = slot;
     ++page.live;
     ++size_;
   }
@@ -273,7 +273,7 @@ class TreeKeyPages {
     const std::uint64_t p = n >> kPageBits;
     if (p >= pages_.size() || !pages_[p]) return;
     Page& page = *pages_[p];
-    std::uint32_t& slot = page.slots[n & kPageMask];
+    std::uint32_t& slot = page.slotArray[n & kPageMask];
     if (slot == kNone) return;
     slot = kNone;
     --size_;
@@ -286,7 +286,7 @@ class TreeKeyPages {
     for (std::size_t p = 0; p < pages_.size(); ++p) {
       if (!pages_[p]) continue;
       for (std::size_t i = 0; i < kPageSize; ++i) {
-        const std::uint32_t slot = pages_[p]->slots[i];
+        const std::uint32_t slot = pages_[p]->slotArray[i];
         if (slot != kNone) f(-static_cast<Key>((p << kPageBits) + i) - 1, slot);
       }
     }
@@ -297,9 +297,9 @@ class TreeKeyPages {
   static constexpr std::size_t kPageSize = std::size_t{1} << kPageBits;
   static constexpr std::uint64_t kPageMask = kPageSize - 1;
   struct Page {
-    Page() { std::fill(std::begin(slots), std::end(slots), kNone); }
+    Page() { std::fill(std::begin(slotArray), std::end(slotArray), kNone); }
     std::uint32_t live = 0;
-    std::uint32_t slots[kPageSize];
+    std::uint32_t slotArray[kPageSize];
   };
 
   // -1 is number 0, -2 number 1, and so on.
