@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace qx {
 
@@ -90,13 +91,27 @@ Box boxOf(const std::vector<FPoint2D>& ring) {
   return b;
 }
 
+// What `crossing` found for a pair of edges.
+enum : unsigned {
+  kNoCrossing = 0,
+  kCrossing = 16,  // a crossing away from all four end points
+  // Otherwise, for a crossing on both edges but within the tolerance of end
+  // points, one bit per such end: p1, p2, q1, q2.
+  kNearP1 = 1,
+  kNearP2 = 2,
+  kNearQ1 = 4,
+  kNearQ2 = 8,
+};
+
 // The crossing of edge p1-p2 (of A) with q1-q2 (of B), when it lies on both
-// and away from all four end points.
-bool crossing(FPoint2D p1, FPoint2D p2, FPoint2D q1, FPoint2D q2, FPoint2D& c) {
+// and away from all four end points (kCrossing, with the point in `c`). A
+// crossing on both edges that is within 0.001 in X and Y of end points gives
+// the ends it is near instead.
+unsigned crossing(FPoint2D p1, FPoint2D p2, FPoint2D q1, FPoint2D q2, FPoint2D& c) {
   const double ax = double(p2.x) - p1.x, ay = double(p2.y) - p1.y;
   const double bx = double(q2.x) - q1.x, by = double(q2.y) - q1.y;
   const double det = ax * by - ay * bx;
-  if (!(std::abs(det) >= kParallel)) return false;
+  if (!(std::abs(det) >= kParallel)) return kNoCrossing;
   const double t = ((double(q1.x) - p1.x) * by - (double(q1.y) - p1.y) * bx) / det;
   c = FPoint2D{float(p1.x + t * ax), float(p1.y + t * ay)};
   const double cx = c.x, cy = c.y;
@@ -110,10 +125,13 @@ bool crossing(FPoint2D p1, FPoint2D p2, FPoint2D q1, FPoint2D q2, FPoint2D& c) {
     if (std::abs(dy) > kExtent * len && !along(cy, s.y, e.y)) return false;
     return true;
   };
-  if (!onSegment(p1, p2) || !onSegment(q1, q2)) return false;
-  for (FPoint2D end : {p1, p2, q1, q2})
-    if (!(std::abs(cx - end.x) >= kTol || std::abs(cy - end.y) >= kTol)) return false;
-  return true;
+  if (!onSegment(p1, p2) || !onSegment(q1, q2)) return kNoCrossing;
+  unsigned near = 0, bit = 1;
+  for (FPoint2D end : {p1, p2, q1, q2}) {
+    if (!(std::abs(cx - end.x) >= kTol || std::abs(cy - end.y) >= kTol)) near |= bit;
+    bit <<= 1;
+  }
+  return near ? near : kCrossing;
 }
 
 // Rebuilds `ring` with each edge's crossings (sorted along the edge) after
@@ -132,12 +150,39 @@ void insertCrossings(std::vector<FPoint2D>& ring, const std::vector<Intersection
   ring.swap(scratch);
 }
 
+inline double dist2(FPoint2D u, FPoint2D v) {
+  const double dx = double(u.x) - v.x, dy = double(u.y) - v.y;
+  return dx * dx + dy * dy;
+}
+
+// The squared distance from p to the segment s-e.
+double segmentDistance2(FPoint2D p, FPoint2D s, FPoint2D e) {
+  const double dx = double(e.x) - s.x, dy = double(e.y) - s.y;
+  const double px = double(p.x) - s.x, py = double(p.y) - s.y;
+  const double len2 = dx * dx + dy * dy;
+  const double t = len2 > 0.0 ? std::clamp((px * dx + py * dy) / len2, 0.0, 1.0) : 0.0;
+  const double ex = px - t * dx, ey = py - t * dy;
+  return ex * ex + ey * ey;
+}
+
 // Inserts each vertex of `from` that lies on an edge of `into` (and equals
 // neither end of it) after that edge's start, at the first such edge. A point
 // that is already a vertex of `into` is not inserted again: where edges run
 // along each other closer than the tolerance, a second copy would make the
 // trace go round between the copies.
-void insertTouching(std::vector<FPoint2D>& into, const std::vector<FPoint2D>& from, std::size_t fromCount) {
+//
+// `ends` are the vertices of `from` next to which a crossing with an edge of
+// `into` was dropped; the meeting there is left to them, so each must end up
+// a vertex of `into`. Most are within 0.001 of an edge and go in above. One
+// that is not (up to about 0.0014 off: the crossing was within 0.001 in X and
+// in Y), or that another insertion has bent the edge away from, goes into the
+// edge whose crossing was dropped (the first one, if several were), into the
+// nearest of the pieces that edge has been cut into. Without this the
+// crossing is lost altogether and the trace cuts a chord across the part
+// beyond it.
+void insertTouching(std::vector<FPoint2D>& into, const std::vector<FPoint2D>& from, std::size_t fromCount,
+                    const std::vector<IntersectionWorkspace::End>& ends,
+                    std::vector<IntersectionWorkspace::End>* otherEnds) {
   const Box box = boxOf(into);
   for (std::size_t f = 0; f < fromCount; ++f) {
     const FPoint2D v = from[f];
@@ -149,6 +194,51 @@ void insertTouching(std::vector<FPoint2D>& into, const std::vector<FPoint2D>& fr
       if (std::find(into.begin(), into.end(), v) == into.end()) into.insert(into.begin() + std::ptrdiff_t(k + 1), v);
       break;
     }
+  }
+  for (const IntersectionWorkspace::End& end : ends) {
+    const FPoint2D v = end.p;
+    // The pieces the edge has been cut into since: from its start to its end.
+    const std::size_t n = into.size() - 1;
+    std::size_t first = 0, last = n;
+    const auto s = std::find(into.begin(), into.end() - 1, end.s);
+    const bool span = s != into.end() - 1;
+    if (span) {
+      first = std::size_t(s - into.begin());
+      for (std::size_t k = first + 1; k <= n; ++k)
+        if (same(into[k], end.e)) {
+          last = k;
+          break;
+        }
+    }
+    const auto at = std::find(into.begin(), into.end(), v);
+    if (at != into.end()) {
+      // Already a vertex, but maybe of the neighbouring edge (the vertex
+      // insertion takes the first edge it is on): the edge whose crossing
+      // was dropped then has no contact point. This happens where a corner of
+      // `into` sticks out of the other outline by less than the tolerance
+      // (or a narrow one by a little more) and the other outline meets both
+      // of its edges next to v, or where v went into the edge on the other
+      // side of a corner of `into` that lies next to v. The corner between
+      // the two edges goes into the other outline, so that it is the contact
+      // point of this edge; without it the trace leaves by the corner and
+      // cuts a chord, or closes early. A corner farther than 0.01 is left
+      // out: the other outline would bend too far.
+      const std::size_t pos = std::size_t(at - into.begin());
+      if (otherEnds && span && (pos < first || pos > last)) {
+        const double ds = dist2(v, end.s), de = dist2(v, end.e);
+        const FPoint2D corner = ds < de ? end.s : end.e;
+        if (std::abs(double(corner.x) - v.x) <= 10 * kTol && std::abs(double(corner.y) - v.y) <= 10 * kTol)
+          otherEnds->push_back({corner, end.os, end.oe, end.s, end.e});
+      }
+      continue;
+    }
+    std::size_t best = first;
+    double bestD2 = std::numeric_limits<double>::infinity();
+    for (std::size_t k = first; k < last; ++k) {
+      const double d2 = segmentDistance2(v, into[k], into[k + 1]);
+      if (d2 < bestD2) bestD2 = d2, best = k;
+    }
+    into.insert(into.begin() + std::ptrdiff_t(best + 1), v);
   }
 }
 
@@ -219,6 +309,8 @@ void intersectPolygons(const std::vector<FPoint2D>& subject, const std::vector<F
     }
     ws.crossA.clear();
     ws.crossB.clear();
+    ws.endsA.clear();
+    ws.endsB.clear();
     for (int k = 0; k < na; ++k) {
       const FPoint2D p1 = ringA[k], p2 = ringA[k + 1];
       const float minX = std::min(p1.x, p2.x), maxX = std::max(p1.x, p2.x);
@@ -232,7 +324,16 @@ void intersectPolygons(const std::vector<FPoint2D>& subject, const std::vector<F
         if (maxX < bx[0] || minX > bx[1] || maxY < bx[2] || minY > bx[3]) continue;
         const FPoint2D q1 = ringB[l], q2 = ringB[l + 1];
         FPoint2D c;
-        if (!crossing(p1, p2, q1, q2, c)) continue;
+        const unsigned found = crossing(p1, p2, q1, q2, c);
+        if (found != kCrossing) {
+          // Dropped next to end points: each of those ends must become a
+          // vertex of the other outline (see insertTouching).
+          if (found & kNearP1) ws.endsB.push_back({p1, q1, q2, p1, p2});
+          if (found & kNearP2) ws.endsB.push_back({p2, q1, q2, p1, p2});
+          if (found & kNearQ1) ws.endsA.push_back({q1, p1, p2, q1, q2});
+          if (found & kNearQ2) ws.endsA.push_back({q2, p1, p2, q1, q2});
+          continue;
+        }
         if (ws.crossA.size() >= kIntersectionMaxCrossings) {
           halt(IntersectionStop::Crossings);
           return finish();
@@ -253,8 +354,13 @@ void intersectPolygons(const std::vector<FPoint2D>& subject, const std::vector<F
   // the other's edges. After this every meeting point is a vertex of both.
   insertCrossings(ringA, ws.crossA, ws.scratch);
   insertCrossings(ringB, ws.crossB, ws.scratch);
-  insertTouching(ringA, ringB, ringB.size() - 1);
-  insertTouching(ringB, ringA, ringA.size() - 1);
+  // The ends noted with the crossings go in with them; an end that went into
+  // a neighbouring edge brings the corner between the two edges into the
+  // other outline (into A in a last round for the corners of B).
+  insertTouching(ringA, ringB, ringB.size() - 1, ws.endsA, &ws.endsB);
+  ws.endsA.clear();
+  insertTouching(ringB, ringA, ringA.size() - 1, ws.endsB, &ws.endsA);
+  if (!ws.endsA.empty()) insertTouching(ringA, ringB, 0, ws.endsA, nullptr);
 
   const FPoint2D* A = ringA.data();
   const FPoint2D* B = ringB.data();
@@ -266,14 +372,30 @@ void intersectPolygons(const std::vector<FPoint2D>& subject, const std::vector<F
   // a vertex of both outlines cannot start a trace and is passed over; so B
   // never has a start where A has none, and the outlines never need to
   // exchange roles.
+  //
+  // A pinch is passed over as well, when there is another start: the start u
+  // followed in A by a contact point w that stands just before u in B, the
+  // two within 0.002 of each other in X and Y. It comes from a crossing next
+  // to a vertex of each outline (each vertex within the tolerance of the
+  // other's edge, so each went into the other outline, but in opposite
+  // orders). A trace through it goes u, w, u and on, but a trace that starts
+  // at u ends at once with the zero-area piece u, w, u and, since the real
+  // piece then has a single contact point left, the piece is lost.
   int startA = -1, startB = -1;
   // (A vertex equal to a vertex of B is on B's boundary: the equality scan
   // alone decides.)
-  for (int k = 0; k < nA; ++k) {
+  for (int k = nA - 1; k >= 0; --k) {
     const int j = firstEqual(A[k], B, nB);
     if (j < 0) continue;
-    startA = k;
-    startB = j;
+    if (startA < 0) startA = k, startB = j;
+    const FPoint2D u = A[k], w = A[k + 1];
+    const bool pinch = !same(u, w) && std::abs(double(u.x) - w.x) <= 2 * kTol &&
+                       std::abs(double(u.y) - w.y) <= 2 * kTol && same(B[j > 0 ? j - 1 : nB - 1], w);
+    if (!pinch) {
+      startA = k;
+      startB = j;
+      break;
+    }
   }
   // The work buffer is only counted: a piece takes a header pair, its points
   // and a copy of its first point.

@@ -73,7 +73,13 @@ struct IntersectionWorkspace {
   };
   std::vector<FPoint2D> a, b, scratch, written, piece;
   std::vector<Crossing> crossA, crossB;
-  std::vector<float> boxB;  // per edge of B: min x, max x, min y, max y
+  // A vertex p of the other outline next to which the crossing of the edge
+  // s-e with the other outline's edge os-oe was dropped.
+  struct End {
+    FPoint2D p, s, e, os, oe;
+  };
+  std::vector<End> endsA, endsB;  // to be made vertices of A, of B
+  std::vector<float> boxB;        // per edge of B: min x, max x, min y, max y
 };
 
 // Intersects `subject` with `clip`, both simple open outlines (the first point

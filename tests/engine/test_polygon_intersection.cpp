@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -304,4 +305,188 @@ TEST(PolygonIntersection, WorkspaceOverloadReusesAndMatches) {
   qx::intersectPolygons(square(0, 0, 1, 1), square(1, 0, 2, 1), ws, res);
   EXPECT_TRUE(res.pieces.empty());
   EXPECT_EQ(res.area, 0.0);
+}
+
+namespace {
+
+// The influence polygon of the polygon set around the origin: 50 sides,
+// inscribed radius r, first corner at -90 degrees plus half a step.
+Ring influence50(double r) {
+  Ring out;
+  const double step = 2.0 * M_PI / 50, a0 = -M_PI / 2 + step / 2, R = r / std::cos(step / 2);
+  for (int k = 0; k < 50; ++k) out.push_back({float(R * std::cos(a0 + k * step)), float(R * std::sin(a0 + k * step))});
+  return out;
+}
+
+// Signed distance of p from the convex outline's boundary in double: positive
+// inside, negative outside (the smallest over the edges' half planes).
+double insideBy(FPoint2D p, const Ring& convex) {
+  double turn = 0.0;
+  for (std::size_t k = 0; k < convex.size(); ++k) {
+    const FPoint2D a = convex[k], b = convex[(k + 1) % convex.size()];
+    turn += double(a.x) * b.y - double(a.y) * b.x;
+  }
+  double d = std::numeric_limits<double>::infinity();
+  for (std::size_t k = 0; k < convex.size(); ++k) {
+    const FPoint2D a = convex[k], b = convex[(k + 1) % convex.size()];
+    const double ex = double(b.x) - a.x, ey = double(b.y) - a.y;
+    const double side = (ex * (double(p.y) - a.y) - ey * (double(p.x) - a.x)) / std::hypot(ex, ey);
+    d = std::min(d, turn > 0 ? side : -side);
+  }
+  return d;
+}
+
+double perimeterOf(const Ring& r) {
+  double s = 0.0;
+  for (std::size_t k = 0; k < r.size(); ++k)
+    s += std::hypot(double(r[(k + 1) % r.size()].x) - r[k].x, double(r[(k + 1) % r.size()].y) - r[k].y);
+  return s;
+}
+
+struct CellCase {
+  const char* what;
+  double r;
+  Ring cell;
+  double reference;  // Boost.Geometry's area of the same float outlines
+  // How far a point of the piece may stand outside either outline: a corner
+  // of the cell up to 0.01 from the meeting point goes into the influence
+  // polygon when the cell is narrow there.
+  double slack = 0.002;
+};
+
+}  // namespace
+
+// Convex cells (relative to their site) against the influence polygon where
+// a crossing lies within 0.001 of a corner. These lost most of their area
+// (a chord cut across the part behind the corner) or came back empty.
+TEST(PolygonIntersection, CellsWhoseCrossingsLieNextToACorner) {
+  const CellCase cases[] = {
+      {"corner 0.00105 outside the cell's edge",
+       10.87,
+       {{-9.26095581f, 1.14982879f},
+        {-12.043313f, 0.277455449f},
+        {-10.833251f, -6.39289856f},
+        {-2.50146031f, -11.6976223f},
+        {3.59377623f, -11.6967554f},
+        {10.4748125f, -6.24313879f},
+        {2.58946037f, 2.18502164f}},
+       191.700808},
+      {"corner 0.0011 inside the cell's edge",
+       10.87,
+       {{-2.14489818f, -8.79414463f},
+        {-2.01513624f, -13.9400158f},
+        {-0.45815298f, -14.9699612f},
+        {8.80768681f, -8.78784084f},
+        {-1.54444635f, 7.1208601f}},
+       98.971249},
+      {"narrow cell, corner 0.00101 off its edge",
+       12.30,
+       {{-3.66725039f, 0.720698059f},
+        {-3.64829659f, 0.547052443f},
+        {9.04569912f, -2.479141f},
+        {11.9459181f, -3.06775188f},
+        {12.4051104f, -2.55236888f},
+        {-3.65148926f, 1.18302047f}},
+       10.493310},
+      {"one edge by two corners, one of them beyond the tolerance",
+       13.9972855,
+       {{10.7463827f, 17.8901043f},
+        {5.14825535f, 23.2094212f},
+        {-12.4985933f, 16.7693272f},
+        {-16.8364124f, 11.764205f},
+        {8.64005566f, -15.5509634f}},
+       364.293790},
+      {"a corner of each within the tolerance of the other's edge",
+       7.09510452,
+       {{-1.33198798f, -6.98417807f},
+        {-6.50931501f, -9.40526867f},
+        {-6.87229109f, -9.34008312f},
+        {-11.8607216f, -0.524924994f},
+        {-7.46060228f, 5.74290514f},
+        {-0.498718232f, 12.667778f},
+        {4.50671864f, 9.03598881f}},
+       95.297767},
+      {"the same, the pinch being the last contact of the cell",
+       24.3304917,
+       {{13.0638037f, -20.5837822f},
+        {15.9760799f, -27.7156811f},
+        {7.84341002f, -34.7472267f},
+        {-11.1277561f, -31.0986538f},
+        {-24.4616222f, -21.4574795f},
+        {-38.6114616f, -3.25865412f},
+        {-31.1086636f, 26.4804001f},
+        {-17.9927616f, 38.4059525f}},
+       1026.950833},
+      {"cell corner 0.0014 outside, both its edges cross next to one corner",
+       10.0183057,
+       {{17.2097034f, -0.455361664f},
+        {15.7662258f, 4.0209136f},
+        {-6.3998313f, 7.73514891f},
+        {0.570459783f, -15.0497103f},
+        {2.68214893f, -14.680583f},
+        {12.5308542f, -9.07361317f}},
+       196.971613},
+      {"narrow cell corner 0.008 from the polygon's corner",
+       15.6253693,
+       {{-4.84007311f, -14.898035f}, {1.23794878f, 24.3728657f}, {8.31679249f, 19.444809f}},
+       103.295464,
+       0.01},
+      {"cell corner 0.0011 from the polygon's corner, the crossing next to the cell's corner only",
+       17.4236231,
+       {{5.39384127f, -16.6032391f},
+        {4.06505919f, -21.7883472f},
+        {-9.76830006f, -24.5244999f},
+        {-21.1785183f, -14.8418703f},
+        {-29.5867424f, 9.99054527f},
+        {-8.77538204f, 26.605978f},
+        {5.85393381f, 23.2892456f}},
+       668.864957},
+      {"cell corner next to the polygon's corner, two such crossings",
+       25.5883615,
+       {{4.8043642f, 25.1859531f},
+        {22.3238049f, -23.8740273f},
+        {20.1620255f, -26.6823063f},
+        {5.22845268f, -33.5983849f},
+        {-21.2654781f, -24.8142872f}},
+       1008.501032},
+  };
+  for (const CellCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    const Ring clip = influence50(c.r);
+    const auto r = intersectPolygons(c.cell, clip);
+    EXPECT_FALSE(r.overflow);
+    // Within what the 0.001 tolerance can move: 0.001 along the shorter
+    // boundary (a corner taken as on an edge shifts the edge by that much).
+    EXPECT_NEAR(r.area, c.reference, 0.001 * std::min(perimeterOf(c.cell), perimeterOf(clip)));
+    // One real piece, made of the right points: every corner of either
+    // outline that lies clearly inside the other, and nothing clearly
+    // outside either.
+    std::size_t real = 0, at = 0;
+    for (std::size_t k = 0; k < r.pieces.size(); ++k)
+      if (qx::pieceArea(r.pieces[k]) > 0) ++real, at = k;
+    EXPECT_EQ(real, 1u);
+    if (real != 1) continue;
+    const Ring& piece = r.pieces[at];
+    EXPECT_NEAR(qx::pieceArea(piece), r.area, 1e-6 * r.area);  // (summed before the shift back)
+    for (const FPoint2D& p : piece) {
+      EXPECT_GT(insideBy(p, c.cell), -c.slack) << p.x << " " << p.y;
+      EXPECT_GT(insideBy(p, clip), -c.slack) << p.x << " " << p.y;
+    }
+    // (The work is shifted to the origin and back, so a corner comes back
+    // within float rounding of where it was.)
+    auto contains = [&](FPoint2D v) {
+      return std::any_of(piece.begin(), piece.end(),
+                         [&](FPoint2D p) { return std::hypot(double(p.x) - v.x, double(p.y) - v.y) < 1e-5; });
+    };
+    for (const FPoint2D& v : clip) {
+      if (insideBy(v, c.cell) > 0.002) {
+        EXPECT_TRUE(contains(v)) << v.x << " " << v.y;
+      }
+    }
+    for (const FPoint2D& v : c.cell) {
+      if (insideBy(v, clip) > 0.002) {
+        EXPECT_TRUE(contains(v)) << v.x << " " << v.y;
+      }
+    }
+  }
 }
