@@ -231,8 +231,10 @@ void runParallel(int count, int threads, const Job& job, const std::function<voi
       cv.notify_one();
     }
   };
+  // With several threads the calling thread only reports progress.
   std::vector<std::thread> pool;
-  for (int t = 1; t < threads; ++t) pool.emplace_back(worker);
+  if (threads > 1)
+    for (int t = 0; t < threads; ++t) pool.emplace_back(worker);
   if (threads <= 1) {
     worker();
   } else {
@@ -413,6 +415,7 @@ int CPolygonSet::generate(CompositeSet& composites, const QuarlexSettings& setti
       reference->compute();
     }
     std::vector<CPolygon>& out = results[static_cast<std::size_t>(b)];
+    out.reserve(members.size());
     std::vector<FPoint2D> subject, clip;
     for (std::size_t k = 0; k < members.size(); ++k) {
       const double y = points[k].y + origin.y;
