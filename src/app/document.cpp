@@ -316,15 +316,14 @@ int CWQuarlexDoc::onGeneratePolygons() {
     CProgressBar bar(port_);
     bar.setTitle(kGeneratingPolygonsTitle);
     int stage = 0;
-    objects_.polygons.generate(objects_.composites, objects_.settings, objects_.envelopes,
-                               [&](int done, int bands) {
-                                 // five stages fill the bar
-                                 while (stage < 5 && done * 5 >= (stage + 1) * bands) {
-                                   bar.stepIt();
-                                   ++stage;
-                                 }
-                                 bar.setText(bandsLeftText(bands - done));
-                               });
+    objects_.polygons.generate(objects_.composites, objects_.settings, objects_.envelopes, [&](int done, int bands) {
+      // five stages fill the bar
+      while (stage < 5 && done * 5 >= (stage + 1) * bands) {
+        bar.stepIt();
+        ++stage;
+      }
+      bar.setText(bandsLeftText(bands - done));
+    });
   }
   objects_.polygons.updateColours(objects_.composites, objects_.colorTable, objects_.settings);
   if (scene_ != nullptr) drawPolygons(*scene_, objects_.polygons, objects_.sceneModel, objects_.colorTable);

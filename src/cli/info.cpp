@@ -206,8 +206,8 @@ void printProjectInfo(std::ostream& out, const ProjectObjects& o) {
   for (const auto& f : j["figures"]) {
     out << "  " << f["name"].get<std::string>() << "  area " << formatFixed(f["area"].get<double>(), 2) << ", ore "
         << formatFixed(f["ore_tonnage"].get<double>(), 2) << " t, waste "
-        << formatFixed(f["waste_tonnage"].get<double>(), 2) << " t, ore " << formatFixed(f["ore_fraction"].get<double>(), 2)
-        << " %";
+        << formatFixed(f["waste_tonnage"].get<double>(), 2) << " t, ore "
+        << formatFixed(f["ore_fraction"].get<double>(), 2) << " %";
     for (auto it = f["grades"].begin(); it != f["grades"].end(); ++it)
       out << ", " << it.key() << " " << formatFixed(it.value().get<double>(), 4);
     out << "\n";

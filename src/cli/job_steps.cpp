@@ -48,7 +48,8 @@ std::filesystem::path outputFile(JobObject& o, const std::filesystem::path& base
   if (name.empty()) throw JobError(o.keyPath("file"), "empty file name");
   const auto path = resolve(baseDir, name);
   const auto dir = path.parent_path();
-  if (!dir.empty() && !std::filesystem::is_directory(dir)) throw JobError(o.keyPath("file"), "no folder " + dir.string());
+  if (!dir.empty() && !std::filesystem::is_directory(dir))
+    throw JobError(o.keyPath("file"), "no folder " + dir.string());
   return path;
 }
 
@@ -239,7 +240,8 @@ Step parseStep(const std::string& kind, JobObject o, const std::filesystem::path
     CalculationStep s;
     if (const json* v = o.find("sides")) s.sides = wholeNumber(*v, o.keyPath("sides"), 3, 100);
     if (auto r = o.number("radius")) {
-      if (*r < 0 || *r > settings_limits::kMaxPolygonSize) throw JobError(o.keyPath("radius"), "must lie between 0 and 1e+37");
+      if (*r < 0 || *r > settings_limits::kMaxPolygonSize)
+        throw JobError(o.keyPath("radius"), "must lie between 0 and 1e+37");
       s.radius = r;
     }
     if (auto a = o.number("angle")) {
@@ -611,10 +613,10 @@ std::string fixed(double v, int decimals) {
 }
 
 const char* stepName(const Step& step) {
-  static constexpr const char* kNames[] = {
-      "import_composites", "import_envelopes", "import_surface", "export_composites", "export_envelopes",
-      "colour_table",      "calculation",      "generate",       "import_figures",    "recalculate_figures",
-      "report",            "export"};
+  static constexpr const char* kNames[] = {"import_composites",   "import_envelopes", "import_surface",
+                                           "export_composites",   "export_envelopes", "colour_table",
+                                           "calculation",         "generate",         "import_figures",
+                                           "recalculate_figures", "report",           "export"};
   if (const auto* r = std::get_if<ReportStep>(&step)) return r->figures ? "report_figures" : "report_polygons";
   if (const auto* e = std::get_if<ExportResultsStep>(&step)) return e->figures ? "export_figures" : "export_polygons";
   return kNames[step.index()];
@@ -629,7 +631,10 @@ std::optional<ColorRef> parseColour(std::string_view text) {
     unsigned x = 0;
     for (int k = 0; k < 2; ++k) {
       const char c = text[static_cast<std::size_t>(1 + 2 * i + k)];
-      const int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+      const int d = c >= '0' && c <= '9'   ? c - '0'
+                    : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                    : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                           : -1;
       if (d < 0) return std::nullopt;
       x = x * 16 + static_cast<unsigned>(d);
     }
@@ -652,8 +657,8 @@ std::vector<Step> parseSteps(const json& steps, const std::string& path, const s
   return out;
 }
 
-bool runStep(const Step& step, int index, CWQuarlexDoc& doc, ProjectObjects& objects, CliPort& port,
-             std::ostream& out, std::ostream& err) {
+bool runStep(const Step& step, int index, CWQuarlexDoc& doc, ProjectObjects& objects, CliPort& port, std::ostream& out,
+             std::ostream& err) {
   PortScope scope{port};
   const std::string label = "steps[" + std::to_string(index) + "] (" + stepName(step) + ")";
   try {

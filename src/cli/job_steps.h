@@ -150,8 +150,8 @@ std::vector<Step> parseSteps(const nlohmann::json& steps, const std::string& pat
 // Runs one step; on failure writes one line to `err` ("quarlex: steps[2]
 // (import_composites): ...") and returns false. A summary line of what the
 // step did goes to `out`.
-bool runStep(const Step& step, int index, CWQuarlexDoc& doc, ProjectObjects& objects, CliPort& port,
-             std::ostream& out, std::ostream& err);
+bool runStep(const Step& step, int index, CWQuarlexDoc& doc, ProjectObjects& objects, CliPort& port, std::ostream& out,
+             std::ostream& err);
 
 // "#rrggbb".
 std::optional<ColorRef> parseColour(std::string_view text);

@@ -5,10 +5,10 @@
 #include <condition_variable>
 #include <cstdio>
 #include <exception>
+#include <memory>
 #include <mutex>
 #include <numeric>
 #include <optional>
-#include <memory>
 #include <thread>
 
 #include "datasets/color_table.h"
@@ -142,9 +142,9 @@ void clipOutline(CPolygon& poly, const std::vector<FPoint2D>& subject, const std
 struct ClipContext {
   const CompositeSet& composites;
   const EnvelopeSet& envelopes;
-  std::vector<FPoint2D> influence;          // the influence polygon around (0, 0)
-  bool envelopesClip = false;               // some envelope has its clip flag set
-  const std::vector<EnvelopeHit>* hits{};   // per composite: its envelope and contour
+  std::vector<FPoint2D> influence;         // the influence polygon around (0, 0)
+  bool envelopesClip = false;              // some envelope has its clip flag set
+  const std::vector<EnvelopeHit>* hits{};  // per composite: its envelope and contour
 };
 
 bool inRange(const CPolygon& poly, const CompositeSet& composites) {
@@ -261,7 +261,8 @@ void setPolygonClipShortcuts(bool on) { gClipShortcuts = on; }
 
 double compositeVariableValue(const CComposite& c, int n, int loadedCount) {
   if (n < 0) return 0.0;
-  if (n < loadedCount) return static_cast<std::size_t>(n) < c.values.size() ? c.values[static_cast<std::size_t>(n)] : 0.0;
+  if (n < loadedCount)
+    return static_cast<std::size_t>(n) < c.values.size() ? c.values[static_cast<std::size_t>(n)] : 0.0;
   const auto k = static_cast<std::size_t>(n - loadedCount);
   return k < c.calcValues.size() ? c.calcValues[k] : 0.0;
 }
@@ -351,19 +352,18 @@ int CPolygonSet::generate(CompositeSet& composites, const QuarlexSettings& setti
   {
     constexpr int kSlice = 4096;
     const int slices = (n + kSlice - 1) / kSlice;
-    runParallel(
-        slices, threadCount(threads, slices),
-        [&](int s) {
-          for (int i = s * kSlice; i < std::min(n, (s + 1) * kSlice); ++i) {
-            EnvelopeHit last;
-            const EnvelopeLocator recording = [&](const DPoint3D& p) { return last = locate(p); };
-            takesPart[static_cast<std::size_t>(i)] =
-                composites.takesPartInCalculation(i, settings, envelopes, recording) ? 1 : 0;
-            const auto& c = composites.composites[static_cast<std::size_t>(i)];
-            hits[static_cast<std::size_t>(i)] = c.envelopeIndex < 0 ? EnvelopeHit{} : last;
-          }
-        },
-        {});
+    runParallel(slices, threadCount(threads, slices),
+                [&](int s) {
+                  for (int i = s * kSlice; i < std::min(n, (s + 1) * kSlice); ++i) {
+                    EnvelopeHit last;
+                    const EnvelopeLocator recording = [&](const DPoint3D& p) { return last = locate(p); };
+                    takesPart[static_cast<std::size_t>(i)] =
+                        composites.takesPartInCalculation(i, settings, envelopes, recording) ? 1 : 0;
+                    const auto& c = composites.composites[static_cast<std::size_t>(i)];
+                    hits[static_cast<std::size_t>(i)] = c.envelopeIndex < 0 ? EnvelopeHit{} : last;
+                  }
+                },
+                {});
   }
 
   // The participants sorted by Y, so that each band finds its own by search.

@@ -51,7 +51,7 @@ std::string rgbText(std::int32_t colour) {
 
 // Visibility by display mode; polygons draw their edges as lines.
 std::string_view modeVisibility(int mode) {
-  return mode == 0 ? "polygons=on, faces=off, lines=on, lights=off, cutting planes=on"
+  return mode == 0   ? "polygons=on, faces=off, lines=on, lights=off, cutting planes=on"
          : mode == 1 ? "polygons=on, lines=on, lights=off, cutting planes=on"
                      : "polygons=on, lines=on, lights=on, cutting planes=on";
 }
@@ -62,7 +62,9 @@ std::string_view modeRendering(int mode) {
 
 }  // namespace
 
-std::string polygonSegmentPath(int compositeIndex) { return "?Model/Polygons/Polygon" + std::to_string(compositeIndex); }
+std::string polygonSegmentPath(int compositeIndex) {
+  return "?Model/Polygons/Polygon" + std::to_string(compositeIndex);
+}
 
 double prismHeight(double thickness, double displayFactor) {
   const double h = thickness * displayFactor;
@@ -139,9 +141,10 @@ void refreshPolygons(gfx::SceneTree& tree, const CPolygonSet& set, HoopsModel& m
     const bool binned = table >= 0 && poly.colour >= 0 && poly.colour < CColorTable::kBinsPerTable;
     const std::string rgb = rgbText(binned ? colours.bin(table, poly.colour).colour : 0);
     tree.setColor("lines=(" + rgb + "),polygons=(" + rgb + ")");
-    const bool binShown = table < 0 || table >= HoopsModel::kVisibilityTables || poly.colour < 0 ||
-                          poly.colour >= HoopsModel::kBinCount ||
-                          model.binVisibility[static_cast<std::size_t>(table)][static_cast<std::size_t>(poly.colour)] > 0;
+    const bool binShown =
+        table < 0 || table >= HoopsModel::kVisibilityTables || poly.colour < 0 ||
+        poly.colour >= HoopsModel::kBinCount ||
+        model.binVisibility[static_cast<std::size_t>(table)][static_cast<std::size_t>(poly.colour)] > 0;
     if (set.shown != 0 && model.polygonsShown != 0 && binShown) {
       tree.setVisibility(modeVisibility(set.displayMode));
       tree.setRenderingOptions(modeRendering(set.displayMode));

@@ -154,10 +154,9 @@ std::string formulaTextFromCode(std::string_view code, const std::vector<std::st
 std::optional<std::string> formulaCodeFromText(std::string_view text, const std::vector<std::string>& names,
                                                std::string* bad) {
   static constexpr std::pair<std::string_view, char> kWords[] = {
-      {"+", '+'},      {"-", '_'},       {"*", '*'},      {"/", '/'},          {"^", '^'},
-      {"<", '<'},      {"<=", '['},      {">", '>'},      {">=", ']'},         {"=", '='},
-      {"<>", '!'},     {"CHS", '$'},     {"ENTER", '#'},  {"Surface", 'S'},    {"Tonnage", 'T'},
-      {"Volume", 'V'}};
+      {"+", '+'},     {"-", '_'},       {"*", '*'},       {"/", '/'},     {"^", '^'},  {"<", '<'},
+      {"<=", '['},    {">", '>'},       {">=", ']'},      {"=", '='},     {"<>", '!'}, {"CHS", '$'},
+      {"ENTER", '#'}, {"Surface", 'S'}, {"Tonnage", 'T'}, {"Volume", 'V'}};
   std::string code;
   bool lastWasNumber = false;
   std::size_t i = 0;
@@ -195,7 +194,8 @@ std::optional<std::string> formulaCodeFromText(std::string_view text, const std:
     }
     if (lastWasNumber) {
       // The code cannot hold two numbers in a row: they would read as one.
-      if (bad != nullptr) *bad = "\"" + std::string(token) + "\" follows a number: two operands need ENTER between them";
+      if (bad != nullptr)
+        *bad = "\"" + std::string(token) + "\" follows a number: two operands need ENTER between them";
       return std::nullopt;
     }
     code += token;

@@ -281,8 +281,8 @@ TEST(ImportSurfaces, ASmallerSurfaceLeavesTheWiderExtentsAndCancelShowsNothing) 
 }
 
 TEST(ImportCommands, AreCarriedOutByThisBuild) {
-  for (CommandId id : {CommandId::ImportComposites, CommandId::ImportEnvelopes, CommandId::ImportSurfaces,
-                       CommandId::ImportFigures, CommandId::ExportComposites, CommandId::ExportEnvelopes,
-                       CommandId::ExportFigures, CommandId::ExportPolygons})
+  for (CommandId id :
+       {CommandId::ImportComposites, CommandId::ImportEnvelopes, CommandId::ImportSurfaces, CommandId::ImportFigures,
+        CommandId::ExportComposites, CommandId::ExportEnvelopes, CommandId::ExportFigures, CommandId::ExportPolygons})
     EXPECT_TRUE(isImplemented(id)) << findMenuEntry(id)->text;
 }

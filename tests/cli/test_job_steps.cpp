@@ -84,7 +84,8 @@ std::string figureFile() {
 
 json job(const std::string& steps) {
   return json::parse(R"({"project": {"new": {"variables": [{"name": "Au"}], "model": {"fixed_thickness": 2}}},
-                        "steps": )" + steps + "}");
+                        "steps": )" +
+                     steps + "}");
 }
 
 std::string errorOf(const json& j, const std::filesystem::path& dir) {
@@ -114,12 +115,12 @@ TEST(JobSteps, BadStepsNameTheKeyAndTheProblem) {
   EXPECT_EQ(errorOf(job(R"([{"colour_table": {"table": 11}}])"), dir),
             "steps[0].colour_table.table: expected a whole number from 1 to 10");
   EXPECT_EQ(errorOf(job(R"([{"colour_table": {"table": 1, "bins": [{"variable": "Au", "low": 0, "high": 1,
-                       "colour": "#12345"}]}}])"), dir),
+                       "colour": "#12345"}]}}])"),
+                    dir),
             "steps[0].colour_table.bins[0].colour: expected a colour \"#rrggbb\", found \"#12345\"");
   EXPECT_EQ(errorOf(job(R"([{"calculation": {"sides": 2}}])"), dir),
             "steps[0].calculation.sides: expected a whole number from 3 to 100");
-  EXPECT_EQ(errorOf(job(R"([{"import_surface": {"file": "c.dat"}}])"), dir),
-            "steps[0].import_surface.name: missing");
+  EXPECT_EQ(errorOf(job(R"([{"import_surface": {"file": "c.dat"}}])"), dir), "steps[0].import_surface.name: missing");
   EXPECT_EQ(errorOf(job(R"([{"export_composites": {"file": "no/such/dir/x.cmp"}}])"), dir),
             "steps[0].export_composites.file: no folder " + (dir / "no/such/dir").string());
 }

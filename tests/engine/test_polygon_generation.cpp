@@ -120,7 +120,8 @@ TEST(PolygonGeneration, PolygonsClippedByOneEnvelopeSumToItsArea) {
   p.settings.defaultPolygonSize = 5000.0;  // the influence polygon cuts nothing
   for (int j = 0; j < 12; ++j)
     for (int i = 0; i < 12; ++i) p.add(500.0 + 1000.0 * i, 500.0 + 1000.0 * j);
-  p.addEnvelope({{2000, 2000, 0}, {9000, 2000, 0}, {9000, 5000, 0}, {5000, 5000, 0}, {5000, 10000, 0}, {2000, 10000, 0}});
+  p.addEnvelope(
+      {{2000, 2000, 0}, {9000, 2000, 0}, {9000, 5000, 0}, {5000, 5000, 0}, {5000, 10000, 0}, {2000, 10000, 0}});
   const CPolygonSet set = p.generate();
   const double lArea = 7000.0 * 3000.0 + 3000.0 * 5000.0;
   double inside = 0.0;
@@ -202,7 +203,7 @@ TEST(PolygonGeneration, ThicknessAndSpecificGravityFallBack) {
   p.settings.setSGVariable(2);
   p.settings.sidesPerPolygon = 4;
   p.settings.defaultPolygonSize = 10.0;
-  p.add(0, 0, 0, {1.0, 0.0, 0.0});   // thickness 0, SG 0
+  p.add(0, 0, 0, {1.0, 0.0, 0.0});    // thickness 0, SG 0
   p.add(100, 0, 0, {1.0, 4.0, 3.0});  // from the variables
   p.add(200, 0, 0, {1.0, -1.0, -2.0});
   const CPolygonSet set = p.generate();
@@ -302,9 +303,10 @@ TEST(PolygonGeneration, OutlineAreaIsTheAreaInTheOutlinesOwnPlane) {
   // A vertical rectangle 4 by 3 in the plane x = 1.
   EXPECT_DOUBLE_EQ(outlineArea({{1, 0, 0}, {1, 4, 0}, {1, 4, 3}, {1, 0, 3}}), 12.0);
   // Far from the origin the area keeps its digits.
-  EXPECT_DOUBLE_EQ(outlineArea({{600000.5, 7000000.25, 0}, {600010.5, 7000000.25, 0}, {600010.5, 7000010.25, 0},
-                                {600000.5, 7000010.25, 0}}),
-                   100.0);
+  EXPECT_DOUBLE_EQ(
+      outlineArea(
+          {{600000.5, 7000000.25, 0}, {600010.5, 7000000.25, 0}, {600010.5, 7000010.25, 0}, {600000.5, 7000010.25, 0}}),
+      100.0);
 }
 
 TEST(PolygonGeneration, RepeatedCellVerticesWithinOneHundredthGo) {
