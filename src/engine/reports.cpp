@@ -67,34 +67,25 @@ void appendTitle(std::string& out, std::string_view title, std::string_view kind
 // Header lines 1 to 3 (and 4 for the figure report): how thickness, specific
 // gravity and recovery are obtained.
 void appendModelLines(std::string& out, const QuarlexSettings& settings) {
-  const int thickness = settings.findThicknessVariable();
-  if (thickness >= 0) {
-    out += "         Thickness Variable : ";
-    out += settings.variable(thickness).name;
+  // "<what> Variable : <name>", or "<what> Fixed" with the fixed value when it has one.
+  auto modelLine = [&](std::string_view what, int variable, const double* fixed) {
+    out += "         ";
+    out += what;
+    if (variable >= 0) {
+      out += " Variable : ";
+      out += settings.variable(variable).name;
+    } else {
+      out += " Fixed";
+      if (fixed != nullptr) {
+        out += " : ";
+        appendFixed(out, *fixed, 12, 4);
+      }
+    }
     out += '\n';
-  } else {
-    out += "         Thickness Fixed\n";
-  }
-  const int sg = settings.findSGVariable();
-  if (sg >= 0) {
-    out += "         Specific Gravity Variable : ";
-    out += settings.variable(sg).name;
-    out += '\n';
-  } else {
-    out += "         Specific Gravity Fixed : ";
-    appendFixed(out, settings.defaultSG, 12, 4);
-    out += '\n';
-  }
-  const int recovery = settings.findRecoveryVariable();
-  if (recovery >= 0) {
-    out += "         Recovery Variable : ";
-    out += settings.variable(recovery).name;
-    out += '\n';
-  } else {
-    out += "         Recovery Fixed : ";
-    appendFixed(out, settings.fixedRecovery, 12, 4);
-    out += '\n';
-  }
+  };
+  modelLine("Thickness", settings.findThicknessVariable(), nullptr);
+  modelLine("Specific Gravity", settings.findSGVariable(), &settings.defaultSG);
+  modelLine("Recovery", settings.findRecoveryVariable(), &settings.fixedRecovery);
 }
 
 // Header line 5: one line per variable whose cutoffs differ, the name cut and
