@@ -180,7 +180,10 @@ bool clipToEnvelope(CPolygon& poly, const ClipContext& ctx, const EnvelopeHit& h
       cut = true;
     }
   }
-  if (!cut) poly.outline.clear();
+  if (!cut) {
+    poly.outline.clear();
+    poly.recomputeBoundingBox();  // no outline, no box; area, volume and tonnage stay
+  }
   return cut;
 }
 
@@ -447,7 +450,7 @@ int CPolygonSet::generate(CompositeSet& composites, const QuarlexSettings& setti
   polygons.reserve(total);
   for (auto& r : results)
     for (auto& p : r) polygons.push_back(std::move(p));
-  recomputeBoundingBox();
+  widenBoxByPolygons();  // each polygon's box came with its outline
   return 1;
 }
 

@@ -61,8 +61,14 @@ void CPolygonSet::recomputeBoundingBox() {
   maxCorner = {-kItemExtent, -kItemExtent, -kItemExtent};
   for (auto& poly : polygons) {
     poly.recomputeBoundingBox();
-    for (const auto& p : poly.outline) widenBox(minCorner, maxCorner, p);
+    widenBox(minCorner, maxCorner, poly.minCorner, poly.maxCorner);
   }
+}
+
+void CPolygonSet::widenBoxByPolygons() {
+  minCorner = {kItemExtent, kItemExtent, kItemExtent};
+  maxCorner = {-kItemExtent, -kItemExtent, -kItemExtent};
+  for (const auto& poly : polygons) widenBox(minCorner, maxCorner, poly.minCorner, poly.maxCorner);
 }
 
 void CPolygonSet::serialize(Archive& ar) {

@@ -140,6 +140,8 @@ class CPolygonSet {
   DataExtents extents() const;
   // Recomputes each polygon's box, then the set's.
   void recomputeBoundingBox();
+  // The set's box from the polygons' boxes as they stand.
+  void widenBoxByPolygons();
 
   // polygon count; displayMode, shown, displayOption; displayThicknessFactor;
   // column count; per column name, position, width, decimals; exportRotation;

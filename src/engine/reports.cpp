@@ -36,6 +36,19 @@ void appendLeft(std::string& out, std::string_view text, std::size_t width) {
   out.append(width - text.size(), ' ');
 }
 
+// The four amounts both reports print after a name: area, thickness, volume
+// and a tonnage, "%14.2f %10.2f %14.2f %14.2f ".
+void appendAmounts(std::string& out, double area, double thickness, double volume, double tonnage) {
+  appendFixed(out, area, 14, 2);
+  out += ' ';
+  appendFixed(out, thickness, 10, 2);
+  out += ' ';
+  appendFixed(out, volume, 14, 2);
+  out += ' ';
+  appendFixed(out, tonnage, 14, 2);
+  out += ' ';
+}
+
 // "%W.Ws": cut to `width`, blanks on the left.
 void appendRight(std::string& out, std::string_view text, std::size_t width) {
   text = text.substr(0, std::min(text.size(), width));
@@ -213,14 +226,7 @@ std::string polygonReportText(std::string_view title, const std::tm& time, const
     const CComposite* c = compositeOf(p, composites);
     out += '\n';
     appendLeft(out, compositeName(c), 32);
-    appendFixed(out, p.area, 14, 2);
-    out += ' ';
-    appendFixed(out, p.thickness, 10, 2);
-    out += ' ';
-    appendFixed(out, p.volume, 14, 2);
-    out += ' ';
-    appendFixed(out, p.tonnage, 14, 2);
-    out += ' ';
+    appendAmounts(out, p.area, p.thickness, p.volume, p.tonnage);
     for (double v : values.evaluate(c, p.area, p.volume, p.tonnage)) {
       appendFixed(out, v, 12, 4);
       out += ' ';
@@ -304,14 +310,7 @@ std::string figureReportText(std::string_view title, const std::tm& time, const 
 
     out += '\n';
     appendLeft(out, f.name, 32);
-    appendFixed(out, f.area, 14, 2);
-    out += ' ';
-    appendFixed(out, f.thickness, 10, 2);
-    out += ' ';
-    appendFixed(out, f.volume, 14, 2);
-    out += ' ';
-    appendFixed(out, f.oreTonnage, 14, 2);
-    out += ' ';
+    appendAmounts(out, f.area, f.thickness, f.volume, f.oreTonnage);
     appendFixed(out, f.wasteTonnage, 14, 2);
     out += ' ';
     appendFixed(out, f.oreFraction, 11, 2);
