@@ -4,6 +4,7 @@
 
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <memory>
 
 #include "app/startup.h"
@@ -17,17 +18,27 @@ int argc = 1;
 char name[] = "qx_ui_test";
 char* argv[] = {name, nullptr};
 std::unique_ptr<QApplication> app;
+std::unique_ptr<QTemporaryDir> profileFolder;
 
 class QtEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
     QStandardPaths::setTestModeEnabled(true);
+    // Each test program keeps its profile in a folder of its own: ctest runs
+    // them side by side, and one clearing the shared profile while another
+    // reads it back loses the other's recent files.
+    profileFolder = std::make_unique<QTemporaryDir>();
+    if (profileFolder->isValid()) {
+      QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, profileFolder->path());
+      QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, profileFolder->path());
+    }
     qtApp();
     clearProfile();
   }
   void TearDown() override {
     clearProfile();
     app.reset();
+    profileFolder.reset();
   }
 };
 

@@ -1,6 +1,6 @@
 #pragma once
 // One QApplication for every test of a widget test program, with the
-// application profile kept in the test area of the user's folders.
+// application profile kept in a temporary folder of the test program's own.
 #include <QApplication>
 
 namespace qx::test {
