@@ -32,6 +32,8 @@
 //                       [--radius r] [--breakdown-up-to n]
 //                       [--ours-only]   (one generate per size and layout, no figures
 //                                        beyond its time: for profilers)
+//                       [--whole-bands] (every band triangulates all its composites first,
+//                                        as before the local triangulation)
 // --radius fixes r instead of finding it; the one-thread breakdown (Voronoi,
 // influence clip, envelope clip, lookups) runs for sizes up to
 // --breakdown-up-to (100,000 by default).
@@ -286,6 +288,7 @@ struct Band {
   std::vector<int> members;          // composite order
   std::vector<char> own;             // the member gets its polygon from this band
   std::vector<qx::DPoint3D> points;  // relative to composite 0
+  double wantLo = 0, wantHi = 0;     // the band's own Y range, relative to composite 0
 };
 
 // Every composite takes part here (no cutoffs, every envelope uses its
@@ -315,6 +318,8 @@ std::vector<Band> formBands(const Dataset& d, bool countOnly = false, long* poin
     if (pointCount != nullptr) *pointCount += static_cast<long>(last - first);
     if (countOnly) continue;
     Band& band = out[static_cast<std::size_t>(b)];
+    band.wantLo = L - kBandEdgeTolerance - origin.y;
+    band.wantHi = U + kBandEdgeTolerance - origin.y;
     band.members.assign(byY.begin() + first, byY.begin() + last);
     std::sort(band.members.begin(), band.members.end());
     for (int i : band.members) {
@@ -328,13 +333,16 @@ std::vector<Band> formBands(const Dataset& d, bool countOnly = false, long* poin
 
 // Seconds to build every band's cells with FastVoronoi (or CVoronoi when
 // `reference`), one thread; stops after `budget` seconds and extrapolates.
+// The fast cells triangulate the band's own points and what their cells need
+// (`local`), or every point of the band first.
 struct BandTiming {
   double seconds = 0.0;
   int bandsTimed = 0;
   int bands = 0;
   long cells = 0;
+  long triangulated = 0;  // points in the fast cells' triangulations at the end
 };
-BandTiming timeBands(const std::vector<Band>& bands, double r, bool reference, double budget) {
+BandTiming timeBands(const std::vector<Band>& bands, double r, bool reference, double budget, bool local = true) {
   BandTiming t;
   t.bands = static_cast<int>(bands.size());
   std::vector<qx::DPoint3D> cell;
@@ -352,9 +360,11 @@ BandTiming timeBands(const std::vector<Band>& bands, double r, bool reference, d
         if (band.own[k] != 0) t.cells += v.buildCell(static_cast<int>(k), cell) > 0 ? 1 : 0;
     } else {
       qx::FastVoronoi v;
-      if (!v.compute(band.points, r)) std::printf("  (FastVoronoi declined a band)\n");
+      const bool ready = local ? v.compute(band.points, r, band.wantLo, band.wantHi) : v.compute(band.points, r);
+      if (!ready) std::printf("  (FastVoronoi declined a band)\n");
       for (std::size_t k = 0; k < band.points.size(); ++k)
         if (band.own[k] != 0) t.cells += v.buildCell(static_cast<int>(k), cell) > 0 ? 1 : 0;
+      t.triangulated += v.triangulated();
     }
     ++t.bandsTimed;
     if (cpuNow() - start > budget) break;
@@ -381,6 +391,8 @@ struct OursResult {
   double cutFraction = 0.0;
   double insideEnvelope = 0.0;  // fraction of composites in an envelope
   double bandPointsPerComposite = 0.0;
+  double triangulatedPerComposite = -1;  // of those, triangulated by the fast cells (breakdown only)
+  double voronoiWholeSeconds = 0.0;      // the fast cells with every band point triangulated first
   long baseKb = 0, dataKb = 0, peakKb = 0;
 };
 
@@ -493,7 +505,12 @@ OursResult runOurs(Layout layout, int n, double r, int threads, bool oneThreadTo
   long points = 0;
   const std::vector<Band> bands = formBands(d, !breakdown, &points);
   res.bandPointsPerComposite = static_cast<double>(points) / n;
-  if (breakdown) res.voronoiSeconds = timeBands(bands, r, false, 1e9).seconds;
+  if (breakdown) {
+    const BandTiming local = timeBands(bands, r, false, 1e9);
+    res.voronoiSeconds = local.seconds;
+    res.triangulatedPerComposite = static_cast<double>(local.triangulated) / n;
+    res.voronoiWholeSeconds = timeBands(bands, r, false, 1e9, false).seconds;
+  }
   res.ok = true;
   return res;
 }
@@ -711,6 +728,8 @@ bool parse(int argc, char** argv, Options& o) {
       o.peer = false;
     } else if (a == "--no-reference") {
       o.reference = false;
+    } else if (a == "--whole-bands") {
+      qx::setLocalTriangulation(false);
     } else if (a == "--ours-only") {
       o.oursOnly = true;
       o.peer = false;
@@ -816,11 +835,15 @@ int main(int argc, char** argv) {
                     o.secondsOneThread, o.cpuOneThread, o.secondsOneThread / o.seconds);
       if (o.influenceSeconds >= 0)
         std::printf(
-            "       CPU, 1 thread: FastVoronoi over the same bands %.3f s, influence clip %.3f s, envelope clip "
-            "%.3f s (of which envelope lookups %.3f s)\n",
-            o.voronoiSeconds, o.influenceSeconds, o.envelopeSeconds, o.lookupSeconds);
-      std::printf("       band points per composite %.2f (each band takes its neighbours within 3r)\n",
+            "       CPU, 1 thread: FastVoronoi over the same bands %.3f s (%.3f s triangulating every band point "
+            "first), influence clip %.3f s, envelope clip %.3f s (of which envelope lookups %.3f s)\n",
+            o.voronoiSeconds, o.voronoiWholeSeconds, o.influenceSeconds, o.envelopeSeconds, o.lookupSeconds);
+      std::printf("       band points per composite %.2f (each band takes its neighbours within 3r)",
                   o.bandPointsPerComposite);
+      if (o.triangulatedPerComposite >= 0)
+        std::printf(", of which triangulated %.2f (the band's own and what their cells need)",
+                    o.triangulatedPerComposite);
+      std::printf("\n");
       std::printf("       cells cut by the influence polygon %.1f %%, composites inside an envelope %.1f %%\n",
                   100.0 * o.cutFraction, 100.0 * o.insideEnvelope);
       const double perComposite = 1024.0 * static_cast<double>(o.peakKb - o.baseKb) / n;

@@ -1,8 +1,10 @@
 // Generating the polygon set: bands, Voronoi cells, clipping and calculation.
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <cmath>
 #include <condition_variable>
+#include <cstdint>
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -58,6 +60,7 @@ void toLocal(const std::vector<DPoint3D>& points, const DPoint3D& centre, std::v
 }
 
 std::atomic<bool> gClipShortcuts{true};
+std::atomic<bool> gLocalTriangulation{true};
 
 double signedShoelace(const std::vector<FPoint2D>& v) {
   double s = 0.0;
@@ -258,9 +261,37 @@ void runParallel(int count, int threads, const Job& job, const std::function<voi
   if (threads <= 1 && done) done(count);
 }
 
+// The composite indices of [from, to) in rising order, into out. A band of
+// a million composites holds some 15,000 (its 3r margins), of the whole
+// index range: marking them in a bit set and reading it back in order beats
+// sorting them when they are more than the bit set has words.
+void inCompositeOrder(std::vector<int>::const_iterator from, std::vector<int>::const_iterator to, int n,
+                      std::vector<int>& out) {
+  out.assign(from, to);
+  const std::size_t words = (static_cast<std::size_t>(n) + 63) / 64;
+  if (out.size() * 8 < words) {
+    std::sort(out.begin(), out.end());
+    return;
+  }
+  thread_local std::vector<std::uint64_t> bits;
+  if (bits.size() < words) bits.assign(words, 0);
+  for (int i : out) bits[static_cast<std::size_t>(i) >> 6] |= std::uint64_t{1} << (i & 63);
+  std::size_t at = 0;
+  for (std::size_t w = 0; w < words; ++w) {
+    std::uint64_t word = bits[w];
+    if (word == 0) continue;
+    bits[w] = 0;
+    while (word != 0) {
+      out[at++] = static_cast<int>(w * 64 + static_cast<std::size_t>(std::countr_zero(word)));
+      word &= word - 1;
+    }
+  }
+}
+
 }  // namespace
 
 void setPolygonClipShortcuts(bool on) { gClipShortcuts = on; }
+void setLocalTriangulation(bool on) { gLocalTriangulation = on; }
 
 double compositeVariableValue(const CComposite& c, int n, int loadedCount) {
   if (n < 0) return 0.0;
@@ -404,15 +435,18 @@ int CPolygonSet::generate(CompositeSet& composites, const QuarlexSettings& setti
     const auto first = std::lower_bound(sortedY.begin(), sortedY.end(), L - 3 * r) - sortedY.begin();
     const auto last = std::lower_bound(sortedY.begin(), sortedY.end(), U + 3 * r) - sortedY.begin();
     if (first >= last) return;
-    std::vector<int> members(byY.begin() + first, byY.begin() + last);
-    std::sort(members.begin(), members.end());  // composite order
+    std::vector<int> members;
+    inCompositeOrder(byY.begin() + first, byY.begin() + last, n, members);
     std::vector<DPoint3D> points;
     points.reserve(members.size());
     for (int i : members) points.push_back(composites.composites[static_cast<std::size_t>(i)].position - origin);
 
     FastVoronoi fast;
     std::unique_ptr<CVoronoi> reference;
-    if (!fast.compute(points, r)) {
+    const bool ready = gLocalTriangulation ? fast.compute(points, r, L - kBandEdgeTolerance - origin.y,
+                                                          U + kBandEdgeTolerance - origin.y)
+                                           : fast.compute(points, r);
+    if (!ready) {
       reference = std::make_unique<CVoronoi>(static_cast<int>(points.size()));
       reference->setPoints(points, r);
       reference->compute();

@@ -31,6 +31,10 @@ double outlineArea(const std::vector<DPoint3D>& outline);
 // Clipping skips the intersection routine where the two outlines cannot
 // meet (on by default). Tests switch it off to compare both ways.
 void setPolygonClipShortcuts(bool on);
+// Each band triangulates its own composites and, cell by cell, only the
+// others a cell needs (on by default); off, every composite of the band is
+// triangulated first. Tests and the benchmark compare both ways.
+void setLocalTriangulation(bool on);
 
 class CPolygon {
  public:

@@ -93,18 +93,33 @@ class CVoronoi {
 
 class FastVoronoi {
  public:
+  FastVoronoi();
+  ~FastVoronoi();
+  FastVoronoi(const FastVoronoi&) = delete;
+  FastVoronoi& operator=(const FastVoronoi&) = delete;
+
   // Prepares the cells: the enlarged rectangle of CVoronoi (the same shear,
-  // the same box, the same leaning sides) and the Delaunay neighbours of
+  // the same box, the same leaning sides) and the Delaunay triangulation of
   // every point. Each cell is then the rectangle cut by the perpendicular
   // bisector of the point and each of its neighbours, built when it is asked
-  // for (the polygon set asks for the band's own points only, a fifth to a
-  // thirtieth of the points). The bisectors are the true ones of the
-  // sheared points, not slope-clamped (docs/voronoi.md), so that the cells
-  // tile the rectangle. Points on one line (a single straight hole) and one
-  // or two points are fine. False when the input is declined: no points, a
-  // coordinate that is not finite, or two points that still coincide after
-  // the shear. The caller then uses CVoronoi.
+  // for. The bisectors are the true ones of the sheared points, not
+  // slope-clamped (docs/voronoi.md), so that the cells tile the rectangle.
+  // Points on one line (a single straight hole) and one or two points are
+  // fine. False when the input is declined: no points, a coordinate that is
+  // not finite, or two points that still coincide after the shear. The
+  // caller then uses CVoronoi.
   bool compute(const std::vector<DPoint3D>& points, double maxRadius);
+  // The same cells, with only the points whose Y (as given) lies near
+  // [wantLo, wantHi) triangulated at first: the caller means to ask for the
+  // cells of those points (the polygon set asks for a band's own points, a
+  // fifth to a thirtieth of what the band holds). Building a cell then
+  // brings into the triangulation every point that lies closer to one of the
+  // cell's vertices than the cell's own point, and builds it again, until no
+  // point does: the cell is then the one the whole triangulation gives. Any
+  // cell may still be asked for. Declined as above, except that two points
+  // that coincide after the shear are found only when both are brought in;
+  // the cells asked for from then on come from CVoronoi.
+  bool compute(const std::vector<DPoint3D>& points, double maxRadius, double wantLo, double wantHi);
   // The cell of point i, listed as CVoronoi lists it: counter-clockwise,
   // open, Z = 0, starting at the counter-clockwise end of the edge whose
   // midpoint has the smallest polar angle around the point. Returns its
@@ -117,6 +132,8 @@ class FastVoronoi {
 
   int count() const { return n_; }
   const voronoi::Box& box() const { return box_; }
+  // How many points are in the triangulation now.
+  int triangulated() const { return inserted_; }
 
  private:
   // A line of the cell as a x + b y = c in coordinates relative to the
@@ -133,11 +150,25 @@ class FastVoronoi {
     double y;
     CutLine edge;  // the line of the edge that starts here
   };
+  struct Triangulation;
+
+  bool prepare(const std::vector<DPoint3D>& points, double maxRadius);
+  // Puts the listed points into the triangulation; false when one coincides
+  // with a point already there. The search for each starts from the point
+  // near when it is in (-1: anywhere).
+  bool insert(std::vector<int>& which, int near = -1);
+  // The Delaunay neighbours of point i into neighbours_.
+  void gatherNeighbours(int i);
   // Clips cell i into poly_; false when it is not a finite polygon of at
   // least 3 vertices.
   bool clipCell(int i);
+  // The points outside the triangulation that lie closer to a vertex of
+  // poly_ than point i, into found_.
+  void findIntruders(int i);
+  void buildGrid();
   // The edge of poly_ the listing starts after (see clipCell's caller).
   std::size_t firstEdge() const;
+  int fromFallback(int i, std::vector<DPoint3D>& cell);
 
   int n_ = 0;
   // The points and radius as given, for the fallback.
@@ -146,16 +177,23 @@ class FastVoronoi {
   std::vector<DPoint2D> points_;
   voronoi::Box box_;
   voronoi::Segment sides_[4];
-  // Delaunay neighbours, point by point (offsets into neighbours_), in the
-  // order the triangulation lists its edges.
-  std::vector<int> neighbourStart_;
-  std::vector<int> neighbours_;
+  std::unique_ptr<Triangulation> dt_;
+  int inserted_ = 0;
+  bool coincidence_ = false;  // two points met in a later insertion
+  // Every point not triangulated has a sheared Y below safeLo_ or above
+  // safeHi_.
+  double safeLo_ = 0, safeHi_ = 0;
+  // The points not yet triangulated, in buckets of a grid over their box.
+  double gridX_ = 0, gridY_ = 0, cellW_ = 1, cellH_ = 1;
+  int columns_ = 0, rows_ = 0;
+  std::vector<int> bucketStart_;
+  std::vector<int> bucketPoints_;
   // The direct construction on the same points, made on the first cell the
   // clipping cannot give.
   std::unique_ptr<CVoronoi> fallback_;
   // Work buffers, kept between cells and calls.
-  std::vector<int> edgeEnds_;
-  std::vector<int> fill_;
+  std::vector<int> neighbours_;
+  std::vector<int> found_;
   std::vector<Vertex> poly_;
   std::vector<Vertex> next_;
 };

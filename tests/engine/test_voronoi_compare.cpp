@@ -310,4 +310,61 @@ INSTANTIATE_TEST_SUITE_P(Sets, VoronoiDifferentCells,
                            return n;
                          });
 
+// The cells of a strip with only the strip's points triangulated first, the
+// rest brought in cell by cell, against the cells of the whole triangulation:
+// the same to the last bit, for the strip's cells and for cells asked for
+// outside it (far out, in a band's margin, and on the hull, whose cells run
+// out to the rectangle). The strips are as thin as a band's own part gets,
+// so nearly every cell reaches past its strip.
+TEST(VoronoiLocalTriangulation, GivesTheWholeTriangulationsCellsToTheLastBit) {
+  std::vector<Set> sets = {uniform(3000, 11), clustered(60, 40, 12),   grid(40, 40, 25),  columns(30, 60, 13),
+                           rows(30, 60, 14),  nearDuplicates(600, 15), collinear(300, 16)};
+  // Mine-grid coordinates far from the origin, as the bands see them before
+  // the origin is taken off (the generation takes it off; the cells must not
+  // depend on it either way).
+  Set far = uniform(2000, 17);
+  for (auto& p : far.points) p = {p.x + 650000, p.y + 7100000, 0};
+  far.name = "far";
+  sets.push_back(far);
+  for (const Set& s : sets) {
+    FastVoronoi whole;
+    if (!whole.compute(s.points, s.r)) {
+      FastVoronoi local;
+      EXPECT_FALSE(local.compute(s.points, s.r, -1e300, 1e300)) << s.name;
+      continue;
+    }
+    double ymin = s.points[0].y, ymax = ymin;
+    for (const auto& p : s.points) ymin = std::min(ymin, p.y), ymax = std::max(ymax, p.y);
+    const double h = ymax - ymin;
+    long checked = 0, triangulated = 0, strips = 0;
+    for (const double at : {0.0, 0.13, 0.5, 0.91, 0.999}) {
+      for (const double thick : {0.0, 0.004, 0.05}) {
+        const double lo = ymin + at * h, hi = lo + thick * h + 0.001;
+        FastVoronoi local;
+        ASSERT_TRUE(local.compute(s.points, s.r, lo, hi)) << s.name;
+        EXPECT_EQ(local.box().xmin, whole.box().xmin);
+        EXPECT_EQ(local.box().ymax, whole.box().ymax);
+        Cell a, b;
+        // The strip's cells first, then a sample of the others.
+        for (const bool ownPart : {true, false}) {
+          for (int i = 0; i < static_cast<int>(s.points.size()); ++i) {
+            const double y = s.points[static_cast<std::size_t>(i)].y;
+            if ((y >= lo && y < hi) != ownPart || (!ownPart && i % 97 != 0)) continue;
+            ASSERT_EQ(local.buildCell(i, a), whole.buildCell(i, b)) << s.name << " cell " << i;
+            ASSERT_EQ(a, b) << s.name << " cell " << i << " strip at " << at;
+            ++checked;
+          }
+          if (ownPart) triangulated += local.triangulated();
+        }
+        ++strips;
+      }
+    }
+    EXPECT_GT(checked, 100) << s.name;
+    // The point of it: on the larger spread-out sets the strips triangulate
+    // a small part of the points.
+    if (s.name == "uniform" || s.name == "far" || s.name == "clustered")
+      EXPECT_LT(triangulated, strips * static_cast<long>(s.points.size()) / 4) << s.name;
+  }
+}
+
 }  // namespace
