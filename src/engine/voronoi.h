@@ -58,6 +58,58 @@ Segment side(const Box& box, int s);
 // below the X axis; 0 or pi when |dy| < 0.0001 (by the sign of dx).
 double polarAngle(double dx, double dy);
 
+// One cell being cut, in coordinates relative to its point: the rectangle,
+// then one bisector at a time (the half-plane holding the point is kept).
+// A corner between two bisectors is the centre of the circle through the
+// three points, from the same three points whatever order the bisectors
+// come in; a corner with a side is the crossing of the two lines. So a cell
+// cut by the same bisectors comes out the same to the bit, in any order and
+// with bisectors that cut nothing added.
+class CellRing {
+ public:
+  // A line a x + b y = c with c > 0 (the point's side is a x + b y <= c);
+  // its id (the neighbour's index, or the side's) and, for a bisector, the
+  // neighbour as stored.
+  struct Line {
+    double a;
+    double b;
+    double c;
+    int id;
+    DPoint2D q;
+  };
+  struct Vertex {
+    double x;  // relative to the cell's point
+    double y;
+    Line edge;  // the line of the edge that starts here
+  };
+
+  // The rectangle of the four sides (bottom, left, right, top as side()
+  // gives them) around point p, whose index is self; side s gets the id
+  // sideBase + s.
+  void start(const DPoint2D& p, int self, const Segment sides[4], int sideBase);
+  // Cuts by the bisector of the point and q (index j). False when fewer
+  // than 3 vertices remain.
+  bool cut(const DPoint2D& q, int j);
+  // Two edges in a row on one line (rounding at a vertex on a cut) become
+  // one. False when a vertex is not finite.
+  bool finish();
+  const std::vector<Vertex>& vertices() const { return poly_; }
+  const DPoint2D& point() const { return p_; }
+  // The cell as CVoronoi lists it: counter-clockwise, open, Z = 0, from the
+  // counter-clockwise end of the edge whose midpoint has the smallest polar
+  // angle (ties by line id). Returns the vertex count.
+  int list(std::vector<DPoint3D>& cell) const;
+
+ private:
+  std::size_t firstEdge() const;
+
+  DPoint2D p_;
+  int self_ = 0;
+  int sideBase_ = 0;
+  std::vector<Vertex> poly_;
+  std::vector<Vertex> next_;
+};
+
 }  // namespace voronoi
 
 class CVoronoi {
@@ -136,20 +188,6 @@ class FastVoronoi {
   int triangulated() const { return inserted_; }
 
  private:
-  // A line of the cell as a x + b y = c in coordinates relative to the
-  // cell's point, with c > 0 so that the point's side is a x + b y <= c; and
-  // its id: the neighbour j, or n + side.
-  struct CutLine {
-    double a;
-    double b;
-    double c;
-    int id;
-  };
-  struct Vertex {
-    double x;  // relative to the cell's point
-    double y;
-    CutLine edge;  // the line of the edge that starts here
-  };
   struct Triangulation;
 
   bool prepare(const std::vector<DPoint3D>& points, double maxRadius);
@@ -159,15 +197,13 @@ class FastVoronoi {
   bool insert(std::vector<int>& which, int near = -1);
   // The Delaunay neighbours of point i into neighbours_.
   void gatherNeighbours(int i);
-  // Clips cell i into poly_; false when it is not a finite polygon of at
+  // Clips cell i into ring_; false when it is not a finite polygon of at
   // least 3 vertices.
   bool clipCell(int i);
   // The points outside the triangulation that lie closer to a vertex of
-  // poly_ than point i, into found_.
+  // ring_ than point i, into found_.
   void findIntruders(int i);
   void buildGrid();
-  // The edge of poly_ the listing starts after (see clipCell's caller).
-  std::size_t firstEdge() const;
   int fromFallback(int i, std::vector<DPoint3D>& cell);
 
   int n_ = 0;
@@ -194,8 +230,7 @@ class FastVoronoi {
   // Work buffers, kept between cells and calls.
   std::vector<int> neighbours_;
   std::vector<int> found_;
-  std::vector<Vertex> poly_;
-  std::vector<Vertex> next_;
+  voronoi::CellRing ring_;
 };
 
 }  // namespace qx
