@@ -32,8 +32,10 @@
 //                       [--radius r] [--breakdown-up-to n]
 //                       [--ours-only]   (one generate per size and layout, no figures
 //                                        beyond its time: for profilers)
-//                       [--whole-bands] (every band triangulates all its composites first,
-//                                        as before the local triangulation)
+//                       [--local-bands] (each band triangulates its own composites and what
+//                                        their cells need, instead of the cells coming
+//                                        from one triangulation of the plan)
+//                       [--whole-bands] (each band triangulates all its composites first)
 // --radius fixes r instead of finding it; the one-thread breakdown (Voronoi,
 // influence clip, envelope clip, lookups) runs for sizes up to
 // --breakdown-up-to (100,000 by default).
@@ -729,7 +731,9 @@ bool parse(int argc, char** argv, Options& o) {
     } else if (a == "--no-reference") {
       o.reference = false;
     } else if (a == "--whole-bands") {
-      qx::setLocalTriangulation(false);
+      qx::setCellSource(qx::CellSource::BandWhole);
+    } else if (a == "--local-bands") {
+      qx::setCellSource(qx::CellSource::BandLocal);
     } else if (a == "--ours-only") {
       o.oursOnly = true;
       o.peer = false;

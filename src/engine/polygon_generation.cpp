@@ -60,7 +60,7 @@ void toLocal(const std::vector<DPoint3D>& points, const DPoint3D& centre, std::v
 }
 
 std::atomic<bool> gClipShortcuts{true};
-std::atomic<bool> gLocalTriangulation{true};
+std::atomic<CellSource> gCellSource{CellSource::Plan};
 
 double signedShoelace(const std::vector<FPoint2D>& v) {
   double s = 0.0;
@@ -291,7 +291,7 @@ void inCompositeOrder(std::vector<int>::const_iterator from, std::vector<int>::c
 }  // namespace
 
 void setPolygonClipShortcuts(bool on) { gClipShortcuts = on; }
-void setLocalTriangulation(bool on) { gLocalTriangulation = on; }
+void setCellSource(CellSource source) { gCellSource = source; }
 
 double compositeVariableValue(const CComposite& c, int n, int loadedCount) {
   if (n < 0) return 0.0;
@@ -429,41 +429,70 @@ int CPolygonSet::generate(CompositeSet& composites, const QuarlexSettings& setti
   toLocal(influenceTemplate(settings), DPoint3D{}, ctx.influence);
 
   std::vector<std::vector<CPolygon>> results(static_cast<std::size_t>(bands));
+  // One triangulation of every participant for all the bands.
+  PlanVoronoi plan;
+  if (gCellSource == CellSource::Plan) {
+    std::vector<DPoint3D> relative(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i)
+      relative[static_cast<std::size_t>(i)] = composites.composites[static_cast<std::size_t>(i)].position - origin;
+    plan.build(relative, takesPart);
+  }
+
   auto band = [&](int b) {
     const double L = lower[static_cast<std::size_t>(b)];
     const double U = upper[static_cast<std::size_t>(b)];
     const auto first = std::lower_bound(sortedY.begin(), sortedY.end(), L - 3 * r) - sortedY.begin();
     const auto last = std::lower_bound(sortedY.begin(), sortedY.end(), U + 3 * r) - sortedY.begin();
     if (first >= last) return;
-    std::vector<int> members;
+    thread_local std::vector<int> members;
     inCompositeOrder(byY.begin() + first, byY.begin() + last, n, members);
+    // The band's points relative to the origin (only the band's own
+    // triangulation needs all of them).
+    const auto relative = [&](int k) {
+      return composites.composites[static_cast<std::size_t>(members[static_cast<std::size_t>(k)])].position - origin;
+    };
     std::vector<DPoint3D> points;
-    points.reserve(members.size());
-    for (int i : members) points.push_back(composites.composites[static_cast<std::size_t>(i)].position - origin);
 
-    FastVoronoi fast;
-    std::unique_ptr<CVoronoi> reference;
-    const bool ready = gLocalTriangulation ? fast.compute(points, r, L - kBandEdgeTolerance - origin.y,
-                                                          U + kBandEdgeTolerance - origin.y)
-                                           : fast.compute(points, r);
-    if (!ready) {
-      reference = std::make_unique<CVoronoi>(static_cast<int>(points.size()));
-      reference->setPoints(points, r);
-      reference->compute();
+    // The cells from the plan's triangulation; from the band's own where
+    // the plan has none or a cell cannot be cut from it.
+    std::optional<PlanVoronoi::Band> fromPlan;
+    if (plan.ready()) {
+      fromPlan.emplace(plan);
+      fromPlan->set(members, r);
     }
+    std::optional<FastVoronoi> fast;
+    std::unique_ptr<CVoronoi> reference;
+    const auto bandCell = [&](int k, std::vector<DPoint3D>& cell) {
+      if (fromPlan && fromPlan->buildCell(k, cell) >= 0) return;
+      if (!fast && !reference) {
+        points.reserve(members.size());
+        for (std::size_t t = 0; t < members.size(); ++t) points.push_back(relative(static_cast<int>(t)));
+        fast.emplace();
+        const bool ready =
+            gCellSource == CellSource::BandWhole
+                ? fast->compute(points, r)
+                : fast->compute(points, r, L - kBandEdgeTolerance - origin.y, U + kBandEdgeTolerance - origin.y);
+        if (!ready) {
+          reference = std::make_unique<CVoronoi>(static_cast<int>(points.size()));
+          reference->setPoints(points, r);
+          reference->compute();
+        }
+      }
+      if (reference)
+        reference->buildCell(k, cell);
+      else
+        fast->buildCell(k, cell);
+    };
     std::vector<CPolygon>& out = results[static_cast<std::size_t>(b)];
     out.reserve(members.size());
     std::vector<FPoint2D> subject, clip;
     for (std::size_t k = 0; k < members.size(); ++k) {
-      const double y = points[k].y + origin.y;
+      const double y = relative(static_cast<int>(k)).y + origin.y;
       if (!(L - kBandEdgeTolerance <= y && y < U + kBandEdgeTolerance)) continue;
       const int c = members[k];
       const CComposite& composite = composites.composites[static_cast<std::size_t>(c)];
       CPolygon poly;
-      if (reference)
-        reference->buildCell(static_cast<int>(k), poly.cell);
-      else
-        fast.buildCell(static_cast<int>(k), poly.cell);
+      bandCell(static_cast<int>(k), poly.cell);
       for (auto& v : poly.cell) {
         v.x += origin.x;
         v.y += origin.y;

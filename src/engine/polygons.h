@@ -31,10 +31,15 @@ double outlineArea(const std::vector<DPoint3D>& outline);
 // Clipping skips the intersection routine where the two outlines cannot
 // meet (on by default). Tests switch it off to compare both ways.
 void setPolygonClipShortcuts(bool on);
-// Each band triangulates its own composites and, cell by cell, only the
-// others a cell needs (on by default); off, every composite of the band is
-// triangulated first. Tests and the benchmark compare both ways.
-void setLocalTriangulation(bool on);
+// Where generation takes the Voronoi cells from; every way gives the same
+// cells to the bit (docs/voronoi.md). Plan (the default): one triangulation
+// of all the composites that take part, each band cutting its cells from
+// the neighbours it lists. BandLocal: each band triangulates its own
+// composites and, cell by cell, the others a cell needs. BandWhole: each
+// band triangulates every composite it holds first. Tests and the benchmark
+// compare them.
+enum class CellSource { Plan, BandLocal, BandWhole };
+void setCellSource(CellSource source);
 
 class CPolygon {
  public:

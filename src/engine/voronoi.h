@@ -9,6 +9,7 @@
 // origin) and shear point k by (-k * 1e-6, +k * 1e-6) so that equal points
 // stay apart. Each instance keeps its own buffers: separate instances may be
 // used from separate threads at once.
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -57,6 +58,56 @@ Segment side(const Box& box, int s);
 // Polar angle of (dx, dy) in [0, 2 pi): acos of dx over the length, mirrored
 // below the X axis; 0 or pi when |dy| < 0.0001 (by the sign of dx).
 double polarAngle(double dx, double dy);
+
+// Points in buckets of a square grid over their box, about two a bucket,
+// for finding the points near a circle.
+class Buckets {
+ public:
+  // The listed points (indices into points).
+  void build(const std::vector<DPoint2D>& points, const std::vector<int>& which);
+  void clear() { start_.clear(); }
+  bool empty() const { return start_.empty(); }
+  // Calls visit(j, p) for every listed point j (p: the point, kept beside
+  // the index, in bucket order) in a bucket the circle reaches (in each
+  // column only the rows the circle spans there).
+  template <class Visit>
+  void visitDisc(double cx, double cy, double radius, Visit&& visit) const;
+
+ private:
+  // The buckets from lo to hi along one axis, clamped to the grid; false
+  // when none.
+  static bool span(double lo, double hi, double origin, double size, int count, int& first, int& last) {
+    const double a = std::floor((lo - origin) / size), b = std::floor((hi - origin) / size);
+    if (!(b >= 0) || !(a <= count - 1)) return false;
+    first = a < 0 ? 0 : static_cast<int>(a);
+    last = b > count - 1 ? count - 1 : static_cast<int>(b);
+    return true;
+  }
+
+  double x0_ = 0, y0_ = 0, size_ = 1;
+  int columns_ = 0, rows_ = 0;
+  std::vector<int> start_;
+  std::vector<int> points_;
+  std::vector<DPoint2D> where_;
+};
+
+template <class Visit>
+void Buckets::visitDisc(double cx, double cy, double radius, Visit&& visit) const {
+  int c0, c1;
+  if (start_.empty() || !span(cx - radius, cx + radius, x0_, size_, columns_, c0, c1)) return;
+  for (int c = c0; c <= c1; ++c) {
+    const double left = x0_ + c * size_, right = left + size_;
+    const double dx = cx < left ? left - cx : (cx > right ? cx - right : 0.0);
+    if (dx > radius) continue;
+    const double half = std::sqrt(radius * radius - dx * dx);
+    int r0, r1;
+    if (!span(cy - half, cy + half, y0_, size_, rows_, r0, r1)) continue;
+    for (int r = r0; r <= r1; ++r) {
+      const int b = r * columns_ + c;
+      for (int at = start_[b]; at < start_[b + 1]; ++at) visit(points_[at], where_[at]);
+    }
+  }
+}
 
 // One cell being cut, in coordinates relative to its point: the rectangle,
 // then one bisector at a time (the half-plane holding the point is kept).
@@ -203,7 +254,6 @@ class FastVoronoi {
   // The points outside the triangulation that lie closer to a vertex of
   // ring_ than point i, into found_.
   void findIntruders(int i);
-  void buildGrid();
   int fromFallback(int i, std::vector<DPoint3D>& cell);
 
   int n_ = 0;
@@ -219,11 +269,8 @@ class FastVoronoi {
   // Every point not triangulated has a sheared Y below safeLo_ or above
   // safeHi_.
   double safeLo_ = 0, safeHi_ = 0;
-  // The points not yet triangulated, in buckets of a grid over their box.
-  double gridX_ = 0, gridY_ = 0, cellW_ = 1, cellH_ = 1;
-  int columns_ = 0, rows_ = 0;
-  std::vector<int> bucketStart_;
-  std::vector<int> bucketPoints_;
+  // The points not yet triangulated, in buckets (made on the first look).
+  voronoi::Buckets out_;
   // The direct construction on the same points, made on the first cell the
   // clipping cannot give.
   std::unique_ptr<CVoronoi> fallback_;
@@ -231,6 +278,73 @@ class FastVoronoi {
   std::vector<int> neighbours_;
   std::vector<int> found_;
   voronoi::CellRing ring_;
+};
+
+// The cells of the bands of a plan from one Delaunay triangulation of all
+// its points, made once (the points as given, not sheared) and only read
+// afterwards. A band's cell of point c is the rectangle of the band's
+// sheared points cut by the bisectors of c's neighbours in that
+// triangulation that belong to the band, then, as FastVoronoi's local
+// triangulation does, by every band point that lies closer to a vertex of
+// the cell than c (found in a grid of buckets over the plan): the cell the
+// band's own triangulation gives, to the bit (docs/voronoi.md). Each band
+// otherwise triangulates every composite within its margins, and bands get
+// thinner as composites get more.
+class PlanVoronoi {
+ public:
+  PlanVoronoi();
+  ~PlanVoronoi();
+  PlanVoronoi(const PlanVoronoi&) = delete;
+  PlanVoronoi& operator=(const PlanVoronoi&) = delete;
+
+  // Takes the points with a non-zero use flag. False (and nothing kept) when
+  // a coordinate is not finite or two such points coincide: the bands then
+  // go their own way.
+  bool build(const std::vector<DPoint3D>& points, const std::vector<char>& use);
+  bool ready() const { return n_ > 0; }
+
+  // One band's cells. One band at a time per thread: the band's index of
+  // each point is kept in a table of the thread's own.
+  class Band {
+   public:
+    explicit Band(const PlanVoronoi& plan);
+    ~Band();
+    Band(const Band&) = delete;
+    Band& operator=(const Band&) = delete;
+    // The band's points (indices into the plan's points, all in use) in
+    // rising order, copied; point k of the band is sheared by k * 1e-6, and
+    // the rectangle is CVoronoi's around them. A new set replaces the last.
+    void set(const std::vector<int>& members, double maxRadius);
+    // The cell of the band's point k, as FastVoronoi lists it; -1 when it
+    // does not come out as a finite polygon of at least 3 vertices (the
+    // caller then asks FastVoronoi, which asks CVoronoi).
+    int buildCell(int k, std::vector<DPoint3D>& cell);
+
+    struct Scratch;  // the thread's buffers
+
+   private:
+    // Band points closer to a vertex of the ring than its point, not yet
+    // cut by, into found_.
+    void findIntruders();
+
+    const PlanVoronoi& plan_;
+    // The thread's buffers, kept from band to band: the band's points, the
+    // band index of every plan point (-1 outside the band), the sheared
+    // points by band index, the cell that last cut by each, the points
+    // found.
+    Scratch& scratch_;
+    voronoi::Segment sides_[4];
+    double shearReach_ = 0;  // how far the shear moves a point at most
+    unsigned stamp_ = 0;
+  };
+
+ private:
+  struct Triangulation;
+
+  int n_ = 0;
+  std::vector<DPoint2D> points_;  // as given
+  std::unique_ptr<Triangulation> dt_;
+  voronoi::Buckets buckets_;  // the points in use
 };
 
 }  // namespace qx

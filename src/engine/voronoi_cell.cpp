@@ -1,5 +1,6 @@
 // One Voronoi cell cut from the rectangle by bisectors, shared by the
 // constructions that find the bisectors from a triangulation.
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -43,6 +44,52 @@ inline void circumcentre(const DPoint2D* p[3], const int id[3], double& x, doubl
 }
 
 }  // namespace
+
+void Buckets::build(const std::vector<DPoint2D>& points, const std::vector<int>& which) {
+  start_.clear();
+  points_.clear();
+  where_.clear();
+  if (which.empty()) {
+    start_.assign(2, 0);
+    columns_ = rows_ = 1;
+    return;
+  }
+  double xmin = points[which[0]].x, xmax = xmin, ymin = points[which[0]].y, ymax = ymin;
+  for (int k : which) {
+    const DPoint2D& p = points[k];
+    xmin = std::min(xmin, p.x);
+    xmax = std::max(xmax, p.x);
+    ymin = std::min(ymin, p.y);
+    ymax = std::max(ymax, p.y);
+  }
+  const double w = xmax - xmin, h = ymax - ymin;
+  const double target = std::max<double>(1, static_cast<double>(which.size() / 2));
+  // Square buckets; along a line of points (no height or no width) the
+  // buckets cut the line into about target pieces.
+  double size = std::max(std::sqrt(w * h / target), std::max(w, h) / target);
+  if (!(size > 0) || !std::isfinite(size)) size = 1;
+  x0_ = xmin;
+  y0_ = ymin;
+  size_ = size;
+  columns_ = static_cast<int>(w / size) + 1;
+  rows_ = static_cast<int>(h / size) + 1;
+  const auto bucketOf = [&](const DPoint2D& p) {
+    const int c = std::min(static_cast<int>((p.x - x0_) / size_), columns_ - 1);
+    const int r = std::min(static_cast<int>((p.y - y0_) / size_), rows_ - 1);
+    return r * columns_ + c;
+  };
+  start_.assign(static_cast<std::size_t>(columns_) * rows_ + 1, 0);
+  for (int k : which) ++start_[bucketOf(points[k]) + 1];
+  for (std::size_t b = 1; b < start_.size(); ++b) start_[b] += start_[b - 1];
+  points_.resize(which.size());
+  where_.resize(which.size());
+  std::vector<int> fill(start_.begin(), start_.end() - 1);
+  for (int k : which) {
+    const int at = fill[bucketOf(points[k])]++;
+    points_[at] = k;
+    where_[at] = points[k];
+  }
+}
 
 void CellRing::start(const DPoint2D& p, int self, const Segment sides[4], int sideBase) {
   p_ = p;

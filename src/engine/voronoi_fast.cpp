@@ -10,6 +10,7 @@
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <stdexcept>
 #include <utility>
 
 #include "engine/voronoi.h"
@@ -48,7 +49,7 @@ bool FastVoronoi::prepare(const std::vector<DPoint3D>& points, double maxRadius)
   coincidence_ = false;
   fallback_.reset();
   dt_->dt.clear();
-  bucketStart_.clear();
+  out_.clear();
   const int n = static_cast<int>(points.size());
   if (n == 0) return false;
 
@@ -130,61 +131,16 @@ bool FastVoronoi::compute(const std::vector<DPoint3D>& points, double maxRadius,
   return true;
 }
 
-void FastVoronoi::buildGrid() {
-  // Buckets of about two points each over the box of the points still out.
-  double xmin = 0, xmax = 0, ymin = 0, ymax = 0;
-  int out = 0;
-  for (int k = 0; k < n_; ++k) {
-    if (dt_->handle[static_cast<std::size_t>(k)] != Delaunay::Vertex_handle()) continue;
-    const DPoint2D& p = points_[k];
-    if (out++ == 0) {
-      xmin = xmax = p.x;
-      ymin = ymax = p.y;
-    }
-    xmin = std::min(xmin, p.x);
-    xmax = std::max(xmax, p.x);
-    ymin = std::min(ymin, p.y);
-    ymax = std::max(ymax, p.y);
-  }
-  const double w = xmax - xmin, h = ymax - ymin;
-  const double target = std::max(1, out / 2);
-  double size = std::max(std::sqrt(w * h / target), std::max(w, h) / target);
-  if (!(size > 0) || !std::isfinite(size)) size = 1;
-  gridX_ = xmin;
-  gridY_ = ymin;
-  cellW_ = cellH_ = size;
-  columns_ = static_cast<int>(w / size) + 1;
-  rows_ = static_cast<int>(h / size) + 1;
-  const auto bucketOf = [&](const DPoint2D& p) {
-    const int c = std::min(static_cast<int>((p.x - gridX_) / cellW_), columns_ - 1);
-    const int r = std::min(static_cast<int>((p.y - gridY_) / cellH_), rows_ - 1);
-    return r * columns_ + c;
-  };
-  bucketStart_.assign(static_cast<std::size_t>(columns_) * rows_ + 1, 0);
-  for (int k = 0; k < n_; ++k)
-    if (dt_->handle[static_cast<std::size_t>(k)] == Delaunay::Vertex_handle()) ++bucketStart_[bucketOf(points_[k]) + 1];
-  for (std::size_t b = 1; b < bucketStart_.size(); ++b) bucketStart_[b] += bucketStart_[b - 1];
-  bucketPoints_.resize(static_cast<std::size_t>(out));
-  std::vector<int> fill(bucketStart_.begin(), bucketStart_.end() - 1);
-  for (int k = 0; k < n_; ++k)
-    if (dt_->handle[static_cast<std::size_t>(k)] == Delaunay::Vertex_handle())
-      bucketPoints_[fill[bucketOf(points_[k])]++] = k;
-}
-
 void FastVoronoi::findIntruders(int i) {
   found_.clear();
-  if (bucketStart_.empty()) buildGrid();
   const auto& handle = dt_->handle;
+  if (out_.empty()) {
+    for (int k = 0; k < n_; ++k)
+      if (handle[static_cast<std::size_t>(k)] == Delaunay::Vertex_handle()) found_.push_back(k);
+    out_.build(points_, found_);
+    found_.clear();
+  }
   const double x0 = points_[i].x, y0 = points_[i].y;
-  // A bucket range along one axis, clamped to the grid (the far vertices of
-  // a cell cut only by the rectangle lie well outside it).
-  const auto span = [](double lo, double hi, double origin, double size, int count, int& first, int& last) {
-    const double a = std::floor((lo - origin) / size), b = std::floor((hi - origin) / size);
-    if (!(b >= 0) || !(a <= count - 1)) return false;
-    first = a < 0 ? 0 : static_cast<int>(a);
-    last = b > count - 1 ? count - 1 : static_cast<int>(b);
-    return true;
-  };
   for (const voronoi::CellRing::Vertex& v : ring_.vertices()) {
     const double vx = x0 + v.x, vy = y0 + v.y;
     // A point on the circle through the cell's point is taken too: it
@@ -192,27 +148,12 @@ void FastVoronoi::findIntruders(int i) {
     const double d2 = (v.x * v.x + v.y * v.y) * (1 + 1e-9);
     const double d = std::sqrt(d2) + 1e-9 * (std::fabs(vx) + std::fabs(vy));
     if (vy - d > safeLo_ && vy + d < safeHi_) continue;  // its circle holds no point left out
-    int c0, c1;
-    if (!span(vx - d, vx + d, gridX_, cellW_, columns_, c0, c1)) continue;
-    for (int c = c0; c <= c1; ++c) {
-      // Only the rows the circle reaches in this column.
-      const double left = gridX_ + c * cellW_, right = left + cellW_;
-      const double dx = vx < left ? left - vx : (vx > right ? vx - right : 0.0);
-      if (dx > d) continue;
-      const double half = std::sqrt(d * d - dx * dx);
-      int r0, r1;
-      if (!span(vy - half, vy + half, gridY_, cellH_, rows_, r0, r1)) continue;
-      for (int r = r0; r <= r1; ++r) {
-        const int b = r * columns_ + c;
-        for (int at = bucketStart_[b]; at < bucketStart_[b + 1]; ++at) {
-          const int j = bucketPoints_[at];
-          if (handle[static_cast<std::size_t>(j)] != Delaunay::Vertex_handle()) continue;
-          const double ex = points_[j].x - vx, ey = points_[j].y - vy;
-          if (ex * ex + ey * ey > d2) continue;
-          if (std::find(found_.begin(), found_.end(), j) == found_.end()) found_.push_back(j);
-        }
-      }
-    }
+    out_.visitDisc(vx, vy, d, [&](int j, const DPoint2D& q) {
+      const double ex = q.x - vx, ey = q.y - vy;
+      if (ex * ex + ey * ey > d2) return;
+      if (handle[static_cast<std::size_t>(j)] != Delaunay::Vertex_handle()) return;
+      if (std::find(found_.begin(), found_.end(), j) == found_.end()) found_.push_back(j);
+    });
   }
 }
 
@@ -266,6 +207,166 @@ int FastVoronoi::buildCell(int i, std::vector<DPoint3D>& cell) {
     if (found_.empty()) break;
   }
   return ring_.list(cell);
+}
+
+// ---- the plan's triangulation ----------------------------------------------
+
+struct PlanVoronoi::Triangulation {
+  Delaunay dt;
+  std::vector<Delaunay::Vertex_handle> handle;  // per point; null when not in use
+};
+
+PlanVoronoi::PlanVoronoi() : dt_(std::make_unique<Triangulation>()) {}
+PlanVoronoi::~PlanVoronoi() = default;
+
+bool PlanVoronoi::build(const std::vector<DPoint3D>& points, const std::vector<char>& use) {
+  n_ = 0;
+  dt_->dt.clear();
+  buckets_.clear();
+  const int n = static_cast<int>(points.size());
+  points_.resize(static_cast<std::size_t>(n));
+  std::vector<Input> input;
+  std::vector<int> inUse;
+  for (int k = 0; k < n; ++k) {
+    points_[k] = {points[k].x, points[k].y};
+    if (use[static_cast<std::size_t>(k)] == 0) continue;
+    if (!std::isfinite(points_[k].x) || !std::isfinite(points_[k].y)) return false;
+    input.emplace_back(Kernel::Point_2(points_[k].x, points_[k].y), k);
+    inUse.push_back(k);
+  }
+  if (input.empty()) return false;
+  using Traits = CGAL::Spatial_sort_traits_adapter_2<Kernel, CGAL::First_of_pair_property_map<Input>>;
+  CGAL::spatial_sort(input.begin(), input.end(), Traits());
+  Triangulation& t = *dt_;
+  t.handle.assign(static_cast<std::size_t>(n), Delaunay::Vertex_handle());
+  Delaunay::Vertex_handle hint;
+  for (const auto& [point, index] : input) {
+    const auto before = t.dt.number_of_vertices();
+    hint = t.dt.insert(point, hint == Delaunay::Vertex_handle() ? Delaunay::Face_handle() : hint->face());
+    if (t.dt.number_of_vertices() == before) {  // two points in one place
+      t.dt.clear();
+      return false;
+    }
+    hint->info() = index;
+    t.handle[static_cast<std::size_t>(index)] = hint;
+  }
+  buckets_.build(points_, inUse);
+  n_ = n;
+  return true;
+}
+
+struct PlanVoronoi::Band::Scratch {
+  std::vector<int> members;
+  std::vector<int> bandIndex;
+  std::vector<DPoint2D> points;
+  std::vector<unsigned> used;
+  std::vector<int> found;
+  voronoi::CellRing ring;
+  bool busy = false;
+};
+
+namespace {
+thread_local PlanVoronoi::Band::Scratch tScratch;
+}  // namespace
+
+PlanVoronoi::Band::Band(const PlanVoronoi& plan) : plan_(plan), scratch_(tScratch) {
+  if (scratch_.busy) throw std::logic_error("PlanVoronoi::Band: one band at a time per thread");
+  scratch_.busy = true;
+  if (scratch_.bandIndex.size() < static_cast<std::size_t>(plan.n_))
+    scratch_.bandIndex.assign(static_cast<std::size_t>(plan.n_), -1);
+}
+
+PlanVoronoi::Band::~Band() {
+  for (int c : scratch_.members) scratch_.bandIndex[static_cast<std::size_t>(c)] = -1;
+  scratch_.members.clear();
+  scratch_.busy = false;
+}
+
+void PlanVoronoi::Band::set(const std::vector<int>& members, double maxRadius) {
+  std::vector<int>& bandIndex = scratch_.bandIndex;
+  for (int c : scratch_.members) bandIndex[static_cast<std::size_t>(c)] = -1;
+  scratch_.members.assign(members.begin(), members.end());
+  const int n = static_cast<int>(members.size());
+  std::vector<DPoint2D>& points = scratch_.points;
+  points.resize(static_cast<std::size_t>(n));
+  for (int k = 0; k < n; ++k) {
+    const int c = members[static_cast<std::size_t>(k)];
+    bandIndex[static_cast<std::size_t>(c)] = k;
+    const DPoint2D& p = plan_.points_[static_cast<std::size_t>(c)];
+    points[k] = voronoi::sheared({p.x, p.y, 0}, k);
+  }
+  const voronoi::Box box = voronoi::enlargedBox(points, maxRadius);
+  for (int s = 0; s < 4; ++s) sides_[s] = voronoi::side(box, s);
+  shearReach_ = 1.5e-6 * n;  // sqrt(2) * n * 1e-6, and some
+  scratch_.used.assign(static_cast<std::size_t>(n), 0);
+  stamp_ = 0;
+}
+
+void PlanVoronoi::Band::findIntruders() {
+  std::vector<int>& found = scratch_.found;
+  const std::vector<int>& bandIndex = scratch_.bandIndex;
+  const std::vector<DPoint2D>& points = scratch_.points;
+  std::vector<unsigned>& used = scratch_.used;
+  found.clear();
+  const DPoint2D& p = scratch_.ring.point();
+  for (const voronoi::CellRing::Vertex& v : scratch_.ring.vertices()) {
+    const double vx = p.x + v.x, vy = p.y + v.y;
+    // As FastVoronoi::findIntruders; the buckets hold the points as given,
+    // up to shearReach_ from where the band has them.
+    const double d2 = (v.x * v.x + v.y * v.y) * (1 + 1e-9);
+    const double d = std::sqrt(d2) + 1e-9 * (std::fabs(vx) + std::fabs(vy));
+    const double reach = d + shearReach_, reach2 = reach * reach;
+    plan_.buckets_.visitDisc(vx, vy, reach, [&](int c, const DPoint2D& q) {
+      const double fx = q.x - vx, fy = q.y - vy;
+      if (fx * fx + fy * fy > reach2) return;
+      const int j = bandIndex[static_cast<std::size_t>(c)];
+      if (j < 0 || used[static_cast<std::size_t>(j)] == stamp_) return;
+      const double ex = points[j].x - vx, ey = points[j].y - vy;
+      if (ex * ex + ey * ey > d2) return;
+      used[static_cast<std::size_t>(j)] = stamp_;
+      found.push_back(j);
+    });
+  }
+}
+
+int PlanVoronoi::Band::buildCell(int k, std::vector<DPoint3D>& cell) {
+  cell.clear();
+  const std::vector<DPoint2D>& points = scratch_.points;
+  const std::vector<int>& bandIndex = scratch_.bandIndex;
+  std::vector<unsigned>& used = scratch_.used;
+  voronoi::CellRing& ring = scratch_.ring;
+  const int n = static_cast<int>(points.size());
+  if (k < 0 || k >= n) return -1;
+  ++stamp_;
+  if (stamp_ == 0) {  // wrapped: no stale marks may look current
+    std::fill(used.begin(), used.end(), 0u);
+    stamp_ = 1;
+  }
+  used[static_cast<std::size_t>(k)] = stamp_;
+  ring.start(points[k], k, sides_, n);
+  // The plan's neighbours that are in the band first, then whatever else a
+  // vertex finds closer than the point, until nothing does.
+  const Delaunay& dt = plan_.dt_->dt;
+  const int c = scratch_.members[static_cast<std::size_t>(k)];
+  if (dt.dimension() >= 1) {
+    auto around = dt.incident_vertices(plan_.dt_->handle[static_cast<std::size_t>(c)]);
+    const auto done = around;
+    do {
+      if (dt.is_infinite(around)) continue;
+      const int j = bandIndex[static_cast<std::size_t>(around->info())];
+      if (j < 0 || used[static_cast<std::size_t>(j)] == stamp_) continue;
+      used[static_cast<std::size_t>(j)] = stamp_;
+      if (!ring.cut(points[j], j)) return -1;
+    } while (++around != done);
+  }
+  for (;;) {
+    findIntruders();
+    if (scratch_.found.empty()) break;
+    for (int j : scratch_.found)
+      if (!ring.cut(points[j], j)) return -1;
+  }
+  if (!ring.finish()) return -1;
+  return ring.list(cell);
 }
 
 }  // namespace qx

@@ -339,10 +339,11 @@ TEST(PolygonGeneration, ClearEmptiesTheSetAndTotalsAddUp) {
   EXPECT_EQ(set.totals().area, 0.0);
 }
 
-TEST(PolygonGeneration, TheLocalTriangulationGivesWhatTheWholeBandGives) {
-  // Each band triangulates its own composites and what their cells need;
-  // triangulating every composite of the band (its 3r margin included) must
-  // give the same polygons to the last bit: scattered composites, drill
+TEST(PolygonGeneration, EveryCellSourceGivesWhatTheWholeBandGives) {
+  // The plan's one triangulation, and each band triangulating its own
+  // composites and what their cells need, must give the polygons of each band
+  // triangulating every composite it holds (its 3r margins included) to the
+  // last bit: scattered composites, drill
   // lines sharing X values, a sparse edge whose cells reach the rectangle.
   Project p;
   p.settings.defaultPolygonSize = 9.0;
@@ -353,16 +354,18 @@ TEST(PolygonGeneration, TheLocalTriangulationGivesWhatTheWholeBandGives) {
     for (int k = 0; k < 40; ++k) p.add(650020.0 + 12.0 * i, 7100010.0 + 2.5 * k, 380.0);  // vertical holes
   for (int i = 0; i < 12; ++i) p.add(649200.0 + 70.0 * i, 7100000.0 + 33.0 * i, 300.0);   // far and sparse
   p.addEnvelope({{650000, 7100000, 0}, {650250, 7100000, 0}, {650250, 7100400, 0}, {650000, 7100400, 0}});
-  setLocalTriangulation(false);
+  setCellSource(CellSource::BandWhole);
   const CPolygonSet whole = p.generate();
-  setLocalTriangulation(true);
-  const CPolygonSet local = p.generate();
   ASSERT_GT(whole.count(), 3000);
-  ASSERT_EQ(whole.count(), local.count());
-  int differ = 0;
-  for (int i = 0; i < whole.count(); ++i)
-    if (!(whole.polygons[static_cast<std::size_t>(i)] == local.polygons[static_cast<std::size_t>(i)])) ++differ;
-  EXPECT_EQ(differ, 0);
+  for (const CellSource source : {CellSource::BandLocal, CellSource::Plan}) {
+    setCellSource(source);
+    const CPolygonSet other = p.generate();
+    ASSERT_EQ(whole.count(), other.count());
+    int differ = 0;
+    for (int i = 0; i < whole.count(); ++i)
+      if (!(whole.polygons[static_cast<std::size_t>(i)] == other.polygons[static_cast<std::size_t>(i)])) ++differ;
+    EXPECT_EQ(differ, 0) << static_cast<int>(source);
+  }
 }
 
 TEST(PolygonGeneration, TheClipShortcutsGiveWhatTheRoutineGives) {

@@ -367,4 +367,73 @@ TEST(VoronoiLocalTriangulation, GivesTheWholeTriangulationsCellsToTheLastBit) {
   }
 }
 
+// The cells the plan's one triangulation gives a band, against the band's
+// own triangulation of its points, to the bit: bands of every set at
+// several heights, with margins, as the polygon set forms them (a band's
+// points are those in its Y range, numbered in the plan's order, so each
+// band shears them afresh).
+TEST(VoronoiPlanTriangulation, GivesEachBandTheCellsOfItsOwnTriangulation) {
+  std::vector<Set> sets = {uniform(3000, 21),   clustered(60, 40, 22), grid(40, 40, 25),
+                           columns(30, 60, 23), rows(30, 60, 24),      collinear(300, 26)};
+  Set far = uniform(2000, 27);
+  for (auto& p : far.points) p = {p.x + 650000, p.y + 7100000, 0};
+  far.name = "far";
+  sets.push_back(far);
+  for (const Set& s : sets) {
+    qx::PlanVoronoi plan;
+    ASSERT_TRUE(plan.build(s.points, std::vector<char>(s.points.size(), 1))) << s.name;
+    double ymin = s.points[0].y, ymax = ymin;
+    for (const auto& p : s.points) ymin = std::min(ymin, p.y), ymax = std::max(ymax, p.y);
+    const double h = ymax - ymin;
+    long checked = 0;
+    for (const double at : {0.0, 0.3, 0.77}) {
+      for (const double margin : {0.0, 0.02, 0.2}) {
+        const double lo = ymin + at * h - margin * h, hi = ymin + at * h + 0.05 * h + margin * h + 0.001;
+        std::vector<int> members;
+        std::vector<DPoint3D> points;
+        for (int i = 0; i < static_cast<int>(s.points.size()); ++i) {
+          const double y = s.points[static_cast<std::size_t>(i)].y;
+          if (y >= lo && y < hi) {
+            members.push_back(i);
+            points.push_back(s.points[static_cast<std::size_t>(i)]);
+          }
+        }
+        if (members.empty()) continue;
+        FastVoronoi own;
+        ASSERT_TRUE(own.compute(points, s.r)) << s.name;
+        qx::PlanVoronoi::Band band(plan);
+        band.set(members, s.r);
+        Cell a, b;
+        for (int k = 0; k < static_cast<int>(members.size()); ++k) {
+          ASSERT_EQ(band.buildCell(k, a), own.buildCell(k, b)) << s.name << " cell " << k;
+          ASSERT_EQ(a, b) << s.name << " cell " << k << " band at " << at << " margin " << margin;
+          ++checked;
+        }
+      }
+    }
+    EXPECT_GT(checked, 100) << s.name;
+  }
+
+  // Points that coincide cannot make one triangulation; the bands then
+  // triangulate their own (the shear keeps repeats apart there).
+  qx::PlanVoronoi plan;
+  EXPECT_FALSE(plan.build({{0, 0, 0}, {5, 1, 0}, {0, 0, 0}}, {1, 1, 1}));
+  EXPECT_FALSE(plan.ready());
+  // A repeat that does not take part does not count.
+  EXPECT_TRUE(plan.build({{0, 0, 0}, {5, 1, 0}, {0, 0, 0}}, {1, 1, 0}));
+  // One point: the cell is the band's whole rectangle.
+  ASSERT_TRUE(plan.build({{3, 4, 0}}, {1}));
+  qx::PlanVoronoi::Band one(plan);
+  const std::vector<int> single{0};
+  one.set(single, 2);
+  FastVoronoi alone;
+  ASSERT_TRUE(alone.compute({{3, 4, 0}}, 2));
+  Cell a, b;
+  EXPECT_EQ(one.buildCell(0, a), 4);
+  alone.buildCell(0, b);
+  EXPECT_EQ(a, b);
+  EXPECT_EQ(one.buildCell(1, a), -1);
+  EXPECT_TRUE(a.empty());
+}
+
 }  // namespace
