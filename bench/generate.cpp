@@ -20,21 +20,24 @@
 // envelopes and the generated set included), per composite.
 //
 // Also printed: a one-thread breakdown of generation on the same data (the
-// fast cells over the same bands, the influence clip, the envelope clip and
-// its lookups, each re-run alone), the number of points each band
-// triangulates per composite (the bands take their neighbours within 3r, so
-// this grows as the bands get thinner), and at 10,000 composites the time of
-// the direct construction (CVoronoi) over the same bands against the fast
-// cells. Budgets end each layout as PASS/MISS lines.
+// cells three ways: from one triangulation of the plan as generate takes
+// them, each band triangulating what its cells need, each band triangulating
+// all its points; the influence clip, the envelope clip and its lookups;
+// each re-run alone), the number of points each band holds and triangulates
+// per composite (the bands take their neighbours within 3r, so this grows
+// as the bands get thinner), and at 10,000 composites the time of the direct
+// construction (CVoronoi) over the same bands against the fast cells.
+// Budgets end each layout as PASS/MISS lines.
 //
 // Usage: bench_generate [--sizes 10000,100000,1000000] [--layouts uniform,clustered]
 //                       [--threads k] [--no-peer] [--no-reference] [--peer-limit seconds]
 //                       [--radius r] [--breakdown-up-to n]
 //                       [--ours-only]   (one generate per size and layout, no figures
 //                                        beyond its time: for profilers)
-//                       [--local-bands] (each band triangulates its own composites and what
-//                                        their cells need, instead of the cells coming
-//                                        from one triangulation of the plan)
+//                       [--plan] [--local-bands] (the cells always from one triangulation of
+//                                        the plan, or always each band triangulating its
+//                                        own composites and what their cells need, instead
+//                                        of generate's own choice)
 //                       [--whole-bands] (each band triangulates all its composites first)
 // --radius fixes r instead of finding it; the one-thread breakdown (Voronoi,
 // influence clip, envelope clip, lookups) runs for sizes up to
@@ -375,6 +378,37 @@ BandTiming timeBands(const std::vector<Band>& bands, double r, bool reference, d
   return t;
 }
 
+// CPU seconds, one thread, to cut every band's own cells from one
+// triangulation of the plan (as generate does), and of that the building of
+// the triangulation.
+struct PlanTiming {
+  double seconds = 0.0;
+  double build = 0.0;
+};
+PlanTiming timePlan(const Dataset& d, const std::vector<Band>& bands, double r) {
+  PlanTiming t;
+  const double start = cpuNow();
+  const auto& cs = d.composites.composites;
+  std::vector<qx::DPoint3D> relative;
+  relative.reserve(cs.size());
+  for (const auto& c : cs) relative.push_back(c.position - cs.front().position);
+  qx::PlanVoronoi plan;
+  if (!plan.build(relative, std::vector<char>(cs.size(), 1))) std::printf("  (no plan triangulation)\n");
+  t.build = cpuNow() - start;
+  std::vector<qx::DPoint3D> cell;
+  long cells = 0;
+  for (const Band& band : bands) {
+    if (band.members.empty()) continue;
+    qx::PlanVoronoi::Band cut(plan);
+    cut.set(band.members, r);
+    for (std::size_t k = 0; k < band.members.size(); ++k)
+      if (band.own[k] != 0) cells += cut.buildCell(static_cast<int>(k), cell) > 0 ? 1 : 0;
+  }
+  t.seconds = cpuNow() - start;
+  if (cells < 0) std::printf("?");
+  return t;
+}
+
 // ---- results from the children --------------------------------------------
 
 struct OursResult {
@@ -384,6 +418,8 @@ struct OursResult {
   double secondsOneThread = -1;  // generate on one thread, when measured
   double cpuOneThread = -1;
   double voronoiSeconds = 0.0;  // FastVoronoi over the same bands, one thread
+  double planSeconds = 0.0;     // the cells from the plan's triangulation, one thread
+  double planBuildSeconds = 0.0;
   // One thread each, on the generated set: the influence clip again (mode 0),
   // the envelope clip again (its lookups included), the lookups alone.
   double influenceSeconds = -1, envelopeSeconds = -1, lookupSeconds = -1;
@@ -512,6 +548,9 @@ OursResult runOurs(Layout layout, int n, double r, int threads, bool oneThreadTo
     res.voronoiSeconds = local.seconds;
     res.triangulatedPerComposite = static_cast<double>(local.triangulated) / n;
     res.voronoiWholeSeconds = timeBands(bands, r, false, 1e9, false).seconds;
+    const PlanTiming plan = timePlan(d, bands, r);
+    res.planSeconds = plan.seconds;
+    res.planBuildSeconds = plan.build;
   }
   res.ok = true;
   return res;
@@ -730,6 +769,8 @@ bool parse(int argc, char** argv, Options& o) {
       o.peer = false;
     } else if (a == "--no-reference") {
       o.reference = false;
+    } else if (a == "--plan") {
+      qx::setCellSource(qx::CellSource::Plan);
     } else if (a == "--whole-bands") {
       qx::setCellSource(qx::CellSource::BandWhole);
     } else if (a == "--local-bands") {
@@ -839,9 +880,11 @@ int main(int argc, char** argv) {
                     o.secondsOneThread, o.cpuOneThread, o.secondsOneThread / o.seconds);
       if (o.influenceSeconds >= 0)
         std::printf(
-            "       CPU, 1 thread: FastVoronoi over the same bands %.3f s (%.3f s triangulating every band point "
-            "first), influence clip %.3f s, envelope clip %.3f s (of which envelope lookups %.3f s)\n",
-            o.voronoiSeconds, o.voronoiWholeSeconds, o.influenceSeconds, o.envelopeSeconds, o.lookupSeconds);
+            "       CPU, 1 thread: the cells from one triangulation of the plan %.3f s (of which building it "
+            "%.3f s); each band triangulating what its cells need %.3f s, every band point first %.3f s; "
+            "influence clip %.3f s, envelope clip %.3f s (of which envelope lookups %.3f s)\n",
+            o.planSeconds, o.planBuildSeconds, o.voronoiSeconds, o.voronoiWholeSeconds, o.influenceSeconds,
+            o.envelopeSeconds, o.lookupSeconds);
       std::printf("       band points per composite %.2f (each band takes its neighbours within 3r)",
                   o.bandPointsPerComposite);
       if (o.triangulatedPerComposite >= 0)

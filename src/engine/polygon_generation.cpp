@@ -60,7 +60,12 @@ void toLocal(const std::vector<DPoint3D>& points, const DPoint3D& centre, std::v
 }
 
 std::atomic<bool> gClipShortcuts{true};
-std::atomic<CellSource> gCellSource{CellSource::Plan};
+std::atomic<CellSource> gCellSource{CellSource::Automatic};
+// Band points per composite above which the plan's triangulation serves
+// every band (bench/generate.cpp: at 100,000 composites a band holds 5
+// (uniform) to 10 (drill holes) points per own composite and the two ways
+// cost about the same; at 1,000,000, 14 to 30, and the plan's is faster).
+constexpr double kPlanAbove = 12.0;
 
 double signedShoelace(const std::vector<FPoint2D>& v) {
   double s = 0.0;
@@ -429,9 +434,23 @@ int CPolygonSet::generate(CompositeSet& composites, const QuarlexSettings& setti
   toLocal(influenceTemplate(settings), DPoint3D{}, ctx.influence);
 
   std::vector<std::vector<CPolygon>> results(static_cast<std::size_t>(bands));
-  // One triangulation of every participant for all the bands.
+  // One triangulation of every participant for all the bands, when the
+  // bands would otherwise triangulate much the same ground many times over:
+  // it costs a triangulation of the whole plan on one thread, and a search
+  // of each cell's circles, about what a band's own triangulation costs
+  // when its margins hold a few times its own composites.
+  const CellSource source = gCellSource.load();
+  bool usePlan = source == CellSource::Plan;
+  if (source == CellSource::Automatic) {
+    double held = 0;
+    for (int b = 0; b < bands; ++b)
+      held += static_cast<double>(
+          std::lower_bound(sortedY.begin(), sortedY.end(), upper[static_cast<std::size_t>(b)] + 3 * r) -
+          std::lower_bound(sortedY.begin(), sortedY.end(), lower[static_cast<std::size_t>(b)] - 3 * r));
+    usePlan = held > kPlanAbove * static_cast<double>(byY.size());
+  }
   PlanVoronoi plan;
-  if (gCellSource == CellSource::Plan) {
+  if (usePlan) {
     std::vector<DPoint3D> relative(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i)
       relative[static_cast<std::size_t>(i)] = composites.composites[static_cast<std::size_t>(i)].position - origin;
@@ -468,10 +487,9 @@ int CPolygonSet::generate(CompositeSet& composites, const QuarlexSettings& setti
         points.reserve(members.size());
         for (std::size_t t = 0; t < members.size(); ++t) points.push_back(relative(static_cast<int>(t)));
         fast.emplace();
-        const bool ready =
-            gCellSource == CellSource::BandWhole
-                ? fast->compute(points, r)
-                : fast->compute(points, r, L - kBandEdgeTolerance - origin.y, U + kBandEdgeTolerance - origin.y);
+        const bool ready = source == CellSource::BandWhole ? fast->compute(points, r)
+                                                           : fast->compute(points, r, L - kBandEdgeTolerance - origin.y,
+                                                                           U + kBandEdgeTolerance - origin.y);
         if (!ready) {
           reference = std::make_unique<CVoronoi>(static_cast<int>(points.size()));
           reference->setPoints(points, r);

@@ -32,13 +32,15 @@ double outlineArea(const std::vector<DPoint3D>& outline);
 // meet (on by default). Tests switch it off to compare both ways.
 void setPolygonClipShortcuts(bool on);
 // Where generation takes the Voronoi cells from; every way gives the same
-// cells to the bit (docs/voronoi.md). Plan (the default): one triangulation
-// of all the composites that take part, each band cutting its cells from
-// the neighbours it lists. BandLocal: each band triangulates its own
-// composites and, cell by cell, the others a cell needs. BandWhole: each
-// band triangulates every composite it holds first. Tests and the benchmark
-// compare them.
-enum class CellSource { Plan, BandLocal, BandWhole };
+// cells to the bit (docs/voronoi.md). Plan: one triangulation of all the
+// composites that take part, each band cutting its cells from the
+// neighbours it lists. BandLocal: each band triangulates its own composites
+// and, cell by cell, the others a cell needs. BandWhole: each band
+// triangulates every composite it holds first. Automatic (the default):
+// Plan when the bands' margins hold many times their own composites (thin
+// bands: many composites), else BandLocal. Tests and the benchmark compare
+// them.
+enum class CellSource { Automatic, Plan, BandLocal, BandWhole };
 void setCellSource(CellSource source);
 
 class CPolygon {

@@ -357,7 +357,7 @@ TEST(PolygonGeneration, EveryCellSourceGivesWhatTheWholeBandGives) {
   setCellSource(CellSource::BandWhole);
   const CPolygonSet whole = p.generate();
   ASSERT_GT(whole.count(), 3000);
-  for (const CellSource source : {CellSource::BandLocal, CellSource::Plan}) {
+  for (const CellSource source : {CellSource::BandLocal, CellSource::Plan, CellSource::Automatic}) {
     setCellSource(source);
     const CPolygonSet other = p.generate();
     ASSERT_EQ(whole.count(), other.count());
