@@ -30,6 +30,28 @@ using Input = std::pair<Kernel::Point_2, int>;
 // back for points).
 constexpr double kSeedSpacings = 2.0;
 
+// Inserts the batch, sorted along a space-filling curve first, each point
+// located from the last one in, the first from hint when given; keeps each
+// vertex's index and handle. Returns how many went in: it stops at a point
+// that coincides with one already in.
+std::size_t insertBatch(Delaunay& dt, std::vector<Input>& batch, std::vector<Delaunay::Vertex_handle>& handle,
+                        Delaunay::Vertex_handle hint) {
+  if (batch.size() > 2) {
+    using Traits = CGAL::Spatial_sort_traits_adapter_2<Kernel, CGAL::First_of_pair_property_map<Input>>;
+    CGAL::spatial_sort(batch.begin(), batch.end(), Traits());
+  }
+  std::size_t done = 0;
+  for (const auto& [point, index] : batch) {
+    const auto before = dt.number_of_vertices();
+    hint = dt.insert(point, hint == Delaunay::Vertex_handle() ? Delaunay::Face_handle() : hint->face());
+    if (dt.number_of_vertices() == before) break;
+    hint->info() = index;
+    handle[static_cast<std::size_t>(index)] = hint;
+    ++done;
+  }
+  return done;
+}
+
 }  // namespace
 
 struct FastVoronoi::Triangulation {
@@ -68,26 +90,13 @@ bool FastVoronoi::prepare(const std::vector<DPoint3D>& points, double maxRadius)
 }
 
 bool FastVoronoi::insert(std::vector<int>& which, int near) {
-  // Sorted along a space-filling curve and inserted in that order, each
-  // located from the last vertex, the first from point near's when given.
   Triangulation& t = *dt_;
   t.batch.clear();
   for (int k : which) t.batch.emplace_back(Kernel::Point_2(points_[k].x, points_[k].y), k);
-  if (t.batch.size() > 2) {
-    using Traits = CGAL::Spatial_sort_traits_adapter_2<Kernel, CGAL::First_of_pair_property_map<Input>>;
-    CGAL::spatial_sort(t.batch.begin(), t.batch.end(), Traits());
-  }
-  Delaunay::Vertex_handle hint;
-  if (near >= 0) hint = t.handle[static_cast<std::size_t>(near)];
-  for (const auto& [point, index] : t.batch) {
-    const auto before = t.dt.number_of_vertices();
-    hint = t.dt.insert(point, hint == Delaunay::Vertex_handle() ? Delaunay::Face_handle() : hint->face());
-    if (t.dt.number_of_vertices() == before) return false;  // coincides with an earlier point
-    hint->info() = index;
-    t.handle[static_cast<std::size_t>(index)] = hint;
-    ++inserted_;
-  }
-  return true;
+  const Delaunay::Vertex_handle hint = near >= 0 ? t.handle[static_cast<std::size_t>(near)] : Delaunay::Vertex_handle();
+  const std::size_t done = insertBatch(t.dt, t.batch, t.handle, hint);
+  inserted_ += static_cast<int>(done);
+  return done == t.batch.size();
 }
 
 bool FastVoronoi::compute(const std::vector<DPoint3D>& points, double maxRadius) {
@@ -235,20 +244,11 @@ bool PlanVoronoi::build(const std::vector<DPoint3D>& points, const std::vector<c
     inUse.push_back(k);
   }
   if (input.empty()) return false;
-  using Traits = CGAL::Spatial_sort_traits_adapter_2<Kernel, CGAL::First_of_pair_property_map<Input>>;
-  CGAL::spatial_sort(input.begin(), input.end(), Traits());
   Triangulation& t = *dt_;
   t.handle.assign(static_cast<std::size_t>(n), Delaunay::Vertex_handle());
-  Delaunay::Vertex_handle hint;
-  for (const auto& [point, index] : input) {
-    const auto before = t.dt.number_of_vertices();
-    hint = t.dt.insert(point, hint == Delaunay::Vertex_handle() ? Delaunay::Face_handle() : hint->face());
-    if (t.dt.number_of_vertices() == before) {  // two points in one place
-      t.dt.clear();
-      return false;
-    }
-    hint->info() = index;
-    t.handle[static_cast<std::size_t>(index)] = hint;
+  if (insertBatch(t.dt, input, t.handle, Delaunay::Vertex_handle()) != input.size()) {  // two points in one place
+    t.dt.clear();
+    return false;
   }
   buckets_.build(points_, inUse);
   n_ = n;
