@@ -2,6 +2,7 @@
 // envelopes, the calculation of each polygon and the parallel run.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 
@@ -339,12 +340,24 @@ TEST(PolygonGeneration, ClearEmptiesTheSetAndTotalsAddUp) {
   EXPECT_EQ(set.totals().area, 0.0);
 }
 
+namespace {
+// How many polygons of two sets differ in anything (a set of another size:
+// all of the larger).
+int differingPolygons(const CPolygonSet& a, const CPolygonSet& b) {
+  if (a.count() != b.count()) return std::max(a.count(), b.count());
+  int differ = 0;
+  for (std::size_t i = 0; i < a.polygons.size(); ++i)
+    if (!(a.polygons[i] == b.polygons[i])) ++differ;
+  return differ;
+}
+}  // namespace
+
 TEST(PolygonGeneration, EveryCellSourceGivesWhatTheWholeBandGives) {
   // The plan's one triangulation, and each band triangulating its own
   // composites and what their cells need, must give the polygons of each band
   // triangulating every composite it holds (its 3r margins included) to the
-  // last bit: scattered composites, drill
-  // lines sharing X values, a sparse edge whose cells reach the rectangle.
+  // last bit: scattered composites, drill lines sharing X values, a sparse
+  // edge whose cells reach the rectangle.
   Project p;
   p.settings.defaultPolygonSize = 9.0;
   std::mt19937 rng(8);
@@ -360,11 +373,7 @@ TEST(PolygonGeneration, EveryCellSourceGivesWhatTheWholeBandGives) {
   for (const CellSource source : {CellSource::BandLocal, CellSource::Plan, CellSource::Automatic}) {
     setCellSource(source);
     const CPolygonSet other = p.generate();
-    ASSERT_EQ(whole.count(), other.count());
-    int differ = 0;
-    for (int i = 0; i < whole.count(); ++i)
-      if (!(whole.polygons[static_cast<std::size_t>(i)] == other.polygons[static_cast<std::size_t>(i)])) ++differ;
-    EXPECT_EQ(differ, 0) << static_cast<int>(source);
+    EXPECT_EQ(differingPolygons(whole, other), 0) << static_cast<int>(source);
   }
 }
 
@@ -390,9 +399,5 @@ TEST(PolygonGeneration, TheClipShortcutsGiveWhatTheRoutineGives) {
   const CPolygonSet routine = p.generate();
   setPolygonClipShortcuts(true);
   const CPolygonSet shortcut = p.generate();
-  ASSERT_EQ(routine.count(), shortcut.count());
-  int differ = 0;
-  for (int i = 0; i < routine.count(); ++i)
-    if (!(routine.polygons[static_cast<std::size_t>(i)] == shortcut.polygons[static_cast<std::size_t>(i)])) ++differ;
-  EXPECT_EQ(differ, 0);
+  EXPECT_EQ(differingPolygons(routine, shortcut), 0);
 }
