@@ -1,10 +1,16 @@
 // The widget of each dialog model the desktop shows.
+#include "datasets/envelope_dialogs.h"
+#include "datasets/surface_import.h"
+#include "engine/sections/rotation_dialog.h"
+#include "io/column_pages.h"
 #include "project/model_parameters_page.h"
 #include "ui/add_field_widget.h"
+#include "ui/column_format_widget.h"
 #include "ui/data_fields_widget.h"
 #include "ui/formula_widget.h"
 #include "ui/model_parameters_widget.h"
 #include "ui/model_widget.h"
+#include "ui/properties_widgets.h"
 #include "variables/entry_dialogs.h"
 #include "variables/field_name_entry.h"
 #include "variables/formula_dialog.h"
@@ -36,6 +42,22 @@ void registerStandardWidgets(WidgetRegistry& registry) {
                }));
   registry.add(CFormulaDialog::kKind, bind<CFormulaDialog>([](CFormulaDialog& m, UiPort& port, QWidget* parent) {
                  return new CFormulaWidget(m, port, parent);
+               }));
+  const auto columns = bind<ColumnFormatPage>(
+      [](ColumnFormatPage& m, UiPort& port, QWidget* parent) { return new ColumnFormatWidget(m, port, parent); });
+  registry.add(CFileFormat::kKind, columns);
+  registry.add(CAsciiFormatPage::kKind, columns);
+  registry.add(CEnvelopePropertiesDialog::kKind,
+               bind<CEnvelopePropertiesDialog>([](CEnvelopePropertiesDialog& m, UiPort& port, QWidget* parent) {
+                 return new NameColourWidget(m, port, parent);
+               }));
+  registry.add(CSurfacePropertiesDialog::kKind,
+               bind<CSurfacePropertiesDialog>([](CSurfacePropertiesDialog& m, UiPort& port, QWidget* parent) {
+                 return new NameColourWidget(m, port, parent);
+               }));
+  registry.add(CDialogRotationParams::kKind,
+               bind<CDialogRotationParams>([](CDialogRotationParams& m, UiPort&, QWidget* parent) {
+                 return new CDialogRotationParamsWidget(m, parent);
                }));
 }
 

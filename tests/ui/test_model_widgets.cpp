@@ -16,13 +16,24 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QWizard>
+
+#include "datasets/envelope_dialogs.h"
+#include "datasets/surface_import.h"
+#include "datasets/surfaces.h"
+#include "engine/sections/rotation_dialog.h"
+#include "io/column_pages.h"
 #include "project/model_parameters_page.h"
 #include "qt_environment.h"
 #include "scripted_port.h"
 #include "ui/add_field_widget.h"
+#include "ui/column_format_widget.h"
 #include "ui/data_fields_widget.h"
 #include "ui/formula_widget.h"
 #include "ui/model_parameters_widget.h"
+#include "ui/properties_widgets.h"
 #include "ui/qt_ui_port.h"
 #include "ui/sheet_dialogs.h"
 #include "variables/entry_dialogs.h"
@@ -478,6 +489,247 @@ TEST_F(FormulaWidgetTest, OkRefusesAnInvalidFormulaAndStaysOpen) {
   EXPECT_EQ(model.accepted().formulaCode, "a#");
   EXPECT_EQ(model.accepted().formulaText, "Au  ENTER  ");
   EXPECT_EQ(port.messages().size(), 1u);
+}
+
+// ------------------------------------------------------------ "File Format"
+
+ColumnDescription fourFields() {
+  ColumnDescription d;
+  d.add("Name", 1, 15);
+  d.add("X Coordinate", 16, 10, 2);
+  d.add("Y Coordinate", 26, 10, 2);
+  d.add("Au", 36, 8, 3);
+  return d;
+}
+
+// The ruler box as the text box shows it (one line feed a line).
+QString ruler(const CAsciiFormatPage& page) {
+  return QString::fromStdString(page.rulerText()).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+// Leaves an edit with new text, as tabbing out of it does.
+void typeInto(QLineEdit* edit, const char* text) {
+  edit->setText(QString::fromLatin1(text));
+  Q_EMIT edit->editingFinished();
+}
+
+TEST(ColumnFormatWidget, InputPageShowsTheChosenFieldAndStoresWhatIsTypedThroughTheModel) {
+  test::qtApp();
+  ColumnDescription d = fourFields();
+  CFileFormat page(d, "HOLE      EAST\nDH001     0123456789");
+  page.onSetActive();
+  test::ScriptedPort port;
+  ColumnFormatWidget w(page, port);
+  w.loadFromModel();
+
+  EXPECT_EQ(w.chooser()->count(), 4);
+  EXPECT_EQ(w.chooser()->currentText(), QStringLiteral("Name"));
+  EXPECT_EQ(w.position()->text(), QStringLiteral("1"));
+  EXPECT_EQ(w.length()->text(), QStringLiteral("15"));
+  EXPECT_EQ(w.decimals(), nullptr);
+  EXPECT_TRUE(w.rotate()->isHidden());  // the dataset offers no rotation
+  EXPECT_EQ(w.rotate()->text(), QStringLiteral("Rotate The Input Data"));
+  EXPECT_TRUE(w.textBox()->isReadOnly());
+  EXPECT_EQ(w.textBox()->toPlainText(), QStringLiteral("HOLE      EAST\nDH001     0123456789"));
+
+  w.chooser()->setCurrentIndex(3);
+  EXPECT_EQ(w.position()->text(), QStringLiteral("36"));
+  EXPECT_EQ(w.length()->text(), QStringLiteral("8"));
+
+  typeInto(w.position(), "40");
+  EXPECT_EQ(d.fields[3].position, 40);
+  EXPECT_TRUE(port.messages().empty());
+
+  // Out of range, or not a whole number: the model's message, the field
+  // keeps its values and the edits show them again.
+  port.answerMessage(MessageAnswer::Ok);
+  typeInto(w.length(), "600");
+  port.answerMessage(MessageAnswer::Ok);
+  typeInto(w.position(), "4x");
+  ASSERT_EQ(port.messages().size(), 2u);
+  EXPECT_EQ(port.messages()[0], "Please enter an integer between 0 and 511.");
+  EXPECT_EQ(port.messages()[1], "Please enter an integer between 0 and 512.");
+  EXPECT_EQ(d.fields[3].position, 40);
+  EXPECT_EQ(d.fields[3].length, 8);
+  EXPECT_EQ(w.position()->text(), QStringLiteral("40"));
+  EXPECT_EQ(w.length()->text(), QStringLiteral("8"));
+
+  // "&Select": columns 10 to 14 of the second line (counted from 0) make
+  // position 11 and length 4.
+  QTextCursor cursor = w.textBox()->textCursor();
+  const int line = w.textBox()->document()->findBlockByNumber(1).position();
+  cursor.setPosition(line + 10);
+  cursor.setPosition(line + 14, QTextCursor::KeepAnchor);
+  w.textBox()->setTextCursor(cursor);
+  w.selectButton()->click();
+  EXPECT_EQ(d.fields[3].position, 11);
+  EXPECT_EQ(d.fields[3].length, 4);
+  EXPECT_EQ(w.position()->text(), QStringLiteral("11"));
+  // An empty selection changes nothing.
+  cursor.setPosition(line + 2);
+  w.textBox()->setTextCursor(cursor);
+  w.selectButton()->click();
+  EXPECT_EQ(d.fields[3].position, 11);
+
+  // Finish refuses a required field of length 0 (the model's rule).
+  typeInto(w.length(), "0");
+  w.chooser()->setCurrentIndex(1);
+  typeInto(w.length(), "0");
+  EXPECT_EQ(d.fields[1].length, 0);
+  port.answerMessage(MessageAnswer::Ok);
+  EXPECT_TRUE(w.storeToModel(&port));
+  EXPECT_FALSE(page.onOk(port));
+  EXPECT_EQ(port.messages().back(), "X Coordinate must have length > 0");
+}
+
+TEST(ColumnFormatWidget, OutputPageHasDecimalsARulerBoxAndKeepsColumnOneForTheTag) {
+  test::qtApp();
+  ColumnDescription d = fourFields();
+  d.fields[0].position = 2;
+  CAsciiFormatPage page(d, /*tagColumn=*/true);
+  page.setRotationAllowed(true);
+  page.onSetActive();
+  test::ScriptedPort port;
+  ColumnFormatWidget w(page, port);
+  w.loadFromModel();
+
+  ASSERT_NE(w.decimals(), nullptr);
+  EXPECT_FALSE(w.decimals()->isEnabled());  // "Name" is written without decimals
+  EXPECT_FALSE(w.rotate()->isHidden());
+  EXPECT_EQ(w.rotate()->text(), QStringLiteral("Rotate The Output Data"));
+  EXPECT_EQ(w.textBox()->toPlainText(), ruler(page));
+
+  w.chooser()->setCurrentIndex(1);
+  EXPECT_TRUE(w.decimals()->isEnabled());
+  EXPECT_EQ(w.decimals()->text(), QStringLiteral("2"));
+
+  typeInto(w.decimals(), "4");
+  EXPECT_EQ(d.fields[1].decimals, 4);
+  typeInto(w.length(), "12");
+  EXPECT_EQ(d.fields[1].length, 12);
+  EXPECT_EQ(w.textBox()->toPlainText(), ruler(page));  // the ruler follows
+
+  port.answerMessage(MessageAnswer::Ok);
+  typeInto(w.position(), "1");
+  ASSERT_EQ(port.messages().size(), 1u);
+  EXPECT_EQ(port.messages()[0], std::string(kTagColumnMessage));
+  EXPECT_EQ(d.fields[1].position, 16);
+  EXPECT_EQ(w.position()->text(), QStringLiteral("16"));
+
+  w.rotate()->setChecked(true);
+  EXPECT_TRUE(d.rotate);
+}
+
+TEST(RotationParamsWidget, ShowsTheWorkingCopyAndStoresItForTheModelsCheck) {
+  test::qtApp();
+  CParamsRotation rotation;
+  CDialogRotationParams model(rotation);
+  model.theta = 30;
+  model.centre = {1000, 2000.5, -3};
+  model.inverse = true;
+  CDialogRotationParamsWidget w(model);
+  w.loadFromModel();
+  EXPECT_EQ(w.angle(0)->text(), QStringLiteral("30"));
+  EXPECT_EQ(w.centre(1)->text(), QStringLiteral("2000.5"));
+  EXPECT_TRUE(w.inverse()->isChecked());
+
+  test::ScriptedPort port;
+  w.angle(1)->setText(QStringLiteral("12.5"));
+  w.centre(0)->setText(QStringLiteral(" 650000 "));
+  w.inverse()->setChecked(false);
+  ASSERT_TRUE(w.storeToModel(&port));
+  EXPECT_EQ(model.phi, 12.5);
+  EXPECT_EQ(model.centre.x, 650000.0);
+  EXPECT_FALSE(model.inverse);
+
+  // Not a number: the message, and the rest stays.
+  port.answerMessage(MessageAnswer::Ok);
+  w.angle(2)->setText(QStringLiteral("ten"));
+  EXPECT_FALSE(w.storeToModel(&port));
+  ASSERT_EQ(port.messages().size(), 1u);
+  EXPECT_EQ(port.messages()[0], "Please enter a number.");
+
+  // An angle out of range is the model's to refuse on OK.
+  w.angle(2)->setText(QStringLiteral("400"));
+  ASSERT_TRUE(w.storeToModel(&port));
+  port.answerMessage(MessageAnswer::Ok);
+  EXPECT_FALSE(model.onOk(port));
+  EXPECT_EQ(port.messages().back(), CDialogRotationParams::rangeMessage());
+}
+
+TEST(ColumnFormatWidget, TheDesktopShowsTheImportWizardWithIt) {
+  test::qtApp();
+  QtUiPort qtPort;
+  for (std::string_view kind : {CFileFormat::kKind, CAsciiFormatPage::kKind, CDialogRotationParams::kKind})
+    EXPECT_TRUE(qtPort.registry().contains(kind)) << kind;
+  CFileLoadPropertySheet sheet("Load Composites", false);
+  bool shown = false;
+  QTimer::singleShot(0, [&] {
+    auto* wizard = qobject_cast<QWizard*>(QApplication::activeModalWidget());
+    ASSERT_NE(wizard, nullptr);
+    shown = wizard->findChild<ColumnFormatWidget*>() != nullptr;
+    wizard->reject();
+  });
+  EXPECT_FALSE(qtPort.runSheet(sheet));
+  EXPECT_TRUE(shown);
+}
+
+// ------------------------------------------------ the imports' property dialogs
+
+TEST(PropertiesWidgets, EnvelopeNameDensityAndColourFollowTheModelsMode) {
+  test::qtApp();
+  test::ScriptedPort port;
+  CEnvelopePropertiesDialog fixed(nullptr, CEnvelopePropertiesDialog::Mode::FixedColour);
+  NameColourWidget w(fixed, port);
+  w.loadFromModel();
+  ASSERT_NE(w.density(), nullptr);
+  EXPECT_EQ(w.density()->text(), QStringLiteral("2"));
+  EXPECT_TRUE(w.density()->isEnabled());
+  EXPECT_FALSE(w.colourButton()->isEnabled());
+  EXPECT_EQ(w.swatch()->palette().color(QPalette::Window), QColor(200, 200, 200));
+  EXPECT_EQ(w.name()->maxLength(), 32);
+
+  w.name()->setText(QStringLiteral("  North Zone "));
+  w.density()->setText(QStringLiteral("2.75"));
+  ASSERT_TRUE(w.storeToModel(&port));
+  EXPECT_EQ(fixed.density(), 2.75);
+  EXPECT_TRUE(fixed.onOk(port));
+  EXPECT_EQ(fixed.name(), "North Zone");  // trimmed by the model
+
+  port.answerMessage(MessageAnswer::Ok);
+  w.density()->setText(QStringLiteral("dense"));
+  EXPECT_FALSE(w.storeToModel(&port));
+  EXPECT_EQ(port.messages().back(), "Please enter a number.");
+  EXPECT_EQ(fixed.density(), 2.75);
+
+  CEnvelopePropertiesDialog normal(nullptr);
+  NameColourWidget n(normal, port);
+  n.loadFromModel();
+  ASSERT_TRUE(n.colourButton()->isEnabled());
+  port.answerColour(makeRgb(10, 120, 240));
+  n.colourButton()->click();
+  EXPECT_EQ(normal.colour(), makeRgb(10, 120, 240));
+  EXPECT_EQ(n.swatch()->palette().color(QPalette::Window), QColor(10, 120, 240));
+}
+
+TEST(PropertiesWidgets, SurfaceNameAndColour) {
+  test::qtApp();
+  test::ScriptedPort port;
+  SurfaceSet set;
+  CSurfacePropertiesDialog model(set, -1, "Topography", static_cast<std::int32_t>(makeRgb(0, 128, 0)));
+  NameColourWidget w(model, port);
+  w.loadFromModel();
+  EXPECT_EQ(w.density(), nullptr);
+  EXPECT_EQ(w.name()->text(), QStringLiteral("Topography"));
+  EXPECT_EQ(w.swatch()->palette().color(QPalette::Window), QColor(0, 128, 0));
+  w.name()->setText(QStringLiteral("   "));
+  ASSERT_TRUE(w.storeToModel(&port));
+  port.answerMessage(MessageAnswer::Ok);
+  EXPECT_FALSE(model.onOk(port));  // blank: the model's message
+  EXPECT_EQ(port.messages().back(), std::string(CSurfacePropertiesDialog::kBlankName));
+  QtUiPort qtPort;
+  EXPECT_TRUE(qtPort.registry().contains(CSurfacePropertiesDialog::kKind));
+  EXPECT_TRUE(qtPort.registry().contains(CEnvelopePropertiesDialog::kKind));
 }
 
 }  // namespace
