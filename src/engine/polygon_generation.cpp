@@ -501,16 +501,21 @@ int CPolygonSet::generate(CompositeSet& composites, const QuarlexSettings& setti
       else
         fast->buildCell(k, cell);
     };
-    std::vector<CPolygon>& out = results[static_cast<std::size_t>(b)];
-    out.reserve(members.size());
-    std::vector<FPoint2D> subject, clip;
+    // The band's own composites: those within 0.001 of its Y range.
+    thread_local std::vector<int> own;
+    own.clear();
     for (std::size_t k = 0; k < members.size(); ++k) {
       const double y = relative(static_cast<int>(k)).y + origin.y;
-      if (!(L - kBandEdgeTolerance <= y && y < U + kBandEdgeTolerance)) continue;
-      const int c = members[k];
+      if (L - kBandEdgeTolerance <= y && y < U + kBandEdgeTolerance) own.push_back(static_cast<int>(k));
+    }
+    std::vector<CPolygon>& out = results[static_cast<std::size_t>(b)];
+    out.reserve(own.size());
+    std::vector<FPoint2D> subject, clip;
+    for (const int k : own) {
+      const int c = members[static_cast<std::size_t>(k)];
       const CComposite& composite = composites.composites[static_cast<std::size_t>(c)];
       CPolygon poly;
-      bandCell(static_cast<int>(k), poly.cell);
+      bandCell(k, poly.cell);
       for (auto& v : poly.cell) {
         v.x += origin.x;
         v.y += origin.y;
