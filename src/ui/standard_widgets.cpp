@@ -1,6 +1,8 @@
 // The widget of each dialog model the desktop shows.
+#include "datasets/composite_envelope_page.h"
 #include "datasets/envelope_dialogs.h"
 #include "datasets/surface_import.h"
+#include "engine/result_export.h"
 #include "engine/sections/rotation_dialog.h"
 #include "io/column_pages.h"
 #include "project/model_parameters_page.h"
@@ -11,6 +13,7 @@
 #include "ui/model_parameters_widget.h"
 #include "ui/model_widget.h"
 #include "ui/properties_widgets.h"
+#include "ui/selection_pages_widgets.h"
 #include "variables/entry_dialogs.h"
 #include "variables/field_name_entry.h"
 #include "variables/formula_dialog.h"
@@ -54,6 +57,14 @@ void registerStandardWidgets(WidgetRegistry& registry) {
   registry.add(CSurfacePropertiesDialog::kKind,
                bind<CSurfacePropertiesDialog>([](CSurfacePropertiesDialog& m, UiPort& port, QWidget* parent) {
                  return new NameColourWidget(m, port, parent);
+               }));
+  registry.add(CPropPageCompositeEnvelopes::kKind,
+               bind<CPropPageCompositeEnvelopes>([](CPropPageCompositeEnvelopes& m, UiPort&, QWidget* parent) {
+                 return new CompositeEnvelopesWidget(m, parent);
+               }));
+  registry.add(CPropPageSelectFigures::kKind,
+               bind<CPropPageSelectFigures>([](CPropPageSelectFigures& m, UiPort&, QWidget* parent) {
+                 return new SelectFiguresWidget(m, parent);
                }));
   registry.add(CDialogRotationParams::kKind,
                bind<CDialogRotationParams>([](CDialogRotationParams& m, UiPort&, QWidget* parent) {

@@ -20,9 +20,12 @@
 #include <QTextBlock>
 #include <QWizard>
 
+#include "datasets/composite_envelope_page.h"
 #include "datasets/envelope_dialogs.h"
 #include "datasets/surface_import.h"
 #include "datasets/surfaces.h"
+#include "engine/figures.h"
+#include "engine/result_export.h"
 #include "engine/sections/rotation_dialog.h"
 #include "io/column_pages.h"
 #include "project/model_parameters_page.h"
@@ -35,6 +38,7 @@
 #include "ui/model_parameters_widget.h"
 #include "ui/properties_widgets.h"
 #include "ui/qt_ui_port.h"
+#include "ui/selection_pages_widgets.h"
 #include "ui/sheet_dialogs.h"
 #include "variables/entry_dialogs.h"
 #include "variables/field_name_entry.h"
@@ -730,6 +734,70 @@ TEST(PropertiesWidgets, SurfaceNameAndColour) {
   QtUiPort qtPort;
   EXPECT_TRUE(qtPort.registry().contains(CSurfacePropertiesDialog::kKind));
   EXPECT_TRUE(qtPort.registry().contains(CEnvelopePropertiesDialog::kKind));
+}
+
+// ------------------------------------------------------- the selection pages
+
+TEST(SelectionPagesWidgets, CompositeEnvelopesLinesFollowSelectAndDeSelect) {
+  test::qtApp();
+  CPropPageCompositeEnvelopes page({"North", "South", "Dyke"}, {1, 0, 1}, false);
+  CompositeEnvelopesWidget w(page);
+  w.loadFromModel();
+  ASSERT_EQ(w.list()->topLevelItemCount(), 3);
+  EXPECT_EQ(w.list()->headerItem()->text(0), QStringLiteral("Envelope Name"));
+  EXPECT_EQ(w.list()->headerItem()->text(1), QStringLiteral("Use Composites?"));
+  EXPECT_EQ(w.list()->topLevelItem(1)->text(1), QStringLiteral("NOT USED"));
+  EXPECT_FALSE(w.outside()->isChecked());
+  EXPECT_EQ(w.outside()->text(), QStringLiteral("Use Composites that are not contained in any Envelopes"));
+
+  w.selectButton()->click();  // no line selected: nothing
+  EXPECT_EQ(page.flags(), (std::vector<std::int32_t>{1, 0, 1}));
+  w.list()->setCurrentItem(w.list()->topLevelItem(1));
+  w.selectButton()->click();
+  EXPECT_EQ(page.flags(), (std::vector<std::int32_t>{1, 1, 1}));
+  EXPECT_EQ(w.list()->topLevelItem(1)->text(1), QStringLiteral("COMPOSITES USED"));
+  EXPECT_EQ(w.list()->currentItem(), w.list()->topLevelItem(1));  // the selection stays
+  w.list()->setCurrentItem(w.list()->topLevelItem(2));
+  w.deSelectButton()->click();
+  EXPECT_EQ(page.flags(), (std::vector<std::int32_t>{1, 1, 0}));
+  w.outside()->setChecked(true);
+  EXPECT_TRUE(w.storeToModel(nullptr));
+  EXPECT_TRUE(page.outside());
+}
+
+TEST(SelectionPagesWidgets, SelectFiguresChoosesAllASingleFigureOrATickedGroup) {
+  test::qtApp();
+  FigureSet set;
+  for (const char* name : {"B-101", "B-102", "B-103"}) {
+    Figure f;
+    f.name = name;
+    set.figures.push_back(f);
+  }
+  CPropPageSelectFigures page(set);
+  SelectFiguresWidget w(page);
+  w.loadFromModel();
+  EXPECT_TRUE(w.choiceButton(CPropPageSelectFigures::kAll)->isChecked());
+  EXPECT_EQ(w.choiceButton(CPropPageSelectFigures::kGroup)->text(), QStringLiteral("Figures in Group/Blend"));
+  EXPECT_FALSE(w.single()->isEnabled());
+  EXPECT_FALSE(w.group()->isEnabled());
+  EXPECT_EQ(page.selectedFigures(), (std::vector<int>{0, 1, 2}));
+
+  w.choiceButton(CPropPageSelectFigures::kSingle)->setChecked(true);
+  EXPECT_TRUE(w.single()->isEnabled());
+  w.single()->setCurrentIndex(2);
+  EXPECT_EQ(page.selectedFigures(), (std::vector<int>{2}));
+
+  w.choiceButton(CPropPageSelectFigures::kGroup)->setChecked(true);
+  EXPECT_FALSE(w.single()->isEnabled());
+  EXPECT_TRUE(w.group()->isEnabled());
+  test::ScriptedPort port;
+  port.answerMessage(MessageAnswer::Ok);
+  EXPECT_FALSE(page.onKillActive(port));  // nothing ticked: the model's message
+  EXPECT_EQ(port.messages().back(), std::string(CPropPageSelectFigures::kEmptyGroupMessage));
+  w.group()->item(0)->setCheckState(Qt::Checked);
+  w.group()->item(2)->setCheckState(Qt::Checked);
+  EXPECT_EQ(page.selectedFigures(), (std::vector<int>{0, 2}));
+  EXPECT_TRUE(page.onKillActive(port));
 }
 
 }  // namespace
