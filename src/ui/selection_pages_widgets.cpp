@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "datasets/composite_envelope_page.h"
+#include "datasets/envelope_export.h"
 #include "engine/result_export.h"
 
 namespace qx {
@@ -135,5 +136,28 @@ void SelectFiguresWidget::loadFromModel() {
 }
 
 bool SelectFiguresWidget::storeToModel(UiPort*) { return true; }  // every control writes through at once
+
+ExportEnvelopesWidget::ExportEnvelopesWidget(CPropPageExportEnvelopes& model, QWidget* parent)
+    : ModelWidget(parent), model_(model) {
+  list_ = new QListWidget(this);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(list_);
+  connect(list_, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
+    const int row = list_->row(item);
+    if (row >= 0 && row < model_.count()) model_.setExportEnvelope(row, item->checkState() == Qt::Checked);
+  });
+}
+
+void ExportEnvelopesWidget::loadFromModel() {
+  const QSignalBlocker block(list_);
+  list_->clear();
+  for (int i = 0; i < model_.count(); ++i) {
+    auto* item = new QListWidgetItem(QString::fromStdString(model_.names()[static_cast<std::size_t>(i)]), list_);
+    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+    item->setCheckState(model_.exportEnvelope(i) ? Qt::Checked : Qt::Unchecked);
+  }
+}
+
+bool ExportEnvelopesWidget::storeToModel(UiPort*) { return true; }  // every tick writes through at once
 
 }  // namespace qx

@@ -15,6 +15,7 @@ class QTreeWidget;
 namespace qx {
 
 class CPropPageCompositeEnvelopes;
+class CPropPageExportEnvelopes;
 class CPropPageSelectFigures;
 
 // "Envelope Name" / "Use Composites?" with "Select", "De-Select" and the
@@ -66,6 +67,23 @@ class SelectFiguresWidget : public ModelWidget {
   QButtonGroup* choices_ = nullptr;
   QComboBox* single_ = nullptr;
   QListWidget* group_ = nullptr;
+};
+
+// "Export Envelopes": a check box per envelope.
+class ExportEnvelopesWidget : public ModelWidget {
+  Q_OBJECT
+
+ public:
+  ExportEnvelopesWidget(CPropPageExportEnvelopes& model, QWidget* parent = nullptr);
+
+  void loadFromModel() override;
+  bool storeToModel(UiPort* port) override;
+
+  QListWidget* list() const { return list_; }
+
+ private:
+  CPropPageExportEnvelopes& model_;
+  QListWidget* list_ = nullptr;
 };
 
 }  // namespace qx

@@ -1,6 +1,7 @@
 // The widget of each dialog model the desktop shows.
 #include "datasets/composite_envelope_page.h"
 #include "datasets/envelope_dialogs.h"
+#include "datasets/envelope_export.h"
 #include "datasets/surface_import.h"
 #include "engine/result_export.h"
 #include "engine/sections/rotation_dialog.h"
@@ -61,6 +62,10 @@ void registerStandardWidgets(WidgetRegistry& registry) {
   registry.add(CPropPageCompositeEnvelopes::kKind,
                bind<CPropPageCompositeEnvelopes>([](CPropPageCompositeEnvelopes& m, UiPort&, QWidget* parent) {
                  return new CompositeEnvelopesWidget(m, parent);
+               }));
+  registry.add(CPropPageExportEnvelopes::kKind,
+               bind<CPropPageExportEnvelopes>([](CPropPageExportEnvelopes& m, UiPort&, QWidget* parent) {
+                 return new ExportEnvelopesWidget(m, parent);
                }));
   registry.add(CPropPageSelectFigures::kKind,
                bind<CPropPageSelectFigures>([](CPropPageSelectFigures& m, UiPort&, QWidget* parent) {

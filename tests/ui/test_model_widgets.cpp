@@ -22,6 +22,8 @@
 
 #include "datasets/composite_envelope_page.h"
 #include "datasets/envelope_dialogs.h"
+#include "datasets/envelope_export.h"
+#include "datasets/envelopes.h"
 #include "datasets/surface_import.h"
 #include "datasets/surfaces.h"
 #include "engine/figures.h"
@@ -798,6 +800,28 @@ TEST(SelectionPagesWidgets, SelectFiguresChoosesAllASingleFigureOrATickedGroup) 
   w.group()->item(2)->setCheckState(Qt::Checked);
   EXPECT_EQ(page.selectedFigures(), (std::vector<int>{0, 2}));
   EXPECT_TRUE(page.onKillActive(port));
+}
+
+TEST(SelectionPagesWidgets, ExportEnvelopesTicksAreTheModelsSwitches) {
+  test::qtApp();
+  EnvelopeSet set;
+  for (const char* name : {"North", "South"}) {
+    Envelope e;
+    e.name = name;
+    set.envelopes.push_back(e);
+  }
+  CPropPageExportEnvelopes page(set);
+  ExportEnvelopesWidget w(page);
+  w.loadFromModel();
+  ASSERT_EQ(w.list()->count(), 2);
+  EXPECT_EQ(w.list()->item(1)->text(), QStringLiteral("South"));
+  const bool before = page.exportEnvelope(1);
+  EXPECT_EQ(w.list()->item(1)->checkState() == Qt::Checked, before);
+  w.list()->item(1)->setCheckState(before ? Qt::Unchecked : Qt::Checked);
+  EXPECT_EQ(page.exportEnvelope(1), !before);
+  EXPECT_EQ(page.exportEnvelope(0), w.list()->item(0)->checkState() == Qt::Checked);
+  QtUiPort qtPort;
+  EXPECT_TRUE(qtPort.registry().contains(CPropPageExportEnvelopes::kKind));
 }
 
 }  // namespace
