@@ -44,9 +44,12 @@ CompositeEnvelopesWidget::CompositeEnvelopesWidget(CPropPageCompositeEnvelopes& 
   layout->addLayout(row, 1);
   layout->addWidget(outside_);
 
-  connect(list_, &QTreeWidget::currentItemChanged, this, [this] {
+  // The selected line, not the current one: the list makes its first line
+  // current when it takes the focus, and that is no choice of the user's.
+  connect(list_, &QTreeWidget::itemSelectionChanged, this, [this] {
     if (filling_) return;
-    model_.selectLine(list_->indexOfTopLevelItem(list_->currentItem()));
+    const QList<QTreeWidgetItem*> chosen = list_->selectedItems();
+    model_.selectLine(chosen.isEmpty() ? -1 : list_->indexOfTopLevelItem(chosen.front()));
   });
   connect(select_, &QPushButton::clicked, this, [this] {
     model_.select();
@@ -65,7 +68,7 @@ void CompositeEnvelopesWidget::showLines() {
   for (const CPropPageCompositeEnvelopes::Line& line : model_.lines())
     list_->addTopLevelItem(
         new QTreeWidgetItem({QString::fromStdString(line.name), QString::fromStdString(line.status)}));
-  if (model_.selectedLine() >= 0) list_->setCurrentItem(list_->topLevelItem(model_.selectedLine()));
+  if (model_.selectedLine() >= 0) list_->topLevelItem(model_.selectedLine())->setSelected(true);
   filling_ = false;
 }
 
