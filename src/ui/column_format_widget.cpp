@@ -17,12 +17,11 @@
 #include "io/column_pages.h"
 #include "port/silent_port.h"
 #include "ui/number_fields.h"
+#include "ui/qt_text.h"
 
 namespace qx {
 
 namespace {
-
-QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 // An unsigned edit's value; text that is not a whole number reads as -1,
 // which every range refuses with its own message.

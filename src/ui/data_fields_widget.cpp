@@ -1,4 +1,5 @@
 #include "ui/data_fields_widget.h"
+#include "ui/qt_text.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -9,10 +10,6 @@
 #include "variables/field_name_entry.h"
 
 namespace qx {
-
-namespace {
-QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-}  // namespace
 
 CFieldNameEntryWidget::CFieldNameEntryWidget(CFieldNameEntry& model, UiPort& port, QWidget* parent)
     : ModelWidget(parent), model_(model), port_(port) {

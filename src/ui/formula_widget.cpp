@@ -10,13 +10,12 @@
 #include <QVBoxLayout>
 
 #include "ui/number_fields.h"
+#include "ui/qt_text.h"
 #include "variables/formula_dialog.h"
 
 namespace qx {
 
 namespace {
-
-QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 QListWidget* makeList(QWidget* parent) {
   auto* list = new QListWidget(parent);

@@ -23,13 +23,12 @@
 #include "app/document.h"
 #include "app/version.h"
 #include "ui/glyph_icon.h"
+#include "ui/qt_text.h"
 #include "ui/quarlex_view.h"
 
 namespace qx {
 
 namespace {
-
-QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 constexpr const char* kRecentGroup = "Recent File List";
 constexpr const char* kBarStateKey = "Settings/BarState";

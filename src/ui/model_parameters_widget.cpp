@@ -12,12 +12,11 @@
 
 #include "project/model_parameters_page.h"
 #include "ui/number_fields.h"
+#include "ui/qt_text.h"
 
 namespace qx {
 
 namespace {
-
-QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 // Fills a variable list and selects `index`; an index outside the list selects nothing.
 void fillChooser(QComboBox* box, const std::vector<std::string>& names, int index) {

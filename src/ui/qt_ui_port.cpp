@@ -10,13 +10,12 @@
 
 #include "port/dialog_model.h"
 #include "ui/progress_dialogs.h"
+#include "ui/qt_text.h"
 #include "ui/sheet_dialogs.h"
 
 namespace qx {
 
 namespace {
-
-QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 QMessageBox::Icon toQtIcon(MessageIcon icon) {
   switch (icon) {

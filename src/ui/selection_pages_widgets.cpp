@@ -1,4 +1,5 @@
 #include "ui/selection_pages_widgets.h"
+#include "ui/qt_text.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -19,10 +20,6 @@
 #include "engine/result_export.h"
 
 namespace qx {
-
-namespace {
-QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-}  // namespace
 
 CompositeEnvelopesWidget::CompositeEnvelopesWidget(CPropPageCompositeEnvelopes& model, QWidget* parent)
     : ModelWidget(parent), model_(model) {

@@ -6,12 +6,11 @@
 
 #include "port/dialog_model.h"
 #include "ui/model_widget.h"
+#include "ui/qt_text.h"
 
 namespace qx {
 
 namespace {
-
-QString qs(const std::string& s) { return QString::fromStdString(s); }
 
 QDialogButtonBox* okCancelButtons(QDialog* dialog) {
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
