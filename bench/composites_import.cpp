@@ -24,7 +24,7 @@
 #include "port/ui_port.h"
 #include "project/quarlex_settings.h"
 #include "scene/composites_drawing.h"
-#include "scene/graphics/scene_tree.h"
+#include "graphics/scene_tree.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "datasets/surfaces.h"
 #include "engine/figures.h"
 #include "engine/polygons.h"
-#include "engine/sections/sections.h"
+#include "sections/sections.h"
 #include "plot/map_output.h"
 #include "project/quarlex_settings.h"
 #include "scene/scene_model.h"

@@ -1,6 +1,6 @@
 #include "app/startup.h"
 
-#include "scene/graphics/scene_tree.h"
+#include "graphics/scene_tree.h"
 
 namespace qx {
 

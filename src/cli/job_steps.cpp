@@ -13,7 +13,7 @@
 #include "datasets/envelope_dialogs.h"
 #include "datasets/surface_import.h"
 #include "engine/result_export.h"
-#include "engine/sections/rotation_dialog.h"
+#include "sections/rotation_dialog.h"
 #include "io/column_pages.h"
 #include "project/quarlex_settings.h"
 

@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "datasets/composites.h"
-#include "engine/sections/rotation.h"
+#include "sections/rotation.h"
 #include "io/columns.h"
 
 namespace qx {

@@ -8,7 +8,7 @@
 
 #include "datasets/composite_reader.h"
 #include "datasets/composites.h"
-#include "engine/sections/rotation.h"
+#include "sections/rotation.h"
 #include "io/columns.h"
 
 namespace qx {

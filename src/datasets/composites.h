@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "common/types.h"
-#include "engine/sections/rotation.h"
+#include "sections/rotation.h"
 #include "io/archive.h"
 #include "project/quarlex_settings.h"
 

@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "engine/sections/rotation_dialog.h"
+#include "sections/rotation_dialog.h"
 #include "port/ui_port.h"
 #include "project/quarlex_settings.h"
 

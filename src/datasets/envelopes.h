@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "common/types.h"
-#include "engine/sections/rotation.h"
+#include "sections/rotation.h"
 #include "io/archive.h"
 #include "io/columns.h"
 #include "project/quarlex_settings.h"

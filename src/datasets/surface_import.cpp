@@ -7,7 +7,7 @@
 #include <memory>
 #include <optional>
 
-#include "engine/sections/rotation_dialog.h"
+#include "sections/rotation_dialog.h"
 #include "io/column_pages.h"
 #include "io/columns.h"
 #include "io/line_reader.h"

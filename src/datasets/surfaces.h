@@ -8,7 +8,7 @@
 
 #include "common/types.h"
 #include "datasets/triangulate.h"
-#include "engine/sections/rotation.h"
+#include "sections/rotation.h"
 #include "io/archive.h"
 #include "project/quarlex_settings.h"
 

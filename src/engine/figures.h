@@ -9,7 +9,7 @@
 
 #include "common/types.h"
 #include "datasets/envelopes.h"
-#include "engine/sections/rotation.h"
+#include "sections/rotation.h"
 #include "io/archive.h"
 #include "project/quarlex_settings.h"
 

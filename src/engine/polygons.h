@@ -10,7 +10,7 @@
 #include "common/types.h"
 #include "datasets/composites.h"
 #include "datasets/envelopes.h"
-#include "engine/sections/rotation.h"
+#include "sections/rotation.h"
 #include "io/archive.h"
 #include "project/quarlex_settings.h"
 

@@ -11,7 +11,7 @@
 #include "datasets/outline_reader.h"
 #include "engine/figures.h"
 #include "engine/polygons.h"
-#include "engine/sections/rotation_dialog.h"
+#include "sections/rotation_dialog.h"
 #include "port/ui_port.h"
 #include "project/quarlex_settings.h"
 #include "variables/formula_evaluator.h"

@@ -5,7 +5,7 @@
 // as its user key so that a pick names the composite.
 #include <string>
 
-#include "scene/graphics/scene_tree.h"
+#include "graphics/scene_tree.h"
 
 namespace qx {
 

@@ -7,7 +7,7 @@
 // display refresh, not here.
 #include <vector>
 
-#include "scene/graphics/scene_tree.h"
+#include "graphics/scene_tree.h"
 
 namespace qx {
 

@@ -5,7 +5,7 @@
 // pick names the figure.
 #include <string>
 
-#include "scene/graphics/scene_tree.h"
+#include "graphics/scene_tree.h"
 #include "scene/polygons_drawing.h"
 
 namespace qx {

@@ -10,7 +10,7 @@
 
 #include "common/types.h"
 #include "io/archive.h"
-#include "scene/graphics/types.h"
+#include "graphics/types.h"
 
 namespace qx {
 

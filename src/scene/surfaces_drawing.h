@@ -6,7 +6,7 @@
 // model's display refresh, not here.
 #include <vector>
 
-#include "scene/graphics/scene_tree.h"
+#include "graphics/scene_tree.h"
 
 namespace qx {
 

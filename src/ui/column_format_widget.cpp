@@ -13,7 +13,7 @@
 #include <QTextBlock>
 #include <QVBoxLayout>
 
-#include "engine/sections/rotation_dialog.h"
+#include "sections/rotation_dialog.h"
 #include "io/column_pages.h"
 #include "port/silent_port.h"
 #include "ui/number_fields.h"

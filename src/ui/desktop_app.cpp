@@ -6,7 +6,7 @@
 
 #include "app/document.h"
 #include "app/project_objects.h"
-#include "scene/graphics/scene_tree.h"
+#include "graphics/scene_tree.h"
 #include "ui/main_frame.h"
 #include "ui/qt_ui_port.h"
 

@@ -4,7 +4,7 @@
 #include "datasets/envelope_export.h"
 #include "datasets/surface_import.h"
 #include "engine/result_export.h"
-#include "engine/sections/rotation_dialog.h"
+#include "sections/rotation_dialog.h"
 #include "io/column_pages.h"
 #include "project/model_parameters_page.h"
 #include "ui/add_field_widget.h"

@@ -15,7 +15,7 @@
 #include "recording_view.h"
 #include "scene/composites_drawing.h"
 #include "scene/envelopes_drawing.h"
-#include "scene/graphics/scene_tree.h"
+#include "graphics/scene_tree.h"
 #include "scene/surfaces_drawing.h"
 #include "scripted_port.h"
 

@@ -11,7 +11,7 @@
 
 #include "app/document.h"
 #include "recording_view.h"
-#include "scene/graphics/scene_tree.h"
+#include "graphics/scene_tree.h"
 #include "scene/polygons_drawing.h"
 #include "scripted_port.h"
 

@@ -37,7 +37,7 @@ TEST(Startup, AFailedCommandLineEndsItBeforeTheWindowShows) {
   EXPECT_EQ(host.steps.back(), "command line 1");
 }
 
-#include "scene/graphics/scene_tree.h"
+#include "graphics/scene_tree.h"
 
 TEST(Startup, TheSceneTreeStartsWithPictureAliasedToNullAndNothingUnderIt) {
   gfx::SceneTree tree;

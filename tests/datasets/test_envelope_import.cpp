@@ -12,7 +12,7 @@
 #include "datasets/envelope_test_support.h"
 #include "datasets/envelopes.h"
 #include "datasets/record_testing.h"
-#include "engine/sections/rotation_dialog.h"
+#include "sections/rotation_dialog.h"
 #include "project/quarlex_settings.h"
 #include "scripted_port.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "datasets/surface_import.h"
-#include "engine/sections/rotation_dialog.h"
+#include "sections/rotation_dialog.h"
 #include "io/column_pages.h"
 #include "io/line_reader.h"
 #include "scripted_port.h"

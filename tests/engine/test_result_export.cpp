@@ -18,7 +18,7 @@
 #include "engine/figures.h"
 #include "engine/polygons.h"
 #include "engine/result_export.h"
-#include "engine/sections/rotation_dialog.h"
+#include "sections/rotation_dialog.h"
 #include "project/quarlex_settings.h"
 #include "scripted_port.h"
 #include "variables/formula_compiler.h"

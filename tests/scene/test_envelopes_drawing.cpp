@@ -7,7 +7,7 @@
 
 #include "datasets/envelopes.h"
 #include "scene/envelopes_drawing.h"
-#include "scene/graphics/scene_tree.h"
+#include "graphics/scene_tree.h"
 #include "scene/scene_model.h"
 
 using namespace qx;

@@ -8,7 +8,7 @@
 #include "datasets/color_table.h"
 #include "engine/figures.h"
 #include "scene/figures_drawing.h"
-#include "scene/graphics/scene_tree.h"
+#include "graphics/scene_tree.h"
 #include "scene/scene_model.h"
 
 using namespace qx;

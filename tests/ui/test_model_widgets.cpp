@@ -28,7 +28,7 @@
 #include "datasets/surfaces.h"
 #include "engine/figures.h"
 #include "engine/result_export.h"
-#include "engine/sections/rotation_dialog.h"
+#include "sections/rotation_dialog.h"
 #include "io/column_pages.h"
 #include "project/model_parameters_page.h"
 #include "qt_environment.h"

@@ -12,7 +12,7 @@
 #include "app/document.h"
 #include "app/project_objects.h"
 #include "qt_environment.h"
-#include "scene/graphics/scene_tree.h"
+#include "graphics/scene_tree.h"
 #include "scripted_port.h"
 #include "ui/desktop_app.h"
 #include "ui/main_frame.h"

@@ -1,4 +1,4 @@
-#include "engine/sections/rotation_dialog.h"
+#include "sections/rotation_dialog.h"
 
 #include "port/ui_port.h"
 

@@ -16,7 +16,7 @@
 #include <string_view>
 
 #include "common/types.h"
-#include "engine/sections/rotation.h"
+#include "sections/rotation.h"
 #include "port/dialog_model.h"
 
 namespace qx {

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "engine/sections/rotation_dialog.h"
+#include "sections/rotation_dialog.h"
 #include "scripted_port.h"
 
 using namespace qx;

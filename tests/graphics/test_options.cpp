@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "scene/graphics/options.h"
+#include "graphics/options.h"
 
 namespace qx::gfx {
 namespace {

@@ -1,8 +1,8 @@
-#include "engine/sections/sections.h"
+#include "sections/sections.h"
 
 #include <cmath>
 
-#include "engine/sections/rotation.h"
+#include "sections/rotation.h"
 
 namespace qx {
 

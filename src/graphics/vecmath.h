@@ -5,7 +5,7 @@
 #include <span>
 
 #include "common/types.h"
-#include "scene/graphics/types.h"
+#include "graphics/types.h"
 
 namespace qx::gfx {
 

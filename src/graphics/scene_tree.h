@@ -36,12 +36,12 @@
 #include <unordered_map>
 #include <vector>
 
-#include "scene/graphics/attributes.h"
-#include "scene/graphics/coordinates.h"
-#include "scene/graphics/key_index.h"
-#include "scene/graphics/options.h"
-#include "scene/graphics/types.h"
-#include "scene/graphics/vecmath.h"
+#include "graphics/attributes.h"
+#include "graphics/coordinates.h"
+#include "graphics/key_index.h"
+#include "graphics/options.h"
+#include "graphics/types.h"
+#include "graphics/vecmath.h"
 
 namespace qx::gfx {
 

@@ -1,4 +1,4 @@
-#include "scene/graphics/scene_tree.h"
+#include "graphics/scene_tree.h"
 
 #include <algorithm>
 #include <cmath>

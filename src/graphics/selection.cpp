@@ -15,7 +15,7 @@
 #include <limits>
 #include <set>
 
-#include "scene/graphics/scene_tree.h"
+#include "graphics/scene_tree.h"
 
 namespace qx::gfx {
 namespace {

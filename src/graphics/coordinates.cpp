@@ -1,8 +1,8 @@
-#include "scene/graphics/coordinates.h"
+#include "graphics/coordinates.h"
 
 #include <cmath>
 
-#include "scene/graphics/vecmath.h"
+#include "graphics/vecmath.h"
 
 namespace qx::gfx {
 

@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "scene/graphics/scene_tree.h"
+#include "graphics/scene_tree.h"
 
 namespace qx::gfx {
 namespace {

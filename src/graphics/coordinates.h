@@ -11,7 +11,7 @@
 // Pixels: px = (lx + 1) * width / 2, py = (1 - ly) * height / 2.
 #include <optional>
 
-#include "scene/graphics/types.h"
+#include "graphics/types.h"
 
 namespace qx::gfx {
 

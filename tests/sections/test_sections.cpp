@@ -3,8 +3,8 @@
 #include <cmath>
 
 #include "datasets/record_testing.h"
-#include "engine/sections/rotation.h"
-#include "engine/sections/sections.h"
+#include "sections/rotation.h"
+#include "sections/sections.h"
 
 using namespace qx;
 using namespace qx::testing;

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "scene/graphics/types.h"
+#include "graphics/types.h"
 
 namespace qx::gfx {
 

@@ -1,4 +1,4 @@
-#include "engine/sections/rotation.h"
+#include "sections/rotation.h"
 
 #include <cmath>
 

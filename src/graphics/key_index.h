@@ -24,7 +24,7 @@
 #include <sys/mman.h>
 #endif
 
-#include "scene/graphics/types.h"
+#include "graphics/types.h"
 
 namespace qx::gfx {
 

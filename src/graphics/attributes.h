@@ -7,8 +7,8 @@
 #include <optional>
 #include <string>
 
-#include "scene/graphics/options.h"
-#include "scene/graphics/types.h"
+#include "graphics/options.h"
+#include "graphics/types.h"
 
 namespace qx::gfx {
 

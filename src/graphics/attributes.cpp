@@ -1,4 +1,4 @@
-#include "scene/graphics/attributes.h"
+#include "graphics/attributes.h"
 
 namespace qx::gfx {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "scene/graphics/scene_tree.h"
+#include "graphics/scene_tree.h"
 
 namespace qx::gfx {
 namespace {

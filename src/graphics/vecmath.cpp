@@ -1,4 +1,4 @@
-#include "scene/graphics/vecmath.h"
+#include "graphics/vecmath.h"
 
 #include <algorithm>
 #include <vector>

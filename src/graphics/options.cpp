@@ -1,4 +1,4 @@
-#include "scene/graphics/options.h"
+#include "graphics/options.h"
 
 #include <algorithm>
 #include <cctype>
