@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/limits.h"
 #include "datasets/composite_import.h"
 #include "datasets/composite_reader.h"
 #include "datasets/composites.h"
@@ -83,8 +84,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   set.fieldPositions = {layout.name.position, layout.x.position, layout.y.position, layout.z.position};
   set.fieldWidths = {layout.name.width, layout.x.width, layout.y.width, layout.z.width};
   qx::MemorySource again(file);
-  const int read = qx::readComposites(again, set, settings, nullptr);
-  check(static_cast<std::size_t>(read) == lines, "the load reads every line");
+  qx::CompositeRefusals refused;
+  const int read = qx::readComposites(again, set, settings, nullptr, &refused);
+  check(static_cast<std::size_t>(read + refused.count) == lines, "every line read or refused");
+  check((refused.count == 0) == (refused.firstLine == 0), "the first refused line named");
+  for (const auto& c : set.composites) {
+    check(qx::pointInRange(c.position), "coordinates within the limits");
+    for (double v : c.values) check(qx::valueInRange(v), "values within the limits");
+  }
   qx::SilentPort port;
   int processed = 0;
   const int removed = qx::finishCompositeLoad(read, port, set, {nullptr, [&] { ++processed; }});

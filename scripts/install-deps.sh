@@ -7,6 +7,7 @@ PACKAGES=(
   # build
   build-essential cmake ninja-build ccache pkg-config git
   clang libclang-rt-14-dev            # fuzz targets (libFuzzer) and sanitizer runtimes
+  clang-format                        # the formatting check of scripts/test.sh
   # desktop
   qt6-base-dev libqt6opengl6-dev libgl-dev libglu1-mesa-dev
   # geometry and algorithms

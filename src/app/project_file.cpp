@@ -1,5 +1,8 @@
 #include "app/project_file.h"
 
+#include "common/limits.h"
+#include "io/text_encoding.h"
+#include "variables/variable_rules.h"
 #include "io/archive.h"
 #include "port/progress.h"
 #include "project/settings_record.h"
@@ -19,6 +22,40 @@ void serializeHeadRecords(Archive& ar, ProjectObjects& o) {
   o.sceneModel.serialize(ar);
   ar.setContext("the map output data");
   o.mapOutput.serialize(ar);
+}
+
+std::string ordinalName(const char* kind, std::size_t i, const std::string& name) {
+  return std::string(kind) + " " + std::to_string(i + 1) + " \"" + displayText(name) + "\"";
+}
+
+[[noreturn]] void refuseCoordinates(const std::string& item) {
+  throw ArchiveError(item + " has a coordinate beyond " + formatGeneral(kMaxCoordinate));
+}
+
+// Coordinates and values the imports would refuse are refused in a project
+// file too (a file written elsewhere, or damaged).
+void checkLoadedNumbers(const ProjectObjects& o) {
+  const auto& composites = o.composites.composites;
+  for (std::size_t i = 0; i < composites.size(); ++i) {
+    const CComposite& c = composites[i];
+    if (!pointInRange(c.position)) refuseCoordinates(ordinalName("composite", i, c.name));
+    for (const double v : c.values)
+      if (!valueInRange(v))
+        throw ArchiveError(ordinalName("composite", i, c.name) + " has a value beyond " + formatGeneral(kMaxValue));
+  }
+  const auto& envelopes = o.envelopes.envelopes;
+  for (std::size_t i = 0; i < envelopes.size(); ++i)
+    for (const Contour& contour : envelopes[i].contours)
+      for (const DPoint3D& p : contour)
+        if (!pointInRange(p)) refuseCoordinates(ordinalName("envelope", i, envelopes[i].name));
+  const auto& figures = o.figures.figures;
+  for (std::size_t i = 0; i < figures.size(); ++i)
+    for (const DPoint3D& p : figures[i].outline)
+      if (!pointInRange(p)) refuseCoordinates(ordinalName("figure", i, figures[i].name));
+  const auto& surfaces = o.surfaces.surfaces;
+  for (std::size_t i = 0; i < surfaces.size(); ++i)
+    for (const FPoint3D& p : surfaces[i].points)
+      if (!pointInRange({p.x, p.y, p.z})) refuseCoordinates(ordinalName("surface", i, surfaces[i].name));
 }
 
 }  // namespace
@@ -94,7 +131,10 @@ void loadProject(std::span<const std::uint8_t> bytes, ProjectObjects& o, UiPort&
   // (the document rebuilds it after the swap); the stages still show.
   progress.setText("Processing Colour Table");
   progress.stepIt();
+  checkLoadedNumbers(o);
   progress.setText("Processing Composites");
+  // Calculated values are not stored: every composite's are evaluated again.
+  o.composites.computeAllCalculatedValues(o.settings);
   progress.stepIt();
   recomputeDataExtents(o);
   progress.stepIt();

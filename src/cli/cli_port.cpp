@@ -99,8 +99,15 @@ bool CliPort::runDialog(DialogModel& model) {
 
 bool CliPort::runSheet(SheetModel& sheet) {
   auto h = takeFront(sheets_);
-  if (h) return (*h)(sheet);
-  return fallbackSheet_ ? fallbackSheet_(sheet) : false;
+  const bool finished = h ? (*h)(sheet) : (fallbackSheet_ ? fallbackSheet_(sheet) : false);
+  if (!finished) return false;
+  // Finish runs every page's checks, as it does in the desktop, so a job can
+  // give nothing that the pages would refuse a person.
+  const std::size_t shown = messages_.size();
+  for (PageModel* page : sheet.pages())
+    if (!page->onKillActive(*this))
+      throw PageRefused(messages_.size() > shown ? oneLine(messages_.back()) : sheet.title() + " refused the answers");
+  return true;
 }
 
 std::optional<ColorRef> CliPort::chooseColour(ColorRef) { return std::nullopt; }

@@ -6,12 +6,19 @@
 #include <deque>
 #include <functional>
 #include <iosfwd>
+#include <stdexcept>
 #include <string>
 
 #include "port/dialog_model.h"
 #include "port/ui_port.h"
 
 namespace qx::cli {
+
+// A sheet whose page checks refused what the job gave (the message the page
+// showed, e.g. "X Coordinate must have length > 0"): the job step fails.
+struct PageRefused : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
 
 class CliPort : public UiPort {
  public:

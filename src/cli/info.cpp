@@ -5,6 +5,7 @@
 
 #include "app/document.h"
 #include "cli/cli_port.h"
+#include "io/text_encoding.h"
 #include "variables/variable_rules.h"
 
 namespace qx::cli {
@@ -29,7 +30,7 @@ std::string weightingName(int w) {
 
 ordered_json variableJson(const VariableInfo& v) {
   ordered_json j;
-  j["name"] = v.name;
+  j["name"] = displayText(v.name);
   j["default"] = v.defaultValue;
   j["missing"] = v.missingValue;
   j["weighting"] = weightingName(v.weightingType);
@@ -39,7 +40,7 @@ ordered_json variableJson(const VariableInfo& v) {
 }
 
 std::string nameOrNone(const QuarlexSettings& s, int n) {
-  return n >= 0 && n < s.variableCount() ? s.variable(n).name : std::string("none");
+  return n >= 0 && n < s.variableCount() ? displayText(s.variable(n).name) : std::string("none");
 }
 
 }  // namespace
@@ -55,9 +56,9 @@ ordered_json projectInfo(const ProjectObjects& o) {
   ordered_json calculated = ordered_json::array();
   for (const auto& v : s.calculated) {
     ordered_json c;
-    c["name"] = v.name;
+    c["name"] = displayText(v.name);
     c["default"] = v.defaultValue;
-    c["formula"] = v.formulaText;
+    c["formula"] = displayText(v.formulaText);
     c["compiled"] = v.compiled.status == 0;
     calculated.push_back(c);
   }
@@ -92,7 +93,7 @@ ordered_json projectInfo(const ProjectObjects& o) {
   ordered_json envelopes = ordered_json::array();
   for (const auto& e : o.envelopes.envelopes) {
     ordered_json env;
-    env["name"] = e.name;
+    env["name"] = displayText(e.name);
     env["contours"] = e.contours.size();
     std::size_t points = 0;
     for (const auto& c : e.contours) points += c.size();
@@ -106,7 +107,7 @@ ordered_json projectInfo(const ProjectObjects& o) {
   ordered_json surfaces = ordered_json::array();
   for (const auto& sf : o.surfaces.surfaces) {
     ordered_json surface;
-    surface["name"] = sf.name;
+    surface["name"] = displayText(sf.name);
     surface["points"] = sf.points.size();
     surfaces.push_back(surface);
   }
@@ -118,11 +119,12 @@ ordered_json projectInfo(const ProjectObjects& o) {
   poly["volume"] = t.volume;
   poly["tonnage"] = t.tonnage;
   j["polygons"] = poly;
-  const auto names = s.variableNames();
+  std::vector<std::string> names = s.variableNames();
+  for (auto& n : names) n = displayText(n);
   ordered_json figures = ordered_json::array();
   for (const auto& f : o.figures.figures) {
     ordered_json fig;
-    fig["name"] = f.name;
+    fig["name"] = displayText(f.name);
     fig["area"] = f.area;
     fig["ore_tonnage"] = f.oreTonnage;
     fig["waste_tonnage"] = f.wasteTonnage;
@@ -160,12 +162,12 @@ void printProjectInfo(std::ostream& out, const ProjectObjects& o) {
   out << "Project type: " << j["project_type"].get<std::string>() << "\n";
   out << "Loaded variables: " << s.loadedCount() << "\n";
   for (const auto& v : s.loaded) {
-    out << "  " << v.name << "  default " << formatFixed(v.defaultValue, 4) << "  missing "
+    out << "  " << displayText(v.name) << "  default " << formatFixed(v.defaultValue, 4) << "  missing "
         << formatFixed(v.missingValue, 4) << "  weighting " << weightingName(v.weightingType) << "\n";
   }
   out << "Calculated variables: " << s.calculatedCount() << "\n";
   for (const auto& v : s.calculated) {
-    out << "  " << v.name << " = " << v.formulaText << (v.compiled.status == 0 ? "" : "  (does not compile)") << "\n";
+    out << "  " << displayText(v.name) << " = " << displayText(v.formulaText) << (v.compiled.status == 0 ? "" : "  (does not compile)") << "\n";
   }
   out << "Specific gravity: default " << formatFixed(s.defaultSG, 4) << ", waste " << formatFixed(s.defaultWasteSG, 4)
       << ", variable " << j["model"]["sg_variable"].get<std::string>() << "\n";
@@ -233,7 +235,9 @@ int runInfo(const std::filesystem::path& file, bool json, std::ostream& out, std
     return 1;
   }
   if (json) {
-    out << projectInfo(objects).dump(2) << "\n";
+    // Names are shown as characters already; anything else that is not UTF-8
+    // becomes U+FFFD rather than an error.
+    out << projectInfo(objects).dump(2, ' ', false, ordered_json::error_handler_t::replace) << "\n";
   } else {
     printProjectInfo(out, objects);
   }

@@ -713,6 +713,9 @@ bool runStep(const Step& step, int index, CWQuarlexDoc& doc, ProjectObjects& obj
   } catch (const StepFailed& f) {
     err << "quarlex: " << label << ": " << f.message << '\n';
     return false;
+  } catch (const PageRefused& e) {
+    err << "quarlex: " << label << ": " << e.what() << '\n';
+    return false;
   }
   return true;
 }

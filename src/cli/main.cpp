@@ -3,7 +3,9 @@
 
 #include <CLI/CLI.hpp>
 #include <clocale>
+#include <exception>
 #include <iostream>
+#include <new>
 
 #include "app/version.h"
 #include "cli/info.h"
@@ -30,8 +32,20 @@ int main(int argc, char** argv) {
   } catch (const CLI::ParseError& e) {
     return app.exit(e) == 0 ? 0 : 2;
   }
-  if (run->parsed()) return qx::cli::runJobFile(jobFile, std::cout, std::cerr, isatty(STDERR_FILENO) != 0);
-  if (info->parsed()) return qx::cli::runInfo(infoFile, infoJson, std::cout, std::cerr);
+  // Anything unexpected ends the command with one message, never an abort.
+  try {
+    if (run->parsed()) return qx::cli::runJobFile(jobFile, std::cout, std::cerr, isatty(STDERR_FILENO) != 0);
+    if (info->parsed()) return qx::cli::runInfo(infoFile, infoJson, std::cout, std::cerr);
+  } catch (const std::bad_alloc&) {
+    std::cerr << "quarlex: out of memory\n";
+    return 1;
+  } catch (const std::exception& e) {
+    std::cerr << "quarlex: unexpected error: " << e.what() << "\n";
+    return 1;
+  } catch (...) {
+    std::cerr << "quarlex: unexpected error\n";
+    return 1;
+  }
   std::cout << app.help();
   return 0;
 }

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <optional>
 
 #include "io/column_pages.h"
+#include "io/file.h"
 
 #include "datasets/envelopes.h"
 #include "port/dialog_model.h"
@@ -163,8 +165,8 @@ int exportComposites(UiPort& port, CompositeSet& set, QuarlexSettings& settings,
   spec.defaultExtension = "cmp";
   const std::optional<std::string> path = port.chooseFile(spec);
   if (!path) return -1;
-  std::FILE* out = std::fopen(path->c_str(), "w");
-  if (out == nullptr) return -1;
+  CFile out = openForWriting(*path);
+  if (!out) return -1;
 
   // 5 to 9. The lines.
   int written = 0;
@@ -173,9 +175,15 @@ int exportComposites(UiPort& port, CompositeSet& set, QuarlexSettings& settings,
     progress->setTitle(kCompositeSaveProgressTitle);
     progress->setRange(0, 52);
     progress->setStep(1);
-    written = writeComposites(out, set, settings, envelopes, locate, description, description.rotate, progress.get());
+    written = writeComposites(out.get(), set, settings, envelopes, locate, description, description.rotate, progress.get());
   }
-  std::fclose(out);
+  // A full disk shows in the stream's error flag or when the last bytes are
+  // written at the close.
+  const bool streamOk = std::ferror(out.get()) == 0;
+  if (!out.close() || !streamOk) {
+    port.message("The file " + *path + " could not be written.", MessageButtons::Ok, MessageIcon::Error);
+    return -1;
+  }
   return written;
 }
 

@@ -11,10 +11,14 @@
 #include <new>
 #include <optional>
 
+#include "common/limits.h"
 #include "io/column_pages.h"
+#include "io/file.h"
 #include "io/line_reader.h"
+#include "io/text_encoding.h"
 #include "port/ui_port.h"
 #include "project/quarlex_settings.h"
+#include "variables/variable_rules.h"
 
 namespace qx {
 
@@ -50,14 +54,6 @@ void reserveForRest(std::vector<CComposite>& composites, const CompositeFileRead
     madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
 #endif
 }
-
-// Closes the file when the reading is done or abandoned.
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
-FilePtr openForReading(const std::string& path) { return FilePtr(std::fopen(path.c_str(), "rb")); }
 
 void widen(CompositeSet& set, const DPoint3D& p) {
   set.minCorner = {std::min(set.minCorner.x, p.x), std::min(set.minCorner.y, p.y), std::min(set.minCorner.z, p.z)};
@@ -106,7 +102,34 @@ CompositeLayout compositeLayout(const CompositeSet& set, const QuarlexSettings& 
   return layout;
 }
 
-int readComposites(ByteSource& source, CompositeSet& set, const QuarlexSettings& settings, ProgressWindow* progress) {
+namespace {
+
+// The first field of a record that the project cannot take, as "X = 1e+19";
+// empty when every number is usable.
+std::string unusableField(const CompositeRecord& r, const QuarlexSettings& settings) {
+  const std::pair<const char*, double> coordinates[] = {
+      {"X", r.position.x}, {"Y", r.position.y}, {"Z", r.position.z}};
+  for (const auto& [name, v] : coordinates)
+    if (!coordinateInRange(v)) return std::string(name) + " = " + formatGeneral(v);
+  for (std::size_t k = 0; k < r.values.size(); ++k)
+    if (!valueInRange(r.values[k])) {
+      const std::string name = k < settings.loaded.size() ? displayText(settings.loaded[k].name) : "a value";
+      return name + " = " + formatGeneral(r.values[k]);
+    }
+  return {};
+}
+
+}  // namespace
+
+std::string compositeRefusalMessage(const std::string& path, const CompositeRefusals& refusals) {
+  return std::to_string(refusals.count) + (refusals.count == 1 ? " line" : " lines") + " of " + path +
+         " gave no composite: a coordinate beyond " + formatGeneral(kMaxCoordinate) + ", a value beyond " +
+         formatGeneral(kMaxValue) + " or a number that is not finite.\nThe first is line " +
+         std::to_string(refusals.firstLine) + ": " + refusals.firstWhat + ".";
+}
+
+int readComposites(ByteSource& source, CompositeSet& set, const QuarlexSettings& settings, ProgressWindow* progress,
+                   CompositeRefusals* refusals) {
   CompositeFileReader reader(source, compositeLayout(set, settings));
   const bool rotate = set.importRotation.isActive();
   // An empty set starts its box afresh, so that the box is exactly that of
@@ -124,9 +147,19 @@ int readComposites(ByteSource& source, CompositeSet& set, const QuarlexSettings&
     if (progress != nullptr && read % kProgressEvery == 0) progress->setText(compositesLoadedText(read));
     if (read == kSampleLines) reserveForRest(set.composites, reader);
     CComposite c;
-    c.name = std::move(record.name);
     c.position = record.position;
     if (rotate) set.importRotation.rotate(c.position.x, c.position.y, c.position.z, c.position);
+    record.position = c.position;
+    if (std::string what = unusableField(record, settings); !what.empty()) {
+      if (refusals != nullptr) {
+        if (refusals->count++ == 0) {
+          refusals->firstLine = static_cast<long>(reader.count());
+          refusals->firstWhat = std::move(what);
+        }
+      }
+      continue;
+    }
+    c.name = std::move(record.name);
     widen(set, c.position);
     c.values = std::move(record.values);
     CompositeSet::computeCalculatedValues(c, settings, scratch);
@@ -161,7 +194,7 @@ int loadComposites(UiPort& port, CompositeSet& set, QuarlexSettings& settings, c
   if (!path) return 0;
   std::string preview;
   {
-    FilePtr file = openForReading(*path);
+    CFile file = openForReading(*path);
     if (!file) return 0;
     FileSource source(file.get());
     preview = previewText(readPreviewLines(source));
@@ -193,15 +226,18 @@ int loadComposites(UiPort& port, CompositeSet& set, QuarlexSettings& settings, c
 
   // 6 to 10. The reading.
   int read = 0;
+  CompositeRefusals refusals;
   {
     std::unique_ptr<ProgressWindow> progress = port.openProgress(ProgressKind::Text);
     progress->setTitle(kLoadingCompositesTitle);
-    FilePtr file = openForReading(*path);
+    CFile file = openForReading(*path);
     if (!file) return 0;
     FileSource source(file.get());
-    read = readComposites(source, set, settings, progress.get());
+    read = readComposites(source, set, settings, progress.get(), &refusals);
   }
   wait.reset();
+  if (refusals.count > 0)
+    port.message(compositeRefusalMessage(*path, refusals), MessageButtons::Ok, MessageIcon::Warning);
 
   // 11. Co-located composites and processing.
   finishCompositeLoad(read, port, set, hooks);

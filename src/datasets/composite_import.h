@@ -51,7 +51,20 @@ CompositeLayout compositeLayout(const CompositeSet& set, const QuarlexSettings& 
 // of the command): progress text every 100 composites, the import rotation
 // when it is active, the box widened, calculated values computed. Returns how
 // many were read; singleFlag is set to 0. `progress` may be null.
-int readComposites(ByteSource& source, CompositeSet& set, const QuarlexSettings& settings, ProgressWindow* progress);
+//
+// A line whose coordinates or values are not finite numbers within the
+// project's limits (common/limits.h) yields no composite: it is counted in
+// `refused`, and the first such line is named, so that one absurd line does
+// not spoil the estimate of the others.
+struct CompositeRefusals {
+  long count = 0;
+  long firstLine = 0;     // 1-based line number in the file
+  std::string firstWhat;  // "X = 1e+19"
+};
+int readComposites(ByteSource& source, CompositeSet& set, const QuarlexSettings& settings, ProgressWindow* progress,
+                   CompositeRefusals* refusals = nullptr);
+// The message that tells the user about refused lines.
+std::string compositeRefusalMessage(const std::string& path, const CompositeRefusals& refusals);
 
 // After a read of `read` composites: singleFlag, co-located removal and
 // processing (step 11). Returns how many co-located composites went.

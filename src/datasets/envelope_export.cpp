@@ -1,4 +1,5 @@
 // io/columns.h comes first: see the note on ColumnField in envelopes.h.
+#include "io/file.h"
 #include "io/column_pages.h"
 #include "io/columns.h"
 //
@@ -106,7 +107,7 @@ bool exportEnvelopes(UiPort& port, EnvelopeSet& set, bool is3D) {
   spec.filter = "Envelope Dataset Files (*.dig)|*.dig|All Files (*.*)|*.*||";
   const auto path = port.chooseFile(spec);
   if (!path) return false;
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path->c_str(), "w"), &std::fclose);
+  CFile file = openForWriting(*path);
   if (!file) return false;
 
   std::string text;
@@ -115,8 +116,7 @@ bool exportEnvelopes(UiPort& port, EnvelopeSet& set, bool is3D) {
     progress->setTitle(kEnvelopeSaveProgressTitle);
     text = formatOutlineFile(set, is3D, progress.get());
   }
-  const bool ok = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
-  return ok;
+  return writeAndClose(file, text);
 }
 
 }  // namespace qx

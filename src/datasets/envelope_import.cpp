@@ -1,6 +1,7 @@
 // io/columns.h comes first: see the note on ColumnField in envelopes.h.
 #include "io/column_pages.h"
 #include "io/columns.h"
+#include "io/file.h"
 #include "io/line_reader.h"
 //
 #include "datasets/envelope_dialogs.h"
@@ -18,13 +19,6 @@
 namespace qx {
 
 namespace {
-
-struct FileCloser {
-  void operator()(std::FILE* f) const {
-    if (f != nullptr) std::fclose(f);
-  }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 OutlineLayout layoutOf(const EnvelopeSet& set, bool is3D) {
   OutlineLayout l;
@@ -133,7 +127,7 @@ EnvelopeLoadResult loadEnvelopes(UiPort& port, EnvelopeSet& set, QuarlexSettings
   settings.lastEnvelopeFile = *path;
   std::string preview;
   {
-    FilePtr file(std::fopen(path->c_str(), "r"));
+    CFile file = openForReading(*path);
     if (!file) return EnvelopeLoadResult::Cancelled;
     FileSource source(file.get());
     preview = previewText(readPreviewLines(source));
@@ -165,10 +159,14 @@ EnvelopeLoadResult loadEnvelopes(UiPort& port, EnvelopeSet& set, QuarlexSettings
   const OutlineLayout layout = layoutOf(set, is3D);
   OutlineFileRecords records;
   {
-    FilePtr file(std::fopen(path->c_str(), "r"));
+    CFile file = openForReading(*path);
     if (!file) return EnvelopeLoadResult::Cancelled;
     FileSource source(file.get());
     records = parseOutline(source, layout);
+  }
+  if (records.fault) {
+    port.message(numberFaultMessage(*path, records.fault), MessageButtons::Ok, MessageIcon::Error);
+    return EnvelopeLoadResult::Cancelled;
   }
 
   // 3. One properties dialog per name.

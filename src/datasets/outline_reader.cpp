@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "io/line_reader.h"
+#include "variables/variable_rules.h"
 
 namespace qx {
 
@@ -30,6 +31,19 @@ std::string trimBlanks(std::string_view text) {
   return std::string(text.substr(first, last - first + 1));
 }
 
+std::string unusableCoordinate(const DPoint3D& p) {
+  const std::pair<const char*, double> coordinates[] = {{"X", p.x}, {"Y", p.y}, {"Z", p.z}};
+  for (const auto& [name, v] : coordinates)
+    if (!coordinateInRange(v)) return std::string(name) + " = " + formatGeneral(v);
+  return {};
+}
+
+std::string numberFaultMessage(const std::string& path, const NumberFault& fault) {
+  return "Nothing was loaded from " + path + ":\nline " + std::to_string(fault.line) + " holds " + fault.what +
+         ", a coordinate beyond " + formatGeneral(kMaxCoordinate) + ", a value beyond " + formatGeneral(kMaxValue) +
+         " or a number that is not finite.";
+}
+
 OutlineFileRecords parseOutline(ByteSource& source, const OutlineLayout& layout) {
   OutlineFileRecords out;
   LineReader reader(source);
@@ -49,6 +63,8 @@ OutlineFileRecords parseOutline(ByteSource& source, const OutlineLayout& layout)
       p.x = numberAt(line, layout.xPosition, layout.xWidth);
       p.y = numberAt(line, layout.yPosition, layout.yWidth);
       p.z = layout.zWidth > 0 ? numberAt(line, layout.zPosition, layout.zWidth) : 0.0;
+      if (std::string what = unusableCoordinate(p); !what.empty())
+        out.fault.note(static_cast<long>(reader.lineCount()), std::move(what));
       out.contours.back().points.push_back(p);
     }
   }

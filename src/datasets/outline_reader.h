@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/limits.h"
 #include "common/types.h"
 
 namespace qx {
@@ -45,7 +46,14 @@ struct OutlineContourRecord {
 struct OutlineFileRecords {
   std::vector<OutlineContourRecord> contours;  // one per header line, in file order
   std::size_t skippedPoints = 0;               // point lines before the first header line
+  NumberFault fault;                           // the first point beyond the limits, if any
 };
+
+// The message of an outline or figure file that holds an unusable number.
+std::string numberFaultMessage(const std::string& path, const NumberFault& fault);
+// A point's first coordinate beyond the limits as "X = 1e+308"; empty when
+// the point is usable.
+std::string unusableCoordinate(const DPoint3D& p);
 
 // Reads the whole source. Fields that do not parse read 0.
 OutlineFileRecords parseOutline(ByteSource& source, const OutlineLayout& layout);

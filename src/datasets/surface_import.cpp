@@ -10,6 +10,8 @@
 #include "sections/rotation_dialog.h"
 #include "io/column_pages.h"
 #include "io/columns.h"
+#include "io/file.h"
+#include "datasets/outline_reader.h"
 #include "io/line_reader.h"
 #include "port/ui_port.h"
 
@@ -21,11 +23,14 @@ DPoint3D parseSurfaceLine(std::string_view line, const SurfaceFileLayout& layout
 }
 
 std::vector<DPoint3D> readSurfaceRecords(ByteSource& source, const SurfaceFileLayout& layout,
-                                         const std::function<void(long)>& progress) {
+                                         const std::function<void(long)>& progress, NumberFault* fault) {
   std::vector<DPoint3D> records;
   LineReader reader(source, LineReader::kBufferSize);
   while (reader.readLine()) {
     records.push_back(parseSurfaceLine(reader.line(), layout));
+    if (fault != nullptr)
+      if (std::string what = unusableCoordinate(records.back()); !what.empty())
+        fault->note(static_cast<long>(reader.lineCount()), std::move(what));
     if (progress && records.size() % 100 == 0) progress(static_cast<long>(records.size()));
   }
   return records;
@@ -60,19 +65,6 @@ bool CSurfacePropertiesDialog::onOk(UiPort& port) {
   return true;
 }
 
-namespace {
-
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
-// Read as bytes: the line reader keeps a carriage return before a line feed
-// on every platform, and the number fields ignore it.
-File openText(const std::string& path) { return File(std::fopen(path.c_str(), "rb")); }
-
-}  // namespace
-
 int loadSurface(SurfaceSet& set, UiPort& port, std::string& lastPath) {
   // 1. The file and its preview.
   FileDialogSpec spec;
@@ -84,7 +76,7 @@ int loadSurface(SurfaceSet& set, UiPort& port, std::string& lastPath) {
   lastPath = *path;
   std::vector<std::string> preview;
   {
-    File f = openText(*path);
+    CFile f = openForReading(*path);
     if (!f) return 0;
     FileSource source(f.get());
     preview = readPreviewLines(source);
@@ -124,14 +116,20 @@ int loadSurface(SurfaceSet& set, UiPort& port, std::string& lastPath) {
 
   // 4-5. The points.
   std::vector<DPoint3D> records;
+  NumberFault fault;
   {
     const std::unique_ptr<ProgressWindow> progress = port.openProgress(ProgressKind::Text);
     progress->setTitle(kLoadingSurfaceTitle);
     WaitCursor wait(port);
-    File f = openText(*path);
+    CFile f = openForReading(*path);
     if (!f) return 0;
     FileSource source(f.get());
-    records = readSurfaceRecords(source, layout, [&](long n) { progress->setText(pointsLoadedText(n)); });
+    records = readSurfaceRecords(
+        source, layout, [&](long n) { progress->setText(pointsLoadedText(n)); }, &fault);
+  }
+  if (fault) {
+    port.message(numberFaultMessage(*path, fault), MessageButtons::Ok, MessageIcon::Error);
+    return 0;
   }
 
   const bool rotate = rotation.isActive();

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/limits.h"
 #include "common/types.h"
 #include "datasets/surfaces.h"
 #include "port/dialog_model.h"
@@ -41,8 +42,11 @@ DPoint3D parseSurfaceLine(std::string_view line, const SurfaceFileLayout& layout
 // Every line of the source (up to 511 characters, blank-padded; blank lines
 // and header lines included) gives one record. `progress`, when given, is
 // called with the number of records read after every 100th.
+// A point beyond the project's limits is noted in `fault` (the first only)
+// when it is given.
 std::vector<DPoint3D> readSurfaceRecords(ByteSource& source, const SurfaceFileLayout& layout,
-                                         const std::function<void(long)>& progress = {});
+                                         const std::function<void(long)>& progress = {},
+                                         NumberFault* fault = nullptr);
 
 // "%ld Points Loaded".
 std::string pointsLoadedText(long count);

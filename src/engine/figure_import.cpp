@@ -1,6 +1,7 @@
 // io/columns.h comes first: see the note on ColumnField in envelopes.h.
 #include "io/column_pages.h"
 #include "io/columns.h"
+#include "io/file.h"
 #include "io/line_reader.h"
 //
 #include "engine/figure_import.h"
@@ -18,17 +19,11 @@
 #include "engine/polygons.h"
 #include "port/ui_port.h"
 #include "project/quarlex_settings.h"
+#include "variables/variable_rules.h"
 
 namespace qx {
 
 namespace {
-
-struct FileCloser {
-  void operator()(std::FILE* f) const {
-    if (f != nullptr) std::fclose(f);
-  }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 // The figure columns by name, in the order the set lists them.
 constexpr const char* kNameField = "Name";
@@ -82,7 +77,8 @@ std::string fewPointsMessage(int count) {
 
 std::string figuresLoadedText(long count) { return std::to_string(count) + " Figures Loaded"; }
 
-std::vector<FigureFileRecord> parseFigureFile(ByteSource& source, const FigureFileLayout& layout) {
+std::vector<FigureFileRecord> parseFigureFile(ByteSource& source, const FigureFileLayout& layout,
+                                              NumberFault* fault) {
   std::vector<FigureFileRecord> out;
   LineReader reader(source);
   while (reader.readLine()) {
@@ -99,12 +95,23 @@ std::vector<FigureFileRecord> parseFigureFile(ByteSource& source, const FigureFi
       rec.oreFraction = headerValue(line, layout.coverage);
       rec.values.reserve(layout.variables.size());
       for (const auto& v : layout.variables) rec.values.push_back(headerValue(line, v));
+      if (fault != nullptr) {
+        const double header[] = {rec.area, rec.thickness, rec.volume, rec.oreTonnage, rec.wasteTonnage,
+                                 rec.oreFraction};
+        for (const double v : header)
+          if (!valueInRange(v)) fault->note(static_cast<long>(reader.lineCount()), formatGeneral(v));
+        for (const double v : rec.values)
+          if (!valueInRange(v)) fault->note(static_cast<long>(reader.lineCount()), formatGeneral(v));
+      }
       out.push_back(std::move(rec));
     } else if (type == '2' && !out.empty()) {
       DPoint3D p;
       p.x = numberAt(line, layout.x.position, layout.x.width);
       p.y = numberAt(line, layout.y.position, layout.y.width);
       p.z = layout.z.width > 0 ? numberAt(line, layout.z.position, layout.z.width) : 0.0;
+      if (fault != nullptr)
+        if (std::string what = unusableCoordinate(p); !what.empty())
+          fault->note(static_cast<long>(reader.lineCount()), std::move(what));
       out.back().points.push_back(p);
     }
   }
@@ -196,7 +203,7 @@ FigureLoadOutcome loadFigures(UiPort& port, FigureSet& set, QuarlexSettings& set
   settings.lastFigureFile = *path;
   std::string preview;
   {
-    FilePtr file(std::fopen(path->c_str(), "r"));
+    CFile file = openForReading(*path);
     if (!file) return outcome;
     FileSource source(file.get());
     preview = previewText(readPreviewLines(source));
@@ -236,11 +243,16 @@ FigureLoadOutcome loadFigures(UiPort& port, FigureSet& set, QuarlexSettings& set
   }
 
   std::vector<FigureFileRecord> records;
+  NumberFault fault;
   {
-    FilePtr file(std::fopen(path->c_str(), "r"));
+    CFile file = openForReading(*path);
     if (!file) return outcome;
     FileSource source(file.get());
-    records = parseFigureFile(source, layoutOf(set, settings, is3D));
+    records = parseFigureFile(source, layoutOf(set, settings, is3D), &fault);
+  }
+  if (fault) {
+    port.message(numberFaultMessage(*path, fault), MessageButtons::Ok, MessageIcon::Error);
+    return outcome;
   }
 
   // 2-6. The two passes, with the progress window.

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/limits.h"
 #include "common/types.h"
 
 namespace qx {
@@ -69,7 +70,10 @@ struct FigureFileRecord {
 // Reads the whole source: one record per header line ("1" in column 1);
 // point lines ("2") before the first header line and lines of any other type
 // are skipped. Fields that do not parse read 0.
-std::vector<FigureFileRecord> parseFigureFile(ByteSource& source, const FigureFileLayout& layout);
+// A coordinate or header value beyond the project's limits is noted in
+// `fault` (the first only) when it is given.
+std::vector<FigureFileRecord> parseFigureFile(ByteSource& source, const FigureFileLayout& layout,
+                                              NumberFault* fault = nullptr);
 
 struct FigureAddResult {
   bool duplicate = false;     // a name was used twice: nothing was added

@@ -1,5 +1,6 @@
 #include "engine/reports.h"
 
+#include "io/file.h"
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
@@ -171,13 +172,8 @@ ReportOutcome writeReport(UiPort& port, std::string_view filter, std::string_vie
 
   std::unique_ptr<WaitCursor> wait;
   if (waitCursor) wait = std::make_unique<WaitCursor>(port);
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path->c_str(), "w"), &std::fclose);
-  bool ok = file != nullptr;
-  if (ok) {
-    const std::string text = makeText();
-    ok = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
-    ok = std::fclose(file.release()) == 0 && ok;
-  }
+  CFile file = openForWriting(*path);
+  const bool ok = file && writeAndClose(file, makeText());
   wait.reset();
   if (ok) return ReportOutcome::Written;
   port.message(reportFileErrorMessage(*path), MessageButtons::Ok, MessageIcon::Error);

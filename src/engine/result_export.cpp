@@ -1,4 +1,5 @@
 #include "engine/result_export.h"
+#include "io/file.h"
 
 #include <algorithm>
 #include <charconv>
@@ -152,12 +153,9 @@ ResultExportOutcome writeFile(UiPort& port, std::string_view filter, const std::
   spec.filter = std::string(filter);
   const auto path = port.chooseFile(spec);
   if (!path) return ResultExportOutcome::ColumnsKept;
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path->c_str(), "w"), &std::fclose);
+  CFile file = openForWriting(*path);
   if (!file) return ResultExportOutcome::FileError;
-  const std::string text = makeText();
-  bool ok = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
-  ok = std::fclose(file.release()) == 0 && ok;
-  return ok ? ResultExportOutcome::Written : ResultExportOutcome::FileError;
+  return writeAndClose(file, makeText()) ? ResultExportOutcome::Written : ResultExportOutcome::FileError;
 }
 
 bool editExportRotation(UiPort& port, CParamsRotation& rotation) {

@@ -1,6 +1,7 @@
 #include "io/archive.h"
 
 #include <bit>
+#include <cmath>
 #include <cstring>
 
 namespace qx {
@@ -80,6 +81,18 @@ double ArchiveReader::readDouble() {
   const std::uint64_t lo = readUInt32();
   const std::uint64_t hi = readUInt32();
   return std::bit_cast<double>(lo | (hi << 32));
+}
+
+float ArchiveReader::readFiniteFloat() {
+  const float v = readFloat();
+  if (!std::isfinite(v)) fail("a number that is not finite");
+  return v;
+}
+
+double ArchiveReader::readFiniteDouble() {
+  const double v = readDouble();
+  if (!std::isfinite(v)) fail("a number that is not finite");
+  return v;
 }
 
 std::string ArchiveReader::readString() {

@@ -55,6 +55,10 @@ class ArchiveReader {
   std::int32_t readInt32() { return static_cast<std::int32_t>(readUInt32()); }
   float readFloat();
   double readDouble();
+  // As readFloat and readDouble; a NaN or an infinity is refused with
+  // "a number that is not finite".
+  float readFiniteFloat();
+  double readFiniteDouble();
   std::string readString();
   // An element count, refused when `n * minBytesPerElement` exceeds what remains.
   std::uint32_t readCount(std::size_t minBytesPerElement);
@@ -91,8 +95,10 @@ class Archive {
   ArchiveReader& reader() { return *reader_; }
 
   void io(std::int32_t& v) { isStoring() ? writer_->writeInt32(v) : void(v = reader_->readInt32()); }
-  void io(float& v) { isStoring() ? writer_->writeFloat(v) : void(v = reader_->readFloat()); }
-  void io(double& v) { isStoring() ? writer_->writeDouble(v) : void(v = reader_->readDouble()); }
+  // Numbers of a project are finite: a NaN or an infinity read from a file
+  // is refused, so that none can reach a result.
+  void io(float& v) { isStoring() ? writer_->writeFloat(v) : void(v = reader_->readFiniteFloat()); }
+  void io(double& v) { isStoring() ? writer_->writeDouble(v) : void(v = reader_->readFiniteDouble()); }
   void io(std::string& s) { isStoring() ? writer_->writeString(s) : void(s = reader_->readString()); }
   // A boolean held as int32 0/1; any non-zero value loads as true.
   void ioBool(bool& b);

@@ -1,0 +1,324 @@
+// Faults in the data a user can meet: a reopened project, names in the
+// Windows code page, absurd numbers in data and project files, and what a
+// save does to the file it replaces.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <sstream>
+#include <string>
+
+#include "app/atomic_file.h"
+#include "app/project_file.h"
+#include "cli/info.h"
+#include "cli/job.h"
+#include "io/text_encoding.h"
+#include "port/silent_port.h"
+#include "test_files.h"
+
+using namespace qx;
+using namespace qx::cli;
+using nlohmann::json;
+using qx::test::readFile;
+using qx::test::TempDir;
+using qx::test::writeText;
+
+namespace {
+
+// Composites on a 10 m grid: name 1-15, X 16-25, Y 26-35, Z 36-45, Au 46-55.
+// `extra` lines go in after the first composite.
+std::string compositeFile(const std::string& extra = "") {
+  std::string text;
+  char line[128];
+  for (int n = 0; n < 20; ++n) {
+    std::snprintf(line, sizeof line, "%-15s%10.2f%10.2f%10.2f%10.3f\n", ("DH" + std::to_string(n)).c_str(),
+                  1000.0 + 10.0 * (n % 5), 2000.0 + 10.0 * (n / 5), 100.0, 0.5 * (n + 1));
+    text += line;
+    if (n == 0) text += extra;
+  }
+  return text;
+}
+
+// An outline file: header "1" with the name in 3-12, points "2" with X in
+// 11-20 and Y in 21-30. `x0` may be a text such as "1e308".
+std::string outlineFile(const std::string& name, const std::string& x0, double left = 995.0) {
+  char line[96];
+  std::string text = "1 " + name + "\n";
+  const std::pair<double, double> corners[] = {{left, 1995.0}, {left + 20, 1995.0}, {left + 20, 2015.0}, {left, 2015.0}};
+  bool first = true;
+  for (auto [x, y] : corners) {
+    std::snprintf(line, sizeof line, "%-10s%10s%10.2f\n", "2", first && !x0.empty() ? x0.c_str() : std::to_string(x).substr(0, 10).c_str(), y);
+    text += line;
+    first = false;
+  }
+  return text;
+}
+
+const char* const kOutlineColumns = R"({"Envelope Name": [3, 10], "X Coordinate": [11, 10], "Y Coordinate": [21, 10]})";
+const char* const kFigureColumns = R"({"Name": [3, 8], "X Coordinate": [11, 10], "Y Coordinate": [21, 10]})";
+
+json newProject() {
+  return json::parse(R"({"new": {"variables": [{"name": "Au"}],
+      "calculated": [{"name": "Au2", "formula": "Au ENTER 2 *"}], "model": {"fixed_thickness": 2}}})");
+}
+
+struct Outcome {
+  int code = 0;
+  std::string out, err;
+};
+
+Outcome runJob(const TempDir& dir, const json& job) {
+  writeText(dir / "job.json", job.dump());
+  std::ostringstream out, err;
+  Outcome r;
+  r.code = runJobFile(dir / "job.json", out, err, false);
+  r.out = out.str();
+  r.err = err.str();
+  return r;
+}
+
+Outcome runInfoOn(const std::filesystem::path& file, bool asJson) {
+  std::ostringstream out, err;
+  Outcome r;
+  r.code = runInfo(file, asJson, out, err);
+  r.out = out.str();
+  r.err = err.str();
+  return r;
+}
+
+const json kExportColumns = json::parse(
+    R"({"Name": [1, 8, 0], "X Coordinate": [9, 10, 1], "Y Coordinate": [19, 10, 1], "Au": [29, 8, 2],
+        "Au2": [37, 8, 3]})");
+
+// A project with composites, an envelope, polygons and two figures, saved
+// as p.qrx, with the composites exported (calculated values included) to
+// before.cmp.
+void makeProject(const TempDir& dir) {
+  writeText(dir / "c.dat", compositeFile());
+  writeText(dir / "e.dig", outlineFile("ORE", ""));
+  writeText(dir / "b.dig", outlineFile("B1", "") + outlineFile("B2", "", 1015.0));
+  json job;
+  job["project"] = newProject();
+  job["steps"] = json::array(
+      {{{"import_composites", {{"file", "c.dat"}, {"columns", {{"Au", {46, 10}}}}}}},
+       {{"import_envelopes", {{"file", "e.dig"}, {"columns", json::parse(kOutlineColumns)}}}},
+       {{"calculation", {{"sides", 4}, {"radius", 5}}}},
+       {{"generate", json::object()}},
+       {{"import_figures", {{"file", "b.dig"}, {"columns", json::parse(kFigureColumns)}}}},
+       {{"recalculate_figures", json::object()}},
+       {{"export_composites", {{"file", "before.cmp"}, {"columns", kExportColumns}}}}});
+  job["save"] = "p.qrx";
+  const Outcome r = runJob(dir, job);
+  ASSERT_EQ(r.code, 0) << r.err;
+}
+
+ProjectObjects loadFile(const std::filesystem::path& file) {
+  SilentPort port;
+  ProjectObjects o;
+  const std::string bytes = readFile(file);
+  loadProject(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), o, port);
+  return o;
+}
+
+void storeFile(ProjectObjects& o, const std::filesystem::path& file) {
+  SilentPort port;
+  const auto bytes = storeProject(o, port);
+  ASSERT_EQ(writeFileAtomically(file, bytes), "");
+}
+
+}  // namespace
+
+TEST(DataFaults, AReopenedProjectExportsTheCalculatedValuesItWasSavedWith) {
+  TempDir dir("qx_faults_reopen");
+  makeProject(dir);
+  json job;
+  job["project"] = {{"open", "p.qrx"}};
+  job["steps"] = json::array({{{"export_composites", {{"file", "after.cmp"}, {"columns", kExportColumns}}}}});
+  const Outcome r = runJob(dir, job);
+  ASSERT_EQ(r.code, 0) << r.err;
+  const std::string before = readFile(dir / "before.cmp");
+  EXPECT_NE(before.find("   1.000"), std::string::npos) << before;  // Au2 of DH0 = 2 x 0.5
+  EXPECT_EQ(readFile(dir / "after.cmp"), before);
+}
+
+TEST(DataFaults, NamesInTheWindowsCodePageShowAsTheirCharacters) {
+  // Valid UTF-8 stays; anything else is Windows-1252, its holes as C1 controls.
+  const std::pair<std::string, std::string> cases[] = {
+      {"Au", "Au"},
+      {"Ley \xC3\xA9", "Ley \xC3\xA9"},
+      {"Ley \xE9", "Ley \xC3\xA9"},
+      {"\x80 \xB0 \xF1", "\xE2\x82\xAC \xC2\xB0 \xC3\xB1"},
+      {"\x81\x9D", "\xC2\x81\xC2\x9D"},
+      {"\xC0\xAF", "\xC3\x80\xC2\xAF"},          // overlong form: not UTF-8
+      {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xE2\x82\xAC"},  // a surrogate: not UTF-8
+      {"\xF4\x90\x80\x80", "\xC3\xB4\xC2\x90\xE2\x82\xAC\xE2\x82\xAC"},  // above U+10FFFF
+      {"\xE2\x82", "\xC3\xA2\xE2\x80\x9A"},      // cut short
+  };
+  for (const auto& [bytes, shown] : cases) {
+    EXPECT_EQ(displayText(bytes), shown) << bytes;
+    EXPECT_TRUE(isValidUtf8(displayText(bytes)));
+  }
+
+  TempDir dir("qx_faults_names");
+  makeProject(dir);
+  ProjectObjects o = loadFile(dir / "p.qrx");
+  o.settings.loaded[0].name = "Ley \xE9";
+  o.envelopes.envelopes[0].name = "Zona \xD1";
+  o.figures.figures[0].name = "Banco 5\xB0";
+  storeFile(o, dir / "w.qrx");
+
+  const Outcome r = runInfoOn(dir / "w.qrx", true);
+  ASSERT_EQ(r.code, 0) << r.err;
+  const json info = json::parse(r.out);
+  EXPECT_EQ(info["variables"][0]["name"], "Ley \xC3\xA9");
+  EXPECT_EQ(info["envelopes"][0]["name"], "Zona \xC3\x91");
+  EXPECT_EQ(info["figures"][0]["name"], "Banco 5\xC2\xB0");
+  EXPECT_TRUE(info["figures"][0]["grades"].contains("Ley \xC3\xA9"));
+  const Outcome text = runInfoOn(dir / "w.qrx", false);
+  EXPECT_NE(text.out.find("  Ley \xC3\xA9  default"), std::string::npos) << text.out;
+}
+
+TEST(DataFaults, AbsurdNumbersInDataFilesAreRefusedWithTheirLine) {
+  TempDir dir("qx_faults_numbers");
+  // Three bad lines among twenty good ones (lines 2 to 4): the rest is
+  // estimated exactly as without them.
+  writeText(dir / "clean.dat", compositeFile());
+  writeText(dir / "bad.dat", compositeFile("X1                 1e19   2000.00    100.00     1.000\n"
+                                           "X2             1005.00   -2.5e08    100.00     1.000\n"
+                                           "X3             1005.00   2005.00    100.00      1e16\n"));
+  auto estimate = [&](const std::string& file) {
+    json job;
+    job["project"] = newProject();
+    job["steps"] = json::array({{{"import_composites", {{"file", file}, {"columns", {{"Au", {46, 10}}}}}}},
+                                {{"calculation", {{"sides", 4}, {"radius", 5}}}},
+                                {{"generate", json::object()}}});
+    return runJob(dir, job);
+  };
+  const Outcome clean = estimate("clean.dat");
+  const Outcome bad = estimate("bad.dat");
+  ASSERT_EQ(clean.code, 0) << clean.err;
+  ASSERT_EQ(bad.code, 0) << bad.err;
+  EXPECT_NE(bad.err.find("3 lines of " + (dir / "bad.dat").string() +
+                         " gave no composite: a coordinate beyond 1e+08, a value beyond 1e+15 or a number that is not "
+                         "finite. The first is line 2: X = 1e+19."),
+            std::string::npos)
+      << bad.err;
+  const auto polygons = [](const std::string& out) { return out.substr(out.find("Polygons:")); };
+  EXPECT_EQ(polygons(bad.out), polygons(clean.out));
+  EXPECT_NE(clean.out.find("Polygons: 20, area 2000.00"), std::string::npos) << clean.out;
+
+  // Outlines: one absurd vertex and nothing of the file is taken.
+  writeText(dir / "c.dat", compositeFile());
+  writeText(dir / "huge.dig", outlineFile("ORE", "1e308") + outlineFile("B2", "", 1015.0));
+  writeText(dir / "far.dig", outlineFile("ORE", "", 1015.0) + outlineFile("B1", "-1e200"));
+  const struct {
+    const char* step;
+    const char* file;
+    const char* columns;
+    std::string message;
+  } outlines[] = {
+      {"import_envelopes", "huge.dig", kOutlineColumns, "line 2 holds X = 1e+308"},
+      {"import_figures", "far.dig", kFigureColumns, "line 7 holds X = -1e+200"},
+  };
+  for (const auto& c : outlines) {
+    json job;
+    job["project"] = newProject();
+    job["steps"] = json::array({{{"import_composites", {{"file", "c.dat"}, {"columns", {{"Au", {46, 10}}}}}}},
+                                {{c.step, {{"file", c.file}, {"columns", json::parse(c.columns)}}}}});
+    const Outcome r = runJob(dir, job);
+    EXPECT_EQ(r.code, 1) << c.step;
+    EXPECT_NE(r.err.find("Nothing was loaded from " + (dir / c.file).string() + ": " + c.message), std::string::npos)
+        << r.err;
+  }
+}
+
+TEST(DataFaults, AJobGoesThroughTheChecksOfTheColumnPage) {
+  TempDir dir("qx_faults_columns");
+  writeText(dir / "c.dat", compositeFile());
+  json job;
+  job["project"] = newProject();
+  job["steps"] = json::array(
+      {{{"import_composites", {{"file", "c.dat"}, {"columns", {{"Au", {46, 10}}, {"X Coordinate", {16, 0}}}}}}}});
+  const Outcome r = runJob(dir, job);
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("quarlex: steps[0] (import_composites): X Coordinate must have length > 0"), std::string::npos)
+      << r.err;
+}
+
+TEST(DataFaults, AbsurdProjectFilesAreRefusedWithWhatIsWrong) {
+  TempDir dir("qx_faults_project");
+  makeProject(dir);
+  const struct {
+    const char* what;
+    void (*spoil)(ProjectObjects&);
+    std::string message;
+  } cases[] = {
+      {"nan", [](ProjectObjects& o) { o.composites.composites[3].position.y = std::nan(""); },
+       "a number that is not finite in the composites"},
+      {"far",
+       [](ProjectObjects& o) {
+         o.composites.composites[3].name = "FAR";
+         o.composites.composites[3].position.x = 1e19;
+       },
+       "composite 4 \"FAR\" has a coordinate beyond 1e+08"},
+      {"value", [](ProjectObjects& o) { o.composites.composites[0].values[0] = -1e300; },
+       "has a value beyond 1e+15"},
+      {"figure", [](ProjectObjects& o) { o.figures.figures[1].outline[2].x = 1e308; },
+       "figure 2 \"B2\" has a coordinate beyond 1e+08"},
+      {"sides", [](ProjectObjects& o) { o.settings.sidesPerPolygon = 2147483647; },
+       "the number of sides per polygon (2.14748e+09) lies outside 3 to 100 in the project settings"},
+      {"area", [](ProjectObjects& o) { o.polygons.polygons[0].area = std::numeric_limits<double>::infinity(); },
+       "a number that is not finite in the polygons"},
+  };
+  for (const auto& c : cases) {
+    ProjectObjects o = loadFile(dir / "p.qrx");
+    c.spoil(o);
+    const auto file = dir / (std::string(c.what) + ".qrx");
+    storeFile(o, file);
+    const Outcome r = runInfoOn(file, true);
+    EXPECT_EQ(r.code, 1) << c.what;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << c.what << ": " << r.err;
+  }
+  // Only regular files are read: /dev/zero would never end.
+  const Outcome zero = runInfoOn("/dev/zero", false);
+  EXPECT_EQ(zero.code, 1);
+  EXPECT_EQ(zero.err, "quarlex: Unable to open the project /dev/zero: it is not a regular file\n");
+}
+
+TEST(DataFaults, ASaveKeepsTheModeFollowsLinksAndClearsItsStaleTemporaries) {
+  TempDir dir("qx_faults_save");
+  const std::vector<std::uint8_t> bytes{1, 2, 3};
+  const auto target = dir / "p.qrx";
+  writeText(target, "old");
+  ASSERT_EQ(::chmod(target.c_str(), 0600), 0);
+  // What a save killed between writing and renaming leaves, and a file that
+  // only looks like it.
+  writeText(dir / ".p.qrx.tmp0badf00d", "left");
+  writeText(dir / ".p.qrx.tmp0badf00dx", "not ours");
+  writeText(dir / ".q.qrx.tmp0badf00d", "another project's");
+  ASSERT_EQ(writeFileAtomically(target, bytes), "");
+  struct stat st {};
+  ASSERT_EQ(::stat(target.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0600u);
+  EXPECT_EQ(readFile(target), "\x01\x02\x03");
+  EXPECT_FALSE(std::filesystem::exists(dir / ".p.qrx.tmp0badf00d"));
+  EXPECT_TRUE(std::filesystem::exists(dir / ".p.qrx.tmp0badf00dx"));
+  EXPECT_TRUE(std::filesystem::exists(dir / ".q.qrx.tmp0badf00d"));
+
+  // Through a symbolic link (relative, in another folder): the file it names
+  // is written and the link stays a link.
+  std::filesystem::create_directories(dir / "links");
+  std::filesystem::create_symlink("../p.qrx", dir / "links" / "l.qrx");
+  const std::vector<std::uint8_t> nine{9};
+  ASSERT_EQ(writeFileAtomically(dir / "links" / "l.qrx", nine), "");
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "links" / "l.qrx"));
+  EXPECT_EQ(readFile(target), "\x09");
+  ASSERT_EQ(::stat(target.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0600u);
+  std::size_t files = 0;
+  for (const auto& e : std::filesystem::directory_iterator(dir.path())) files += e.is_regular_file() ? 1 : 0;
+  EXPECT_EQ(files, 3u) << "p.qrx and the two files that are not our temporaries";
+}

@@ -1,0 +1,45 @@
+// Names from files written on Windows (Windows-1252 bytes) show as their
+// characters in the desktop's lists, and a name typed in the desktop is
+// stored so that it reads back the same.
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTreeWidget>
+
+#include "datasets/composite_envelope_page.h"
+#include "datasets/envelope_dialogs.h"
+#include "engine/figures.h"
+#include "qt_environment.h"
+#include "scripted_port.h"
+#include "ui/properties_widgets.h"
+#include "ui/selection_pages_widgets.h"
+
+using namespace qx;
+
+TEST(Names, WindowsBytesShowAsCharactersAndTypedNamesReadBack) {
+  test::qtApp();
+  CPropPageCompositeEnvelopes envelopes({"Zona \xD1", "Norte"}, {1, 0}, false);
+  CompositeEnvelopesWidget envelopeList(envelopes);
+  envelopeList.loadFromModel();
+  EXPECT_EQ(envelopeList.list()->topLevelItem(0)->text(0), QString::fromUtf8("Zona \xC3\x91"));
+
+  FigureSet figures;
+  figures.figures.resize(2);
+  figures.figures[0].name = "Banco 5\xB0";
+  figures.figures[1].name = "Ley \xE9 \x80";
+  CPropPageSelectFigures select(figures);
+  SelectFiguresWidget figureList(select);
+  figureList.loadFromModel();
+  EXPECT_EQ(figureList.group()->item(1)->text(), QString::fromUtf8("Ley \xC3\xA9 \xE2\x82\xAC"));
+
+  test::ScriptedPort port;
+  CEnvelopePropertiesDialog dialog(nullptr);
+  NameColourWidget edit(dialog, port);
+  edit.loadFromModel();
+  edit.name()->setText(QString::fromUtf8("Zona \xC3\x91"));
+  ASSERT_TRUE(edit.storeToModel(&port));
+  EXPECT_EQ(dialog.name(), "Zona \xC3\x91");
+  edit.loadFromModel();
+  EXPECT_EQ(edit.name()->text(), QString::fromUtf8("Zona \xC3\x91"));
+}
