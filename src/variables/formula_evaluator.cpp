@@ -86,6 +86,9 @@ FormulaResult evaluateFormula(std::span<const double> values, double surface, do
     drop(s);
     lift = true;
   }
+  // An overflow (10 ^ 400) or a power without a real value: like a division
+  // by zero, 0 with the error flag, so that no infinity or NaN reaches a total.
+  if (!std::isfinite(s[0])) return {0.0, true};
   return {s[0], false};
 }
 

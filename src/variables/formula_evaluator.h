@@ -19,7 +19,9 @@ struct SpecialQuantities {
 
 struct FormulaResult {
   double value = 0.0;
-  bool error = false;  // a division by zero (value 0.0) or a reference beyond the values
+  // A division by zero, a result that is not finite (value 0.0) or a
+  // reference beyond the values.
+  bool error = false;
 };
 
 // Runs a compiled block over an item's values (combined numbering).

@@ -17,6 +17,8 @@
 #include "cli/job.h"
 #include "io/text_encoding.h"
 #include "port/silent_port.h"
+#include "variables/formula_compiler.h"
+#include "variables/formula_evaluator.h"
 #include "test_files.h"
 
 using namespace qx;
@@ -321,4 +323,20 @@ TEST(DataFaults, ASaveKeepsTheModeFollowsLinksAndClearsItsStaleTemporaries) {
   std::size_t files = 0;
   for (const auto& e : std::filesystem::directory_iterator(dir.path())) files += e.is_regular_file() ? 1 : 0;
   EXPECT_EQ(files, 3u) << "p.qrx and the two files that are not our temporaries";
+}
+
+TEST(DataFaults, AFormulaWithoutAFiniteResultGivesZeroAndItsErrorFlag) {
+  const std::vector<double> values{10.0};
+  const struct {
+    const char* code;
+    double value;
+    bool error;
+  } cases[] = {{"a#300^", 1e300, false}, {"a#400^", 0.0, true}, {"a#400^a#400^_", 0.0, true}};
+  for (const auto& c : cases) {
+    const FormulaCompileResult compiled = compileFormula(c.code);
+    ASSERT_TRUE(compiled.ok()) << c.code;
+    const FormulaResult r = evaluateFormula(values, SpecialQuantities{}, compiled.block);
+    EXPECT_EQ(r.value, c.value) << c.code;
+    EXPECT_EQ(r.error, c.error) << c.code;
+  }
 }

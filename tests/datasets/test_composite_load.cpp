@@ -402,17 +402,22 @@ TEST(CompositeLoad, EmptyFileReadsNothingAndJunkLoadsByTheRules) {
   std::string junk = std::string(10000, '3') + "\n";
   for (int i = 0; i < 512; ++i) junk += static_cast<char>(i % 256);
   junk += "\n" + std::string(10000, '\xff');
-  // Five lines (the binary block holds two line feeds of its own); the four
-  // after the first read x = y = 0 and are co-located.
-  EXPECT_EQ(l.load(writeFile("junk.cmp", junk)), 2);
-  EXPECT_EQ(l.port.messages().back(),
+  // Five lines (the binary block holds two line feeds of its own): the
+  // first (x = 3333333333) is refused, the four after it read x = y = 0 and
+  // are co-located.
+  EXPECT_EQ(l.load(writeFile("junk.cmp", junk)), 1);
+  const auto& shown = l.port.messages();
+  ASSERT_GE(shown.size(), 2u);
+  EXPECT_EQ(shown[shown.size() - 2].substr(0, 10), "1 line of ");
+  EXPECT_NE(shown[shown.size() - 2].find("The first is line 1: X = 3.33333e+09."), std::string::npos);
+  EXPECT_EQ(shown.back(),
             "Quarlex has detected 3 co-located composites and must delete them.\nOnly one composite is kept");
   EXPECT_EQ(l.processed, 1);
   for (const auto& c : l.set.composites) {
     EXPECT_EQ(c.values.size(), 2u);
     EXPECT_EQ(c.calcValues.size(), 2u);
   }
-  EXPECT_EQ(l.set.composites[0].position.x, 3333333333.0);
+  EXPECT_EQ(l.set.composites[0].position.x, 0.0);
 }
 
 TEST(CompositeLoad, RecordStaysByteIdenticalAfterSaveLoadSave) {
