@@ -28,11 +28,11 @@
 #include "datasets/surfaces.h"
 #include "engine/figures.h"
 #include "engine/result_export.h"
-#include "sections/rotation_dialog.h"
 #include "io/column_pages.h"
 #include "project/model_parameters_page.h"
 #include "qt_environment.h"
 #include "scripted_port.h"
+#include "sections/rotation_dialog.h"
 #include "ui/add_field_widget.h"
 #include "ui/column_format_widget.h"
 #include "ui/data_fields_widget.h"
@@ -45,6 +45,7 @@
 #include "variables/entry_dialogs.h"
 #include "variables/field_name_entry.h"
 #include "variables/formula_dialog.h"
+#include "variables/variable_rules.h"
 
 namespace qx {
 namespace {
@@ -58,58 +59,45 @@ class ModelParametersWidgetTest : public ::testing::Test {
   CSpecGravPage page;
 };
 
-TEST_F(ModelParametersWidgetTest, ControlsShowTheModelAndItsEnabling) {
-  page.useVariableSG = false;
+// Each control's enabling is the model's, in every state its switches make.
+TEST_F(ModelParametersWidgetTest, ControlsShowTheModelAndTakeItsEnabling) {
   page.recoveryMode = kRecoveryNone;
   page.useFixedThickness = true;
   page.sgVariable = 2;
   page.thicknessVariable = 1;
   CSpecGravPageWidget w(page);
   w.loadFromModel();
-
-  EXPECT_EQ(w.sgVariable()->count(), 3);
   EXPECT_EQ(w.sgVariable()->currentText(), QStringLiteral("SG"));
   EXPECT_EQ(w.thicknessVariable()->currentText(), QStringLiteral("Cu"));
-  EXPECT_EQ(w.recoveryVariable()->itemText(0), QStringLiteral("Au"));
+  EXPECT_EQ(w.recoveryVariable()->count(), 3);
   EXPECT_TRUE(w.recoveryButton(kRecoveryNone)->isChecked());
-  EXPECT_EQ(w.recoveryButton(kRecoveryFixed)->text(), QStringLiteral("Fixed Recovery (0.00 <-> 1.00)"));
 
-  EXPECT_FALSE(w.sgVariable()->isEnabled());
-  EXPECT_FALSE(w.fixedRecovery()->isEnabled());
-  EXPECT_FALSE(w.recoveryVariable()->isEnabled());
-  EXPECT_TRUE(w.fixedThickness()->isEnabled());
-  EXPECT_FALSE(w.thicknessVariable()->isEnabled());
-  EXPECT_FALSE(w.thicknessVariableLabel()->isEnabled());
-  EXPECT_TRUE(w.wasteThickness()->isEnabled());
-}
-
-TEST_F(ModelParametersWidgetTest, SwitchesWriteTheModelAndApplyItsRules) {
-  CSpecGravPageWidget w(page);
-  w.loadFromModel();
-
+  const std::pair<QWidget*, bool (CSpecGravPage::*)() const> enabling[] = {
+      {w.sgVariable(), &CSpecGravPage::sgVariableEnabled},
+      {w.fixedRecovery(), &CSpecGravPage::fixedRecoveryEnabled},
+      {w.recoveryVariable(), &CSpecGravPage::recoveryVariableEnabled},
+      {w.fixedThickness(), &CSpecGravPage::fixedThicknessEnabled},
+      {w.thicknessVariable(), &CSpecGravPage::thicknessVariableEnabled},
+      {w.thicknessVariableLabel(), &CSpecGravPage::thicknessVariableEnabled},
+      {w.wasteThickness(), &CSpecGravPage::wasteThicknessEnabled},
+  };
+  auto expectEnabling = [&](const char* state) {
+    for (size_t i = 0; i < std::size(enabling); ++i)
+      EXPECT_EQ(enabling[i].first->isEnabled(), (page.*enabling[i].second)()) << state << ", control " << i;
+  };
+  expectEnabling("as loaded");
+  // The switches write the model at once.
   w.useVariableSG()->setChecked(true);
   EXPECT_TRUE(page.useVariableSG);
-  EXPECT_TRUE(w.sgVariable()->isEnabled());
-  w.useVariableSG()->setChecked(false);
-  EXPECT_FALSE(w.sgVariable()->isEnabled());
-
   w.recoveryButton(kRecoveryFixed)->setChecked(true);
   EXPECT_EQ(page.recoveryMode, kRecoveryFixed);
-  EXPECT_TRUE(w.fixedRecovery()->isEnabled());
-  EXPECT_FALSE(w.recoveryVariable()->isEnabled());
-  w.recoveryButton(kRecoveryVariable)->setChecked(true);
-  EXPECT_EQ(page.recoveryMode, kRecoveryVariable);
-  EXPECT_FALSE(w.fixedRecovery()->isEnabled());
-  EXPECT_TRUE(w.recoveryVariable()->isEnabled());
-
-  w.useFixedThickness()->setChecked(true);
-  EXPECT_TRUE(w.fixedThickness()->isEnabled());
-  EXPECT_FALSE(w.thicknessVariable()->isEnabled());
   w.useFixedThickness()->setChecked(false);
   EXPECT_FALSE(page.useFixedThickness);
-  EXPECT_FALSE(w.fixedThickness()->isEnabled());
-  EXPECT_TRUE(w.thicknessVariable()->isEnabled());
-  EXPECT_TRUE(w.thicknessVariableLabel()->isEnabled());
+  expectEnabling("switched");
+  w.recoveryButton(kRecoveryVariable)->setChecked(true);
+  EXPECT_EQ(page.recoveryMode, kRecoveryVariable);
+  w.useVariableSG()->setChecked(false);
+  expectEnabling("switched back");
 }
 
 TEST_F(ModelParametersWidgetTest, ProjectTypeGroupOnlyWhenAProjectIsCreated) {
@@ -186,27 +174,27 @@ TEST_F(ModelParametersWidgetTest, EmptyListsLeaveTheVariableIndexes) {
   EXPECT_EQ(page.sgVariable, 1);
 }
 
-TEST(AddFieldWidget, CalculateSwitchTradesDefaultAndWeightingForTheFormula) {
+TEST(AddFieldWidget, CalculateSwitchWritesTheEntryAndTheEnablingIsTheEntrys) {
   test::qtApp();
   CAddFieldEntry entry({"Au"});
   test::ScriptedPort port;
   CAddFieldEntryWidget w(entry, port);
   w.loadFromModel();
-  EXPECT_TRUE(w.defaultValue()->isEnabled());
-  EXPECT_TRUE(w.weightingType()->isEnabled());
-  EXPECT_FALSE(w.formulaBox()->isEnabled());
-  EXPECT_FALSE(w.enterFormula()->isEnabled());
+  EXPECT_EQ(w.fieldName()->maxLength(), kMaxVariableNameLength);
   EXPECT_EQ(w.weightingType()->count(), 3);
-  EXPECT_EQ(w.weightingType()->itemText(2), QStringLiteral("Surface"));
-  EXPECT_EQ(w.fieldName()->maxLength(), 32);
-
-  w.calculateFieldValue()->setChecked(true);
-  EXPECT_TRUE(entry.calculateFieldValue);
-  EXPECT_FALSE(w.defaultValue()->isEnabled());
-  EXPECT_FALSE(w.weightingType()->isEnabled());
-  EXPECT_TRUE(w.missingValue()->isEnabled());
-  EXPECT_TRUE(w.formulaBox()->isEnabled());
-  EXPECT_EQ(w.enterFormula()->isEnabled(), entry.enterFormulaEnabled());
+  const std::pair<QWidget*, bool (CAddFieldEntry::*)() const> enabling[] = {
+      {w.defaultValue(), &CAddFieldEntry::defaultValueEnabled},
+      {w.weightingType(), &CAddFieldEntry::weightingTypeEnabled},
+      {w.missingValue(), &CAddFieldEntry::missingValueEnabled},
+      {w.formulaBox(), &CAddFieldEntry::formulaBoxEnabled},
+      {w.enterFormula(), &CAddFieldEntry::enterFormulaEnabled},
+  };
+  for (bool calculate : {false, true, false}) {
+    w.calculateFieldValue()->setChecked(calculate);
+    EXPECT_EQ(entry.calculateFieldValue, calculate);
+    for (size_t i = 0; i < std::size(enabling); ++i)
+      EXPECT_EQ(enabling[i].first->isEnabled(), (entry.*enabling[i].second)()) << calculate << ", control " << i;
+  }
 }
 
 TEST(AddFieldWidget, StoresTheControlsIntoTheEntry) {
@@ -246,29 +234,21 @@ class DataFieldsWidgetTest : public ::testing::Test {
   test::ScriptedPort port;
 };
 
-TEST_F(DataFieldsWidgetTest, ListHasTheColumnsAndTheModelsLines) {
+TEST_F(DataFieldsWidgetTest, ListHasTheModelsColumnsAndLines) {
   CFieldNameEntryWidget w(model, port);
   w.loadFromModel();
   QTreeWidget* list = w.list();
-  const QStringList titles = {"Variable Name", "Default Value", "Missing Indicator", "Weighting Type", "Formula"};
-  const int widths[] = {90, 80, 100, 90, 170};
-  ASSERT_EQ(list->columnCount(), 5);
-  for (int i = 0; i < 5; ++i) {
-    EXPECT_EQ(list->headerItem()->text(i), titles[i]);
-    EXPECT_EQ(list->columnWidth(i), widths[i]);
-  }
+  const auto& columns = CFieldNameEntry::columns();
+  ASSERT_EQ(list->columnCount(), static_cast<int>(columns.size()));
   const auto lines = model.lines();
-  ASSERT_EQ(list->topLevelItemCount(), 2);
-  for (int row = 0; row < 2; ++row) {
-    for (int col = 0; col < 5; ++col) {
+  ASSERT_EQ(list->topLevelItemCount(), static_cast<int>(lines.size()));
+  for (int col = 0; col < list->columnCount(); ++col) {
+    EXPECT_EQ(list->headerItem()->text(col).toStdString(), columns[static_cast<size_t>(col)].title);
+    EXPECT_EQ(list->columnWidth(col), columns[static_cast<size_t>(col)].width);
+    for (int row = 0; row < list->topLevelItemCount(); ++row)
       EXPECT_EQ(list->topLevelItem(row)->text(col).toStdString(),
                 lines[static_cast<size_t>(row)][static_cast<size_t>(col)]);
-    }
   }
-  EXPECT_EQ(list->topLevelItem(0)->text(1), QStringLiteral("1.5000"));
-  EXPECT_EQ(w.addButton()->text(), QStringLiteral("&Add"));
-  EXPECT_EQ(w.editButton()->text(), QStringLiteral("&Edit"));
-  EXPECT_EQ(w.removeButton()->text(), QStringLiteral("&Remove"));
 }
 
 TEST_F(DataFieldsWidgetTest, SelectionAndButtonsDriveTheModel) {
@@ -401,16 +381,12 @@ TEST_F(FormulaWidgetTest, ShowsTheNamesSpecialFieldsOperatorsAndTheModelsText) {
   w.loadFromModel();
   ASSERT_EQ(w.fieldList()->count(), 3);
   EXPECT_EQ(w.fieldList()->item(2)->text(), QStringLiteral("SG"));
-  ASSERT_EQ(w.specialList()->count(), 3);
-  EXPECT_EQ(w.specialList()->item(0)->text(), QStringLiteral("Surface"));
-  EXPECT_EQ(w.specialList()->item(1)->text(), QStringLiteral("Tonnage"));
-  EXPECT_EQ(w.specialList()->item(2)->text(), QStringLiteral("Volume"));
+  ASSERT_EQ(w.specialList()->count(), static_cast<int>(kSpecialFields.size()));
+  for (size_t i = 0; i < kSpecialFields.size(); ++i)
+    EXPECT_EQ(w.specialList()->item(static_cast<int>(i))->text().toStdString(), kSpecialFields[i]);
   ASSERT_EQ(w.operatorButtons().size(), kFormulaOperatorButtons.size());
-  for (size_t i = 0; i < kFormulaOperatorButtons.size(); ++i) {
-    const std::string_view label = kFormulaOperatorButtons[i].label;
-    EXPECT_EQ(w.operatorButtons()[i]->text().toStdString(), label);
-  }
-  EXPECT_EQ(w.deleteButton()->text(), QStringLiteral("DELETE"));
+  for (size_t i = 0; i < kFormulaOperatorButtons.size(); ++i)
+    EXPECT_EQ(w.operatorButtons()[i]->text().toStdString(), kFormulaOperatorButtons[i].label);
   EXPECT_TRUE(w.formulaBox()->isReadOnly());
   // The text is rebuilt from the code, not taken from the entry's text.
   EXPECT_EQ(w.formulaBox()->text(), QStringLiteral("Au  ENTER  3.5  *  "));
