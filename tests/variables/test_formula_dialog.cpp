@@ -194,10 +194,7 @@ TEST(FormulaDialog, OkCompilesOrRefusesWithThePosition) {
     if (c.message) answerCancel(port);
     EXPECT_EQ(port.runDialog(d), c.message == nullptr) << c.code;
     if (c.message) {
-      ASSERT_EQ(port.messages().size(), 1u) << c.code;
-      EXPECT_EQ(port.messages()[0], c.message);
-      EXPECT_EQ(port.log()[1], "message warning ok -> ok: " + std::string(c.message));
-      EXPECT_EQ(port.log()[2], "dialog stays open");
+      EXPECT_EQ(port.messages(), std::vector<std::string>{c.message}) << c.code;
     } else {
       EXPECT_TRUE(port.messages().empty()) << c.code;
       const FormulaEntry& a = d.accepted();
