@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -55,24 +56,30 @@ TEST(VariableRecords, WeightingTypeNames) {
   EXPECT_EQ(weightingTypeName(-1), "");
 }
 
-TEST(VariableNames, EmptyAndDuplicateNamesAreRefusedWithTheirTexts) {
+TEST(VariableNames, EmptyAndDuplicateNamesAreRefusedAndRenamingAcceptsTheOwnName) {
   const std::vector<std::string> names = {"Au", "Ag", "Cu"};
-  EXPECT_EQ(validateVariableName("", "", names), "The name can not be empty.  Please enter a valid name.");
-  EXPECT_EQ(validateVariableName(" \t  ", "", names), "The name can not be empty.  Please enter a valid name.");
-  EXPECT_EQ(validateVariableName("Ag", "", names), "The name entered is already in use.  Please use a unique name.");
-  // Blanks do not make a name unique: it is trimmed before the comparison.
-  EXPECT_EQ(validateVariableName("  Ag ", "", names), "The name entered is already in use.  Please use a unique name.");
-  EXPECT_EQ(validateVariableName("Zn", "", names), std::nullopt);
-}
-
-TEST(VariableNames, RenamingComparesExactlyAndAcceptsTheOwnName) {
-  const std::vector<std::string> names = {"Au", "Ag", "Cu"};
-  EXPECT_EQ(validateVariableName("Au", "Au", names), std::nullopt);
-  EXPECT_EQ(validateVariableName("  Au  ", "Au", names), std::nullopt);
-  EXPECT_EQ(validateVariableName("au", "Au", names), std::nullopt);
-  EXPECT_EQ(validateVariableName("AG", "Au", names), std::nullopt);
-  EXPECT_EQ(validateVariableName("Cu", "Au", names), "The name entered is already in use.  Please use a unique name.");
-  EXPECT_EQ(validateVariableName("", "Au", names), "The name can not be empty.  Please enter a valid name.");
+  const std::string empty = "The name can not be empty.  Please enter a valid name.";
+  const std::string taken = "The name entered is already in use.  Please use a unique name.";
+  struct Case {
+    const char* name;
+    const char* current;  // the name being edited, "" for a new variable
+    std::optional<std::string> refusal;
+  };
+  const Case cases[] = {
+      {"", "", empty},
+      {" \t  ", "", empty},
+      {"Ag", "", taken},
+      {"  Ag ", "", taken},  // trimmed before the comparison
+      {"Zn", "", std::nullopt},
+      {"Au", "Au", std::nullopt},
+      {"  Au  ", "Au", std::nullopt},
+      {"au", "Au", std::nullopt},  // compared exactly: a new name
+      {"AG", "Au", std::nullopt},
+      {"Cu", "Au", taken},
+      {"", "Au", empty},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(validateVariableName(c.name, c.current, names), c.refusal) << '"' << c.name << "\" for \"" << c.current;
 }
 
 TEST(VariableNames, TrimAndLength) {
