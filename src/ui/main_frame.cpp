@@ -4,8 +4,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QDir>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,7 +15,6 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "app/document.h"
@@ -58,7 +55,9 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
 }
 
 CMainFrame::CMainFrame(CWQuarlexDoc& doc, Options options, QWidget* parent)
-    : QMainWindow(parent), doc_(doc), options_(options) {
+    : QMainWindow(parent), doc_(doc), options_(options), recent_(options.recentFileCount), files_(doc, recent_, [this] {
+        recentFilesChanged();
+      }) {
   setWindowIcon(glyphIcon(QStringLiteral("Q")));
   buildMenus();
   buildToolBars();
@@ -247,13 +246,12 @@ void CMainFrame::buildCentralWidget(bool useOpenGL) {
 void CMainFrame::loadSettings() {
   const std::unique_ptr<QSettings> profile = openProfile();
   QSettings& settings = *profile;
-  recentFiles_.clear();
+  std::vector<std::string> files;
   settings.beginGroup(QLatin1String(kRecentGroup));
-  for (int i = 1; i <= options_.recentFileCount; ++i) {
-    const QString path = settings.value(QStringLiteral("File%1").arg(i)).toString();
-    if (!path.isEmpty()) recentFiles_ << path;
-  }
+  for (int i = 1; i <= options_.recentFileCount; ++i)
+    files.push_back(settings.value(QStringLiteral("File%1").arg(i)).toString().toStdString());
   settings.endGroup();
+  recent_.assign(files);
   restoreState(settings.value(QLatin1String(kBarStateKey)).toByteArray(), kBarStateVersion);
 }
 
@@ -261,8 +259,8 @@ void CMainFrame::saveRecentFiles(QSettings& settings) const {
   settings.beginGroup(QLatin1String(kRecentGroup));
   for (int i = 1; i <= options_.recentFileCount; ++i) {
     const QString key = QStringLiteral("File%1").arg(i);
-    if (i <= recentFiles_.size()) {
-      settings.setValue(key, recentFiles_[i - 1]);
+    if (i <= static_cast<int>(recent_.files().size())) {
+      settings.setValue(key, QString::fromStdString(recent_.files()[static_cast<size_t>(i - 1)]));
     } else {
       settings.remove(key);
     }
@@ -276,20 +274,26 @@ void CMainFrame::saveSettings() const {
   profile->setValue(QLatin1String(kBarStateKey), saveState(kBarStateVersion));
 }
 
+QStringList CMainFrame::recentFiles() const {
+  QStringList files;
+  for (const std::string& file : recent_.files()) files << QString::fromStdString(file);
+  return files;
+}
+
 // The list goes into the profile at once, so a program that ends abnormally
 // still offers the files it opened.
-void CMainFrame::addRecentFile(const QString& path) {
-  recentFiles_.removeAll(path);
-  recentFiles_.prepend(path);
-  while (recentFiles_.size() > options_.recentFileCount) recentFiles_.removeLast();
+void CMainFrame::recentFilesChanged() {
   saveRecentFiles(*openProfile());
   updateCommandStates();
 }
 
+void CMainFrame::addRecentFile(const QString& path) {
+  recent_.add(path.toStdString());
+  recentFilesChanged();
+}
+
 void CMainFrame::removeRecentFile(const QString& path) {
-  if (recentFiles_.removeAll(path) == 0) return;
-  saveRecentFiles(*openProfile());
-  updateCommandStates();
+  if (recent_.remove(path.toStdString())) recentFilesChanged();
 }
 
 void CMainFrame::rebuildRecentFileEntries() {
@@ -300,13 +304,17 @@ void CMainFrame::rebuildRecentFileEntries() {
   }
   recentActions_.clear();
   // With an empty list the entry "Recent File" stands there, disabled.
-  placeholderEntry->setVisible(recentFiles_.isEmpty());
-  for (qsizetype i = 0; i < recentFiles_.size(); ++i) {
-    auto* entry = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(recentFiles_[i]), fileMenu_);
+  const std::vector<std::string>& files = recent_.files();
+  placeholderEntry->setVisible(files.empty());
+  for (size_t i = 0; i < files.size(); ++i) {
+    auto* entry = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QString::fromStdString(files[i])), fileMenu_);
     entry->setStatusTip(placeholderEntry->statusTip());
-    entry->setEnabled(qx::isEnabled(CommandId::FileMru, doc_.commandContext()));
+    entry->setEnabled(files_.isEnabled(CommandId::FileMru));
     const int index = static_cast<int>(i);
-    connect(entry, &QAction::triggered, this, [this, index] { openRecentFile(index); });
+    connect(entry, &QAction::triggered, this, [this, index] {
+      files_.openRecent(index);
+      updateCommandStates();
+    });
     fileMenu_->insertAction(placeholderEntry, entry);
     recentActions_.push_back(entry);
   }
@@ -331,11 +339,8 @@ bool CMainFrame::isChecked(CommandId id) const {
 }
 
 void CMainFrame::updateCommandStates() {
-  const CommandContext context = doc_.commandContext();
   for (const auto& [id, action] : actions_) {
-    bool enabled = qx::isEnabled(id, context);
-    if (id == CommandId::FileMru) enabled = enabled && !recentFiles_.isEmpty();
-    action->setEnabled(enabled);
+    action->setEnabled(files_.isEnabled(id));
     if (action->isCheckable()) action->setChecked(isChecked(id));
   }
 }
@@ -348,110 +353,27 @@ void CMainFrame::updateTitle() {
 }
 
 void CMainFrame::onCommand(CommandId id, bool checked) {
-  // The rule is asked again: a shortcut may arrive while a menu was not opened.
-  if (!qx::isEnabled(id, doc_.commandContext())) {
-    updateCommandStates();
-    return;
-  }
-  switch (id) {
-    case CommandId::FileNew:
-      if (saveModified()) doc_.onFileNew();
-      break;
-    case CommandId::FileOpen: onFileOpen(); break;
-    case CommandId::FileSave: saveProject(false); break;
-    case CommandId::FileSaveAs: saveProject(true); break;
-    case CommandId::FileMru: openRecentFile(0); break;
-    case CommandId::FileExit: close(); break;
-    case CommandId::ImportComposites: doc_.onImportComposites(); break;
-    case CommandId::ImportEnvelopes: doc_.onImportEnvelopes(); break;
-    case CommandId::ImportSurfaces: doc_.onImportSurfaces(); break;
-    case CommandId::ImportFigures: doc_.onImportFigures(); break;
-    case CommandId::ExportFigures: doc_.onExportFigures(); break;
-    case CommandId::ExportPolygons: doc_.onExportPolygons(); break;
-    case CommandId::RecalculateFigures: doc_.onRecalculateFigures(); break;
-    case CommandId::ReportFigures: doc_.onReportFigures(); break;
-    case CommandId::ReportPolygons: doc_.onReportPolygons(); break;
-    case CommandId::ExportComposites: doc_.onExportComposites(); break;
-    case CommandId::ExportEnvelopes: doc_.onExportEnvelopes(); break;
-    case CommandId::EditProjectSettings: doc_.onEditProjectSettings(); break;
-    case CommandId::GeneratePolygons: doc_.onGeneratePolygons(); break;
-    case CommandId::ClearPolygons: doc_.onClearPolygons(); break;
-    case CommandId::AppAbout: {
-      CAboutDlg about(this);
-      about.exec();
-      break;
+  if (files_.run(id) == CommandOutcome::Window) {
+    switch (id) {
+      case CommandId::FileExit: close(); break;
+      case CommandId::AppAbout: {
+        CAboutDlg about(this);
+        about.exec();
+        break;
+      }
+      case CommandId::ViewStatusBar: statusBar()->setVisible(checked); break;
+      default:
+        if (QToolBar* bar = barOf(id)) bar->setVisible(checked);
+        break;
     }
-    case CommandId::ViewStatusBar: statusBar()->setVisible(checked); break;
-    default:
-      if (QToolBar* bar = barOf(id)) bar->setVisible(checked);
-      break;
   }
   updateCommandStates();
 }
 
-bool CMainFrame::saveModified() {
-  if (!doc_.isModified()) return true;
-  const MessageAnswer answer =
-      doc_.port().message("Save changes to " + doc_.title() + "?", MessageButtons::YesNoCancel, MessageIcon::Warning);
-  if (answer == MessageAnswer::Yes) return saveProject(false);
-  return answer == MessageAnswer::No;
-}
-
-bool CMainFrame::saveProject(bool choosePath) {
-  std::string path = doc_.pathName();
-  if (choosePath || path.empty()) {
-    FileDialogSpec spec;
-    spec.save = true;
-    spec.title = "Save As";
-    spec.filter = kProjectFileFilter;
-    spec.defaultExtension = kProjectFileExtension;
-    if (path.empty()) {
-      // The title proposes the name, cut before anything that would make it a path.
-      std::string name = doc_.title();
-      name = name.substr(0, name.find_first_of(":/\\"));
-      if (!name.empty()) spec.initialPath = name + "." + kProjectFileExtension;
-    } else {
-      spec.initialPath = path;
-    }
-    std::optional<std::string> chosen = doc_.port().chooseFile(spec);
-    if (!chosen) return false;
-    path = QFileInfo(QString::fromStdString(*chosen)).absoluteFilePath().toStdString();
-  }
-  if (!doc_.onSaveDocument(path)) return false;
-  addRecentFile(QString::fromStdString(path));
-  return true;
-}
-
-void CMainFrame::onFileOpen() {
-  if (!saveModified()) return;
-  FileDialogSpec spec;
-  spec.title = "Open";
-  spec.filter = kProjectFileFilter;
-  spec.defaultExtension = kProjectFileExtension;
-  if (!doc_.pathName().empty())
-    spec.initialPath = QFileInfo(QString::fromStdString(doc_.pathName())).absolutePath().toStdString();
-  const std::optional<std::string> chosen = doc_.port().chooseFile(spec);
-  if (chosen) openProject(QString::fromStdString(*chosen));
-}
-
-bool CMainFrame::openProject(const QString& path) {
-  const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-  if (!doc_.onOpenDocument(absolute.toStdString())) return false;
-  addRecentFile(absolute);
-  return true;
-}
-
-bool CMainFrame::openRecentFile(int index) {
-  if (index < 0 || index >= recentFiles_.size()) return false;
-  const QString path = recentFiles_[index];
-  if (!saveModified()) return false;
-  if (openProject(path)) return true;
-  removeRecentFile(path);
-  return false;
-}
+bool CMainFrame::openProject(const QString& path) { return files_.openPath(path.toStdString()); }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-  if (!saveModified()) {
+  if (!files_.saveModified()) {
     event->ignore();
     return;
   }

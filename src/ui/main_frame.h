@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/commands.h"
+#include "app/file_commands.h"
 #include "app/startup.h"
 
 class QLabel;
@@ -28,9 +29,6 @@ inline constexpr const char* kFrameTitleSuffix = " - Quarlex";
 // The first status pane before the cursor moves over a project.
 inline constexpr const char* kInitialStatusText = "X=00000.00  Y=00000.00  Z=00000.00";
 inline constexpr int kStatusPaneCount = 5;
-// The project files of the Open and Save As dialogs.
-inline constexpr const char* kProjectFileFilter = "Quarlex Files (*.qrx)|*.qrx|All Files (*.*)|*.*||";
-inline constexpr const char* kProjectFileExtension = "qrx";
 
 // The About box: the program's name and version line.
 class CAboutDlg : public QDialog {
@@ -77,25 +75,15 @@ class CMainFrame : public QMainWindow {
   // "<title> - Quarlex", with Qt's modified marker while the project is modified.
   void updateTitle();
 
-  // The project files. Every question and file dialog goes through the
-  // document's port; the document shows its own errors.
-  //
-  // "Save changes to <title>?" for a modified project: Yes saves, No goes on
-  // without saving; false (Cancel, or a save that failed or was cancelled)
-  // keeps the project.
-  bool saveModified();
-  // "&Save" (`choosePath` false: Save As only while the project has no path)
-  // and "Save &As..." (`choosePath` true). True when the project was saved.
-  bool saveProject(bool choosePath);
-  // Opens `path` (made absolute) and puts it first in the recent-file list; a
-  // failed open leaves the project as it was. Asks nothing about the open project.
+  // The project files: the rules are the file commands' (questions and file
+  // dialogs through the document's port); the frame keeps the recent-file
+  // list in the profile.
+  FileCommands& fileCommands() { return files_; }
+  // Opens `path` and puts it first in the recent-file list (the command line).
   bool openProject(const QString& path);
-  // The `index`th recent file (from 0), after saveModified(); one that cannot
-  // be opened leaves the list.
-  bool openRecentFile(int index);
 
   // The recent-file list of the application profile, newest first.
-  QStringList recentFiles() const { return recentFiles_; }
+  QStringList recentFiles() const;
   void addRecentFile(const QString& path);
   void removeRecentFile(const QString& path);
   // Writes the recent-file list and the state of the bars into the profile.
@@ -112,7 +100,7 @@ class CMainFrame : public QMainWindow {
   void loadSettings();
   void rebuildRecentFileEntries();
   void saveRecentFiles(QSettings& settings) const;
-  void onFileOpen();
+  void recentFilesChanged();
   void onCommand(CommandId id, bool checked);
   bool isChecked(CommandId id) const;
   QToolBar* barOf(CommandId id) const;
@@ -124,7 +112,8 @@ class CMainFrame : public QMainWindow {
   std::vector<QMenu*> menus_;
   QMenu* fileMenu_ = nullptr;
   std::vector<QAction*> recentActions_;
-  QStringList recentFiles_;
+  RecentFileList recent_;
+  FileCommands files_;
   QToolBar* fileBar_ = nullptr;
   QToolBar* digitizeBar_ = nullptr;
   QToolBar* modifyBar_ = nullptr;

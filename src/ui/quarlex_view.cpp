@@ -3,7 +3,8 @@
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 
-Q_LOGGING_CATEGORY(lcView, "qx.view")
+// Warnings only: the view's notifications are counted, never logged.
+Q_LOGGING_CATEGORY(lcView, "qx.view", QtWarningMsg)
 
 namespace qx {
 
@@ -31,7 +32,6 @@ void CWQuarlexView::initializeGL() {
   }
   initializeOpenGLFunctions();
   initialised_ = true;
-  qCDebug(lcView) << "OpenGL" << reinterpret_cast<const char*>(glGetString(GL_VERSION));
 }
 
 void CWQuarlexView::paintGL() {
@@ -42,29 +42,16 @@ void CWQuarlexView::paintGL() {
 
 void CWQuarlexView::displayChanged() {
   ++notifications_;
-  qCDebug(lcView) << "display changed";
   update();
 }
 
-void CWQuarlexView::compositeRemoved(int index) {
-  ++notifications_;
-  qCDebug(lcView) << "composite removed" << index;
-}
+void CWQuarlexView::compositeRemoved(int index) { ++notifications_; }
 
-void CWQuarlexView::datasetChanged(DatasetChange code) {
-  ++notifications_;
-  qCDebug(lcView) << "dataset changed" << static_cast<int>(code);
-}
+void CWQuarlexView::datasetChanged(DatasetChange code) { ++notifications_; }
 
-void CWQuarlexView::rebuildScene() {
-  ++notifications_;
-  qCDebug(lcView) << "rebuild scene";
-}
+void CWQuarlexView::rebuildScene() { ++notifications_; }
 
-void CWQuarlexView::zoomExtents() {
-  ++notifications_;
-  qCDebug(lcView) << "zoom extents";
-}
+void CWQuarlexView::zoomExtents() { ++notifications_; }
 
 void CWQuarlexView::updateAllViews() {
   ++notifications_;

@@ -1,6 +1,6 @@
 #pragma once
 // The project's 3D view. For now it clears to the background colour and
-// answers the document's notifications by logging them; the scene renderer
+// counts the document's notifications (logging none of them); the scene renderer
 // draws into it once the scene tree is drawn.
 #include <QLoggingCategory>
 #include <QOpenGLFunctions>

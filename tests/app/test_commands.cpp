@@ -73,3 +73,29 @@ TEST(EnablingRules, CommandsNotBuiltYetStayDisabledWhateverTheState) {
   EXPECT_FALSE(isEnabled(CommandId::EditProjectSettings, CommandContext{}));
   EXPECT_TRUE(isEnabled(CommandId::EditProjectSettings, full));
 }
+
+// Each command that needs a dataset is enabled by that dataset alone.
+TEST(EnablingRules, EachDatasetCommandFollowsItsOwnDataset) {
+  const std::pair<CommandId, int CommandContext::*> cases[] = {
+      {CommandId::ExportComposites, &CommandContext::composites},
+      {CommandId::ExportEnvelopes, &CommandContext::envelopes},
+      {CommandId::ExportFigures, &CommandContext::figures},
+      {CommandId::ExportPolygons, &CommandContext::polygons},
+      {CommandId::ReportFigures, &CommandContext::figures},
+      {CommandId::ReportPolygons, &CommandContext::polygons},
+      {CommandId::RecalculateFigures, &CommandContext::figures},
+      {CommandId::GeneratePolygons, &CommandContext::composites},
+      {CommandId::ClearPolygons, &CommandContext::polygons},
+  };
+  int CommandContext::*const datasets[] = {&CommandContext::composites, &CommandContext::envelopes,
+                                           &CommandContext::surfaces, &CommandContext::figures,
+                                           &CommandContext::polygons};
+  for (const auto& [id, own] : cases) {
+    for (auto dataset : datasets) {
+      CommandContext context;
+      context.loadedVariables = 1;
+      context.*dataset = 1;
+      EXPECT_EQ(isEnabled(id, context), dataset == own) << findMenuEntry(id)->text;
+    }
+  }
+}

@@ -4,16 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "app/document.h"
-#include "recording_view.h"
 #include "graphics/scene_tree.h"
+#include "recording_view.h"
 #include "scene/polygons_drawing.h"
 #include "scripted_port.h"
+#include "test_files.h"
 
 using namespace qx;
 using qx::test::RecordingView;
@@ -49,10 +47,7 @@ struct Project {
   }
 };
 
-std::string readBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using test::readFile;
 
 }  // namespace
 
@@ -106,7 +101,9 @@ TEST(ClearPolygons, EmptiesTheSetAndTheSceneButNotTheModifiedFlag) {
   EXPECT_EQ(p.view.events, (std::vector<std::string>{"dataset changed 4", "update"}));
   EXPECT_TRUE(p.objects.sceneModel.polygonKeys.empty());
   const gfx::Key seg = p.scene.findSegment(polygonSegmentPath(0));
-  if (seg != gfx::kNoKey) EXPECT_TRUE(p.scene.segment(seg)->items.empty());
+  if (seg != gfx::kNoKey) {
+    EXPECT_TRUE(p.scene.segment(seg)->items.empty());
+  }
 
   p.doc.setModifiedFlag(true);
   p.doc.onClearPolygons();
@@ -116,8 +113,7 @@ TEST(ClearPolygons, EmptiesTheSetAndTheSceneButNotTheModifiedFlag) {
 TEST(GeneratePolygons, GeneratedPolygonsSurviveSaveAndOpenByteForByte) {
   Project p;
   p.doc.onGeneratePolygons();
-  const auto dir = std::filesystem::path(::testing::TempDir()) / "qx_polygon_commands";
-  std::filesystem::create_directories(dir);
+  const test::TempDir dir("qx_polygon_commands");
   const std::string first = (dir / "first.qrx").string();
   const std::string second = (dir / "second.qrx").string();
   ASSERT_TRUE(p.doc.onSaveDocument(first));
@@ -126,7 +122,7 @@ TEST(GeneratePolygons, GeneratedPolygonsSurviveSaveAndOpenByteForByte) {
   EXPECT_EQ(q.objects.polygons.count(), 3);
   EXPECT_TRUE(q.objects.polygons == p.objects.polygons);
   ASSERT_TRUE(q.doc.onSaveDocument(second));
-  EXPECT_EQ(readBytes(first), readBytes(second));
+  EXPECT_EQ(readFile(first), readFile(second));
 }
 
 TEST(PolygonPrism, HeightFallsBackToOneTenthAndPiecesGetTheirOwnFaces) {
@@ -184,17 +180,16 @@ TEST(RecalculateFigures, AfterGenerationAsksAndCalculatesWithoutMarkingModified)
 TEST(Reports, CarryTheTitleOrUnnamedProject) {
   Project p;
   p.doc.onGeneratePolygons();
-  const auto dir = std::filesystem::path(::testing::TempDir()) / "qx_polygon_commands";
-  std::filesystem::create_directories(dir);
+  const test::TempDir dir("qx_polygon_commands");
   const std::string path = (dir / "report.txt").string();
   p.doc.setTitle("");
   p.port.answerFile(path);
   ASSERT_TRUE(p.doc.onReportPolygons());
-  EXPECT_NE(readBytes(path).find("Unnamed Project"), std::string::npos);
+  EXPECT_NE(readFile(path).find("Unnamed Project"), std::string::npos);
   p.doc.setTitle("Gold Hill");
   p.port.answerFile(path);
   ASSERT_TRUE(p.doc.onReportPolygons());
-  EXPECT_NE(readBytes(path).find("Gold Hill"), std::string::npos);
+  EXPECT_NE(readFile(path).find("Gold Hill"), std::string::npos);
   p.port.answerFile(std::nullopt);
   EXPECT_FALSE(p.doc.onReportFigures());
 }

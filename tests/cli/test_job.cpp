@@ -1,13 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
+#include "app/atomic_file.h"
 #include "cli/cli_port.h"
+#include "cli/info.h"
 #include "cli/job.h"
+#include "test_files.h"
 
 using namespace qx;
 using namespace qx::cli;
@@ -68,62 +69,55 @@ TEST(JobParse, BadJobsNameTheKeyAndTheProblem) {
   EXPECT_EQ(errorOf(json::parse("{}")), "project: missing");
   EXPECT_EQ(errorOf(json::parse(R"({"project": {}})")), "project: give either \"new\" or \"open\"");
 
-  json j = baseJob();
-  j["extra"] = 1;
-  EXPECT_EQ(errorOf(j), "extra: unknown key");
-
-  j = baseJob();
-  j["project"]["new"]["variables"][1]["name"] = "Au";
-  EXPECT_EQ(errorOf(j),
-            "project.new.variables[1].name: The name entered is already in use.  Please use a unique name.");
-
-  j = baseJob();
-  j["project"]["new"]["variables"][0]["name"] = "   ";
-  EXPECT_EQ(errorOf(j), "project.new.variables[0].name: The name can not be empty.  Please enter a valid name.");
-
-  j = baseJob();
-  j["project"]["new"]["variables"][2]["colour"] = "red";
-  EXPECT_EQ(errorOf(j), "project.new.variables[2].colour: unknown key");
-
-  j = baseJob();
-  j["project"]["new"]["variables"][0]["default"] = "1.5";
-  EXPECT_EQ(errorOf(j), "project.new.variables[0].default: expected a number, found a text");
-
-  j = baseJob();
-  j["project"]["new"]["variables"][0]["weighting"] = "mass";
-  EXPECT_EQ(errorOf(j),
-            "project.new.variables[0].weighting: \"mass\" is not one of \"tonnage\", \"volume\" or \"surface\"");
-
-  j = baseJob();
-  j["project"]["new"]["variables"] = json::array();
-  EXPECT_EQ(errorOf(j), "project.new.variables: You must enter at least one field");
-}
-
-TEST(JobParse, ModelParametersAreCheckedAgainstTheirLimitsAndVariables) {
-  auto withModel = [](const char* model) {
-    json j = baseJob();
-    j["project"]["new"]["model"] = json::parse(model);
-    return errorOf(j);
+  // One change of the base job (a JSON pointer and its new value), and the error it gives.
+  struct Case {
+    const char* pointer;
+    json value;
+    const char* error;
   };
-  EXPECT_EQ(withModel(R"({"default_sg": -1})"), "project.new.model.default_sg: must lie between 0 and 1e+11, found -1");
-  EXPECT_EQ(withModel(R"({"recovery": "fixed", "fixed_recovery": 1.5})"),
-            "project.new.model.fixed_recovery: must lie between 0 and 1, found 1.5");
-  EXPECT_EQ(withModel(R"({"recovery": "fixed"})"),
-            "project.new.model.fixed_recovery: missing (\"recovery\" is \"fixed\")");
-  EXPECT_EQ(withModel(R"({"fixed_recovery": 0.5})"),
-            "project.new.model.fixed_recovery: only used with \"recovery\": \"fixed\"");
-  EXPECT_EQ(withModel(R"({"sg_variable": "sg"})"), "project.new.model.sg_variable: no variable is named \"sg\"");
-  EXPECT_EQ(withModel(R"({"fixed_thickness": 3, "thickness_variable": "Thk"})"),
-            "project.new.model.thickness_variable: give either \"fixed_thickness\" or \"thickness_variable\"");
-  EXPECT_EQ(withModel(R"({"project_type": "4D"})"),
-            "project.new.model.project_type: \"4D\" is not one of \"2D\" or \"3D\"");
-  EXPECT_EQ(withModel(R"({"default_sg": 1e11})"), "no error");
+  const Case cases[] = {
+      {"/extra", 1, "extra: unknown key"},
+      {"/project/new/variables/1/name", "Au",
+       "project.new.variables[1].name: The name entered is already in use.  Please use a unique name."},
+      {"/project/new/variables/0/name", "   ",
+       "project.new.variables[0].name: The name can not be empty.  Please enter a valid name."},
+      {"/project/new/variables/2/colour", "red", "project.new.variables[2].colour: unknown key"},
+      {"/project/new/variables/0/default", "1.5", "project.new.variables[0].default: expected a number, found a text"},
+      {"/project/new/variables/0/weighting", "mass",
+       "project.new.variables[0].weighting: \"mass\" is not one of \"tonnage\", \"volume\" or \"surface\""},
+      {"/project/new/variables", json::array(), "project.new.variables: You must enter at least one field"},
+      {"/project/new/model",
+       {{"default_sg", -1}},
+       "project.new.model.default_sg: must lie between 0 and 1e+11, found -1"},
+      {"/project/new/model",
+       {{"recovery", "fixed"}, {"fixed_recovery", 1.5}},
+       "project.new.model.fixed_recovery: must lie between 0 and 1, found 1.5"},
+      {"/project/new/model",
+       {{"recovery", "fixed"}},
+       "project.new.model.fixed_recovery: missing (\"recovery\" is \"fixed\")"},
+      {"/project/new/model",
+       {{"fixed_recovery", 0.5}},
+       "project.new.model.fixed_recovery: only used with \"recovery\": \"fixed\""},
+      {"/project/new/model", {{"sg_variable", "sg"}}, "project.new.model.sg_variable: no variable is named \"sg\""},
+      {"/project/new/model",
+       {{"fixed_thickness", 3}, {"thickness_variable", "Thk"}},
+       "project.new.model.thickness_variable: give either \"fixed_thickness\" or \"thickness_variable\""},
+      {"/project/new/model",
+       {{"project_type", "4D"}},
+       "project.new.model.project_type: \"4D\" is not one of \"2D\" or \"3D\""},
+      {"/project/new/model", {{"default_sg", 1e11}}, "no error"},
+  };
+  for (const Case& c : cases) {
+    json j = baseJob();
+    j[json::json_pointer(c.pointer)] = c.value;
+    EXPECT_EQ(errorOf(j), c.error) << c.pointer << " = " << c.value.dump();
+  }
 }
 
 TEST(JobRun, SetsUpTheProjectAndPrintsItsSummary) {
   // From a copy: the job saves its project next to itself.
-  const auto dir = std::filesystem::temp_directory_path() / ("qx_cli_example_" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
+  const test::TempDir temp("qx_cli_example");
+  const auto& dir = temp.path();
   std::filesystem::copy_file(QX_EXAMPLES_DIR "/jobs/new-project.json", dir / "new-project.json",
                              std::filesystem::copy_options::overwrite_existing);
   std::ostringstream out, err;
@@ -142,14 +136,13 @@ TEST(JobRun, SetsUpTheProjectAndPrintsItsSummary) {
                 (dir / "new-project.qrx").string() + "\n");
   EXPECT_EQ(err.str(), "");
   EXPECT_TRUE(std::filesystem::is_regular_file(dir / "new-project.qrx"));
-  std::filesystem::remove_all(dir);
 }
 
 TEST(JobRun, ABadJobExitsWithTwoAndOneMessage) {
-  const auto dir = std::filesystem::temp_directory_path() / "qx_cli_test";
-  std::filesystem::create_directories(dir);
-  const auto file = dir / "bad.json";
-  std::ofstream(file) << "{\"project\": {\"new\": {\"variables\": [{\"name\": \"Au\"}]}}, \"save\": 3";
+  const test::TempDir temp("qx_cli_bad");
+  const auto& dir = temp.path();
+  const auto file =
+      temp.write("bad.json", "{\"project\": {\"new\": {\"variables\": [{\"name\": \"Au\"}]}}, \"save\": 3");
   std::ostringstream out, err;
   EXPECT_EQ(runJobFile(file, out, err, false), 2);
   EXPECT_EQ(out.str(), "");
@@ -181,28 +174,16 @@ TEST(CliPort, QuestionsTakeTheSafeAnswerUnlessTheJobGaveOne) {
   EXPECT_EQ(port.chooseFile({}), "a.dat");
 }
 
-#include "app/atomic_file.h"
-#include "cli/info.h"
-
-namespace {
-std::filesystem::path cliScratch(const std::string& name) {
-  const auto dir = std::filesystem::temp_directory_path() / ("qx_cli_" + name + "_" + std::to_string(::getpid()));
-  std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir);
-  return dir;
-}
-void writeText(const std::filesystem::path& p, const std::string& text) { std::ofstream(p) << text; }
-}  // namespace
-
 TEST(JobSave, SavesOpensAndSavesAgainToTheSameBytes) {
-  const auto dir = cliScratch("save");
-  writeText(dir / "new.json", R"({"project": {"new": {"variables": [{"name": "Au", "default": 1.5},
+  const test::TempDir temp("qx_cli_save");
+  const auto& dir = temp.path();
+  test::writeText(dir / "new.json", R"({"project": {"new": {"variables": [{"name": "Au", "default": 1.5},
       {"name": "SG", "default": 2.6}], "model": {"sg_variable": "SG", "project_type": "3D"}}}, "save": "first.qrx"})");
   std::ostringstream out, err;
   ASSERT_EQ(runJobFile(dir / "new.json", out, err, false), 0) << err.str();
   EXPECT_NE(out.str().find("Saved: " + (dir / "first.qrx").string() + "\n"), std::string::npos);
 
-  writeText(dir / "again.json", R"({"project": {"open": "first.qrx"}, "save": "second.qrx"})");
+  test::writeText(dir / "again.json", R"({"project": {"open": "first.qrx"}, "save": "second.qrx"})");
   std::ostringstream out2, err2;
   ASSERT_EQ(runJobFile(dir / "again.json", out2, err2, false), 0) << err2.str();
   std::string e1, e2;
@@ -227,28 +208,28 @@ TEST(JobSave, SavesOpensAndSavesAgainToTheSameBytes) {
   EXPECT_EQ(parsed["variables"][1]["name"], "SG");
   EXPECT_EQ(parsed["model"]["sg_variable"], "SG");
   EXPECT_EQ(parsed["counts"]["sections"], 10);
-  std::filesystem::remove_all(dir);
 }
 
 TEST(JobSave, BadPathsAreRefusedBeforeAnythingRuns) {
-  const auto dir = cliScratch("badsave");
-  writeText(dir / "job.json", R"({"project": {"new": {"variables": [{"name": "Au"}]}}, "save": "nowhere/x.qrx"})");
+  const test::TempDir temp("qx_cli_badsave");
+  const auto& dir = temp.path();
+  test::writeText(dir / "job.json",
+                  R"({"project": {"new": {"variables": [{"name": "Au"}]}}, "save": "nowhere/x.qrx"})");
   std::ostringstream out, err;
   EXPECT_EQ(runJobFile(dir / "job.json", out, err, false), 2);
   EXPECT_EQ(err.str(), "quarlex: bad job " + (dir / "job.json").string() + ": save: no folder " +
                            (dir / "nowhere").string() + "\n");
-  writeText(dir / "open.json", R"({"project": {"open": "missing.qrx"}})");
+  test::writeText(dir / "open.json", R"({"project": {"open": "missing.qrx"}})");
   std::ostringstream out2, err2;
   EXPECT_EQ(runJobFile(dir / "open.json", out2, err2, false), 2);
   EXPECT_NE(err2.str().find("project.open: no project file " + (dir / "missing.qrx").string()), std::string::npos);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 2);
 
   // A damaged project: info says what is wrong, in one line, and exits with 1.
-  writeText(dir / "short.qrx", std::string("\xE8\x03\x00\x00\x00", 5));
+  test::writeText(dir / "short.qrx", std::string("\xE8\x03\x00\x00\x00", 5));
   std::ostringstream info, infoErr;
   EXPECT_EQ(runInfo(dir / "short.qrx", false, info, infoErr), 1);
   EXPECT_EQ(infoErr.str(), "quarlex: Unable to open the project " + (dir / "short.qrx").string() +
                                ": unexpected end of file in the project settings\n");
   EXPECT_EQ(info.str(), "");
-  std::filesystem::remove_all(dir);
 }

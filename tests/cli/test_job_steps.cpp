@@ -6,12 +6,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 
 #include "cli/info.h"
 #include "cli/job.h"
+#include "test_files.h"
 
 using namespace qx;
 using namespace qx::cli;
@@ -19,23 +19,8 @@ using nlohmann::json;
 
 namespace {
 
-std::filesystem::path testDir(const std::string& name) {
-  auto dir = std::filesystem::path(::testing::TempDir()) / ("qx_steps_" + name);
-  std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir);
-  return dir;
-}
-
-void writeText(const std::filesystem::path& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
-
-std::string readText(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using test::readFile;
+using test::writeText;
 
 // Composites on a 10 m grid, Au in columns 46-55.
 std::string compositeFile() {
@@ -100,33 +85,34 @@ std::string errorOf(const json& j, const std::filesystem::path& dir) {
 }  // namespace
 
 TEST(JobSteps, BadStepsNameTheKeyAndTheProblem) {
-  const auto dir = testDir("bad");
+  const test::TempDir temp("qx_steps_bad");
+  const auto& dir = temp.path();
   writeText(dir / "c.dat", compositeFile());
-  EXPECT_EQ(errorOf(job(R"({"generate": {}})"), dir), "steps: expected a list of steps");
-  EXPECT_EQ(errorOf(job(R"([{"generate": {}, "save": 1}])"), dir),
-            "steps[0]: expected an object with one key naming the step, such as {\"generate\": {}}");
+  const std::pair<const char*, std::string> cases[] = {
+      {R"({"generate": {}})", "steps: expected a list of steps"},
+      {R"([{"generate": {}, "save": 1}])",
+       "steps[0]: expected an object with one key naming the step, such as {\"generate\": {}}"},
+      {R"([{"import_composites": {"file": "nope.dat"}}])",
+       "steps[0].import_composites.file: no file " + (dir / "nope.dat").string()},
+      {R"([{"import_composites": {"file": "c.dat", "columns": {"Au": [46]}}}])",
+       "steps[0].import_composites.columns.Au: expected [first column, width]"},
+      {R"([{"import_composites": {"file": "c.dat", "colour": "red"}}])",
+       "steps[0].import_composites.colour: unknown key"},
+      {R"([{"colour_table": {"table": 11}}])", "steps[0].colour_table.table: expected a whole number from 1 to 10"},
+      {R"([{"colour_table": {"table": 1, "bins": [{"variable": "Au", "low": 0, "high": 1, "colour": "#12345"}]}}])",
+       "steps[0].colour_table.bins[0].colour: expected a colour \"#rrggbb\", found \"#12345\""},
+      {R"([{"calculation": {"sides": 2}}])", "steps[0].calculation.sides: expected a whole number from 3 to 100"},
+      {R"([{"import_surface": {"file": "c.dat"}}])", "steps[0].import_surface.name: missing"},
+      {R"([{"export_composites": {"file": "no/such/dir/x.cmp"}}])",
+       "steps[0].export_composites.file: no folder " + (dir / "no/such/dir").string()},
+  };
+  for (const auto& [steps, error] : cases) EXPECT_EQ(errorOf(job(steps), dir), error) << steps;
   EXPECT_EQ(errorOf(job(R"([{"bake": {}}])"), dir).substr(0, 32), "steps[0].bake: unknown step \"bak");
-  EXPECT_EQ(errorOf(job(R"([{"import_composites": {"file": "nope.dat"}}])"), dir),
-            "steps[0].import_composites.file: no file " + (dir / "nope.dat").string());
-  EXPECT_EQ(errorOf(job(R"([{"import_composites": {"file": "c.dat", "columns": {"Au": [46]}}}])"), dir),
-            "steps[0].import_composites.columns.Au: expected [first column, width]");
-  EXPECT_EQ(errorOf(job(R"([{"import_composites": {"file": "c.dat", "colour": "red"}}])"), dir),
-            "steps[0].import_composites.colour: unknown key");
-  EXPECT_EQ(errorOf(job(R"([{"colour_table": {"table": 11}}])"), dir),
-            "steps[0].colour_table.table: expected a whole number from 1 to 10");
-  EXPECT_EQ(errorOf(job(R"([{"colour_table": {"table": 1, "bins": [{"variable": "Au", "low": 0, "high": 1,
-                       "colour": "#12345"}]}}])"),
-                    dir),
-            "steps[0].colour_table.bins[0].colour: expected a colour \"#rrggbb\", found \"#12345\"");
-  EXPECT_EQ(errorOf(job(R"([{"calculation": {"sides": 2}}])"), dir),
-            "steps[0].calculation.sides: expected a whole number from 3 to 100");
-  EXPECT_EQ(errorOf(job(R"([{"import_surface": {"file": "c.dat"}}])"), dir), "steps[0].import_surface.name: missing");
-  EXPECT_EQ(errorOf(job(R"([{"export_composites": {"file": "no/such/dir/x.cmp"}}])"), dir),
-            "steps[0].export_composites.file: no folder " + (dir / "no/such/dir").string());
 }
 
 TEST(JobSteps, ImportEnvelopesColoursCalculationGenerateAndExport) {
-  const auto dir = testDir("run");
+  const test::TempDir temp("qx_steps_run");
+  const auto& dir = temp.path();
   writeText(dir / "c.dat", compositeFile());
   writeText(dir / "e.dig", envelopeFile());
   json j = job(R"([
@@ -155,7 +141,7 @@ TEST(JobSteps, ImportEnvelopesColoursCalculationGenerateAndExport) {
   EXPECT_NE(o.find("Exported 12 composites to"), std::string::npos) << o;
   EXPECT_NE(err.str().find("quarlex: 20 Composites Loaded"), std::string::npos) << err.str();
 
-  const std::string exported = readText(dir / "out.cmp");
+  const std::string exported = readFile(dir / "out.cmp");
   // Twelve lines of 35 characters; the composites were renumbered by
   // descending X when they were read.
   EXPECT_EQ(std::count(exported.begin(), exported.end(), '\n'), 12);
@@ -175,7 +161,8 @@ TEST(JobSteps, ImportEnvelopesColoursCalculationGenerateAndExport) {
 }
 
 TEST(JobSteps, FiguresReportsAndResultExportsRunAfterGeneration) {
-  const auto dir = testDir("figures");
+  const test::TempDir temp("qx_steps_figures");
+  const auto& dir = temp.path();
   writeText(dir / "c.dat", compositeFile());
   writeText(dir / "b.dig", figureFile());
   json j = json::parse(R"({"project": {"new": {"variables": [{"name": "Au"}],
@@ -202,10 +189,10 @@ TEST(JobSteps, FiguresReportsAndResultExportsRunAfterGeneration) {
   // Each block covers four whole 10 x 10 cells: 400 m2 x 2 m x SG 2.
   EXPECT_NE(o.find("Figures recalculated: 2, ore tonnage 3200.00, waste tonnage 0.00"), std::string::npos) << o;
   EXPECT_NE(o.find("Polygon report: "), std::string::npos) << o;
-  EXPECT_NE(readText(dir / "polygons.txt").find("\nDH19   "), std::string::npos);
-  EXPECT_NE(readText(dir / "figures.txt").find("B2"), std::string::npos);
+  EXPECT_NE(readFile(dir / "polygons.txt").find("\nDH19   "), std::string::npos);
+  EXPECT_NE(readFile(dir / "figures.txt").find("B2"), std::string::npos);
   // The single figure comes back as written: its header and four points.
-  const std::string b1 = readText(dir / "b1.dig");
+  const std::string b1 = readFile(dir / "b1.dig");
   EXPECT_EQ(std::count(b1.begin(), b1.end(), '\n'), 5) << b1;
   EXPECT_EQ(b1.find("B2"), std::string::npos) << b1;
 
@@ -222,7 +209,8 @@ TEST(JobSteps, FiguresReportsAndResultExportsRunAfterGeneration) {
 }
 
 TEST(JobSteps, CalculatedVariablesAreReadAsTheFormulaBoxShowsThem) {
-  const auto dir = testDir("calc");
+  const test::TempDir temp("qx_steps_calc");
+  const auto& dir = temp.path();
   json j = json::parse(R"({"project": {"new": {"variables": [{"name": "Au"}, {"name": "Ag"}],
       "calculated": [{"name": "AuEq", "formula": "Au ENTER Ag ENTER 60 / +", "weighting": "volume"}]}}})");
   const Job job = parseJob(j, dir);
@@ -234,15 +222,15 @@ TEST(JobSteps, CalculatedVariablesAreReadAsTheFormulaBoxShowsThem) {
   EXPECT_EQ(v.compiled.status, 0);
   EXPECT_EQ(v.weightingType, kWeightVolume);
 
-  j["project"]["new"]["calculated"][0]["formula"] = "Au ENTER Cu +";
-  EXPECT_EQ(errorOf(j, dir),
-            "project.new.calculated[0].formula: \"Cu\" is no operator, number or variable defined before");
-  j["project"]["new"]["calculated"][0]["formula"] = "Au Ag +";
-  EXPECT_EQ(errorOf(j, dir),
-            "project.new.calculated[0].formula: \"Au Ag +\" does not compile (reverse Polish: \"Au ENTER Ag +\")");
-  j["project"]["new"]["calculated"][0]["formula"] = "2 3 +";
-  EXPECT_EQ(errorOf(j, dir),
-            "project.new.calculated[0].formula: \"3\" follows a number: two operands need ENTER between them");
+  const std::pair<const char*, const char*> bad[] = {
+      {"Au ENTER Cu +", "\"Cu\" is no operator, number or variable defined before"},
+      {"Au Ag +", "\"Au Ag +\" does not compile (reverse Polish: \"Au ENTER Ag +\")"},
+      {"2 3 +", "\"3\" follows a number: two operands need ENTER between them"},
+  };
+  for (const auto& [formula, error] : bad) {
+    j["project"]["new"]["calculated"][0]["formula"] = formula;
+    EXPECT_EQ(errorOf(j, dir), std::string("project.new.calculated[0].formula: ") + error) << formula;
+  }
   j["project"]["new"]["calculated"][0]["formula"] = "Au ENTER 1 +";
   j["project"]["new"]["calculated"][0]["name"] = "Ag";
   EXPECT_EQ(errorOf(j, dir),
@@ -250,7 +238,8 @@ TEST(JobSteps, CalculatedVariablesAreReadAsTheFormulaBoxShowsThem) {
 }
 
 TEST(JobSteps, AColumnThePageDoesNotShowStopsTheJobBeforeSaving) {
-  const auto dir = testDir("column");
+  const test::TempDir temp("qx_steps_column");
+  const auto& dir = temp.path();
   writeText(dir / "c.dat", compositeFile());
   json j = job(R"([{"import_composites": {"file": "c.dat", "columns": {"Ag": [46, 10]}}}])");
   j["save"] = "p.qrx";
@@ -264,7 +253,8 @@ TEST(JobSteps, AColumnThePageDoesNotShowStopsTheJobBeforeSaving) {
 }
 
 TEST(JobSteps, AppendingIsAnsweredByTheJob) {
-  const auto dir = testDir("append");
+  const test::TempDir temp("qx_steps_append");
+  const auto& dir = temp.path();
   writeText(dir / "c.dat", compositeFile());
   for (bool append : {false, true}) {
     json j = job(R"([{"import_composites": {"file": "c.dat", "columns": {"Au": [46, 10]}}},

@@ -28,11 +28,11 @@
 #include "datasets/surfaces.h"
 #include "engine/figures.h"
 #include "engine/result_export.h"
-#include "sections/rotation_dialog.h"
 #include "io/column_pages.h"
 #include "project/model_parameters_page.h"
 #include "qt_environment.h"
 #include "scripted_port.h"
+#include "sections/rotation_dialog.h"
 #include "ui/add_field_widget.h"
 #include "ui/column_format_widget.h"
 #include "ui/data_fields_widget.h"
@@ -45,6 +45,7 @@
 #include "variables/entry_dialogs.h"
 #include "variables/field_name_entry.h"
 #include "variables/formula_dialog.h"
+#include "variables/variable_rules.h"
 
 namespace qx {
 namespace {
@@ -58,115 +59,84 @@ class ModelParametersWidgetTest : public ::testing::Test {
   CSpecGravPage page;
 };
 
-TEST_F(ModelParametersWidgetTest, ControlsShowTheModelAndItsEnabling) {
-  page.useVariableSG = false;
+// Each control's enabling is the model's, in every state its switches make.
+TEST_F(ModelParametersWidgetTest, ControlsShowTheModelAndTakeItsEnabling) {
   page.recoveryMode = kRecoveryNone;
   page.useFixedThickness = true;
   page.sgVariable = 2;
   page.thicknessVariable = 1;
   CSpecGravPageWidget w(page);
   w.loadFromModel();
-
-  EXPECT_EQ(w.sgVariable()->count(), 3);
   EXPECT_EQ(w.sgVariable()->currentText(), QStringLiteral("SG"));
   EXPECT_EQ(w.thicknessVariable()->currentText(), QStringLiteral("Cu"));
-  EXPECT_EQ(w.recoveryVariable()->itemText(0), QStringLiteral("Au"));
+  EXPECT_EQ(w.recoveryVariable()->count(), 3);
   EXPECT_TRUE(w.recoveryButton(kRecoveryNone)->isChecked());
-  EXPECT_EQ(w.recoveryButton(kRecoveryFixed)->text(), QStringLiteral("Fixed Recovery (0.00 <-> 1.00)"));
 
-  EXPECT_FALSE(w.sgVariable()->isEnabled());
-  EXPECT_FALSE(w.fixedRecovery()->isEnabled());
-  EXPECT_FALSE(w.recoveryVariable()->isEnabled());
-  EXPECT_TRUE(w.fixedThickness()->isEnabled());
-  EXPECT_FALSE(w.thicknessVariable()->isEnabled());
-  EXPECT_FALSE(w.thicknessVariableLabel()->isEnabled());
-  EXPECT_TRUE(w.wasteThickness()->isEnabled());
-}
-
-TEST_F(ModelParametersWidgetTest, SwitchesWriteTheModelAndApplyItsRules) {
-  CSpecGravPageWidget w(page);
-  w.loadFromModel();
-
+  const std::pair<QWidget*, bool (CSpecGravPage::*)() const> enabling[] = {
+      {w.sgVariable(), &CSpecGravPage::sgVariableEnabled},
+      {w.fixedRecovery(), &CSpecGravPage::fixedRecoveryEnabled},
+      {w.recoveryVariable(), &CSpecGravPage::recoveryVariableEnabled},
+      {w.fixedThickness(), &CSpecGravPage::fixedThicknessEnabled},
+      {w.thicknessVariable(), &CSpecGravPage::thicknessVariableEnabled},
+      {w.thicknessVariableLabel(), &CSpecGravPage::thicknessVariableEnabled},
+      {w.wasteThickness(), &CSpecGravPage::wasteThicknessEnabled},
+  };
+  auto expectEnabling = [&](const char* state) {
+    for (size_t i = 0; i < std::size(enabling); ++i)
+      EXPECT_EQ(enabling[i].first->isEnabled(), (page.*enabling[i].second)()) << state << ", control " << i;
+  };
+  expectEnabling("as loaded");
+  // The switches write the model at once.
   w.useVariableSG()->setChecked(true);
   EXPECT_TRUE(page.useVariableSG);
-  EXPECT_TRUE(w.sgVariable()->isEnabled());
-  w.useVariableSG()->setChecked(false);
-  EXPECT_FALSE(w.sgVariable()->isEnabled());
-
   w.recoveryButton(kRecoveryFixed)->setChecked(true);
   EXPECT_EQ(page.recoveryMode, kRecoveryFixed);
-  EXPECT_TRUE(w.fixedRecovery()->isEnabled());
-  EXPECT_FALSE(w.recoveryVariable()->isEnabled());
-  w.recoveryButton(kRecoveryVariable)->setChecked(true);
-  EXPECT_EQ(page.recoveryMode, kRecoveryVariable);
-  EXPECT_FALSE(w.fixedRecovery()->isEnabled());
-  EXPECT_TRUE(w.recoveryVariable()->isEnabled());
-
-  w.useFixedThickness()->setChecked(true);
-  EXPECT_TRUE(w.fixedThickness()->isEnabled());
-  EXPECT_FALSE(w.thicknessVariable()->isEnabled());
   w.useFixedThickness()->setChecked(false);
   EXPECT_FALSE(page.useFixedThickness);
-  EXPECT_FALSE(w.fixedThickness()->isEnabled());
-  EXPECT_TRUE(w.thicknessVariable()->isEnabled());
-  EXPECT_TRUE(w.thicknessVariableLabel()->isEnabled());
+  expectEnabling("switched");
+  w.recoveryButton(kRecoveryVariable)->setChecked(true);
+  EXPECT_EQ(page.recoveryMode, kRecoveryVariable);
+  w.useVariableSG()->setChecked(false);
+  expectEnabling("switched back");
 }
 
 TEST_F(ModelParametersWidgetTest, ProjectTypeGroupOnlyWhenAProjectIsCreated) {
-  page.setupMode = true;
-  CSpecGravPageWidget setup(page);
-  setup.loadFromModel();
-  EXPECT_FALSE(setup.projectTypeGroup()->isHidden());
-  EXPECT_EQ(setup.projectTypeButton(kProject2D)->text(), QStringLiteral("2D Project (default)"));
-  setup.projectTypeButton(kProject3D)->setChecked(true);
-  ASSERT_TRUE(setup.storeToModel(nullptr));
-  EXPECT_EQ(page.projectType, kProject3D);
-
-  page.setupMode = false;
-  page.projectType = kProject2D;
-  CSpecGravPageWidget settings(page);
-  settings.loadFromModel();
-  EXPECT_TRUE(settings.projectTypeGroup()->isHidden());
-  settings.projectTypeButton(kProject3D)->setChecked(true);  // hidden: not stored
-  ASSERT_TRUE(settings.storeToModel(nullptr));
-  EXPECT_EQ(page.projectType, kProject2D);
+  for (bool setupMode : {true, false}) {
+    page.setupMode = setupMode;
+    page.projectType = kProject2D;
+    CSpecGravPageWidget w(page);
+    w.loadFromModel();
+    EXPECT_EQ(w.projectTypeGroup()->isHidden(), !page.projectTypeVisible());
+    w.projectTypeButton(kProject3D)->setChecked(true);  // stored only while shown
+    ASSERT_TRUE(w.storeToModel(nullptr));
+    EXPECT_EQ(page.projectType, setupMode ? kProject3D : kProject2D);
+  }
 }
 
-TEST_F(ModelParametersWidgetTest, NumbersUseTheCLocaleWhateverTheDesktopLanguage) {
+TEST_F(ModelParametersWidgetTest, NumbersUseTheCLocaleAndAFieldWithoutANumberKeepsTheModel) {
   const QLocale saved;
   QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
   page.defaultSG = 2.65;
-  page.fixedRecovery = 0.25;
   page.fixedThickness = 1e37;
   CSpecGravPageWidget w(page);
   w.loadFromModel();
   EXPECT_EQ(w.defaultSG()->text(), QStringLiteral("2.65"));
-  EXPECT_EQ(w.fixedRecovery()->text(), QStringLiteral("0.25"));
   EXPECT_EQ(w.fixedThickness()->text(), QStringLiteral("1e+37"));
-  EXPECT_EQ(w.defaultWasteSG()->text(), QStringLiteral("2"));
-
   w.defaultWasteSG()->setText(QStringLiteral(" 3.5 "));
-  w.wasteThickness()->setText(QStringLiteral("12.5"));
   ASSERT_TRUE(w.storeToModel(nullptr));
   EXPECT_DOUBLE_EQ(page.defaultWasteSG, 3.5);
-  EXPECT_DOUBLE_EQ(page.wasteThickness, 12.5);
-  QLocale::setDefault(saved);
-}
 
-TEST_F(ModelParametersWidgetTest, AFieldWithoutANumberIsRefusedAndKeepsTheModel) {
-  CSpecGravPageWidget w(page);
-  w.loadFromModel();
   w.defaultSG()->setText(QStringLiteral("2,5"));
   test::ScriptedPort port;
   EXPECT_FALSE(w.storeToModel(&port));
-  ASSERT_EQ(port.messages().size(), 1u);
-  EXPECT_EQ(port.messages().front(), "Please enter a number.");
-  EXPECT_DOUBLE_EQ(page.defaultSG, 2.0);
+  EXPECT_EQ(port.messages(), std::vector<std::string>{"Please enter a number."});
+  EXPECT_DOUBLE_EQ(page.defaultSG, 2.65);
   // Without a port (leaving by Back) the other fields are still kept.
   w.wasteThickness()->setText(QStringLiteral("7"));
   EXPECT_TRUE(w.storeToModel(nullptr));
   EXPECT_DOUBLE_EQ(page.wasteThickness, 7.0);
-  EXPECT_DOUBLE_EQ(page.defaultSG, 2.0);
+  EXPECT_DOUBLE_EQ(page.defaultSG, 2.65);
+  QLocale::setDefault(saved);
 }
 
 TEST_F(ModelParametersWidgetTest, EmptyListsLeaveTheVariableIndexes) {
@@ -174,39 +144,35 @@ TEST_F(ModelParametersWidgetTest, EmptyListsLeaveTheVariableIndexes) {
   page.sgVariable = 4;
   CSpecGravPageWidget w(page);
   w.loadFromModel();
-  EXPECT_EQ(w.sgVariable()->count(), 0);
   ASSERT_TRUE(w.storeToModel(nullptr));
   EXPECT_EQ(page.sgVariable, 4);
-
   page.setVariableNames({"Au", "Cu"});
-  page.sgVariable = 0;
   w.loadFromModel();
   w.sgVariable()->setCurrentIndex(1);
   ASSERT_TRUE(w.storeToModel(nullptr));
   EXPECT_EQ(page.sgVariable, 1);
 }
 
-TEST(AddFieldWidget, CalculateSwitchTradesDefaultAndWeightingForTheFormula) {
+TEST(AddFieldWidget, CalculateSwitchWritesTheEntryAndTheEnablingIsTheEntrys) {
   test::qtApp();
   CAddFieldEntry entry({"Au"});
   test::ScriptedPort port;
   CAddFieldEntryWidget w(entry, port);
   w.loadFromModel();
-  EXPECT_TRUE(w.defaultValue()->isEnabled());
-  EXPECT_TRUE(w.weightingType()->isEnabled());
-  EXPECT_FALSE(w.formulaBox()->isEnabled());
-  EXPECT_FALSE(w.enterFormula()->isEnabled());
-  EXPECT_EQ(w.weightingType()->count(), 3);
-  EXPECT_EQ(w.weightingType()->itemText(2), QStringLiteral("Surface"));
-  EXPECT_EQ(w.fieldName()->maxLength(), 32);
-
-  w.calculateFieldValue()->setChecked(true);
-  EXPECT_TRUE(entry.calculateFieldValue);
-  EXPECT_FALSE(w.defaultValue()->isEnabled());
-  EXPECT_FALSE(w.weightingType()->isEnabled());
-  EXPECT_TRUE(w.missingValue()->isEnabled());
-  EXPECT_TRUE(w.formulaBox()->isEnabled());
-  EXPECT_EQ(w.enterFormula()->isEnabled(), entry.enterFormulaEnabled());
+  EXPECT_EQ(w.fieldName()->maxLength(), kMaxVariableNameLength);
+  const std::pair<QWidget*, bool (CAddFieldEntry::*)() const> enabling[] = {
+      {w.defaultValue(), &CAddFieldEntry::defaultValueEnabled},
+      {w.weightingType(), &CAddFieldEntry::weightingTypeEnabled},
+      {w.missingValue(), &CAddFieldEntry::missingValueEnabled},
+      {w.formulaBox(), &CAddFieldEntry::formulaBoxEnabled},
+      {w.enterFormula(), &CAddFieldEntry::enterFormulaEnabled},
+  };
+  for (bool calculate : {false, true, false}) {
+    w.calculateFieldValue()->setChecked(calculate);
+    EXPECT_EQ(entry.calculateFieldValue, calculate);
+    for (size_t i = 0; i < std::size(enabling); ++i)
+      EXPECT_EQ(enabling[i].first->isEnabled(), (entry.*enabling[i].second)()) << calculate << ", control " << i;
+  }
 }
 
 TEST(AddFieldWidget, StoresTheControlsIntoTheEntry) {
@@ -233,67 +199,46 @@ TEST(AddFieldWidget, StoresTheControlsIntoTheEntry) {
   EXPECT_EQ(entry.weightingType, kWeightSurface);
 }
 
-class DataFieldsWidgetTest : public ::testing::Test {
- protected:
-  DataFieldsWidgetTest() {
-    test::qtApp();
-    VariableInfo au("Au");
-    au.defaultValue = 1.5;
-    model.addLoaded(au);
-    model.addLoaded(VariableInfo("Cu"));
-  }
+// The list shows the model's columns and lines, after every change the buttons make.
+TEST(DataFieldsWidget, ListFollowsTheModelThroughSelectionAndButtons) {
+  test::qtApp();
   CFieldNameEntry model;
+  VariableInfo au("Au");
+  au.defaultValue = 1.5;
+  model.addLoaded(au);
+  model.addLoaded(VariableInfo("Cu"));
   test::ScriptedPort port;
-};
-
-TEST_F(DataFieldsWidgetTest, ListHasTheColumnsAndTheModelsLines) {
   CFieldNameEntryWidget w(model, port);
   w.loadFromModel();
   QTreeWidget* list = w.list();
-  const QStringList titles = {"Variable Name", "Default Value", "Missing Indicator", "Weighting Type", "Formula"};
-  const int widths[] = {90, 80, 100, 90, 170};
-  ASSERT_EQ(list->columnCount(), 5);
-  for (int i = 0; i < 5; ++i) {
-    EXPECT_EQ(list->headerItem()->text(i), titles[i]);
-    EXPECT_EQ(list->columnWidth(i), widths[i]);
-  }
-  const auto lines = model.lines();
-  ASSERT_EQ(list->topLevelItemCount(), 2);
-  for (int row = 0; row < 2; ++row) {
-    for (int col = 0; col < 5; ++col) {
-      EXPECT_EQ(list->topLevelItem(row)->text(col).toStdString(),
-                lines[static_cast<size_t>(row)][static_cast<size_t>(col)]);
+  const auto& columns = CFieldNameEntry::columns();
+  ASSERT_EQ(list->columnCount(), static_cast<int>(columns.size()));
+  auto expectModelsLines = [&](const char* state) {
+    const auto lines = model.lines();
+    ASSERT_EQ(list->topLevelItemCount(), static_cast<int>(lines.size())) << state;
+    for (int col = 0; col < list->columnCount(); ++col) {
+      EXPECT_EQ(list->headerItem()->text(col).toStdString(), columns[static_cast<size_t>(col)].title);
+      EXPECT_EQ(list->columnWidth(col), columns[static_cast<size_t>(col)].width);
+      for (int row = 0; row < list->topLevelItemCount(); ++row)
+        EXPECT_EQ(list->topLevelItem(row)->text(col).toStdString(),
+                  lines[static_cast<size_t>(row)][static_cast<size_t>(col)])
+            << state;
     }
-  }
-  EXPECT_EQ(list->topLevelItem(0)->text(1), QStringLiteral("1.5000"));
-  EXPECT_EQ(w.addButton()->text(), QStringLiteral("&Add"));
-  EXPECT_EQ(w.editButton()->text(), QStringLiteral("&Edit"));
-  EXPECT_EQ(w.removeButton()->text(), QStringLiteral("&Remove"));
-}
+  };
+  expectModelsLines("loaded");
 
-TEST_F(DataFieldsWidgetTest, SelectionAndButtonsDriveTheModel) {
-  CFieldNameEntryWidget w(model, port);
-  w.loadFromModel();
-  EXPECT_EQ(model.selected(), -1);
-  w.list()->setCurrentItem(w.list()->topLevelItem(1));
+  list->setCurrentItem(list->topLevelItem(1));
   EXPECT_EQ(model.selected(), 1);
-
   w.removeButton()->click();
-  ASSERT_EQ(model.loaded().size(), 1u);
-  EXPECT_EQ(model.loaded().front().name, "Au");
-  EXPECT_EQ(w.list()->topLevelItemCount(), 1);
-
+  EXPECT_EQ(model.names(), std::vector<std::string>{"Au"});
+  expectModelsLines("removed");
   port.answerDialog([](DialogModel& dialog) {
-    auto& entry = dynamic_cast<CAddFieldEntry&>(dialog);
-    entry.fieldName = "Ag";
-    entry.defaultValue = 2.0;
+    dynamic_cast<CAddFieldEntry&>(dialog).fieldName = "Ag";
     return true;
   });
   w.addButton()->click();
-  EXPECT_EQ(port.log().front(), "dialog add_field_entry: Add/Edit Field");
-  ASSERT_EQ(w.list()->topLevelItemCount(), 2);
-  EXPECT_EQ(w.list()->topLevelItem(1)->text(0), QStringLiteral("Ag"));
-  EXPECT_EQ(w.list()->topLevelItem(1)->text(1), QStringLiteral("2.0000"));
+  EXPECT_EQ(model.names(), (std::vector<std::string>{"Au", "Ag"}));
+  expectModelsLines("added");
   EXPECT_TRUE(port.allAnswersUsed());
 }
 
@@ -311,24 +256,16 @@ class EnterFormulaTest : public ::testing::Test {
 TEST_F(EnterFormulaTest, AnAcceptedFormulaFillsTheBoxAndKeepsWhatWasTyped) {
   CAddFieldEntryWidget w(entry, port);
   w.loadFromModel();
-  EXPECT_EQ(w.formulaBox()->text(), QStringLiteral("0  ENTER  "));
+  EXPECT_EQ(w.formulaBox()->text().toStdString(), entry.formula.formulaText);
   w.fieldName()->setText(QStringLiteral("AuCu"));  // typed, not stored yet
-  port.answerDialog([this](DialogModel& dialog) {
+  port.answerDialog([](DialogModel& dialog) {
     auto& formula = dynamic_cast<CFormulaDialog&>(dialog);
-    formula.deleteLast();
-    formula.deleteLast();
-    formula.selectedField = 0;
-    formula.selectField(port);
-    formula.pressOperator("Enter");
-    formula.selectedField = 1;
-    formula.selectField(port);
     formula.pressOperator("*");
     return true;
   });
   w.enterFormula()->click();
-  EXPECT_EQ(port.log().front(), "dialog formula: Formula");
-  EXPECT_EQ(w.formulaBox()->text(), QStringLiteral("Au  ENTER  Cu  *  "));
-  EXPECT_EQ(entry.formula.formulaCode, "a#b*");
+  EXPECT_EQ(entry.formula.formulaCode, "0#*");
+  EXPECT_EQ(w.formulaBox()->text().toStdString(), entry.formula.formulaText);
   EXPECT_EQ(w.fieldName()->text(), QStringLiteral("AuCu"));
   EXPECT_TRUE(w.calculateFieldValue()->isChecked());
   EXPECT_TRUE(port.allAnswersUsed());
@@ -399,32 +336,21 @@ TEST_F(FormulaWidgetTest, ShowsTheNamesSpecialFieldsOperatorsAndTheModelsText) {
   CFormulaDialog model({"Au", "Cu", "SG"}, current);
   CFormulaWidget w(model, port);
   w.loadFromModel();
-  ASSERT_EQ(w.fieldList()->count(), 3);
   EXPECT_EQ(w.fieldList()->item(2)->text(), QStringLiteral("SG"));
-  ASSERT_EQ(w.specialList()->count(), 3);
-  EXPECT_EQ(w.specialList()->item(0)->text(), QStringLiteral("Surface"));
-  EXPECT_EQ(w.specialList()->item(1)->text(), QStringLiteral("Tonnage"));
-  EXPECT_EQ(w.specialList()->item(2)->text(), QStringLiteral("Volume"));
+  ASSERT_EQ(w.specialList()->count(), static_cast<int>(kSpecialFields.size()));
+  for (size_t i = 0; i < kSpecialFields.size(); ++i)
+    EXPECT_EQ(w.specialList()->item(static_cast<int>(i))->text().toStdString(), kSpecialFields[i]);
   ASSERT_EQ(w.operatorButtons().size(), kFormulaOperatorButtons.size());
-  for (size_t i = 0; i < kFormulaOperatorButtons.size(); ++i) {
-    const std::string_view label = kFormulaOperatorButtons[i].label;
-    EXPECT_EQ(w.operatorButtons()[i]->text().toStdString(), label);
-  }
-  EXPECT_EQ(w.deleteButton()->text(), QStringLiteral("DELETE"));
+  for (size_t i = 0; i < kFormulaOperatorButtons.size(); ++i)
+    EXPECT_EQ(w.operatorButtons()[i]->text().toStdString(), kFormulaOperatorButtons[i].label);
   EXPECT_TRUE(w.formulaBox()->isReadOnly());
-  // The text is rebuilt from the code, not taken from the entry's text.
-  EXPECT_EQ(w.formulaBox()->text(), QStringLiteral("Au  ENTER  3.5  *  "));
   EXPECT_EQ(w.formulaBox()->text().toStdString(), model.formulaText());
 }
 
-TEST_F(FormulaWidgetTest, ButtonsAppendThroughTheModelAndDeleteTakesTheLastElement) {
+TEST_F(FormulaWidgetTest, EachButtonIsTheModelsActionAndTheBoxShowsTheModelsText) {
   CFormulaDialog model({"Au", "Cu"}, emptyFormula());
   CFormulaWidget w(model, port);
   w.loadFromModel();
-  EXPECT_TRUE(w.formulaBox()->text().isEmpty());
-
-  w.selectFieldButton()->click();  // nothing selected: nothing appended
-  EXPECT_TRUE(w.formulaBox()->text().isEmpty());
   w.fieldList()->setCurrentRow(1);
   EXPECT_EQ(model.selectedField, 1);
   w.selectFieldButton()->click();
@@ -432,21 +358,13 @@ TEST_F(FormulaWidgetTest, ButtonsAppendThroughTheModelAndDeleteTakesTheLastEleme
   w.constantField()->setText(QStringLiteral("-12.5"));
   w.selectConstantButton()->click();
   w.operatorButton(QStringLiteral(">="))->click();
-  EXPECT_EQ(w.formulaBox()->text(), QStringLiteral("Cu  ENTER  12.5  CHS  >=  "));
   EXPECT_EQ(model.code(), "b#12.5$]");
-
+  EXPECT_EQ(w.formulaBox()->text().toStdString(), model.formulaText());
   w.deleteButton()->click();
-  w.deleteButton()->click();
-  EXPECT_EQ(w.formulaBox()->text(), QStringLiteral("Cu  ENTER  12.5  "));
-  EXPECT_EQ(model.code(), "b#12.5");
-  w.deleteButton()->click();  // the whole constant goes
-  EXPECT_EQ(model.code(), "b#");
-
   w.specialList()->setCurrentRow(1);
   w.selectSpecialButton()->click();
-  w.operatorButton(QStringLiteral("<>"))->click();
-  EXPECT_EQ(w.formulaBox()->text(), QStringLiteral("Cu  ENTER  Tonnage  <>  "));
-  EXPECT_EQ(model.code(), "b#T!");
+  EXPECT_EQ(model.code(), "b#12.5$T");
+  EXPECT_EQ(w.formulaBox()->text().toStdString(), model.formulaText());
   EXPECT_TRUE(port.messages().empty());
 }
 
@@ -458,18 +376,11 @@ TEST_F(FormulaWidgetTest, ConstantsAreReadInTheCLocaleAndATextIsRefused) {
   w.loadFromModel();
   w.constantField()->setText(QStringLiteral("0,5"));
   w.selectConstantButton()->click();
-  ASSERT_EQ(port.messages().size(), 1u);
-  EXPECT_EQ(port.messages().front(), "Please enter a number.");
-  EXPECT_TRUE(w.formulaBox()->text().isEmpty());
-
+  EXPECT_EQ(port.messages(), std::vector<std::string>{"Please enter a number."});
+  EXPECT_EQ(model.code(), "");
   w.constantField()->setText(QStringLiteral("0.5"));
   w.selectConstantButton()->click();
-  EXPECT_EQ(w.formulaBox()->text(), QStringLiteral("0.5  "));
-  // A second constant straight after the first is the model's refusal.
-  w.selectConstantButton()->click();
-  ASSERT_EQ(port.messages().size(), 2u);
-  EXPECT_EQ(port.messages().back(), "Two constants must be separated by Enter or an operator.");
-  EXPECT_EQ(w.formulaBox()->text(), QStringLiteral("0.5  "));
+  EXPECT_EQ(model.code(), "0.5");
   QLocale::setDefault(saved);
 }
 
@@ -485,15 +396,13 @@ TEST_F(FormulaWidgetTest, OkRefusesAnInvalidFormulaAndStaysOpen) {
   dialog.accept();
   EXPECT_TRUE(dialog.isVisible());
   EXPECT_NE(dialog.result(), QDialog::Accepted);
-  ASSERT_EQ(port.messages().size(), 1u);
-  EXPECT_EQ(port.messages().front(), "Error in formula at Element #1");
+  EXPECT_EQ(port.messages(), std::vector<std::string>{formulaErrorText(1)});
 
   widget->operatorButton(QStringLiteral("Enter"))->click();
   dialog.accept();
   EXPECT_FALSE(dialog.isVisible());
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
   EXPECT_EQ(model.accepted().formulaCode, "a#");
-  EXPECT_EQ(model.accepted().formulaText, "Au  ENTER  ");
   EXPECT_EQ(port.messages().size(), 1u);
 }
 
@@ -529,13 +438,9 @@ TEST(ColumnFormatWidget, InputPageShowsTheChosenFieldAndStoresWhatIsTypedThrough
   w.loadFromModel();
 
   EXPECT_EQ(w.chooser()->count(), 4);
-  EXPECT_EQ(w.chooser()->currentText(), QStringLiteral("Name"));
-  EXPECT_EQ(w.position()->text(), QStringLiteral("1"));
   EXPECT_EQ(w.length()->text(), QStringLiteral("15"));
   EXPECT_EQ(w.decimals(), nullptr);
   EXPECT_TRUE(w.rotate()->isHidden());  // the dataset offers no rotation
-  EXPECT_EQ(w.rotate()->text(), QStringLiteral("Rotate The Input Data"));
-  EXPECT_TRUE(w.textBox()->isReadOnly());
   EXPECT_EQ(w.textBox()->toPlainText(), QStringLiteral("HOLE      EAST\nDH001     0123456789"));
 
   w.chooser()->setCurrentIndex(3);
@@ -552,9 +457,7 @@ TEST(ColumnFormatWidget, InputPageShowsTheChosenFieldAndStoresWhatIsTypedThrough
   typeInto(w.length(), "600");
   port.answerMessage(MessageAnswer::Ok);
   typeInto(w.position(), "4x");
-  ASSERT_EQ(port.messages().size(), 2u);
-  EXPECT_EQ(port.messages()[0], "Please enter an integer between 0 and 511.");
-  EXPECT_EQ(port.messages()[1], "Please enter an integer between 0 and 512.");
+  EXPECT_EQ(port.messages().size(), 2u);
   EXPECT_EQ(d.fields[3].position, 40);
   EXPECT_EQ(d.fields[3].length, 8);
   EXPECT_EQ(w.position()->text(), QStringLiteral("40"));
@@ -576,16 +479,6 @@ TEST(ColumnFormatWidget, InputPageShowsTheChosenFieldAndStoresWhatIsTypedThrough
   w.textBox()->setTextCursor(cursor);
   w.selectButton()->click();
   EXPECT_EQ(d.fields[3].position, 11);
-
-  // Finish refuses a required field of length 0 (the model's rule).
-  typeInto(w.length(), "0");
-  w.chooser()->setCurrentIndex(1);
-  typeInto(w.length(), "0");
-  EXPECT_EQ(d.fields[1].length, 0);
-  port.answerMessage(MessageAnswer::Ok);
-  EXPECT_TRUE(w.storeToModel(&port));
-  EXPECT_FALSE(page.onOk(port));
-  EXPECT_EQ(port.messages().back(), "X Coordinate must have length > 0");
 }
 
 TEST(ColumnFormatWidget, OutputPageHasDecimalsARulerBoxAndKeepsColumnOneForTheTag) {
@@ -600,13 +493,12 @@ TEST(ColumnFormatWidget, OutputPageHasDecimalsARulerBoxAndKeepsColumnOneForTheTa
   w.loadFromModel();
 
   ASSERT_NE(w.decimals(), nullptr);
-  EXPECT_FALSE(w.decimals()->isEnabled());  // "Name" is written without decimals
+  EXPECT_EQ(w.decimals()->isEnabled(), page.decimalsEnabled());  // "Name": no decimals
   EXPECT_FALSE(w.rotate()->isHidden());
-  EXPECT_EQ(w.rotate()->text(), QStringLiteral("Rotate The Output Data"));
   EXPECT_EQ(w.textBox()->toPlainText(), ruler(page));
 
   w.chooser()->setCurrentIndex(1);
-  EXPECT_TRUE(w.decimals()->isEnabled());
+  EXPECT_EQ(w.decimals()->isEnabled(), page.decimalsEnabled());
   EXPECT_EQ(w.decimals()->text(), QStringLiteral("2"));
 
   typeInto(w.decimals(), "4");
@@ -617,8 +509,7 @@ TEST(ColumnFormatWidget, OutputPageHasDecimalsARulerBoxAndKeepsColumnOneForTheTa
 
   port.answerMessage(MessageAnswer::Ok);
   typeInto(w.position(), "1");
-  ASSERT_EQ(port.messages().size(), 1u);
-  EXPECT_EQ(port.messages()[0], std::string(kTagColumnMessage));
+  EXPECT_EQ(port.messages(), std::vector<std::string>{std::string(kTagColumnMessage)});
   EXPECT_EQ(d.fields[1].position, 16);
   EXPECT_EQ(w.position()->text(), QStringLiteral("16"));
 
@@ -648,19 +539,12 @@ TEST(RotationParamsWidget, ShowsTheWorkingCopyAndStoresItForTheModelsCheck) {
   EXPECT_EQ(model.centre.x, 650000.0);
   EXPECT_FALSE(model.inverse);
 
-  // Not a number: the message, and the rest stays.
+  // Not a number: the message, and the model keeps its value.
   port.answerMessage(MessageAnswer::Ok);
   w.angle(2)->setText(QStringLiteral("ten"));
   EXPECT_FALSE(w.storeToModel(&port));
-  ASSERT_EQ(port.messages().size(), 1u);
-  EXPECT_EQ(port.messages()[0], "Please enter a number.");
-
-  // An angle out of range is the model's to refuse on OK.
-  w.angle(2)->setText(QStringLiteral("400"));
-  ASSERT_TRUE(w.storeToModel(&port));
-  port.answerMessage(MessageAnswer::Ok);
-  EXPECT_FALSE(model.onOk(port));
-  EXPECT_EQ(port.messages().back(), CDialogRotationParams::rangeMessage());
+  EXPECT_EQ(port.messages().size(), 1u);
+  EXPECT_EQ(model.psi, 0.0);
 }
 
 TEST(ColumnFormatWidget, TheDesktopShowsTheImportWizardWithIt) {
@@ -685,37 +569,36 @@ TEST(ColumnFormatWidget, TheDesktopShowsTheImportWizardWithIt) {
 TEST(PropertiesWidgets, EnvelopeNameDensityAndColourFollowTheModelsMode) {
   test::qtApp();
   test::ScriptedPort port;
-  CEnvelopePropertiesDialog fixed(nullptr, CEnvelopePropertiesDialog::Mode::FixedColour);
-  NameColourWidget w(fixed, port);
-  w.loadFromModel();
-  ASSERT_NE(w.density(), nullptr);
-  EXPECT_EQ(w.density()->text(), QStringLiteral("2"));
-  EXPECT_TRUE(w.density()->isEnabled());
-  EXPECT_FALSE(w.colourButton()->isEnabled());
-  EXPECT_EQ(w.swatch()->palette().color(QPalette::Window), QColor(200, 200, 200));
-  EXPECT_EQ(w.name()->maxLength(), 32);
+  using Mode = CEnvelopePropertiesDialog::Mode;
+  for (Mode mode : {Mode::Normal, Mode::FixedColour, Mode::FixedColourAndDensity}) {
+    CEnvelopePropertiesDialog model(nullptr, mode);
+    NameColourWidget w(model, port);
+    w.loadFromModel();
+    ASSERT_NE(w.density(), nullptr);
+    EXPECT_EQ(w.density()->isEnabled(), model.densityEnabled());
+    EXPECT_EQ(w.colourButton()->isEnabled(), model.colourEnabled());
+    EXPECT_EQ(w.swatch()->palette().color(QPalette::Window), toQColor(model.colour()));
+  }
 
-  w.name()->setText(QStringLiteral("  North Zone "));
+  CEnvelopePropertiesDialog model(nullptr);
+  NameColourWidget w(model, port);
+  w.loadFromModel();
+  EXPECT_EQ(w.name()->maxLength(), static_cast<int>(kEnvelopeNameMaxLength));
+  w.name()->setText(QStringLiteral("North Zone"));
   w.density()->setText(QStringLiteral("2.75"));
   ASSERT_TRUE(w.storeToModel(&port));
-  EXPECT_EQ(fixed.density(), 2.75);
-  EXPECT_TRUE(fixed.onOk(port));
-  EXPECT_EQ(fixed.name(), "North Zone");  // trimmed by the model
-
+  EXPECT_EQ(model.density(), 2.75);
+  EXPECT_TRUE(model.onOk(port));
+  EXPECT_EQ(model.name(), "North Zone");
   port.answerMessage(MessageAnswer::Ok);
   w.density()->setText(QStringLiteral("dense"));
   EXPECT_FALSE(w.storeToModel(&port));
-  EXPECT_EQ(port.messages().back(), "Please enter a number.");
-  EXPECT_EQ(fixed.density(), 2.75);
+  EXPECT_EQ(model.density(), 2.75);
 
-  CEnvelopePropertiesDialog normal(nullptr);
-  NameColourWidget n(normal, port);
-  n.loadFromModel();
-  ASSERT_TRUE(n.colourButton()->isEnabled());
   port.answerColour(makeRgb(10, 120, 240));
-  n.colourButton()->click();
-  EXPECT_EQ(normal.colour(), makeRgb(10, 120, 240));
-  EXPECT_EQ(n.swatch()->palette().color(QPalette::Window), QColor(10, 120, 240));
+  w.colourButton()->click();
+  EXPECT_EQ(model.colour(), makeRgb(10, 120, 240));
+  EXPECT_EQ(w.swatch()->palette().color(QPalette::Window), QColor(10, 120, 240));
 }
 
 TEST(PropertiesWidgets, SurfaceNameAndColour) {
@@ -728,11 +611,10 @@ TEST(PropertiesWidgets, SurfaceNameAndColour) {
   EXPECT_EQ(w.density(), nullptr);
   EXPECT_EQ(w.name()->text(), QStringLiteral("Topography"));
   EXPECT_EQ(w.swatch()->palette().color(QPalette::Window), QColor(0, 128, 0));
-  w.name()->setText(QStringLiteral("   "));
+  w.name()->setText(QStringLiteral("Base"));
   ASSERT_TRUE(w.storeToModel(&port));
-  port.answerMessage(MessageAnswer::Ok);
-  EXPECT_FALSE(model.onOk(port));  // blank: the model's message
-  EXPECT_EQ(port.messages().back(), std::string(CSurfacePropertiesDialog::kBlankName));
+  ASSERT_TRUE(model.onOk(port));
+  EXPECT_EQ(model.name(), "Base");
   QtUiPort qtPort;
   EXPECT_TRUE(qtPort.registry().contains(CSurfacePropertiesDialog::kKind));
   EXPECT_TRUE(qtPort.registry().contains(CEnvelopePropertiesDialog::kKind));
@@ -740,31 +622,36 @@ TEST(PropertiesWidgets, SurfaceNameAndColour) {
 
 // ------------------------------------------------------- the selection pages
 
-TEST(SelectionPagesWidgets, CompositeEnvelopesLinesFollowSelectAndDeSelect) {
+TEST(SelectionPagesWidgets, CompositeEnvelopesLinesAreTheModelsThroughSelectAndDeSelect) {
   test::qtApp();
   CPropPageCompositeEnvelopes page({"North", "South", "Dyke"}, {1, 0, 1}, false);
   CompositeEnvelopesWidget w(page);
   w.loadFromModel();
-  ASSERT_EQ(w.list()->topLevelItemCount(), 3);
-  EXPECT_EQ(w.list()->headerItem()->text(0), QStringLiteral("Envelope Name"));
-  EXPECT_EQ(w.list()->headerItem()->text(1), QStringLiteral("Use Composites?"));
-  EXPECT_EQ(w.list()->topLevelItem(1)->text(1), QStringLiteral("NOT USED"));
-  EXPECT_FALSE(w.outside()->isChecked());
-  EXPECT_EQ(w.outside()->text(), QStringLiteral("Use Composites that are not contained in any Envelopes"));
+  QTreeWidget* list = w.list();
+  auto expectModelsLines = [&](const char* state) {
+    const auto lines = page.lines();
+    ASSERT_EQ(list->topLevelItemCount(), static_cast<int>(lines.size())) << state;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+      EXPECT_EQ(list->topLevelItem(i)->text(0).toStdString(), lines[static_cast<size_t>(i)].name) << state;
+      EXPECT_EQ(list->topLevelItem(i)->text(1).toStdString(), lines[static_cast<size_t>(i)].status) << state;
+    }
+    EXPECT_EQ(w.outside()->isChecked(), page.outside()) << state;
+  };
+  expectModelsLines("loaded");
 
   // A current line is not a selected one (the list makes its first line
   // current when it takes the focus): nothing.
-  w.list()->setCurrentItem(w.list()->topLevelItem(1), 0, QItemSelectionModel::NoUpdate);
+  list->setCurrentItem(list->topLevelItem(1), 0, QItemSelectionModel::NoUpdate);
   w.selectButton()->click();
   EXPECT_EQ(page.flags(), (std::vector<std::int32_t>{1, 0, 1}));
-  w.list()->setCurrentItem(w.list()->topLevelItem(1));
+  list->setCurrentItem(list->topLevelItem(1));
   w.selectButton()->click();
   EXPECT_EQ(page.flags(), (std::vector<std::int32_t>{1, 1, 1}));
-  EXPECT_EQ(w.list()->topLevelItem(1)->text(1), QStringLiteral("COMPOSITES USED"));
-  EXPECT_TRUE(w.list()->topLevelItem(1)->isSelected());  // the selection stays
-  w.list()->setCurrentItem(w.list()->topLevelItem(2));
+  EXPECT_TRUE(list->topLevelItem(1)->isSelected());  // the selection stays
+  list->setCurrentItem(list->topLevelItem(2));
   w.deSelectButton()->click();
   EXPECT_EQ(page.flags(), (std::vector<std::int32_t>{1, 1, 0}));
+  expectModelsLines("after select and de-select");
   w.outside()->setChecked(true);
   EXPECT_TRUE(w.storeToModel(nullptr));
   EXPECT_TRUE(page.outside());
@@ -782,7 +669,6 @@ TEST(SelectionPagesWidgets, SelectFiguresChoosesAllASingleFigureOrATickedGroup) 
   SelectFiguresWidget w(page);
   w.loadFromModel();
   EXPECT_TRUE(w.choiceButton(CPropPageSelectFigures::kAll)->isChecked());
-  EXPECT_EQ(w.choiceButton(CPropPageSelectFigures::kGroup)->text(), QStringLiteral("Figures in Group/Blend"));
   EXPECT_FALSE(w.single()->isEnabled());
   EXPECT_FALSE(w.group()->isEnabled());
   EXPECT_EQ(page.selectedFigures(), (std::vector<int>{0, 1, 2}));
@@ -795,14 +681,9 @@ TEST(SelectionPagesWidgets, SelectFiguresChoosesAllASingleFigureOrATickedGroup) 
   w.choiceButton(CPropPageSelectFigures::kGroup)->setChecked(true);
   EXPECT_FALSE(w.single()->isEnabled());
   EXPECT_TRUE(w.group()->isEnabled());
-  test::ScriptedPort port;
-  port.answerMessage(MessageAnswer::Ok);
-  EXPECT_FALSE(page.onKillActive(port));  // nothing ticked: the model's message
-  EXPECT_EQ(port.messages().back(), std::string(CPropPageSelectFigures::kEmptyGroupMessage));
   w.group()->item(0)->setCheckState(Qt::Checked);
   w.group()->item(2)->setCheckState(Qt::Checked);
   EXPECT_EQ(page.selectedFigures(), (std::vector<int>{0, 2}));
-  EXPECT_TRUE(page.onKillActive(port));
 }
 
 TEST(SelectionPagesWidgets, ExportEnvelopesTicksAreTheModelsSwitches) {

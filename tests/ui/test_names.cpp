@@ -10,6 +10,7 @@
 #include "datasets/composite_envelope_page.h"
 #include "datasets/envelope_dialogs.h"
 #include "engine/figures.h"
+#include "engine/result_export.h"
 #include "qt_environment.h"
 #include "scripted_port.h"
 #include "ui/properties_widgets.h"

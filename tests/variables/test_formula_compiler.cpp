@@ -63,6 +63,11 @@ TEST(FormulaCompiler, OperandsMustFollowAnOperator) {
     EXPECT_EQ(r.error, FormulaError::Syntax) << c.code;
     EXPECT_EQ(r.errorPosition, c.position) << c.code;
   }
+  // A "-" that follows no digit starts no constant and leaves no element: "a#-+" is "a#+".
+  const auto minus = compileFormula("a#-+");
+  ASSERT_TRUE(minus.ok());
+  EXPECT_EQ(codeOf(minus), "a#+");
+  EXPECT_EQ(minus.block.constants, CompiledFormula{}.constants);
   // An empty code ends on the initial ENTER: valid, and evaluates to 0.
   const auto empty = compileFormula("");
   EXPECT_TRUE(empty.ok());

@@ -54,14 +54,18 @@ TEST(FormulaEvaluator, DefaultAndWorkedExamples) {
   const auto r = evaluateFormula(std::vector<double>{}, SpecialQuantities{}, CompiledFormula{});
   EXPECT_EQ(r.value, 0.0);
   EXPECT_FALSE(r.error);
-  EXPECT_EQ(run("a#b+", {2, 3}).value, 5.0);
-  EXPECT_EQ(run("a#b_", {2, 3}).value, -1.0);
-  EXPECT_EQ(run("2#3^").value, 8.0);
-  EXPECT_EQ(run("5$").value, -5.0);
-  EXPECT_EQ(run("3#4%_").value, 1.0);  // swap, then 4 - 3
-  EXPECT_EQ(run("3#4_").value, -1.0);  // without the swap, 3 - 4
-  EXPECT_EQ(run("a#b/", {7, 2}).value, 3.5);
-  EXPECT_EQ(run("").value, 0.0);
+  struct Case {
+    const char* code;
+    std::vector<double> values;
+    double value;
+  };
+  const Case cases[] = {
+      {"a#b+", {2, 3}, 5.0}, {"a#b_", {2, 3}, -1.0}, {"2#3^", {}, 8.0},
+      {"5$", {}, -5.0},      {"3#4%_", {}, 1.0},  // swap, then 4 - 3
+      {"3#4_", {}, -1.0},                         // without the swap, 3 - 4
+      {"a#b/", {7, 2}, 3.5}, {"", {}, 0.0},
+  };
+  for (const Case& c : cases) EXPECT_EQ(run(c.code, c.values).value, c.value) << c.code;
 }
 
 TEST(FormulaEvaluator, SpecialResults) {
