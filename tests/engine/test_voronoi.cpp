@@ -34,6 +34,16 @@ void expectVertex(const DPoint3D& got, long double x, long double y, double tol,
   EXPECT_EQ(got.z, 0.0) << what;
 }
 
+// The signed area of the outline: positive when counter-clockwise.
+double signedArea(const std::vector<DPoint3D>& c) {
+  long double s = 0;
+  for (std::size_t k = 0; k < c.size(); ++k) {
+    const auto &p = c[k], &q = c[(k + 1) % c.size()];
+    s += static_cast<long double>(p.x) * q.y - static_cast<long double>(q.x) * p.y;
+  }
+  return static_cast<double>(s / 2);
+}
+
 // The rectangle around the sheared points, enlarged by 3r plus its size.
 struct Rect {
   long double xmin, ymin, xmax, ymax;
@@ -168,11 +178,6 @@ TEST(VoronoiDirect, APieceUnder0001InXIsDeletedWhenItsEndIsCut) {
   // units), D's reaches over a wedge of about the same size (its outline runs
   // from B's tip at 4.9 to the far end of A's edge), and B's overlaps A's
   // true cell by the sliver right of x = 4.9.
-  const auto areaOf = [](const std::vector<DPoint3D>& c) {
-    double s = 0;
-    for (std::size_t k = 0; k < c.size(); ++k) s += c[k].x * c[(k + 1) % c.size()].y - c[(k + 1) % c.size()].x * c[k].y;
-    return s / 2;
-  };
   for (const auto* set : {&deleted, &kept}) {
     FastVoronoi f;
     ASSERT_TRUE(f.compute(*set, 10));
@@ -183,8 +188,8 @@ TEST(VoronoiDirect, APieceUnder0001InXIsDeletedWhenItsEndIsCut) {
     double fastArea[4], directArea[4], fastTotal = 0;
     for (int i = 0; i < 4; ++i) {
       f.buildCell(i, cell);
-      fastTotal += fastArea[i] = areaOf(cell);
-      directArea[i] = areaOf(directCell(*set, 10, i));
+      fastTotal += fastArea[i] = signedArea(cell);
+      directArea[i] = signedArea(directCell(*set, 10, i));
     }
     const auto& b = f.box();
     EXPECT_NEAR(fastTotal, (b.xmax - b.xmin - 0.1) * (b.ymax - b.ymin), 1e-6);
@@ -202,31 +207,25 @@ TEST(VoronoiDirect, APieceUnder0001InXIsDeletedWhenItsEndIsCut) {
 }
 
 TEST(VoronoiDirect, AnIndexOutsideThePointsBuildsNothing) {
-  CVoronoi empty;
-  std::vector<DPoint3D> cell{{1, 2, 3}};
-  EXPECT_EQ(empty.buildCell(-1, cell), -1);
-  EXPECT_TRUE(cell.empty());
-
   const std::vector<DPoint3D> pts{{0, 0, 0}, {10, 0, 0}, {3, 7, 0}};
-  CVoronoi v(3);
+  CVoronoi empty, v(3);
   v.setPoints(pts, 5);
   v.compute();
-  cell = {{1, 2, 3}};
-  EXPECT_EQ(v.buildCell(-1, cell), -1);
-  EXPECT_TRUE(cell.empty());
-  cell = {{1, 2, 3}};
-  EXPECT_EQ(v.buildCell(3, cell), -1);
-  EXPECT_TRUE(cell.empty());
-  const int count = v.buildCell(2, cell);
-  EXPECT_EQ(count, static_cast<int>(cell.size()));
-  EXPECT_GE(cell.size(), 3u);
-
   FastVoronoi f;
   ASSERT_TRUE(f.compute(pts, 5));
-  cell = {{1, 2, 3}};
-  EXPECT_EQ(f.buildCell(-1, cell), -1);
-  EXPECT_TRUE(cell.empty());
-  EXPECT_EQ(f.buildCell(3, cell), -1);
+  const auto buildsNothing = [](auto& builder, int i) {
+    std::vector<DPoint3D> cell{{1, 2, 3}};
+    return builder.buildCell(i, cell) == -1 && cell.empty();
+  };
+  for (int i : {-1, 3}) {
+    EXPECT_TRUE(buildsNothing(empty, i)) << i;
+    EXPECT_TRUE(buildsNothing(v, i)) << i;
+    EXPECT_TRUE(buildsNothing(f, i)) << i;
+  }
+  std::vector<DPoint3D> cell;
+  const int count = v.buildCell(2, cell);
+  EXPECT_EQ(count, static_cast<int>(cell.size()));
+  EXPECT_GE(count, 3);
 }
 
 TEST(VoronoiDirect, ASinglePointOrAZeroRadiusStillGetsARectangle) {
@@ -246,21 +245,15 @@ TEST(VoronoiDirect, ASinglePointOrAZeroRadiusStillGetsARectangle) {
   CVoronoi v(3);
   v.setPoints(row, 0);
   v.compute();
-  long double total = 0;
+  double total = 0;
   for (int i = 0; i < 3; ++i) {
     std::vector<DPoint3D> cell;
     ASSERT_EQ(v.buildCell(i, cell), 4);
-    long double s = 0;
-    for (std::size_t k = 0; k < cell.size(); ++k) {
-      const auto& p = cell[k];
-      const auto& q = cell[(k + 1) % cell.size()];
-      s += static_cast<long double>(p.x) * q.y - static_cast<long double>(q.x) * p.y;
-    }
-    EXPECT_GT(s, 0) << "counter-clockwise, cell " << i;
-    total += s / 2;
+    EXPECT_GT(signedArea(cell), 0) << "counter-clockwise, cell " << i;
+    total += signedArea(cell);
   }
   const auto& b = v.box();
-  EXPECT_NEAR(static_cast<double>(total), (b.xmax - b.xmin - 0.1) * (b.ymax - b.ymin), 1e-6);
+  EXPECT_NEAR(total, (b.xmax - b.xmin - 0.1) * (b.ymax - b.ymin), 1e-6);
   EXPECT_NEAR(b.ymax - b.ymin, 2 + 2e-6, 1e-12);
 }
 
@@ -302,12 +295,16 @@ TEST(VoronoiFast, AFivePointCrossGivesTheSameDiamondAsTheReference) {
 TEST(VoronoiFast, DeclinesOnlyWhatItCannotSeparate) {
   FastVoronoi f;
   std::vector<DPoint3D> cell;
-  EXPECT_FALSE(f.compute({}, 10));
-  // The second point lands on the first once sheared.
-  EXPECT_FALSE(f.compute({{0, 0, 0}, {1e-6, -1e-6, 0}, {5, 3, 0}}, 10));
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  EXPECT_FALSE(f.compute({{0, 0, 0}, {nan, 1, 0}, {5, 3, 0}}, 10));
-  EXPECT_EQ(f.buildCell(0, cell), -1);
+  // The second point lands on the first once sheared. A declined set leaves
+  // nothing of the one before.
+  for (const auto& bad : {std::vector<DPoint3D>{}, std::vector<DPoint3D>{{0, 0, 0}, {1e-6, -1e-6, 0}, {5, 3, 0}},
+                          std::vector<DPoint3D>{{0, 0, 0}, {nan, 1, 0}, {5, 3, 0}}}) {
+    ASSERT_TRUE(f.compute({{1, 1, 0}, {4, 2, 0}, {2, 5, 0}}, 10));
+    EXPECT_FALSE(f.compute(bad, 10));
+    EXPECT_EQ(f.count(), 0);
+    EXPECT_EQ(f.buildCell(0, cell), -1);
+  }
 
   // Equal points are kept apart by the shear.
   ASSERT_TRUE(f.compute({{0, 0, 0}, {0, 0, 0}, {5, 3, 0}}, 10));
@@ -330,27 +327,6 @@ TEST(VoronoiFast, DeclinesOnlyWhatItCannotSeparate) {
       }
     }
   }
-}
-
-TEST(VoronoiFast, AComputeReplacesEverythingTheLastOneLeft) {
-  const std::vector<DPoint3D> big{{0, 0, 0}, {10, 0, 0}, {0, 10, 0}, {10, 10, 0}, {5, 5, 0}, {20, 3, 0}};
-  const std::vector<DPoint3D> small{{1, 1, 0}, {4, 2, 0}, {2, 5, 0}};
-  FastVoronoi reused, fresh;
-  ASSERT_TRUE(reused.compute(big, 3));
-  ASSERT_TRUE(reused.compute(small, 3));
-  ASSERT_TRUE(fresh.compute(small, 3));
-  EXPECT_EQ(reused.count(), 3);
-  for (int i = 0; i < 3; ++i) {
-    std::vector<DPoint3D> a, b;
-    reused.buildCell(i, a);
-    fresh.buildCell(i, b);
-    EXPECT_EQ(a, b) << i;
-  }
-  std::vector<DPoint3D> cell;
-  EXPECT_EQ(reused.buildCell(3, cell), -1);
-  EXPECT_FALSE(reused.compute({{0, 0, 0}, {1e-6, -1e-6, 0}, {5, 3, 0}}, 3));
-  EXPECT_EQ(reused.count(), 0);
-  EXPECT_EQ(reused.buildCell(0, cell), -1);
 }
 
 // A grid, whose cells have edges with midpoints on the point's row (angle 0
@@ -377,11 +353,16 @@ TEST(VoronoiFast, ACellIsTheSameWhicheverCellsWereAskedForBefore) {
   std::vector<std::vector<DPoint3D>> expected(pts.size());
   for (int i = 0; i < n; ++i) ASSERT_GE(inOrder.buildCell(i, expected[static_cast<std::size_t>(i)]), 3) << i;
 
+  // Another instance first used on a larger set.
+  auto larger = mixedPoints(12);
+  larger.insert(larger.end(), pts.begin(), pts.end());
   FastVoronoi other;
-  ASSERT_TRUE(other.compute(mixedPoints(12), 40));
+  ASSERT_TRUE(other.compute(larger, 40));
   std::vector<DPoint3D> cell;
-  for (int i = 0; i < n; i += 3) other.buildCell(i, cell);
+  for (int i = 0; i < 2 * n; i += 3) other.buildCell(i, cell);
   ASSERT_TRUE(other.compute(pts, 15));
+  EXPECT_EQ(other.count(), n);
+  EXPECT_EQ(other.buildCell(n, cell), -1);
   for (int i = n - 1; i >= 0; i -= 2) {
     const int count = other.buildCell(i, cell);
     EXPECT_EQ(count, static_cast<int>(cell.size()));
@@ -453,34 +434,25 @@ TEST(VoronoiFast, ACellTheClippingCannotGiveComesFromTheDirectConstruction) {
 TEST(VoronoiFast, SeparateInstancesRunInSeparateThreadsAtOnce) {
   // Each band goes to its own worker with its own instances: the cells must
   // not depend on what the other threads do.
-  std::mt19937 rng(7);
-  std::uniform_real_distribution<double> u(0, 500);
-  std::vector<DPoint3D> pts(120);
-  for (auto& p : pts) p = {u(rng), u(rng), 0};
-  const auto cellsOf = [&](std::vector<std::vector<DPoint3D>>& fast, std::vector<std::vector<DPoint3D>>& direct) {
+  const auto pts = mixedPoints(7);
+  const auto cellsOf = [&](std::vector<std::vector<DPoint3D>>& cells) {
     FastVoronoi f;
-    if (!f.compute(pts, 20)) return;
     CVoronoi v(static_cast<int>(pts.size()));
-    v.setPoints(pts, 20);
-    v.compute();
-    fast.resize(pts.size());
-    direct.resize(pts.size());
+    if (!f.compute(pts, 20) || v.setPoints(pts, 20) != static_cast<int>(pts.size()) || v.compute() != 1) return;
+    cells.resize(2 * pts.size());
     for (int i = 0; i < static_cast<int>(pts.size()); ++i) {
-      f.buildCell(i, fast[i]);
-      v.buildCell(i, direct[i]);
+      f.buildCell(i, cells[static_cast<std::size_t>(i)]);
+      v.buildCell(i, cells[pts.size() + static_cast<std::size_t>(i)]);
     }
   };
-  std::vector<std::vector<DPoint3D>> fast0, direct0;
-  cellsOf(fast0, direct0);
-  ASSERT_EQ(fast0.size(), pts.size());
-  std::vector<std::vector<std::vector<DPoint3D>>> fast(4), direct(4);
+  std::vector<std::vector<DPoint3D>> alone;
+  cellsOf(alone);
+  ASSERT_EQ(alone.size(), 2 * pts.size());
+  std::vector<std::vector<std::vector<DPoint3D>>> cells(4);
   std::vector<std::thread> threads;
-  for (int t = 0; t < 4; ++t) threads.emplace_back([&, t] { cellsOf(fast[t], direct[t]); });
+  for (int t = 0; t < 4; ++t) threads.emplace_back([&, t] { cellsOf(cells[static_cast<std::size_t>(t)]); });
   for (auto& t : threads) t.join();
-  for (int t = 0; t < 4; ++t) {
-    EXPECT_EQ(fast[t], fast0) << t;
-    EXPECT_EQ(direct[t], direct0) << t;
-  }
+  for (const auto& c : cells) EXPECT_EQ(c, alone);
 }
 
 }  // namespace
