@@ -16,11 +16,14 @@
 #include "engine/reports.h"
 #include "project/quarlex_settings.h"
 #include "scripted_port.h"
+#include "support/result_records.h"
 #include "support/test_files.h"
 #include "variables/formula_compiler.h"
 
 using namespace qx;
 using qx::test::LocaleGuard;
+using qx::test::makeFigure;
+using qx::test::rectangle;
 using qx::test::ScriptedPort;
 using qx::test::splitLines;
 
@@ -90,14 +93,8 @@ CompositeSet sampleComposites() {
   return set;
 }
 
-CPolygon polygon(int composite, double area, double thickness, double volume, double tonnage) {
-  CPolygon p;
-  p.compositeIndex = composite;
-  p.area = area;
-  p.thickness = thickness;
-  p.volume = volume;
-  p.tonnage = tonnage;
-  return p;
+CPolygon polygon(int c, double area, double thickness, double volume, double tonnage) {
+  return qx::test::makePolygon(c, area, thickness, volume, tonnage);
 }
 
 CPolygonSet reportPolygons() {
@@ -109,23 +106,14 @@ CPolygonSet reportPolygons() {
   return set;
 }
 
-std::vector<DPoint3D> rectangle(double x0, double y0, double x1, double y1) {
-  return {{x0, y0, 0.0}, {x1, y0, 0.0}, {x1, y1, 0.0}, {x0, y1, 0.0}};
-}
-
 // Three 10 x 10 squares: composite 0 at the origin, composite 1 east of it,
 // composite 2 north of it.
 CPolygonSet squarePolygons() {
   CPolygonSet set;
   auto add = [&](int c, double x, double y, double thickness, double sg) {
-    CPolygon p;
-    p.compositeIndex = c;
-    p.outline = rectangle(x, y, x + 10, y + 10);
-    p.area = 100.0;
-    p.thickness = thickness;
+    CPolygon p = qx::test::makePolygon(c, 100.0, thickness, 100.0 * thickness, 100.0 * thickness * sg,
+                                       rectangle(x, y, x + 10, y + 10));
     p.specificGravity = sg;
-    p.volume = 100.0 * thickness;
-    p.tonnage = p.volume * sg;
     p.recomputeBoundingBox();
     set.polygons.push_back(p);
   };
@@ -135,37 +123,19 @@ CPolygonSet squarePolygons() {
   return set;
 }
 
-Figure figure(const char* name, std::vector<DPoint3D> outline, std::vector<double> totals, std::vector<double> loaded,
-              std::vector<double> calculated) {
-  Figure f;
-  f.name = name;
-  f.outline = std::move(outline);
-  f.pointCount = static_cast<std::int32_t>(f.outline.size());
-  f.area = totals[0];
-  f.thickness = totals[1];
-  f.volume = totals[2];
-  f.oreTonnage = totals[3];
-  f.wasteTonnage = totals[4];
-  f.oreFraction = totals[5];
-  f.loadedValues = std::move(loaded);
-  f.calculatedValues = std::move(calculated);
-  f.recomputeBoundingBox();
-  return f;
-}
-
 FigureSet sampleFigures() {
   FigureSet set;
   set.dilution = 0;
   set.figures = {
-      figure("Block A", rectangle(5, 2, 15, 8), {60.0, 2.25, 135.0, 360.0, 0.0, 1.0}, {0.5, 0.1875, 6172.8},
-             {360.0, 2.25}),
+      makeFigure("Block A", rectangle(5, 2, 15, 8), {60.0, 2.25, 135.0, 360.0, 0.0, 1.0}, {0.5, 0.1875, 6172.8},
+                 {360.0, 2.25}),
       // Shares the west edge of the first square (and a corner of the third):
       // their boxes overlap, the area inside is zero. No values stored yet.
-      figure("Touching West", rectangle(-5, 0, 0, 10), {50.0, 10.0, 500.0, 0.0, 1000.0, 0.0}, {}, {}),
-      figure("A_figure_name_exceeding_thirty_two_chars", rectangle(2, 5, 8, 15), {60.0, 3.0, 180.0, 390.0, 12.5, 0.875},
-             {0.75, 0.1875, 3.5}, {292.5, 3.0}),
-      figure("Far Away", rectangle(100, 100, 110, 110), {100.0, 10.0, 1000.0, 0.0, 2000.0, 0.0}, {1.0, 2.0, 3.0},
-             {4.0, 5.0}),
+      makeFigure("Touching West", rectangle(-5, 0, 0, 10), {50.0, 10.0, 500.0, 0.0, 1000.0, 0.0}, {}, {}),
+      makeFigure("A_figure_name_exceeding_thirty_two_chars", rectangle(2, 5, 8, 15),
+                 {60.0, 3.0, 180.0, 390.0, 12.5, 0.875}, {0.75, 0.1875, 3.5}, {292.5, 3.0}),
+      makeFigure("Far Away", rectangle(100, 100, 110, 110), {100.0, 10.0, 1000.0, 0.0, 2000.0, 0.0}, {1.0, 2.0, 3.0},
+                 {4.0, 5.0}),
   };
   return set;
 }
@@ -313,7 +283,7 @@ TEST(FigureReport, PolygonsAreListedInSetOrderWithTheirPieceOfTheFigure) {
   polygons.polygons.push_back(polygons.polygons[1]);
   polygons.polygons.back().compositeIndex = 42;
   FigureSet figures;
-  figures.figures = {figure("Cross", rectangle(5, 5, 15, 15), {0, 0, 0, 0, 0, 0}, {}, {})};
+  figures.figures = {makeFigure("Cross", rectangle(5, 5, 15, 15), {0, 0, 0, 0, 0, 0}, {}, {})};
   CompositeSet composites = sampleComposites();
   composites.composites[1].name = "East";
   composites.composites[2].name = "North";
@@ -340,7 +310,7 @@ TEST(FigureReport, PiecesFarFromTheOriginKeepTheirArea) {
   p.recomputeBoundingBox();
   polygons.polygons = {p};
   FigureSet figures;
-  figures.figures = {figure("Far", rectangle(x0 + 5.25, y0 + 2.75, x0 + 15, y0 + 8.5), {0, 0, 0, 0, 0, 0}, {}, {})};
+  figures.figures = {makeFigure("Far", rectangle(x0 + 5.25, y0 + 2.75, x0 + 15, y0 + 8.5), {0, 0, 0, 0, 0, 0}, {}, {})};
   const auto l = splitLines(figureReportText("T", fixedTime(), figures, polygons, sampleComposites(), plainSettings()));
   ASSERT_EQ(l.size(), 14u);
   // 4.75 x 5.75 = 27.3125; volume 54.625; tonnage 136.5625.

@@ -18,6 +18,7 @@
 #include "project/quarlex_settings.h"
 #include "scripted_port.h"
 #include "sections/rotation_dialog.h"
+#include "support/result_records.h"
 #include "support/test_files.h"
 #include "variables/formula_compiler.h"
 
@@ -86,19 +87,11 @@ CPolygonSet exportPolygons() {
   setColumn(set.columns, "Thickness", 40, 0, 2);  // width 0 inside other columns: nothing
   setColumn(set.columns, "Volume", 44, 10, 1);
   setColumn(set.columns, "Tonnage", 54, 12, 2);
-  auto add = [&](int c, double area, double thickness, double volume, double tonnage, std::vector<DPoint3D> outline) {
-    CPolygon p;
-    p.compositeIndex = c;
-    p.area = area;
-    p.thickness = thickness;
-    p.volume = volume;
-    p.tonnage = tonnage;
-    p.outline = std::move(outline);
-    set.polygons.push_back(p);
-  };
-  add(0, 100.5, 2, 201, 502.5, {{0, 0, 7}, {10, 0, 7}, {10, 10, 7}});
-  add(1, 1234567.891, 2, 123456789.5, 0.125, {{-5.125, 1e6, 0}, {123456789, -0.004, 0}, {1, 2, 0}});
-  add(9, 0, 0, 0, 0, {});  // no such composite, no outline
+  using qx::test::makePolygon;
+  set.polygons = {
+      makePolygon(0, 100.5, 2, 201, 502.5, {{0, 0, 7}, {10, 0, 7}, {10, 10, 7}}),
+      makePolygon(1, 1234567.891, 2, 123456789.5, 0.125, {{-5.125, 1e6, 0}, {123456789, -0.004, 0}, {1, 2, 0}}),
+      makePolygon(9, 0, 0, 0, 0)};  // no such composite, no outline
   return set;
 }
 
@@ -125,31 +118,16 @@ FigureSet exportFigures() {
   setColumn(set.columns, "Ore Tonnage", 54, 9, 1);
   setColumn(set.columns, "Waste Tonnage", 63, 7, 0);
   setColumn(set.columns, "Coverage (% Ore)", 70, 6, 3);
-  Figure a;
-  a.name = "Block A";
-  a.outline = {{5, 2, 100.5}, {15, 2, 100.5}, {15, 8, 100.5}, {5, 8, 100.5}};
-  a.pointCount = 4;
-  a.area = 60;
-  a.thickness = 2.25;
-  a.volume = 135;
-  a.oreTonnage = 360.5;
-  a.wasteTonnage = 1000;
-  a.oreFraction = 0.875;
-  a.loadedValues = {0.5, 0.25};
-  a.calculatedValues = {360.0};
-  Figure b;
-  b.name = "Stope_9_North_Extension";
+  using qx::test::makeFigure;
+  set.figures = {
+      makeFigure("Block A", {{5, 2, 100.5}, {15, 2, 100.5}, {15, 8, 100.5}, {5, 8, 100.5}},
+                 {60, 2.25, 135, 360.5, 1000, 0.875}, {0.5, 0.25}, {360.0}),
+      // No calculated value yet: written as 0.
+      makeFigure("Stope_9_North_Extension", {{0, 0, -3}, {4, 0, -3}, {4, 4, -3}, {0, 4, -3}, {-1, -1, -3}},
+                 {12.25, 1, 12.25, 30, 0, 1}, {7.125, 9.0}, {}),
+  };
   // Five vertices, of which the point count says three are used.
-  b.outline = {{0, 0, -3}, {4, 0, -3}, {4, 4, -3}, {0, 4, -3}, {-1, -1, -3}};
-  b.pointCount = 3;
-  b.area = 12.25;
-  b.thickness = 1;
-  b.volume = 12.25;
-  b.oreTonnage = 30;
-  b.wasteTonnage = 0;
-  b.oreFraction = 1;
-  b.loadedValues = {7.125, 9.0};  // no calculated value yet: written as 0
-  set.figures = {a, b};
+  set.figures[1].pointCount = 3;
   return set;
 }
 
