@@ -257,7 +257,7 @@ TEST(VoronoiDirect, ASinglePointOrAZeroRadiusStillGetsARectangle) {
   EXPECT_NEAR(b.ymax - b.ymin, 2 + 2e-6, 1e-12);
 }
 
-TEST(VoronoiFast, AFivePointCrossGivesTheSameDiamondAsTheReference) {
+TEST(VoronoiFast, AFivePointCrossGivesTheDiamondOfTheReference) {
   // The centre's cell is the diamond (5, 0), (10, 5), (5, 10), (0, 5); its
   // edge at 45 degrees comes first, so the first vertex is (5, 10).
   const std::vector<DPoint3D> pts{{0, 0, 0}, {10, 0, 0}, {0, 10, 0}, {10, 10, 0}, {5, 5, 0}};
@@ -275,20 +275,6 @@ TEST(VoronoiFast, AFivePointCrossGivesTheSameDiamondAsTheReference) {
   for (std::size_t k = 0; k < 4; ++k) {
     EXPECT_NEAR(cell[k].x, ref[k].x, 1e-9) << k;
     EXPECT_NEAR(cell[k].y, ref[k].y, 1e-9) << k;
-  }
-  // The corners share a row or a column with each other. Where they share a
-  // row the direct construction turns the bisector to slope 10000 (1e-4 from
-  // the true one, whose slope is -1e7 after the shear): 40 away, on the
-  // rectangle, that is 0.004. Where they share a column the clamp to 0 turns
-  // it by only 1e-7.
-  for (int i = 0; i < 4; ++i) {
-    ref = directCell(pts, 10, i);
-    ASSERT_EQ(f.buildCell(i, cell), static_cast<int>(ref.size())) << i;
-    double worst = 0;
-    for (std::size_t k = 0; k < ref.size(); ++k)
-      worst = std::max(worst, std::hypot(cell[k].x - ref[k].x, cell[k].y - ref[k].y));
-    EXPECT_GT(worst, 0.003) << i;
-    EXPECT_LT(worst, 0.005) << i;
   }
 }
 
