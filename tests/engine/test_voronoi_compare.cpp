@@ -331,9 +331,8 @@ TEST(VoronoiLocalTriangulation, GivesTheWholeTriangulationsCellsToTheLastBit) {
       EXPECT_FALSE(local.compute(s.points, s.r, -1e300, 1e300)) << s.name;
       continue;
     }
-    double ymin = s.points[0].y, ymax = ymin;
-    for (const auto& p : s.points) ymin = std::min(ymin, p.y), ymax = std::max(ymax, p.y);
-    const double h = ymax - ymin;
+    const Extent e = extentOf(s.points);
+    const double ymin = e.ymin, h = e.ymax - e.ymin;
     long checked = 0, triangulated = 0, strips = 0;
     for (const double at : {0.0, 0.13, 0.5, 0.91, 0.999}) {
       for (const double thick : {0.0, 0.004, 0.05}) {
@@ -376,9 +375,8 @@ TEST(VoronoiPlanTriangulation, GivesEachBandTheCellsOfItsOwnTriangulation) {
   for (const Set& s : sets) {
     qx::PlanVoronoi plan;
     ASSERT_TRUE(plan.build(s.points, std::vector<char>(s.points.size(), 1))) << s.name;
-    double ymin = s.points[0].y, ymax = ymin;
-    for (const auto& p : s.points) ymin = std::min(ymin, p.y), ymax = std::max(ymax, p.y);
-    const double h = ymax - ymin;
+    const Extent e = extentOf(s.points);
+    const double ymin = e.ymin, h = e.ymax - e.ymin;
     long checked = 0;
     for (const double at : {0.0, 0.3, 0.77}) {
       for (const double margin : {0.0, 0.02, 0.2}) {
