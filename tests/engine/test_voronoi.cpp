@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <limits>
 #include <numbers>
 #include <random>
@@ -28,10 +29,15 @@ std::vector<DPoint3D> directCell(const std::vector<DPoint3D>& points, double r, 
   return cell;
 }
 
-void expectVertex(const DPoint3D& got, long double x, long double y, double tol, const char* what) {
-  EXPECT_NEAR(got.x, static_cast<double>(x), tol) << what;
-  EXPECT_NEAR(got.y, static_cast<double>(y), tol) << what;
-  EXPECT_EQ(got.z, 0.0) << what;
+// The cell's vertices in order, as x, y, x, y, ... (z is 0).
+void expectCell(const std::vector<DPoint3D>& cell, std::initializer_list<long double> xy, double tol) {
+  ASSERT_EQ(cell.size() * 2, xy.size());
+  const long double* v = xy.begin();
+  for (std::size_t k = 0; k < cell.size(); ++k, v += 2) {
+    EXPECT_NEAR(cell[k].x, static_cast<double>(v[0]), tol) << "vertex " << k;
+    EXPECT_NEAR(cell[k].y, static_cast<double>(v[1]), tol) << "vertex " << k;
+    EXPECT_EQ(cell[k].z, 0.0) << "vertex " << k;
+  }
 }
 
 // The signed area of the outline: positive when counter-clockwise.
@@ -69,20 +75,14 @@ TEST(VoronoiDirect, TwoPointsOnOneRowSplitTheRectangleByASteepBisector) {
   ASSERT_GT(xTop - xBottom, 5e-4L);
 
   const auto c0 = directCell(pts, 1, 0);
-  ASSERT_EQ(c0.size(), 4u);
   // First the bisector (its midpoint is at angle 0), then on counter-clockwise.
-  expectVertex(c0[0], xTop, b.ymax, 1e-9, "bisector, top");
-  expectVertex(c0[1], b.xmin, b.ymax, 1e-9, "top left");
-  expectVertex(c0[2], b.xmin + 0.1L, b.ymin, 1e-9, "bottom left");
-  expectVertex(c0[3], xBottom, b.ymin, 1e-9, "bisector, bottom");
+  ASSERT_EQ(c0.size(), 4u);
+  expectCell(c0, {xTop, b.ymax, b.xmin, b.ymax, b.xmin + 0.1L, b.ymin, xBottom, b.ymin}, 1e-9);
 
   const auto c1 = directCell(pts, 1, 1);
-  ASSERT_EQ(c1.size(), 4u);
   // The right side's midpoint is at angle 0 from the second point.
-  expectVertex(c1[0], b.xmax - 0.1L, b.ymax, 1e-9, "top right");
-  expectVertex(c1[1], xTop, b.ymax, 1e-9, "bisector, top");
-  expectVertex(c1[2], xBottom, b.ymin, 1e-9, "bisector, bottom");
-  expectVertex(c1[3], b.xmax, b.ymin, 1e-9, "bottom right");
+  ASSERT_EQ(c1.size(), 4u);
+  expectCell(c1, {b.xmax - 0.1L, b.ymax, xTop, b.ymax, xBottom, b.ymin, b.xmax, b.ymin}, 1e-9);
 
   // The neighbour cells list the same corners in the same order, but their
   // bisector is the true one (slope -1e7 after the shear): 3 above or below
@@ -120,10 +120,8 @@ TEST(VoronoiDirect, AColumnOfPointsGetsFlatBisectorsAfterTheShear) {
   ASSERT_EQ(mid.size(), 4u);
   // Right side first (its midpoint is level with the point), then top,
   // left and bottom.
-  expectVertex(mid[0], rightAt(b, highY), highY, 1e-9, "top right");
-  expectVertex(mid[1], leftAt(b, highY), highY, 1e-9, "top left");
-  expectVertex(mid[2], leftAt(b, lowY), lowY, 1e-9, "bottom left");
-  expectVertex(mid[3], rightAt(b, lowY), lowY, 1e-9, "bottom right");
+  expectCell(mid, {rightAt(b, highY), highY, leftAt(b, highY), highY, leftAt(b, lowY), lowY, rightAt(b, lowY), lowY},
+             1e-9);
   EXPECT_NEAR(mid[0].y - mid[1].y, 0.0, 1e-12);
   EXPECT_NEAR(mid[2].y - mid[3].y, 0.0, 1e-12);
 
@@ -131,10 +129,7 @@ TEST(VoronoiDirect, AColumnOfPointsGetsFlatBisectorsAfterTheShear) {
   ASSERT_EQ(bottom.size(), 4u);
   // From the bottom point the bisector's midpoint is straight up (angle pi/2)
   // and the right side's below the X axis: it comes last.
-  expectVertex(bottom[0], leftAt(b, lowY), lowY, 1e-9, "bisector, left");
-  expectVertex(bottom[1], b.xmin + 0.1L, b.ymin, 1e-9, "bottom left");
-  expectVertex(bottom[2], b.xmax, b.ymin, 1e-9, "bottom right");
-  expectVertex(bottom[3], rightAt(b, lowY), lowY, 1e-9, "bisector, right");
+  expectCell(bottom, {leftAt(b, lowY), lowY, b.xmin + 0.1L, b.ymin, b.xmax, b.ymin, rightAt(b, lowY), lowY}, 1e-9);
 }
 
 TEST(VoronoiDirect, APieceUnder0001InXIsDeletedWhenItsEndIsCut) {
@@ -232,12 +227,8 @@ TEST(VoronoiDirect, ASinglePointOrAZeroRadiusStillGetsARectangle) {
   // One point, radius 0: the box has no size, so each side is moved out by
   // the least margin of 1 and the cell is that rectangle.
   const auto one = directCell({{4, 6, 0}}, 0, 0);
-  ASSERT_EQ(one.size(), 4u);
   // The point's own row: the right side's midpoint is at angle 0.
-  expectVertex(one[0], 4.9L, 7, 1e-12, "top right");
-  expectVertex(one[1], 3, 7, 1e-12, "top left");
-  expectVertex(one[2], 3.1L, 5, 1e-12, "bottom left");
-  expectVertex(one[3], 5, 5, 1e-12, "bottom right");
+  expectCell(one, {4.9L, 7, 3, 7, 3.1L, 5, 5, 5}, 1e-12);
 
   // A row of points with radius 0: the height would be 3e-6 and the leaning
   // sides nearly flat; with the margin the three cells share the rectangle.
@@ -265,10 +256,7 @@ TEST(VoronoiFast, AFivePointCrossGivesTheDiamondOfTheReference) {
   ASSERT_TRUE(f.compute(pts, 10));
   std::vector<DPoint3D> cell;
   ASSERT_EQ(f.buildCell(4, cell), 4);
-  expectVertex(cell[0], 5, 10, 1e-5, "top");
-  expectVertex(cell[1], 0, 5, 1e-5, "left");
-  expectVertex(cell[2], 5, 0, 1e-5, "bottom");
-  expectVertex(cell[3], 10, 5, 1e-5, "right");
+  expectCell(cell, {5, 10, 0, 5, 5, 0, 10, 5}, 1e-5);
   // No slope is clamped around the centre: the same vertices to rounding.
   auto ref = directCell(pts, 10, 4);
   ASSERT_EQ(ref.size(), 4u);
