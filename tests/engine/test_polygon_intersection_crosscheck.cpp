@@ -39,8 +39,6 @@ BPolygon toBoost(const Ring& r) {
   return p;
 }
 
-double ringArea(const Ring& r) { return qx::pieceArea(r); }
-
 // A convex outline: n points on a circle of random radius at jittered
 // angles, counter-clockwise or clockwise.
 Ring convex(Rand& rnd, double cx, double cy, double rmin, double rmax, int n) {
@@ -240,7 +238,7 @@ void compare(Row& row, const Ring& a, const Ring& b, int convex) {
     }
   }
   if (std::abs(ours.area - ref) <= band) ++row.inBand;
-  const double floor = 1e-4 * std::min(ringArea(a), ringArea(b));
+  const double floor = 1e-4 * std::min(qx::pieceArea(a), qx::pieceArea(b));
   const double rel = std::abs(ours.area - ref) / std::max(ref, floor);
   row.maxRel = std::max(row.maxRel, rel);
   if (rel <= kAgree) {

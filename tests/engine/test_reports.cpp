@@ -5,11 +5,8 @@
 //
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -19,35 +16,35 @@
 #include "engine/reports.h"
 #include "project/quarlex_settings.h"
 #include "scripted_port.h"
+#include "support/result_records.h"
+#include "support/test_files.h"
 #include "variables/formula_compiler.h"
 
 using namespace qx;
+using qx::test::LocaleGuard;
+using qx::test::makeFigure;
+using qx::test::rectangle;
 using qx::test::ScriptedPort;
+using qx::test::splitLines;
 
 namespace {
-
-std::string readFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 std::string golden(const char* name) {
   const auto path = std::filesystem::path(QX_TEST_DATA_DIR).parent_path() / "engine" / "data" / name;
   EXPECT_TRUE(std::filesystem::exists(path)) << path;
-  return readFile(path);
+  return qx::test::readFile(path);
 }
 
-std::tm fixedTime() {
+std::tm at(int day, int month, int year, int hour, int minute) {
   std::tm t{};
-  t.tm_mday = 5;
-  t.tm_mon = 11;
-  t.tm_year = 126;
-  t.tm_hour = 9;
-  t.tm_min = 7;
+  t.tm_mday = day;
+  t.tm_mon = month - 1;
+  t.tm_year = year - 1900;
+  t.tm_hour = hour;
+  t.tm_min = minute;
   return t;
 }
+std::tm fixedTime() { return at(5, 12, 2026, 9, 7); }
 
 VariableInfo loadedVariable(const char* name, double high, double low) {
   VariableInfo v(name);
@@ -96,14 +93,8 @@ CompositeSet sampleComposites() {
   return set;
 }
 
-CPolygon polygon(int composite, double area, double thickness, double volume, double tonnage) {
-  CPolygon p;
-  p.compositeIndex = composite;
-  p.area = area;
-  p.thickness = thickness;
-  p.volume = volume;
-  p.tonnage = tonnage;
-  return p;
+CPolygon polygon(int c, double area, double thickness, double volume, double tonnage) {
+  return qx::test::makePolygon(c, area, thickness, volume, tonnage);
 }
 
 CPolygonSet reportPolygons() {
@@ -115,23 +106,14 @@ CPolygonSet reportPolygons() {
   return set;
 }
 
-std::vector<DPoint3D> rectangle(double x0, double y0, double x1, double y1) {
-  return {{x0, y0, 0.0}, {x1, y0, 0.0}, {x1, y1, 0.0}, {x0, y1, 0.0}};
-}
-
 // Three 10 x 10 squares: composite 0 at the origin, composite 1 east of it,
 // composite 2 north of it.
 CPolygonSet squarePolygons() {
   CPolygonSet set;
   auto add = [&](int c, double x, double y, double thickness, double sg) {
-    CPolygon p;
-    p.compositeIndex = c;
-    p.outline = rectangle(x, y, x + 10, y + 10);
-    p.area = 100.0;
-    p.thickness = thickness;
+    CPolygon p = qx::test::makePolygon(c, 100.0, thickness, 100.0 * thickness, 100.0 * thickness * sg,
+                                       rectangle(x, y, x + 10, y + 10));
     p.specificGravity = sg;
-    p.volume = 100.0 * thickness;
-    p.tonnage = p.volume * sg;
     p.recomputeBoundingBox();
     set.polygons.push_back(p);
   };
@@ -141,37 +123,19 @@ CPolygonSet squarePolygons() {
   return set;
 }
 
-Figure figure(const char* name, std::vector<DPoint3D> outline, std::vector<double> totals, std::vector<double> loaded,
-              std::vector<double> calculated) {
-  Figure f;
-  f.name = name;
-  f.outline = std::move(outline);
-  f.pointCount = static_cast<std::int32_t>(f.outline.size());
-  f.area = totals[0];
-  f.thickness = totals[1];
-  f.volume = totals[2];
-  f.oreTonnage = totals[3];
-  f.wasteTonnage = totals[4];
-  f.oreFraction = totals[5];
-  f.loadedValues = std::move(loaded);
-  f.calculatedValues = std::move(calculated);
-  f.recomputeBoundingBox();
-  return f;
-}
-
 FigureSet sampleFigures() {
   FigureSet set;
   set.dilution = 0;
   set.figures = {
-      figure("Block A", rectangle(5, 2, 15, 8), {60.0, 2.25, 135.0, 360.0, 0.0, 1.0}, {0.5, 0.1875, 6172.8},
-             {360.0, 2.25}),
+      makeFigure("Block A", rectangle(5, 2, 15, 8), {60.0, 2.25, 135.0, 360.0, 0.0, 1.0}, {0.5, 0.1875, 6172.8},
+                 {360.0, 2.25}),
       // Shares the west edge of the first square (and a corner of the third):
       // their boxes overlap, the area inside is zero. No values stored yet.
-      figure("Touching West", rectangle(-5, 0, 0, 10), {50.0, 10.0, 500.0, 0.0, 1000.0, 0.0}, {}, {}),
-      figure("A_figure_name_exceeding_thirty_two_chars", rectangle(2, 5, 8, 15), {60.0, 3.0, 180.0, 390.0, 12.5, 0.875},
-             {0.75, 0.1875, 3.5}, {292.5, 3.0}),
-      figure("Far Away", rectangle(100, 100, 110, 110), {100.0, 10.0, 1000.0, 0.0, 2000.0, 0.0}, {1.0, 2.0, 3.0},
-             {4.0, 5.0}),
+      makeFigure("Touching West", rectangle(-5, 0, 0, 10), {50.0, 10.0, 500.0, 0.0, 1000.0, 0.0}, {}, {}),
+      makeFigure("A_figure_name_exceeding_thirty_two_chars", rectangle(2, 5, 8, 15),
+                 {60.0, 3.0, 180.0, 390.0, 12.5, 0.875}, {0.75, 0.1875, 3.5}, {292.5, 3.0}),
+      makeFigure("Far Away", rectangle(100, 100, 110, 110), {100.0, 10.0, 1000.0, 0.0, 2000.0, 0.0}, {1.0, 2.0, 3.0},
+                 {4.0, 5.0}),
   };
   return set;
 }
@@ -187,114 +151,69 @@ QuarlexSettings figureSettings() {
   return s;
 }
 
-std::vector<std::string> lines(const std::string& text) {
-  std::vector<std::string> out;
-  std::string line;
-  std::istringstream in(text);
-  while (std::getline(in, line)) out.push_back(line);
-  return out;
+std::string samplePolygonReport() {
+  return polygonReportText("Kestrel Pit", fixedTime(), reportPolygons(), sampleComposites(), sampleSettings());
+}
+std::string sampleFigureReport() {
+  return figureReportText("Unnamed Project", fixedTime(), sampleFigures(), squarePolygons(), sampleComposites(),
+                          figureSettings());
 }
 
-class LocaleGuard {
- public:
-  explicit LocaleGuard(const char* name) {
-    const char* current = std::setlocale(LC_ALL, nullptr);
-    previous_ = current != nullptr ? current : "C";
-    active_ = std::setlocale(LC_ALL, name) != nullptr;
-  }
-  ~LocaleGuard() { std::setlocale(LC_ALL, previous_.c_str()); }
-  bool active() const { return active_; }
-
- private:
-  std::string previous_;
-  bool active_ = false;
-};
+// A settings record with a fixed thickness and the given variables.
+QuarlexSettings plainSettings(std::vector<VariableInfo> loaded = {}, std::vector<VariableInfoCalc> calculated = {}) {
+  QuarlexSettings s;
+  s.useFixedThickness = 1;
+  s.loaded = std::move(loaded);
+  s.calculated = std::move(calculated);
+  return s;
+}
 
 // ---- whole files ----
 
-TEST(PolygonReport, WholeFileMatchesGolden) {
-  const std::string text =
-      polygonReportText("Kestrel Pit", fixedTime(), reportPolygons(), sampleComposites(), sampleSettings());
-  EXPECT_EQ(text, golden("polygon_report.golden.txt"));
-  ASSERT_FALSE(text.empty());
-  EXPECT_NE(text.back(), '\n');  // no final line break
-}
-
-TEST(FigureReport, WholeFileMatchesGolden) {
-  const std::string text = figureReportText("Unnamed Project", fixedTime(), sampleFigures(), squarePolygons(),
-                                            sampleComposites(), figureSettings());
-  EXPECT_EQ(text, golden("figure_report.golden.txt"));
-}
-
-TEST(Reports, NumbersIgnoreTheLocale) {
-  const std::string polygons =
-      polygonReportText("Kestrel Pit", fixedTime(), reportPolygons(), sampleComposites(), sampleSettings());
-  const std::string figures = figureReportText("Unnamed Project", fixedTime(), sampleFigures(), squarePolygons(),
-                                               sampleComposites(), figureSettings());
+TEST(Reports, WholeFilesMatchTheGoldenTextWhateverTheLocale) {
+  EXPECT_EQ(samplePolygonReport(), golden("polygon_report.golden.txt"));
+  EXPECT_EQ(sampleFigureReport(), golden("figure_report.golden.txt"));
   LocaleGuard guard("de_DE.UTF-8");
   if (!guard.active()) GTEST_SKIP() << "the locale de_DE.UTF-8 is not installed here";
   char buffer[16];
   std::snprintf(buffer, sizeof buffer, "%.1f", 0.5);
   ASSERT_STREQ(buffer, "0,5");
-  EXPECT_EQ(polygonReportText("Kestrel Pit", fixedTime(), reportPolygons(), sampleComposites(), sampleSettings()),
-            polygons);
-  EXPECT_EQ(figureReportText("Unnamed Project", fixedTime(), sampleFigures(), squarePolygons(), sampleComposites(),
-                             figureSettings()),
-            figures);
+  EXPECT_EQ(samplePolygonReport(), golden("polygon_report.golden.txt"));
+  EXPECT_EQ(sampleFigureReport(), golden("figure_report.golden.txt"));
 }
 
 // ---- pieces ----
 
 TEST(Reports, TimeLineIsDayMonthYearHoursMinutes) {
-  std::tm t{};
-  t.tm_mday = 1;
-  t.tm_mon = 0;
-  t.tm_year = 5;  // 1905: the year is written in full
-  t.tm_hour = 0;
-  t.tm_min = 0;
-  EXPECT_EQ(reportTimeText(t), "01/01/1905, 00h00");
-  t.tm_mday = 31;
-  t.tm_mon = 11;
-  t.tm_year = 199;
-  t.tm_hour = 23;
-  t.tm_min = 59;
-  EXPECT_EQ(reportTimeText(t), "31/12/2099, 23h59");
+  EXPECT_EQ(reportTimeText(at(1, 1, 1905, 0, 0)), "01/01/1905, 00h00");  // the year in full
+  EXPECT_EQ(reportTimeText(at(31, 12, 2099, 23, 59)), "31/12/2099, 23h59");
 }
 
-TEST(PolygonReport, RulesGrowBy13PerVariable) {
+TEST(PolygonReport, RulesGrowBy13PerVariableAndAnEmptySetEndsAtTheColumnRule) {
   for (int loadedCount : {0, 1, 4}) {
     for (int calculatedCount : {0, 2}) {
-      QuarlexSettings s;
-      s.useFixedThickness = 1;
+      QuarlexSettings s = plainSettings();
       for (int i = 0; i < loadedCount; ++i) s.loaded.emplace_back("v" + std::to_string(i));
       for (int i = 0; i < calculatedCount; ++i) s.calculated.emplace_back("c" + std::to_string(i));
-      const int v = loadedCount + calculatedCount;
-      const auto l = lines(polygonReportText("P", fixedTime(), CPolygonSet{}, CompositeSet{}, s));
+      const std::size_t v = static_cast<std::size_t>(loadedCount + calculatedCount);
+      const std::string text = polygonReportText("P", fixedTime(), CPolygonSet{}, CompositeSet{}, s);
+      const auto l = splitLines(text);
       // Rule, title, time, blank, three model lines, rule, column line, rule.
       ASSERT_EQ(l.size(), 10u);
-      EXPECT_EQ(l[0], std::string(static_cast<std::size_t>(143 + 13 * v), '=')) << v;
+      EXPECT_EQ(l[0], std::string(143 + 13 * v, '=')) << v;
       EXPECT_EQ(l[1], "  P - POLYGON REPORT ");
-      EXPECT_EQ(l[7], std::string(static_cast<std::size_t>(163 + 13 * v), '=')) << v;
-      EXPECT_EQ(l[8].size(), 87u + 13u * static_cast<std::size_t>(v));
+      EXPECT_EQ(l[7], std::string(163 + 13 * v, '=')) << v;
+      EXPECT_EQ(l[8].size(), 87u + 13u * v);
       EXPECT_EQ(l[8].substr(0, 7), "Polygon");
-      EXPECT_EQ(l[9], std::string(static_cast<std::size_t>(161 + 13 * v), '=')) << v;
+      EXPECT_EQ(l[9], std::string(161 + 13 * v, '=')) << v;
+      EXPECT_NE(text.back(), '\n');
     }
   }
 }
 
-TEST(PolygonReport, EmptySetEndsAfterTheColumnRule) {
-  QuarlexSettings s;
-  s.useFixedThickness = 1;
-  const std::string text = polygonReportText("P", fixedTime(), CPolygonSet{}, CompositeSet{}, s);
-  EXPECT_EQ(text.substr(text.size() - 162), "\n" + std::string(161, '='));
-}
-
-TEST(Reports, ModelLinesNameTheVariablesOrGiveTheFixedValues) {
+// The figure report's golden text names the variables.
+TEST(Reports, ModelLinesGiveTheFixedValuesWhenTheVariablesAreSwitchedOff) {
   QuarlexSettings s = figureSettings();
-  const std::string withVariables = figureReportText("T", fixedTime(), FigureSet{}, CPolygonSet{}, CompositeSet{}, s);
-  EXPECT_NE(withVariables.find("\n         Thickness Variable : Au\n         Specific Gravity Variable : Metal\n"
-                               "         Recovery Variable : Cu\n"),
-            std::string::npos);
   // Marks left on the variables but switched off in the settings: fixed values.
   s.useFixedThickness = 1;
   s.useVariableSG = 0;
@@ -310,26 +229,25 @@ TEST(Reports, ModelLinesNameTheVariablesOrGiveTheFixedValues) {
 TEST(FigureReport, DilutionLineFollowsTheFigureSetsSwitch) {
   const QuarlexSettings s = sampleSettings();
   FigureSet figures;
-  figures.dilution = 0;
-  EXPECT_NE(figureReportText("T", fixedTime(), figures, CPolygonSet{}, CompositeSet{}, s)
-                .find("       0.8500\n         Dilution of Figures is Activated\n         Cutoffs For"),
-            std::string::npos);
-  for (int off : {1, -1, 7}) {
-    figures.dilution = off;
+  for (int dilution : {0, 1, -1, 7}) {
+    figures.dilution = dilution;
     const std::string text = figureReportText("T", fixedTime(), figures, CPolygonSet{}, CompositeSet{}, s);
-    EXPECT_NE(text.find("\n         Dilution of Figures is Not Activated\n"), std::string::npos) << off;
-    EXPECT_EQ(text.find("is Activated"), std::string::npos);
+    if (dilution == 0) {
+      EXPECT_NE(text.find("       0.8500\n         Dilution of Figures is Activated\n         Cutoffs For"),
+                std::string::npos);
+    } else {
+      EXPECT_NE(text.find("\n         Dilution of Figures is Not Activated\n"), std::string::npos) << dilution;
+      EXPECT_EQ(text.find("is Activated"), std::string::npos);
+    }
   }
   // The polygon report has no dilution line.
   EXPECT_EQ(polygonReportText("T", fixedTime(), CPolygonSet{}, CompositeSet{}, s).find("Dilution"), std::string::npos);
 }
 
 TEST(Reports, OnlyVariablesWithDifferentCutoffsGetALine) {
-  QuarlexSettings s;
-  s.useFixedThickness = 1;
-  s.loaded = {loadedVariable("Same", 2.0, 2.0), loadedVariable("Zero", 0.0, 0.0),
-              loadedVariable("Inverted", -1.0, 4.0)};
-  s.calculated = {calculatedVariable("CalcSame", "1#", 7.0, 7.0), calculatedVariable("CalcDiff", "1#", 7.0, 6.5)};
+  const QuarlexSettings s = plainSettings(
+      {loadedVariable("Same", 2.0, 2.0), loadedVariable("Zero", 0.0, 0.0), loadedVariable("Inverted", -1.0, 4.0)},
+      {calculatedVariable("CalcSame", "1#", 7.0, 7.0), calculatedVariable("CalcDiff", "1#", 7.0, 6.5)});
   const std::string text = polygonReportText("T", fixedTime(), CPolygonSet{}, CompositeSet{}, s);
   EXPECT_NE(text.find("\n         Cutoffs For     Inverted (high/low) : -1.0000 / 4.0000\n"
                       "         Cutoffs For     CalcDiff (high/low) : 7.0000 / 6.5000\n="),
@@ -341,13 +259,11 @@ TEST(Reports, OnlyVariablesWithDifferentCutoffsGetALine) {
 }
 
 TEST(PolygonReport, PolygonWithoutCompositeHasBlankNameAndZeroValues) {
-  QuarlexSettings s;
-  s.useFixedThickness = 1;
-  s.loaded = {loadedVariable("Au", 0, 0)};
-  s.calculated = {calculatedVariable("TS", "T#S/", 0, 0)};
   CPolygonSet set;
   set.polygons = {polygon(7, 4.0, 1.0, 4.0, 10.0)};
-  const std::string text = polygonReportText("T", fixedTime(), set, CompositeSet{}, s);
+  const std::string text =
+      polygonReportText("T", fixedTime(), set, CompositeSet{},
+                        plainSettings({loadedVariable("Au", 0, 0)}, {calculatedVariable("TS", "T#S/", 0, 0)}));
   const std::string last = "\n" + std::string(32, ' ') + "          4.00       1.00           4.00          10.00 " +
                            "      0.0000 " + "      2.5000 ";
   ASSERT_GT(text.size(), last.size());
@@ -364,13 +280,11 @@ TEST(FigureReport, PolygonsAreListedInSetOrderWithTheirPieceOfTheFigure) {
   polygons.polygons.push_back(polygons.polygons[1]);
   polygons.polygons.back().compositeIndex = 42;
   FigureSet figures;
-  figures.figures = {figure("Cross", rectangle(5, 5, 15, 15), {0, 0, 0, 0, 0, 0}, {}, {})};
-  QuarlexSettings s;
-  s.useFixedThickness = 1;
+  figures.figures = {makeFigure("Cross", rectangle(5, 5, 15, 15), {0, 0, 0, 0, 0, 0}, {}, {})};
   CompositeSet composites = sampleComposites();
   composites.composites[1].name = "East";
   composites.composites[2].name = "North";
-  const auto l = lines(figureReportText("T", fixedTime(), figures, polygons, composites, s));
+  const auto l = splitLines(figureReportText("T", fixedTime(), figures, polygons, composites, plainSettings()));
   // title (blank, 2 lines, blank), model lines, dilution, blank, column line,
   // "Polygons inside", three pieces, total, blank.
   ASSERT_EQ(l.size(), 16u);
@@ -387,18 +301,14 @@ TEST(FigureReport, PiecesFarFromTheOriginKeepTheirArea) {
   // outlines are brought near the figure's centre before the intersection.
   const double x0 = 500000.0, y0 = 7000000.0;
   CPolygonSet polygons;
-  CPolygon p;
-  p.compositeIndex = 0;
+  CPolygon p = polygon(0, 0, 2.0, 0, 0);
   p.outline = rectangle(x0, y0, x0 + 10, y0 + 10);
-  p.thickness = 2.0;
   p.specificGravity = 2.5;
   p.recomputeBoundingBox();
   polygons.polygons = {p};
   FigureSet figures;
-  figures.figures = {figure("Far", rectangle(x0 + 5.25, y0 + 2.75, x0 + 15, y0 + 8.5), {0, 0, 0, 0, 0, 0}, {}, {})};
-  QuarlexSettings s;
-  s.useFixedThickness = 1;
-  const auto l = lines(figureReportText("T", fixedTime(), figures, polygons, sampleComposites(), s));
+  figures.figures = {makeFigure("Far", rectangle(x0 + 5.25, y0 + 2.75, x0 + 15, y0 + 8.5), {0, 0, 0, 0, 0, 0}, {}, {})};
+  const auto l = splitLines(figureReportText("T", fixedTime(), figures, polygons, sampleComposites(), plainSettings()));
   ASSERT_EQ(l.size(), 14u);
   // 4.75 x 5.75 = 27.3125; volume 54.625; tonnage 136.5625.
   EXPECT_EQ(l[11], "DH-001" + std::string(26, ' ') + "         27.31       2.00          54.62         136.56" +
@@ -409,46 +319,29 @@ TEST(FigureReport, PiecesFarFromTheOriginKeepTheirArea) {
 
 class ReportCommand : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("qx_reports_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-  std::filesystem::path dir_;
+  qx::test::TempDir temp_{"qx_reports"};
+  std::filesystem::path dir_ = temp_.path();
 };
 
-TEST_F(ReportCommand, PolygonReportWritesTheChosenFileWhole) {
-  const auto path = dir_ / "poly.txt";
-  {
-    std::ofstream old(path);
-    old << std::string(5000, 'x');  // replaced whole
-  }
+TEST_F(ReportCommand, BothReportsWriteTheChosenFileWhole) {
+  const auto poly = temp_.write("poly.txt", std::string(5000, 'x'));  // replaced whole
+  const auto fig = dir_ / "fig.txt";
   ScriptedPort port;
-  port.answerFile(path.string());
+  port.answerFile(poly.string());
+  port.answerFile(fig.string());
   EXPECT_EQ(reportPolygons(port, "Kestrel Pit", reportPolygons(), sampleComposites(), sampleSettings(), fixedTime),
             ReportOutcome::Written);
-  EXPECT_EQ(readFile(path), golden("polygon_report.golden.txt"));
-  EXPECT_EQ(port.log(),
-            (std::vector<std::string>{
-                "file save: Save Polygon Report [Polygon Report Files (*.txt)|*.txt|All Files (*.*)|*.*||]"}));
-  EXPECT_TRUE(port.allAnswersUsed());
-}
-
-TEST_F(ReportCommand, FigureReportShowsTheWaitCursorWhileWriting) {
-  const auto path = dir_ / "fig.txt";
-  ScriptedPort port;
-  port.answerFile(path.string());
   EXPECT_EQ(reportFigures(port, "Unnamed Project", sampleFigures(), squarePolygons(), sampleComposites(),
                           figureSettings(), fixedTime),
             ReportOutcome::Written);
-  EXPECT_EQ(readFile(path), golden("figure_report.golden.txt"));
+  EXPECT_EQ(qx::test::readFile(poly), golden("polygon_report.golden.txt"));
+  EXPECT_EQ(qx::test::readFile(fig), golden("figure_report.golden.txt"));
+  // The figure report shows the wait cursor while it writes.
   EXPECT_EQ(port.log(), (std::vector<std::string>{
+                            "file save: Save Polygon Report [Polygon Report Files (*.txt)|*.txt|All Files (*.*)|*.*||]",
                             "file save: Save Figure Report [Figure Report Files (*.txt)|*.txt|All Files (*.*)|*.*||]",
                             "wait on", "wait off"}));
-  EXPECT_EQ(port.waitDepth(), 0);
+  EXPECT_TRUE(port.allAnswersUsed());
 }
 
 TEST_F(ReportCommand, CancelWritesNothing) {

@@ -6,10 +6,7 @@
 //
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -18,22 +15,18 @@
 #include "engine/figures.h"
 #include "engine/polygons.h"
 #include "engine/result_export.h"
-#include "sections/rotation_dialog.h"
 #include "project/quarlex_settings.h"
 #include "scripted_port.h"
+#include "sections/rotation_dialog.h"
+#include "support/result_records.h"
+#include "support/test_files.h"
 #include "variables/formula_compiler.h"
 
 using namespace qx;
+using qx::test::readFile;
 using qx::test::ScriptedPort;
 
 namespace {
-
-std::string readFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 void setColumn(std::vector<ColumnField>& columns, const char* name, int position, int width, int decimals) {
   for (auto& c : columns)
@@ -42,6 +35,19 @@ void setColumn(std::vector<ColumnField>& columns, const char* name, int position
       return;
     }
   ADD_FAILURE() << "no column " << name;
+}
+
+// Where a variable goes in the polygon file and in the figure file.
+struct Place {
+  int position = 0, width = 0, decimals = 0;
+};
+void placeVariable(VariableInfo& v, Place polygon, Place figure) {
+  v.polygonPosition = polygon.position;
+  v.polygonWidth = polygon.width;
+  v.polygonDecimals = polygon.decimals;
+  v.figurePosition = figure.position;
+  v.figureWidth = figure.width;
+  v.figureDecimals = figure.decimals;
 }
 
 // Au and Cu loaded, Metal = Au x Tonnage calculated.
@@ -53,19 +59,9 @@ QuarlexSettings exportSettings(bool threeD) {
   metal.formulaCode = "a#T*";
   metal.compiled = compileFormula(metal.formulaCode).block;
   s.calculated = {metal};
-  s.loaded[0].polygonPosition = 66;
-  s.loaded[0].polygonWidth = 8;
-  s.loaded[0].polygonDecimals = 3;
+  placeVariable(s.loaded[0], {66, 8, 3}, {76, 7, 2});
   s.loaded[1].polygonPosition = 20;  // width 0: not written
-  s.calculated[0].polygonPosition = 74;
-  s.calculated[0].polygonWidth = 10;
-  s.calculated[0].polygonDecimals = 2;
-  s.loaded[0].figurePosition = 76;
-  s.loaded[0].figureWidth = 7;
-  s.loaded[0].figureDecimals = 2;
-  s.calculated[0].figurePosition = 83;
-  s.calculated[0].figureWidth = 8;
-  s.calculated[0].figureDecimals = 1;
+  placeVariable(s.calculated[0], {74, 10, 2}, {83, 8, 1});
   return s;
 }
 
@@ -91,19 +87,11 @@ CPolygonSet exportPolygons() {
   setColumn(set.columns, "Thickness", 40, 0, 2);  // width 0 inside other columns: nothing
   setColumn(set.columns, "Volume", 44, 10, 1);
   setColumn(set.columns, "Tonnage", 54, 12, 2);
-  auto add = [&](int c, double area, double thickness, double volume, double tonnage, std::vector<DPoint3D> outline) {
-    CPolygon p;
-    p.compositeIndex = c;
-    p.area = area;
-    p.thickness = thickness;
-    p.volume = volume;
-    p.tonnage = tonnage;
-    p.outline = std::move(outline);
-    set.polygons.push_back(p);
-  };
-  add(0, 100.5, 2, 201, 502.5, {{0, 0, 7}, {10, 0, 7}, {10, 10, 7}});
-  add(1, 1234567.891, 2, 123456789.5, 0.125, {{-5.125, 1e6, 0}, {123456789, -0.004, 0}, {1, 2, 0}});
-  add(9, 0, 0, 0, 0, {});  // no such composite, no outline
+  using qx::test::makePolygon;
+  set.polygons = {
+      makePolygon(0, 100.5, 2, 201, 502.5, {{0, 0, 7}, {10, 0, 7}, {10, 10, 7}}),
+      makePolygon(1, 1234567.891, 2, 123456789.5, 0.125, {{-5.125, 1e6, 0}, {123456789, -0.004, 0}, {1, 2, 0}}),
+      makePolygon(9, 0, 0, 0, 0)};  // no such composite, no outline
   return set;
 }
 
@@ -130,31 +118,16 @@ FigureSet exportFigures() {
   setColumn(set.columns, "Ore Tonnage", 54, 9, 1);
   setColumn(set.columns, "Waste Tonnage", 63, 7, 0);
   setColumn(set.columns, "Coverage (% Ore)", 70, 6, 3);
-  Figure a;
-  a.name = "Block A";
-  a.outline = {{5, 2, 100.5}, {15, 2, 100.5}, {15, 8, 100.5}, {5, 8, 100.5}};
-  a.pointCount = 4;
-  a.area = 60;
-  a.thickness = 2.25;
-  a.volume = 135;
-  a.oreTonnage = 360.5;
-  a.wasteTonnage = 1000;
-  a.oreFraction = 0.875;
-  a.loadedValues = {0.5, 0.25};
-  a.calculatedValues = {360.0};
-  Figure b;
-  b.name = "Stope_9_North_Extension";
+  using qx::test::makeFigure;
+  set.figures = {
+      makeFigure("Block A", {{5, 2, 100.5}, {15, 2, 100.5}, {15, 8, 100.5}, {5, 8, 100.5}},
+                 {60, 2.25, 135, 360.5, 1000, 0.875}, {0.5, 0.25}, {360.0}),
+      // No calculated value yet: written as 0.
+      makeFigure("Stope_9_North_Extension", {{0, 0, -3}, {4, 0, -3}, {4, 4, -3}, {0, 4, -3}, {-1, -1, -3}},
+                 {12.25, 1, 12.25, 30, 0, 1}, {7.125, 9.0}, {}),
+  };
   // Five vertices, of which the point count says three are used.
-  b.outline = {{0, 0, -3}, {4, 0, -3}, {4, 4, -3}, {0, 4, -3}, {-1, -1, -3}};
-  b.pointCount = 3;
-  b.area = 12.25;
-  b.thickness = 1;
-  b.volume = 12.25;
-  b.oreTonnage = 30;
-  b.wasteTonnage = 0;
-  b.oreFraction = 1;
-  b.loadedValues = {7.125, 9.0};  // no calculated value yet: written as 0
-  set.figures = {a, b};
+  set.figures[1].pointCount = 3;
   return set;
 }
 
@@ -171,20 +144,13 @@ const char* const kFigureFile =
 
 class ExportCommand : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("qx_result_export_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-  std::filesystem::path dir_;
+  qx::test::TempDir temp_{"qx_result_export"};
+  std::filesystem::path dir_ = temp_.path();
 };
 
 // ---- lines ----
 
-TEST(ResultHeaderLine, ColumnsAreCutPaddedAndPlaced) {
-  const ColumnField name{"Name", 3, 6, 0};
+TEST(ResultHeaderLine, ColumnsAreCutPaddedPlacedAndOverwritten) {
   const std::vector<ColumnField> columns{
       {"A", 12, 5, 1},  // a number wider than its column is cut to the width
       {"B", 30, 0, 2},  // width 0: nothing, and the line does not reach it
@@ -193,85 +159,53 @@ TEST(ResultHeaderLine, ColumnsAreCutPaddedAndPlaced) {
       {"E", 17, 6, 2},
   };
   const std::vector<double> values{123456.25, 9, 9, 9, -1.5};
-  EXPECT_EQ(resultHeaderLine(name, "Pit", columns, values), "1 Pit      12345 -1.50\n");
-  EXPECT_EQ(resultHeaderLine(name, "Longer than six", columns, values), "1 Longer   12345 -1.50\n");
-  // Nothing written: the tag alone.
-  EXPECT_EQ(resultHeaderLine({"Name", 2, 0, 0}, "Pit", {}, {}), "1\n");
-  // The name's padding counts: a blank name still reaches the end of its column.
-  EXPECT_EQ(resultHeaderLine({"Name", 4, 5, 0}, "", {}, {}), "1       \n");
-}
-
-TEST(ResultHeaderLine, LaterColumnsOverwriteEarlierOnes) {
-  const std::vector<ColumnField> columns{{"A", 2, 6, 2}, {"B", 5, 3, 0}};
-  // "  1.50" in 2..7, then "  7" in 5..7.
-  EXPECT_EQ(resultHeaderLine({"Name", 0, 0, 0}, "x", columns, std::vector<double>{1.5, 7.0}), "1  1  7\n");
-  // The name written after nothing, but overwritten by a number.
-  EXPECT_EQ(
-      resultHeaderLine({"Name", 2, 4, 0}, "abcd", std::vector<ColumnField>{{"A", 4, 2, 0}}, std::vector<double>{42}),
-      "1ab42\n");
-}
-
-TEST(ResultHeaderLine, AColumnBeyondTheBlanksLengthensTheLine) {
-  const std::vector<ColumnField> columns{{"A", 508, 6, 1}};
-  const std::string line = resultHeaderLine({"Name", 2, 3, 0}, "N", columns, std::vector<double>{2.5});
-  ASSERT_EQ(line.size(), 514u);
-  EXPECT_EQ(line.substr(0, 4), "1N  ");
-  EXPECT_EQ(line.substr(504), "      2.5\n");
+  struct Case {
+    ColumnField name;
+    const char* text;
+    std::vector<ColumnField> columns;
+    std::vector<double> values;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {{"Name", 3, 6, 0}, "Pit", columns, values, "1 Pit      12345 -1.50\n"},
+      {{"Name", 3, 6, 0}, "Longer than six", columns, values, "1 Longer   12345 -1.50\n"},
+      {{"Name", 2, 0, 0}, "Pit", {}, {}, "1\n"},  // nothing written: the tag alone
+      // The name's padding counts: a blank name still reaches the end of its column.
+      {{"Name", 4, 5, 0}, "", {}, {}, "1       \n"},
+      // "  1.50" in 2..7, then "  7" in 5..7.
+      {{"Name", 0, 0, 0}, "x", {{"A", 2, 6, 2}, {"B", 5, 3, 0}}, {1.5, 7.0}, "1  1  7\n"},
+      // The name written after nothing, but overwritten by a number.
+      {{"Name", 2, 4, 0}, "abcd", {{"A", 4, 2, 0}}, {42}, "1ab42\n"},
+      // A column beyond the blanks lengthens the line.
+      {{"Name", 2, 3, 0}, "N", {{"A", 508, 6, 1}}, {2.5}, "1N  " + std::string(500, ' ') + "      2.5\n"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(resultHeaderLine(c.name, c.text, c.columns, c.values), c.expected) << c.text;
 }
 
 // ---- whole files ----
 
-TEST(PolygonExport, SmallSetByteForByte) {
+TEST(PolygonExport, SmallSetByteForByteWithZAndTheCompositesCalculatedValues) {
   EXPECT_EQ(polygonExportText(exportPolygons(), exportComposites(), exportSettings(false), false), kPolygonFile);
-}
-
-TEST(PolygonExport, ZIsWrittenInA3DProject) {
+  // A rotation kept in the set but not asked for: written as stored.
+  CPolygonSet turned = exportPolygons();
+  turned.exportRotation.setAngles(180.0, 0.0, 0.0);
+  EXPECT_EQ(polygonExportText(turned, exportComposites(), exportSettings(false), false), kPolygonFile);
+  // Z in a 3D project. Metal = Au x Tonnage: the composite's value takes
+  // Tonnage as 1, whatever the polygon's tonnage.
   CPolygonSet set = exportPolygons();
   setColumn(set.columns, "Z Coordinate", 32, 6, 1);
   set.polygons.resize(1);
+  set.polygons[0].tonnage = 1000;
   EXPECT_EQ(polygonExportText(set, exportComposites(), exportSettings(true), false),
-            "1DH-001                             100.500     201.0      502.50   1.500      1.50\n"
+            "1DH-001                             100.500     201.0     1000.00   1.500      1.50\n"
             "2                0.00      0.00   7.0\n"
             "2               10.00      0.00   7.0\n"
             "2               10.00     10.00   7.0\n");
 }
 
-TEST(PolygonExport, CalculatedColumnsHoldTheCompositesCalculatedValues) {
-  // Metal = Au x Tonnage; the composite's value takes Tonnage as 1, whatever
-  // the polygon's tonnage.
-  CPolygonSet set = exportPolygons();
-  set.polygons.resize(1);
-  set.polygons[0].tonnage = 1000;
-  const std::string text = polygonExportText(set, exportComposites(), exportSettings(false), false);
-  EXPECT_EQ(text.substr(0, text.find('\n')),
-            "1DH-001                             100.500     201.0     1000.00   1.500      1.50");
-}
-
-TEST(PolygonExport, RotationTurnsTheVerticesOnly) {
-  CPolygonSet set = exportPolygons();
-  set.polygons.resize(1);
-  set.polygons[0].outline = {{3, 5, 0}, {11, 2.5, 0}, {4, 7, 0}};
-  set.exportRotation.setAngles(180.0, 0.0, 0.0);
-  set.exportRotation.setCentre({1, 2, 0});
-  const std::string header = "1DH-001                             100.500     201.0      502.50   1.500      1.50\n";
-  // Half a turn about Z around (1, 2): (x, y) -> (1 - x, 2 - y) taken from the centre.
-  EXPECT_EQ(polygonExportText(set, exportComposites(), exportSettings(false), true),
-            header +
-                "2               -2.00     -3.00\n"
-                "2              -10.00     -0.50\n"
-                "2               -3.00     -5.00\n");
-  // Not asked for: written as stored, although the rotation is set.
-  EXPECT_EQ(polygonExportText(set, exportComposites(), exportSettings(false), false),
-            header +
-                "2                3.00      5.00\n"
-                "2               11.00      2.50\n"
-                "2                4.00      7.00\n");
-}
-
 TEST(FigureExport, SmallSetByteForByte) {
   const FigureSet set = exportFigures();
-  const std::vector<int> all{0, 1};
-  EXPECT_EQ(figureExportText(set, all, exportSettings(true), false), kFigureFile);
+  EXPECT_EQ(figureExportText(set, std::vector<int>{0, 1}, exportSettings(true), false), kFigureFile);
   // Only the listed figures, in the order listed; unknown indices skipped.
   const std::string first(kFigureFile, std::string_view(kFigureFile).find("1   Stope"));
   const std::string second = std::string(kFigureFile).substr(first.size());
@@ -281,24 +215,25 @@ TEST(FigureExport, SmallSetByteForByte) {
 
 // ---- column pages ----
 
-TEST(ExportDescription, PolygonColumnsInPageOrder) {
-  const ColumnDescription d2 = polygonExportDescription(exportPolygons(), exportSettings(false));
+std::vector<std::string> namesOf(const ColumnDescription& d) {
   std::vector<std::string> names;
-  for (const auto& f : d2.fields) names.push_back(f.name);
-  EXPECT_EQ(names, (std::vector<std::string>{"Name", "X Coordinate", "Y Coordinate", "Surface Area", "Thickness",
-                                             "Volume", "Tonnage", "Au", "Cu", "Metal"}));
+  for (const auto& f : d.fields) names.push_back(f.name);
+  return names;
+}
+
+TEST(ExportDescription, ColumnsInPageOrder) {
+  const ColumnDescription d2 = polygonExportDescription(exportPolygons(), exportSettings(false));
+  EXPECT_EQ(namesOf(d2), (std::vector<std::string>{"Name", "X Coordinate", "Y Coordinate", "Surface Area", "Thickness",
+                                                   "Volume", "Tonnage", "Au", "Cu", "Metal"}));
   EXPECT_EQ(d2.fields[7], (ColumnField{"Au", 66, 8, 3}));
   EXPECT_EQ(d2.fields[8], (ColumnField{"Cu", 20, 0, 4}));
   const ColumnDescription d3 = polygonExportDescription(exportPolygons(), exportSettings(true));
   ASSERT_EQ(d3.fields.size(), 11u);
   EXPECT_EQ(d3.fields[3], (ColumnField{"Z Coordinate", 32, 10, 2}));
-
   const ColumnDescription f3 = figureExportDescription(exportFigures(), exportSettings(true));
-  names.clear();
-  for (const auto& f : f3.fields) names.push_back(f.name);
-  EXPECT_EQ(names, (std::vector<std::string>{"Name", "X Coordinate", "Y Coordinate", "Z Coordinate", "Surface Area",
-                                             "Thickness", "Volume", "Ore Tonnage", "Waste Tonnage", "Coverage (% Ore)",
-                                             "Au", "Cu", "Metal"}));
+  EXPECT_EQ(namesOf(f3), (std::vector<std::string>{"Name", "X Coordinate", "Y Coordinate", "Z Coordinate",
+                                                   "Surface Area", "Thickness", "Volume", "Ore Tonnage",
+                                                   "Waste Tonnage", "Coverage (% Ore)", "Au", "Cu", "Metal"}));
   EXPECT_EQ(f3.fields[10], (ColumnField{"Au", 76, 7, 2}));
 }
 
@@ -375,8 +310,6 @@ TEST_F(ExportCommand, PolygonsThroughTheWizard) {
     auto& page = dynamic_cast<CAsciiFormatPage&>(*sheet.pages()[0]);
     EXPECT_TRUE(page.tagColumn());
     EXPECT_TRUE(page.rotationVisible());
-    page.onSetActive();
-    EXPECT_EQ(page.wizardButtons(), FormatPageButtons::kFinish);
     EXPECT_EQ(page.fieldNames().size(), 10u);
     page.chooseField(3);
     EXPECT_EQ(page.position(), 150);
@@ -399,7 +332,6 @@ TEST_F(ExportCommand, PolygonsWithRotation) {
   CPolygonSet set = exportPolygons();
   set.polygons.resize(1);
   set.polygons[0].outline = {{3, 5, 0}};
-  QuarlexSettings settings = exportSettings(false);
   ScriptedPort port;
   port.answerSheet([&](SheetModel& sheet) {
     dynamic_cast<CAsciiFormatPage&>(*sheet.pages()[0]).setRotate(true);
@@ -412,8 +344,10 @@ TEST_F(ExportCommand, PolygonsWithRotation) {
     return true;
   });
   port.answerFile(path.string());
+  QuarlexSettings settings = exportSettings(false);
   EXPECT_EQ(qx::exportPolygons(port, set, exportComposites(), settings), ResultExportOutcome::Written);
   const std::string text = readFile(path);
+  // Half a turn about Z around (1, 2): (x, y) -> (1 - x, 2 - y) taken from the centre.
   EXPECT_EQ(text.substr(text.find("\n2")), "\n2               -2.00     -3.00\n");
   EXPECT_EQ(set.exportRotation.theta(), 180.0);  // kept in the set
   EXPECT_EQ(port.log()[1], "dialog rotation_params: Rotation Parameters");
@@ -421,19 +355,14 @@ TEST_F(ExportCommand, PolygonsWithRotation) {
 
 TEST_F(ExportCommand, FiguresThroughTheWizard) {
   FigureSet set = exportFigures();
-  QuarlexSettings settings = exportSettings(true);
   const auto all = dir_ / "all.dig";
-  const auto single = dir_ / "single.dig";
   const auto group = dir_ / "group.dig";
   ScriptedPort port;
   port.answerSheet([&](SheetModel& sheet) {
     EXPECT_EQ(sheet.title(), "Export Figures");
     EXPECT_EQ(sheet.pages().size(), 2u);
-    auto& select = dynamic_cast<CPropPageSelectFigures&>(*sheet.pages()[0]);
-    EXPECT_EQ(select.choice(), CPropPageSelectFigures::kAll);
+    EXPECT_EQ(dynamic_cast<CPropPageSelectFigures&>(*sheet.pages()[0]).choice(), CPropPageSelectFigures::kAll);
     auto& format = dynamic_cast<CAsciiFormatPage&>(*sheet.pages()[1]);
-    format.onSetActive();
-    EXPECT_EQ(format.wizardButtons(), FormatPageButtons::kBack | FormatPageButtons::kFinish);
     EXPECT_TRUE(format.tagColumn());
     EXPECT_EQ(format.fieldNames().size(), 13u);
     return true;
@@ -441,24 +370,16 @@ TEST_F(ExportCommand, FiguresThroughTheWizard) {
   port.answerFile(all.string());
   port.answerSheet([&](SheetModel& sheet) {
     auto& select = dynamic_cast<CPropPageSelectFigures&>(*sheet.pages()[0]);
-    select.setChoice(CPropPageSelectFigures::kSingle);
-    select.setSingleFigure(1);
-    return true;
-  });
-  port.answerFile(single.string());
-  port.answerSheet([&](SheetModel& sheet) {
-    auto& select = dynamic_cast<CPropPageSelectFigures&>(*sheet.pages()[0]);
     select.setChoice(CPropPageSelectFigures::kGroup);
     select.setInGroup(0, true);
     return true;
   });
   port.answerFile(group.string());
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(qx::exportFigures(port, set, settings), ResultExportOutcome::Written);
+  QuarlexSettings settings = exportSettings(true);
+  for (int i = 0; i < 2; ++i) EXPECT_EQ(qx::exportFigures(port, set, settings), ResultExportOutcome::Written);
   const std::string text = kFigureFile;
-  const std::size_t split = text.find("1   Stope");
   EXPECT_EQ(readFile(all), text);
-  EXPECT_EQ(readFile(single), text.substr(split));
-  EXPECT_EQ(readFile(group), text.substr(0, split));
+  EXPECT_EQ(readFile(group), text.substr(0, text.find("1   Stope")));
   EXPECT_EQ(port.log()[1],
             "file save: Save Figure Datafile [Figure Dataset Files (*.dig)|*.dig|All Files (*.*)|*.*||]");
   EXPECT_TRUE(port.allAnswersUsed());
@@ -536,51 +457,36 @@ TEST_F(ExportCommand, FiguresReadBackWithTheSameColumns) {
   FigureSet set = exportFigures();
   // Columns wide enough for every value; the outline's used points only.
   setColumn(set.columns, "Name", 2, 30, 0);
-  setColumn(set.columns, "X Coordinate", 40, 12, 3);
-  setColumn(set.columns, "Y Coordinate", 52, 12, 3);
-  setColumn(set.columns, "Z Coordinate", 64, 12, 3);
-  setColumn(set.columns, "Surface Area", 80, 12, 4);
-  setColumn(set.columns, "Thickness", 92, 12, 4);
-  setColumn(set.columns, "Volume", 104, 12, 4);
-  setColumn(set.columns, "Ore Tonnage", 116, 12, 4);
-  setColumn(set.columns, "Waste Tonnage", 128, 12, 4);
-  setColumn(set.columns, "Coverage (% Ore)", 140, 12, 4);
+  int position = 40;
+  for (const char* name : {"X Coordinate", "Y Coordinate", "Z Coordinate", "Surface Area", "Thickness", "Volume",
+                           "Ore Tonnage", "Waste Tonnage", "Coverage (% Ore)"}) {
+    setColumn(set.columns, name, position, 12, 4);
+    position += 12;
+  }
   set.figures[1].outline.resize(3);
   set.figures[1].name = "Stope 9 North Extension";  // inner blanks survive
   QuarlexSettings settings = exportSettings(true);
-  settings.loaded[0].figurePosition = 160;
-  settings.loaded[0].figureWidth = 12;
-  settings.loaded[0].figureDecimals = 4;
-  settings.loaded[1].figurePosition = 172;
-  settings.loaded[1].figureWidth = 12;
-  settings.loaded[1].figureDecimals = 4;
+  placeVariable(settings.loaded[0], {}, {160, 12, 4});
+  placeVariable(settings.loaded[1], {}, {172, 12, 4});
   settings.calculated[0].figurePosition = 190;  // written, not read back
   const auto path = dir_ / "figures.dig";
-  {
-    ScriptedPort port;
-    port.answerSheet([](SheetModel&) { return true; });
-    port.answerFile(path.string());
-    ASSERT_EQ(qx::exportFigures(port, set, settings), ResultExportOutcome::Written);
-  }
+  ScriptedPort port;
+  port.answerSheet([](SheetModel&) { return true; });
+  port.answerFile(path.string());
+  ASSERT_EQ(qx::exportFigures(port, set, settings), ResultExportOutcome::Written);
   FigureSet back;
   back.columns = set.columns;
-  ScriptedPort port;
   port.answerFile(path.string());
   port.answerSheet([](SheetModel&) { return true; });
-  const FigureLoadOutcome outcome = loadFigures(port, back, settings);
-  ASSERT_EQ(outcome.result, FigureLoadResult::Loaded);
+  ASSERT_EQ(loadFigures(port, back, settings).result, FigureLoadResult::Loaded);
   ASSERT_EQ(back.count(), 2);
-  for (int i = 0; i < 2; ++i) {
-    const Figure& a = set.figures[static_cast<std::size_t>(i)];
-    const Figure& b = back.figures[static_cast<std::size_t>(i)];
+  for (std::size_t i = 0; i < 2; ++i) {
+    const Figure& a = set.figures[i];
+    const Figure& b = back.figures[i];
     EXPECT_EQ(b.name, a.name);
     EXPECT_EQ(b.outline, a.outline);
-    EXPECT_EQ(b.area, a.area);
-    EXPECT_EQ(b.thickness, a.thickness);
-    EXPECT_EQ(b.volume, a.volume);
-    EXPECT_EQ(b.oreTonnage, a.oreTonnage);
-    EXPECT_EQ(b.wasteTonnage, a.wasteTonnage);
-    EXPECT_EQ(b.oreFraction, a.oreFraction);
+    EXPECT_EQ((std::vector<double>{b.area, b.thickness, b.volume, b.oreTonnage, b.wasteTonnage, b.oreFraction}),
+              (std::vector<double>{a.area, a.thickness, a.volume, a.oreTonnage, a.wasteTonnage, a.oreFraction}));
     EXPECT_EQ(b.loadedValues, a.loadedValues);
   }
 }

@@ -10,6 +10,12 @@
 namespace qx::gfx {
 namespace {
 
+void expectNear(const DPoint3D& got, const DPoint3D& want) {
+  EXPECT_NEAR(got.x, want.x, 1e-9);
+  EXPECT_NEAR(got.y, want.y, 1e-9);
+  EXPECT_NEAR(got.z, want.z, 1e-9);
+}
+
 // The tree the scene layer builds, reduced to what picking needs. Plan view
 // from 100 above the origin, field 100 x 100 on a 500 x 500 window, so one
 // world unit is 0.02 in "local window".
@@ -48,6 +54,13 @@ struct Scene {
     t.renumberKey(k, user, KeyScope::Local);
     t.closeSegment();
     return k;
+  }
+  // Runs `f` with the segment open.
+  template <class F>
+  void in(const std::string& seg, F f) {
+    t.openSegment(seg);
+    f(t);
+    t.closeSegment();
   }
   void on(const std::string& seg, const char* selectability, const char* visibility = nullptr) {
     t.openSegment(seg);
@@ -118,25 +131,16 @@ TEST(Selection, ProximityAndLimitComeFromThePictureOptions) {
   s.marker("?Model/Composites/Bin0", {0, 0, 0}, 3);                // exact
   s.marker("?Model/Composites/Bin0", {0.5, 0, 0}, 4);              // 0.01
   EXPECT_EQ(s.pickAt(0, 0, std::nullopt), (std::vector<Key>{3}));  // "no selection proximity"
-  s.t.openSegment("?Picture");
-  s.t.setDriverOptions("selection proximity = 0.2");
-  s.t.closeSegment();
+  s.in("?Picture", [](SceneTree& t) { t.setDriverOptions("selection proximity = 0.2"); });
   EXPECT_EQ(s.pickAt(0, 0, std::nullopt), (std::vector<Key>{3, 4, 1}));
-  s.t.openSegment("?Picture");
-  s.t.setHeuristics("related selection limit = 1");  // the best and one related
-  s.t.closeSegment();
+  // The best and one related.
+  s.in("?Picture", [](SceneTree& t) { t.setHeuristics("related selection limit = 1"); });
   EXPECT_EQ(s.pickAt(0, 0, std::nullopt), (std::vector<Key>{3, 4}));
-  s.t.openSegment("?Picture");
-  s.t.setHeuristics("related selection limit = 0");
-  s.t.closeSegment();
+  s.in("?Picture", [](SceneTree& t) { t.setHeuristics("related selection limit = 0"); });
   EXPECT_EQ(s.pickAt(0, 0, 1.0), (std::vector<Key>{3}));
   // The limit of a segment below the picture does not count.
-  s.t.openSegment("?Picture");
-  s.t.setHeuristics("no related selection limit");
-  s.t.closeSegment();
-  s.t.openSegment("?Model/Composites");
-  s.t.setHeuristics("related selection limit = 0");
-  s.t.closeSegment();
+  s.in("?Picture", [](SceneTree& t) { t.setHeuristics("no related selection limit"); });
+  s.in("?Model/Composites", [](SceneTree& t) { t.setHeuristics("related selection limit = 0"); });
   EXPECT_EQ(s.pickAt(0, 0, 1.0).size(), 4u);
 }
 
@@ -169,9 +173,7 @@ TEST(Selection, HonoursVisibilitySelectabilityAndTheIncludeTree) {
 TEST(Selection, ItemsReachedTwiceAreReportedOnce) {
   Scene s;
   s.marker("?Model/Composites/Bin0", {0, 0, 0}, 0);
-  s.t.openSegment("?Picture");
-  s.t.includeSegment("?Model/Composites");
-  s.t.closeSegment();
+  s.in("?Picture", [](SceneTree& t) { t.includeSegment("?Model/Composites"); });
   EXPECT_EQ(s.pickAt(0, 0, 0.0), (std::vector<Key>{0}));
 }
 
@@ -194,9 +196,7 @@ TEST(Selection, CuttingPlanesHideWhatTheyCutAway) {
 
 TEST(Selection, LinesArePickedOnlyWhereTheySurviveTheCut) {
   Scene s;
-  s.t.openSegment("?Model/CuttingPlanes");
-  s.t.insertCuttingPlane(0, 0, 1, -5);
-  s.t.closeSegment();
+  s.in("?Model/CuttingPlanes", [](SceneTree& t) { t.insertCuttingPlane(0, 0, 1, -5); });
   s.t.openSegment("?Model/Envelopes/Envelope1");
   s.t.setSelectability("everything=on");
   s.t.startInk();
@@ -206,14 +206,12 @@ TEST(Selection, LinesArePickedOnlyWhereTheySurviveTheCut) {
   s.t.closeSegment();
   EXPECT_EQ(s.pickAt(-5, 20, 0.001), (std::vector<Key>{}));  // the cut part
   ASSERT_EQ(s.pickAt(5, 20, 0.001), (std::vector<Key>{1002}));
-  EXPECT_NEAR(s.t.selection()[0].worldPosition.x, 5, 1e-9);
-  EXPECT_NEAR(s.t.selection()[0].worldPosition.z, 2.5, 1e-9);
+  expectNear(s.t.selection()[0].worldPosition, {5, 20, 2.5});
   EXPECT_EQ(s.t.selection()[0].kind, ItemKind::Polyline);
   // Near the cut part the nearest surviving point is the end at the plane, 5.1 units away.
   EXPECT_EQ(s.pickAt(-5, 21, 0.1), (std::vector<Key>{}));
   ASSERT_EQ(s.pickAt(-5, 21, 0.11), (std::vector<Key>{1002}));
-  EXPECT_NEAR(s.t.selection()[0].worldPosition.x, 0, 1e-9);
-  EXPECT_NEAR(s.t.selection()[0].worldPosition.z, 5, 1e-9);
+  expectNear(s.t.selection()[0].worldPosition, {0, 20, 5});
   EXPECT_NEAR(s.t.selection()[0].distance, std::sqrt(26.0) / 50.0, 1e-12);
   s.on("?Model/Envelopes/Envelope1", nullptr, "lines=off");
   EXPECT_EQ(s.pickAt(5, 20, 0.001), (std::vector<Key>{}));
@@ -233,11 +231,9 @@ TEST(Selection, ShellFacesAndEdges) {
 
   ASSERT_EQ(s.pickAt(15, -35, 0.0), (std::vector<Key>{0}));
   EXPECT_EQ(s.t.selection()[0].distance, 0.0);
-  EXPECT_NEAR(s.t.selection()[0].worldPosition.x, 15, 1e-9);
-  EXPECT_NEAR(s.t.selection()[0].worldPosition.y, -35, 1e-9);
-  EXPECT_NEAR(s.t.selection()[0].worldPosition.z, 0, 1e-9);
+  expectNear(s.t.selection()[0].worldPosition, {15, -35, 0});
   ASSERT_EQ(s.pickAt(36, -34, 0.0), (std::vector<Key>{1}));
-  EXPECT_NEAR(s.t.selection()[0].worldPosition.z, 36, 1e-9);  // on the tilted face, not the target plane
+  expectNear(s.t.selection()[0].worldPosition, {36, -34, 36});  // on the tilted face, not the target plane
   // A rectangle over both: the tilted face is nearer the viewer.
   EXPECT_EQ(s.t.computeSelectionByArea("?Picture", 0.1, 0.9, -0.9, -0.1, 0.0), 2);
   EXPECT_EQ(s.users(), (std::vector<Key>{1, 0}));
@@ -246,17 +242,14 @@ TEST(Selection, ShellFacesAndEdges) {
   s.on("?Model/Figures/Figure0", nullptr, "polygons=on, faces=off, lines=on, lights=off, cutting planes=on");
   EXPECT_EQ(s.pickAt(15, -35, 0.01), (std::vector<Key>{}));
   ASSERT_EQ(s.pickAt(10.2, -35, 0.01), (std::vector<Key>{0}));
-  EXPECT_NEAR(s.t.selection()[0].worldPosition.x, 10, 1e-9);
-  EXPECT_NEAR(s.t.selection()[0].worldPosition.y, -35, 1e-9);
+  expectNear(s.t.selection()[0].worldPosition, {10, -35, 0});
 
   // Faces cut by a plane keep only their surviving part.
   s.on("?Model/Figures/Figure0", nullptr, "faces=on");
-  s.t.openSegment("?Model/CuttingPlanes");
-  s.t.insertCuttingPlane(1, 0, 0, -35);  // away: x > 35
-  s.t.closeSegment();
+  s.in("?Model/CuttingPlanes", [](SceneTree& t) { t.insertCuttingPlane(1, 0, 0, -35); });  // away: x > 35
   EXPECT_EQ(s.pickAt(37, -35, 0.0), (std::vector<Key>{}));
   ASSERT_EQ(s.pickAt(33, -35, 0.0), (std::vector<Key>{1}));
-  EXPECT_NEAR(s.t.selection()[0].worldPosition.z, 33, 1e-9);
+  expectNear(s.t.selection()[0].worldPosition, {33, -35, 33});
 }
 
 TEST(Selection, AreaTakesEverythingInsideNearestTheViewerFirst) {
@@ -295,8 +288,7 @@ TEST(Selection, PerspectivePicksAlongTheRay) {
   s.t.closeSegment();
   EXPECT_EQ(s.t.computeSelection("?Picture", {0, 0.3}, 0.3), 1);
   EXPECT_EQ(s.t.selection()[0].itemKey, line);
-  EXPECT_NEAR(s.t.selection()[0].worldPosition.x, 0, 1e-9);
-  EXPECT_NEAR(s.t.selection()[0].worldPosition.z, -50, 1e-9);
+  expectNear(s.t.selection()[0].worldPosition, {0, 0, -50});
 }
 
 TEST(Selection, NothingToPickFrom) {
@@ -304,9 +296,7 @@ TEST(Selection, NothingToPickFrom) {
   s.marker("?Model/Composites/Bin0", {0, 0, 0}, 0);
   EXPECT_EQ(s.t.computeSelection("?Nowhere", {0, 0}, 1.0), 0);
   EXPECT_EQ(s.t.computeSelection("?Picture", {NAN, 0}, 1.0), 0);
-  s.t.openSegment("?Picture");
-  s.t.setCameraTarget({0, 0, 100});  // eye on the target
-  s.t.closeSegment();
+  s.in("?Picture", [](SceneTree& t) { t.setCameraTarget({0, 0, 100}); });  // eye on the target
   EXPECT_EQ(s.t.computeSelection("?Picture", {0, 0}, 1.0), 0);
   EXPECT_TRUE(s.t.selection().empty());
 }

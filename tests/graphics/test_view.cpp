@@ -77,21 +77,21 @@ TEST(Coordinates, FieldIsWidenedToTheWindowAspect) {
     EXPECT_POINT_NEAR(tall.conv("world", {25, 50, 0}, "local window"), 0.5, 0.5, 0);
   }
   {
+    // The scene layer puts its axis icon at (0.9 W, 0.9 H) in pixels: eight
+    // tenths of the visible half extent from the target.
+    Camera c = planCamera(300, 200);
+    c.position = {1000, 2000, 500};
+    c.target = {1000, 2000, 0};
+    View v(c, 600, 300);  // aspect 2 > 1.5: visible 400 x 200
+    EXPECT_POINT_NEAR(v.conv("outer pixels", {540, 270, 0}, "world"), 1000 + 0.8 * 200, 2000 - 0.8 * 100, 0);
+  }
+  {
     View unknown(planCamera(100, 40), 0, 0);  // no window: the field's own aspect
     EXPECT_POINT_NEAR(unknown.conv("world", {50, 20, 0}, "local window"), 1, 1, 0);
     EXPECT_FALSE(unknown.conv("world", {0, 0, 0}, "outer pixels"));
     EXPECT_FALSE(unknown.conv("outer pixels", {0, 0, 0}, "outer pixels"));
     EXPECT_EQ(unknown.t.showDeviceInfo("?Picture", "pixels"), "");
   }
-}
-
-TEST(Coordinates, AxisIconCornerLandsAtEightTenthsOfTheVisibleHalfExtent) {
-  // The scene layer puts its axis icon at (0.9 W, 0.9 H) in pixels.
-  Camera c = planCamera(300, 200);
-  c.position = {1000, 2000, 500};
-  c.target = {1000, 2000, 0};
-  View v(c, 600, 300);  // aspect 2 > 1.5: visible 400 x 200
-  EXPECT_POINT_NEAR(v.conv("outer pixels", {540, 270, 0}, "world"), 1000 + 0.8 * 200, 2000 - 0.8 * 100, 0);
 }
 
 TEST(Coordinates, PerspectiveScalesWithDepth) {
@@ -182,48 +182,42 @@ TEST(Coordinates, DegenerateCamerasAndUnknownNamesGiveNothing) {
 }
 
 TEST(CameraMove, MovesEyeAndTargetInTheCamerasOwnFrame) {
-  View v(planCamera(100, 100), 500, 500);
-  v.t.openSegment("?Picture");
-  EXPECT_TRUE(v.t.moveCamera(5, 0, 0));  // the step pan "left" of the view
-  Camera c = v.t.showCamera();
-  EXPECT_EQ(c.position, (DPoint3D{5, 0, 100}));
-  EXPECT_EQ(c.target, (DPoint3D{5, 0, 0}));
-  EXPECT_TRUE(v.t.moveCamera(0, -3, 10));  // down, and toward the target
-  c = v.t.showCamera();
-  EXPECT_EQ(c.position, (DPoint3D{5, -3, 90}));
-  EXPECT_EQ(c.target, (DPoint3D{5, -3, -10}));
-  EXPECT_EQ(c.up, (DPoint3D{0, 1, 0}));
-  EXPECT_EQ(c.fieldWidth, 100);
-  EXPECT_EQ(c.projection, Projection::Orthographic);
-  v.t.closeSegment();
+  // Moves the picture's camera and returns it; nothing when refused.
+  const auto moved = [](View& v, double x, double y, double z) -> std::optional<Camera> {
+    v.t.openSegment("?Picture");
+    const bool ok = v.t.moveCamera(x, y, z);
+    const Camera c = v.t.showCamera();
+    v.t.closeSegment();
+    return ok ? std::optional(c) : std::nullopt;
+  };
+  View plan(planCamera(100, 100), 500, 500);
+  ASSERT_TRUE(moved(plan, 5, 0, 0));      // the step pan "left" of the view
+  const auto c = moved(plan, 0, -3, 10);  // down, and toward the target
+  ASSERT_TRUE(c);
+  EXPECT_EQ(c->position, (DPoint3D{5, -3, 90}));
+  EXPECT_EQ(c->target, (DPoint3D{5, -3, -10}));
+  EXPECT_EQ(c->up, (DPoint3D{0, 1, 0}));
+  EXPECT_EQ(c->fieldWidth, 100);
+  EXPECT_EQ(c->projection, Projection::Orthographic);
 
-  // Side view: eye on +x looking at the origin, z up; its horizontal axis is +y.
+  // Side view: eye on +x looking at the origin, z up; its horizontal axis is
+  // +y, or -y for left handedness.
   Camera side;
   side.position = {10, 0, 0};
   side.up = {0, 0, 1};
-  View s(side, 100, 100);
-  s.t.openSegment("?Picture");
-  EXPECT_TRUE(s.t.moveCamera(1, 2, 0));
-  c = s.t.showCamera();
-  EXPECT_NEAR(c.target.x, 0, kEps);
-  EXPECT_NEAR(c.target.y, 1, kEps);
-  EXPECT_NEAR(c.target.z, 2, kEps);
-  EXPECT_NEAR(c.position.x, 10, kEps);
-  s.t.closeSegment();
-
-  View l(side, 100, 100, "left");
-  l.t.openSegment("?Picture");
-  EXPECT_TRUE(l.t.moveCamera(1, 0, 0));
-  EXPECT_NEAR(l.t.showCamera().target.y, -1, kEps);
-  l.t.closeSegment();
+  View right(side, 100, 100), left(side, 100, 100, "left");
+  const auto r = moved(right, 1, 2, 0);
+  ASSERT_TRUE(r);
+  EXPECT_POINT_NEAR(std::optional(r->target), 0, 1, 2);
+  EXPECT_NEAR(r->position.x, 10, kEps);
+  const auto l = moved(left, 1, 0, 0);
+  ASSERT_TRUE(l);
+  EXPECT_NEAR(l->target.y, -1, kEps);
 
   Camera broken = planCamera(10, 10);
   broken.up = {0, 0, 1};
   View b(broken, 100, 100);
-  b.t.openSegment("?Picture");
-  EXPECT_FALSE(b.t.moveCamera(1, 0, 0));
-  EXPECT_EQ(b.t.showCamera().target, (DPoint3D{0, 0, 0}));
-  b.t.closeSegment();
+  EXPECT_FALSE(moved(b, 1, 0, 0));
 }
 
 }  // namespace

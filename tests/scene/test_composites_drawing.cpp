@@ -59,10 +59,8 @@ TEST(CompositesDrawing, OneMarkerPerCompositeInItsBinKeyedByIndex) {
   EXPECT_EQ(s.set.composites[1].calcValues, (std::vector<double>{3.0})) << "calculated values recomputed";
   // Positions rounded to single precision.
   const gfx::Item* first = s.tree.item(s.tree.segment(s.bin(0))->items[0]);
-  const auto& m = std::get<gfx::Marker>(first->geometry);
-  EXPECT_EQ(m.at.x, static_cast<double>(0.1f));
-  EXPECT_EQ(m.at.y, static_cast<double>(0.1f)) << "x and y both rounded";
-  EXPECT_EQ(m.at.z, static_cast<double>(-0.3f));
+  EXPECT_EQ(std::get<gfx::Marker>(first->geometry).at,
+            (DPoint3D{static_cast<double>(0.1f), static_cast<double>(0.1f), static_cast<double>(-0.3f)}));
 
   // Processing again flushes first: still one marker per composite.
   s.set.composites.pop_back();

@@ -74,8 +74,7 @@ TEST(SurfacesDrawing, OneShellPerSurface) {
   EXPECT_EQ(keys.size(), 2u);
 }
 
-TEST(SurfacesDrawing, FaceListAndPath) {
-  EXPECT_EQ(surfaceSegmentPath(12), "?Model/Surfaces/Surface12");
+TEST(SurfacesDrawing, FaceListOfTheTriangles) {
   EXPECT_EQ(surfaceFaceList({4, 5, 6, 0, 1, 2}), (std::vector<int>{3, 4, 5, 6, 3, 0, 1, 2}));
   EXPECT_TRUE(surfaceFaceList({}).empty());
 }
