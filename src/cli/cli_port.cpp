@@ -3,6 +3,7 @@
 #include "port/silent_port.h"
 
 #include <algorithm>
+#include <csignal>
 #include <ostream>
 
 namespace qx::cli {
@@ -114,9 +115,42 @@ std::optional<ColorRef> CliPort::chooseColour(ColorRef) { return std::nullopt; }
 
 std::optional<std::string> CliPort::browseFolder(std::string_view, std::string_view) { return takeFront(folders_); }
 
+namespace {
+
+// Ctrl+C: the signal handler can only set a flag of the process; the long
+// operation asks for it through its progress window and stops cleanly. A
+// second Ctrl+C ends the process as usual.
+volatile std::sig_atomic_t gInterrupted = 0;
+
+extern "C" void onInterrupt(int) {
+  gInterrupted = 1;
+  std::signal(SIGINT, SIG_DFL);
+}
+
+// Any progress window of quarlex, answering Ctrl+C as its Cancel button.
+class InterruptibleProgress : public ProgressWindow {
+ public:
+  explicit InterruptibleProgress(std::unique_ptr<ProgressWindow> inner) : inner_(std::move(inner)) {}
+  void setTitle(std::string_view t) override { inner_->setTitle(t); }
+  void setText(std::string_view t) override { inner_->setText(t); }
+  void setRange(int lo, int hi) override { inner_->setRange(lo, hi); }
+  void setStep(int s) override { inner_->setStep(s); }
+  void setPos(int p) override { inner_->setPos(p); }
+  bool cancelRequested() override { return interruptRequested(); }
+
+ private:
+  std::unique_ptr<ProgressWindow> inner_;
+};
+
+}  // namespace
+
+void installInterruptHandler() { std::signal(SIGINT, onInterrupt); }
+bool interruptRequested() { return gInterrupted != 0; }
+void requestInterrupt() { gInterrupted = 1; }
+
 std::unique_ptr<ProgressWindow> CliPort::openProgress(ProgressKind) {
-  if (terminal_ && !quiet_) return std::make_unique<TerminalProgress>(err_);
-  return std::make_unique<SilentProgress>();
+  if (terminal_ && !quiet_) return std::make_unique<InterruptibleProgress>(std::make_unique<TerminalProgress>(err_));
+  return std::make_unique<InterruptibleProgress>(std::make_unique<SilentProgress>());
 }
 
 }  // namespace qx::cli

@@ -14,6 +14,12 @@
 
 namespace qx::cli {
 
+// Ctrl+C asks the running command to stop (its progress windows say so); a
+// second Ctrl+C ends the process. requestInterrupt does what Ctrl+C does (tests).
+void installInterruptHandler();
+bool interruptRequested();
+void requestInterrupt();
+
 // A sheet whose page checks refused what the job gave (the message the page
 // showed, e.g. "X Coordinate must have length > 0"): the job step fails.
 struct PageRefused : std::runtime_error {

@@ -8,6 +8,7 @@
 #include <new>
 
 #include "app/version.h"
+#include "cli/cli_port.h"
 #include "cli/info.h"
 #include "cli/job.h"
 
@@ -32,6 +33,7 @@ int main(int argc, char** argv) {
   } catch (const CLI::ParseError& e) {
     return app.exit(e) == 0 ? 0 : 2;
   }
+  qx::cli::installInterruptHandler();
   // Anything unexpected ends the command with one message, never an abort.
   try {
     if (run->parsed()) return qx::cli::runJobFile(jobFile, std::cout, std::cerr, isatty(STDERR_FILENO) != 0);

@@ -132,6 +132,7 @@ int readComposites(ByteSource& source, CompositeSet& set, const QuarlexSettings&
                    CompositeRefusals* refusals) {
   CompositeFileReader reader(source, compositeLayout(set, settings));
   const bool rotate = set.importRotation.isActive();
+  const DataExtents boxBefore{set.minCorner, set.maxCorner};
   // An empty set starts its box afresh, so that the box is exactly that of
   // the positions, even beyond the new-project sentinels of +-999999.
   if (set.composites.empty()) {
@@ -143,8 +144,18 @@ int readComposites(ByteSource& source, CompositeSet& set, const QuarlexSettings&
   std::vector<double> scratch;
   long read = 0;
   const std::size_t before = set.composites.size();
+  long lines = 0;
   while (reader.next(record)) {
-    if (progress != nullptr && read % kProgressEvery == 0) progress->setText(compositesLoadedText(read));
+    if (progress != nullptr && lines++ % kProgressEvery == 0) {
+      progress->setText(compositesLoadedText(read));
+      if (progress->cancelRequested()) {
+        set.composites.resize(before);
+        set.composites.shrink_to_fit();
+        set.minCorner = boxBefore.min;
+        set.maxCorner = boxBefore.max;
+        return -1;
+      }
+    }
     if (read == kSampleLines) reserveForRest(set.composites, reader);
     CComposite c;
     c.position = record.position;
@@ -230,12 +241,17 @@ int loadComposites(UiPort& port, CompositeSet& set, QuarlexSettings& settings, c
   {
     std::unique_ptr<ProgressWindow> progress = port.openProgress(ProgressKind::Text);
     progress->setTitle(kLoadingCompositesTitle);
+    progress->enableCancel();
     CFile file = openForReading(*path);
     if (!file) return 0;
     FileSource source(file.get());
     read = readComposites(source, set, settings, progress.get(), &refusals);
   }
   wait.reset();
+  if (read < 0) {
+    port.message(kCompositeLoadCancelled, MessageButtons::Ok, MessageIcon::Information);
+    return 0;
+  }
   if (refusals.count > 0)
     port.message(compositeRefusalMessage(*path, refusals), MessageButtons::Ok, MessageIcon::Warning);
 

@@ -61,8 +61,14 @@ struct CompositeRefusals {
   long firstLine = 0;     // 1-based line number in the file
   std::string firstWhat;  // "X = 1e+19"
 };
+//
+// The progress window's Cancel (Ctrl+C in quarlex) is looked at every 100
+// lines: the composites read so far go again, the set is as it was, and the
+// result is -1.
 int readComposites(ByteSource& source, CompositeSet& set, const QuarlexSettings& settings, ProgressWindow* progress,
                    CompositeRefusals* refusals = nullptr);
+inline constexpr std::string_view kCompositeLoadCancelled =
+    "Loading the composites was cancelled: the project is as it was.";
 // The message that tells the user about refused lines.
 std::string compositeRefusalMessage(const std::string& path, const CompositeRefusals& refusals);
 

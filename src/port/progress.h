@@ -22,6 +22,8 @@ class CProgressBar {
   // Assign the text and push it to the window.
   void setText(std::string_view text);
   void stepIt();
+  void enableCancel() { window_->enableCancel(); }
+  bool cancelRequested() { return window_->cancelRequested(); }
   int pos() const { return pos_; }
   const std::string& text() const { return text_; }
 
@@ -37,6 +39,8 @@ class CProgressTextDlg {
   explicit CProgressTextDlg(UiPort& port);
   void setTitle(std::string_view title);
   void setText(std::string_view text);
+  void enableCancel() { window_->enableCancel(); }
+  bool cancelRequested() { return window_->cancelRequested(); }
   const std::string& text() const { return text_; }
 
  private:

@@ -40,6 +40,11 @@ class ProgressWindow {
   virtual void setRange(int lower, int upper) = 0;
   virtual void setStep(int step) = 0;
   virtual void setPos(int pos) = 0;
+  // Long operations that can stop cleanly offer a Cancel button (in quarlex:
+  // Ctrl+C) and ask from time to time whether it was pressed; the operation
+  // then leaves the project as it was before the command.
+  virtual void enableCancel() {}
+  virtual bool cancelRequested() { return false; }
 };
 
 enum class ProgressKind {

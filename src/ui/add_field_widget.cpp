@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 #include "ui/number_fields.h"
+#include "ui/qt_text.h"
 #include "variables/entry_dialogs.h"
 #include "variables/variable_rules.h"
 
@@ -54,12 +55,12 @@ void CAddFieldEntryWidget::onEnterFormula() {
     const QSignalBlocker block(calculate_);
     calculate_->setChecked(model_.calculateFieldValue);
   }
-  formula_->setText(QString::fromStdString(model_.formula.formulaText));
+  formula_->setText(qs(model_.formula.formulaText));
   applyEnabling();
 }
 
 void CAddFieldEntryWidget::loadFromModel() {
-  name_->setText(QString::fromStdString(model_.fieldName));
+  name_->setText(qs(model_.fieldName));
   default_->setText(formatNumber(model_.defaultValue));
   missing_->setText(formatNumber(model_.missingValue));
   if (model_.weightingType >= 0 && model_.weightingType < weighting_->count()) {
@@ -69,7 +70,7 @@ void CAddFieldEntryWidget::loadFromModel() {
     const QSignalBlocker block(calculate_);
     calculate_->setChecked(model_.calculateFieldValue);
   }
-  formula_->setText(QString::fromStdString(model_.formula.formulaText));
+  formula_->setText(qs(model_.formula.formulaText));
   applyEnabling();
 }
 

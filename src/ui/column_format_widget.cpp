@@ -13,9 +13,9 @@
 #include <QTextBlock>
 #include <QVBoxLayout>
 
-#include "sections/rotation_dialog.h"
 #include "io/column_pages.h"
 #include "port/silent_port.h"
+#include "sections/rotation_dialog.h"
 #include "ui/number_fields.h"
 #include "ui/qt_text.h"
 
@@ -34,7 +34,7 @@ long long wholeNumber(const QLineEdit* edit) {
 // The model's box text (lines ended as an edit control ends them, "\r\n")
 // for the text box.
 QString boxText(const std::string& text) {
-  QString t = QString::fromStdString(text);
+  QString t = qs(text);
   t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   return t;
 }
@@ -97,7 +97,7 @@ ColumnFormatWidget::ColumnFormatWidget(ColumnFormatPage& model, UiPort& port, QW
 void ColumnFormatWidget::loadFromModel() {
   filling_ = true;
   chooser_->clear();
-  for (const std::string& name : model_.fieldNames()) chooser_->addItem(QString::fromStdString(name));
+  for (const std::string& name : model_.fieldNames()) chooser_->addItem(qs(name));
   chooser_->setCurrentIndex(model_.currentField());
   rotate_->setVisible(model_.rotationVisible());
   rotate_->setChecked(model_.rotate());

@@ -54,7 +54,7 @@ void CFieldNameEntryWidget::loadFromModel() {
   list_->clear();
   for (const CFieldNameEntry::ListLine& line : model_.lines()) {
     QStringList texts;
-    for (const std::string& text : line) texts << QString::fromStdString(text);
+    for (const std::string& text : line) texts << qs(text);
     list_->addTopLevelItem(new QTreeWidgetItem(texts));
   }
   const int selected = model_.selected();

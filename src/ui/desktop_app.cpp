@@ -8,6 +8,7 @@
 #include "app/project_objects.h"
 #include "graphics/scene_tree.h"
 #include "ui/main_frame.h"
+#include "ui/qt_text.h"
 #include "ui/qt_ui_port.h"
 
 namespace qx {
@@ -54,7 +55,7 @@ bool CWQuarlexApp::processCommandLine(const std::vector<std::string>& args) {
   doc_->onNewDocument();
   if (args.empty()) return true;
   // The document has shown why a project could not be opened; the start-up ends.
-  return frame_->openProject(QString::fromStdString(args.front()));
+  return frame_->openProject(qs(args.front()));
 }
 
 void CWQuarlexApp::showMainWindow() {

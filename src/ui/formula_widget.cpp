@@ -141,7 +141,7 @@ QPushButton* CFormulaWidget::operatorButton(const QString& label) const {
 void CFormulaWidget::loadFromModel() {
   filling_ = true;
   fields_->clear();
-  for (const std::string& name : model_.fieldNames()) fields_->addItem(QString::fromStdString(name));
+  for (const std::string& name : model_.fieldNames()) fields_->addItem(qs(name));
   selectRow(fields_, model_.selectedField);
   selectRow(specials_, model_.selectedSpecial);
   filling_ = false;
@@ -164,7 +164,7 @@ void CFormulaWidget::onSelectConstant() {
 }
 
 void CFormulaWidget::showFormula() {
-  formula_->setText(QString::fromStdString(model_.formulaText()));
+  formula_->setText(qs(model_.formulaText()));
   formula_->setCursorPosition(formula_->text().size());
 }
 

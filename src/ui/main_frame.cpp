@@ -42,7 +42,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("About wQuarlex"));
   auto* icon = new QLabel(this);
   icon->setPixmap(glyphIcon(QStringLiteral("Q")).pixmap(32, 32));
-  version_ = new QLabel(QString::fromStdString(aboutText()), this);
+  version_ = new QLabel(qs(aboutText()), this);
   auto* row = new QHBoxLayout;
   row->addWidget(icon);
   row->addSpacing(12);
@@ -260,7 +260,7 @@ void CMainFrame::saveRecentFiles(QSettings& settings) const {
   for (int i = 1; i <= options_.recentFileCount; ++i) {
     const QString key = QStringLiteral("File%1").arg(i);
     if (i <= static_cast<int>(recent_.files().size())) {
-      settings.setValue(key, QString::fromStdString(recent_.files()[static_cast<size_t>(i - 1)]));
+      settings.setValue(key, qs(recent_.files()[static_cast<size_t>(i - 1)]));
     } else {
       settings.remove(key);
     }
@@ -276,7 +276,7 @@ void CMainFrame::saveSettings() const {
 
 QStringList CMainFrame::recentFiles() const {
   QStringList files;
-  for (const std::string& file : recent_.files()) files << QString::fromStdString(file);
+  for (const std::string& file : recent_.files()) files << qs(file);
   return files;
 }
 
@@ -307,7 +307,7 @@ void CMainFrame::rebuildRecentFileEntries() {
   const std::vector<std::string>& files = recent_.files();
   placeholderEntry->setVisible(files.empty());
   for (size_t i = 0; i < files.size(); ++i) {
-    auto* entry = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QString::fromStdString(files[i])), fileMenu_);
+    auto* entry = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(qs(files[i])), fileMenu_);
     entry->setStatusTip(placeholderEntry->statusTip());
     entry->setEnabled(files_.isEnabled(CommandId::FileMru));
     const int index = static_cast<int>(i);
@@ -346,7 +346,7 @@ void CMainFrame::updateCommandStates() {
 }
 
 void CMainFrame::updateTitle() {
-  QString title = QString::fromStdString(doc_.title());
+  QString title = qs(doc_.title());
   title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));  // a literal "[*]" in a title
   setWindowTitle(title + QStringLiteral("[*]") + QLatin1String(kFrameTitleSuffix));
   setWindowModified(doc_.isModified());

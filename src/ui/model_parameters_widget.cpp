@@ -22,7 +22,7 @@ namespace {
 void fillChooser(QComboBox* box, const std::vector<std::string>& names, int index) {
   const QSignalBlocker block(box);
   box->clear();
-  for (const std::string& name : names) box->addItem(QString::fromStdString(name));
+  for (const std::string& name : names) box->addItem(qs(name));
   box->setCurrentIndex(index >= 0 && index < box->count() ? index : -1);
 }
 

@@ -1,8 +1,11 @@
 #include "ui/progress_dialogs.h"
 
+#include "ui/qt_text.h"
+
 #include <QCoreApplication>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace qx {
@@ -25,17 +28,38 @@ CProgressDlg::CProgressDlg(ProgressKind kind, QWidget* parent) : QDialog(parent)
 }
 
 void CProgressDlg::repaintNow() {
-  // The operation runs on this thread: let the window paint before it goes on.
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  // The operation runs on this thread: let the window paint before it goes
+  // on. With a Cancel button the window is modal, so only its own button
+  // takes a click.
+  QCoreApplication::processEvents(cancel_ != nullptr ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+}
+
+void CProgressDlg::enableCancel() {
+  if (cancel_ != nullptr) return;
+  cancel_ = new QPushButton(tr("Cancel"), this);
+  layout()->addWidget(cancel_);
+  connect(cancel_, &QPushButton::clicked, this, [this] {
+    cancelled_ = true;
+    cancel_->setEnabled(false);
+  });
+  hide();
+  setWindowModality(Qt::ApplicationModal);
+  show();
+  repaintNow();
+}
+
+bool CProgressDlg::cancelRequested() {
+  if (cancel_ != nullptr) repaintNow();
+  return cancelled_;
 }
 
 void CProgressDlg::setTitle(std::string_view title) {
-  setWindowTitle(QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size())));
+  setWindowTitle(qs(title));
   repaintNow();
 }
 
 void CProgressDlg::setText(std::string_view text) {
-  label_->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+  label_->setText(qs(text));
   repaintNow();
 }
 

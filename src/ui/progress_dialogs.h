@@ -7,6 +7,7 @@
 
 class QLabel;
 class QProgressBar;
+class QPushButton;
 
 namespace qx {
 
@@ -21,9 +22,14 @@ class CProgressDlg : public QDialog, public ProgressWindow {
   void setRange(int lower, int upper) override;
   void setStep(int step) override;
   void setPos(int pos) override;
+  // A Cancel button; the window then takes the input of the application
+  // (nothing else can be clicked while the operation runs).
+  void enableCancel() override;
+  bool cancelRequested() override;
 
   QProgressBar* bar() const { return bar_; }  // nullptr for a text window
   QLabel* label() const { return label_; }
+  QPushButton* cancelButton() const { return cancel_; }
   int step() const { return step_; }
 
  private:
@@ -32,6 +38,8 @@ class CProgressDlg : public QDialog, public ProgressWindow {
   QProgressBar* bar_ = nullptr;
   QLabel* label_ = nullptr;
   int step_ = 10;
+  QPushButton* cancel_ = nullptr;
+  bool cancelled_ = false;
 };
 
 }  // namespace qx

@@ -8,6 +8,7 @@
 #include "datasets/envelope_dialogs.h"
 #include "datasets/surface_import.h"
 #include "ui/number_fields.h"
+#include "ui/qt_text.h"
 #include "ui/qt_ui_port.h"
 
 namespace qx {
@@ -61,12 +62,12 @@ void NameColourWidget::showColour() {
 
 void NameColourWidget::loadFromModel() {
   if (envelope_ != nullptr) {
-    name_->setText(QString::fromStdString(envelope_->name()));
+    name_->setText(qs(envelope_->name()));
     density_->setText(formatNumber(envelope_->density()));
     density_->setEnabled(envelope_->densityEnabled());
     colourButton_->setEnabled(envelope_->colourEnabled());
   } else if (surface_ != nullptr) {
-    name_->setText(QString::fromStdString(surface_->name()));
+    name_->setText(qs(surface_->name()));
   }
   showColour();
 }

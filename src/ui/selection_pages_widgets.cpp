@@ -63,8 +63,7 @@ void CompositeEnvelopesWidget::showLines() {
   filling_ = true;
   list_->clear();
   for (const CPropPageCompositeEnvelopes::Line& line : model_.lines())
-    list_->addTopLevelItem(
-        new QTreeWidgetItem({QString::fromStdString(line.name), QString::fromStdString(line.status)}));
+    list_->addTopLevelItem(new QTreeWidgetItem({qs(line.name), qs(line.status)}));
   if (model_.selectedLine() >= 0) list_->topLevelItem(model_.selectedLine())->setSelected(true);
   filling_ = false;
 }
@@ -125,7 +124,7 @@ void SelectFiguresWidget::loadFromModel() {
   group_->clear();
   const std::vector<std::string>& names = model_.names();
   for (std::size_t i = 0; i < names.size(); ++i) {
-    const QString name = QString::fromStdString(names[i]);
+    const QString name = qs(names[i]);
     single_->addItem(name);
     auto* item = new QListWidgetItem(name, group_);
     item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
@@ -152,7 +151,7 @@ void ExportEnvelopesWidget::loadFromModel() {
   const QSignalBlocker block(list_);
   list_->clear();
   for (int i = 0; i < model_.count(); ++i) {
-    auto* item = new QListWidgetItem(QString::fromStdString(model_.names()[static_cast<std::size_t>(i)]), list_);
+    auto* item = new QListWidgetItem(qs(model_.names()[static_cast<std::size_t>(i)]), list_);
     item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
     item->setCheckState(model_.exportEnvelope(i) ? Qt::Checked : Qt::Unchecked);
   }

@@ -15,6 +15,8 @@
 #include "app/project_file.h"
 #include "cli/info.h"
 #include "cli/job.h"
+#include "datasets/composite_import.h"
+#include "io/line_reader.h"
 #include "io/text_encoding.h"
 #include "port/silent_port.h"
 #include "variables/formula_compiler.h"
@@ -339,4 +341,27 @@ TEST(DataFaults, AFormulaWithoutAFiniteResultGivesZeroAndItsErrorFlag) {
     EXPECT_EQ(r.value, c.value) << c.code;
     EXPECT_EQ(r.error, c.error) << c.code;
   }
+}
+
+TEST(DataFaults, ACancelledCompositeReadLeavesTheSetAsItWas) {
+  // A window whose Cancel is pressed after the second look.
+  struct CancelLater : SilentProgress {
+    int looks = 0;
+    bool cancelRequested() override { return ++looks >= 2; }
+  };
+  QuarlexSettings settings;
+  settings.loaded.emplace_back("Au");
+  settings.loaded[0].compositePosition = 46;
+  settings.loaded[0].compositeWidth = 10;
+  CompositeSet set;
+  std::string lines = compositeFile();
+  MemorySource first(lines);
+  ASSERT_EQ(readComposites(first, set, settings, nullptr), 20);
+  const CompositeSet before = set;
+  for (int i = 0; i < 12; ++i) lines += compositeFile();
+  MemorySource more(lines);
+  CancelLater window;
+  EXPECT_EQ(readComposites(more, set, settings, &window), -1);
+  EXPECT_EQ(window.looks, 2);
+  EXPECT_TRUE(set == before);
 }

@@ -45,6 +45,9 @@ class ScriptedPort : public UiPort {
   // "progress text: ...", "progress pos: 10", "wait on", "wait off", ...
   const std::vector<std::string>& log() const { return log_; }
   int waitDepth() const { return waitDepth_; }
+  // Progress windows answer "cancel requested" from the n-th question on
+  // (counted over every window; 0: never).
+  void cancelProgressAt(int n) { cancelAt_ = n; }
   bool allAnswersUsed() const;
   void clearLog() {
     log_.clear();
@@ -53,6 +56,8 @@ class ScriptedPort : public UiPort {
 
  private:
   friend class RecordingProgress;
+  int cancelAt_ = 0;
+  int cancelQuestions_ = 0;
   std::deque<MessageAnswer> messageAnswers_;
   std::deque<std::optional<std::string>> fileAnswers_;
   std::deque<DialogAnswer> dialogAnswers_;
