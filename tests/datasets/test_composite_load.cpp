@@ -14,7 +14,7 @@
 #include "datasets/composite_reader.h"
 #include "datasets/composites.h"
 #include "datasets/envelopes.h"
-#include "datasets/record_testing.h"
+#include "support/record_testing.h"
 #include "project/quarlex_settings.h"
 #include "support/scripted_port.h"
 #include "variables/formula_compiler.h"

@@ -11,7 +11,7 @@
 #include "datasets/envelope_import.h"
 #include "datasets/envelope_test_support.h"
 #include "datasets/envelopes.h"
-#include "datasets/record_testing.h"
+#include "support/record_testing.h"
 #include "sections/rotation_dialog.h"
 #include "project/quarlex_settings.h"
 #include "scripted_port.h"
