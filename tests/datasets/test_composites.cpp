@@ -2,7 +2,7 @@
 
 #include "datasets/composites.h"
 #include "project/quarlex_settings.h"
-#include "support/record_testing.h"
+#include "support/record_suite.h"
 
 using namespace qx;
 using namespace qx::testing;

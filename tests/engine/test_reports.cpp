@@ -18,6 +18,7 @@
 #include "engine/polygons.h"
 #include "engine/reports.h"
 #include "project/quarlex_settings.h"
+#include "cancel_steps.h"
 #include "scripted_port.h"
 #include "variables/formula_compiler.h"
 
@@ -452,22 +453,27 @@ TEST_F(ReportCommand, FigureReportShowsTheWaitCursorWhileWriting) {
 }
 
 TEST_F(ReportCommand, CancelWritesNothing) {
-  bool clockAsked = false;
-  const ReportClock clock = [&] {
-    clockAsked = true;
-    return fixedTime();
+  struct World {
+    ScriptedPort port;
+    bool clockAsked = false;
+    ReportClock clock = [this] {
+      clockAsked = true;
+      return fixedTime();
+    };
   };
-  ScriptedPort port;
-  port.answerFile(std::nullopt);
-  port.answerFile(std::nullopt);
-  EXPECT_EQ(reportPolygons(port, "T", reportPolygons(), sampleComposites(), sampleSettings(), clock),
-            ReportOutcome::Cancelled);
-  EXPECT_EQ(reportFigures(port, "T", sampleFigures(), squarePolygons(), sampleComposites(), figureSettings(), clock),
-            ReportOutcome::Cancelled);
-  EXPECT_FALSE(clockAsked);
-  EXPECT_TRUE(std::filesystem::is_empty(dir_));
-  EXPECT_EQ(port.waitDepth(), 0);
-  EXPECT_TRUE(port.messages().empty());
+  const std::vector<qx::test::CancelStep<World>> fileDialog{{"file dialog", nullptr,
+                                                             [](World& w) { w.port.answerFile(std::nullopt); },
+                                                             [](World& w) { EXPECT_TRUE(w.port.messages().empty()); }}};
+  const auto snapshot = [this](World& w) { return std::pair(w.clockAsked, std::filesystem::is_empty(dir_)); };
+  qx::test::expectCancelAtEachStep<World>(fileDialog, snapshot, [](World& w) {
+    EXPECT_EQ(reportPolygons(w.port, "T", reportPolygons(), sampleComposites(), sampleSettings(), w.clock),
+              ReportOutcome::Cancelled);
+  });
+  qx::test::expectCancelAtEachStep<World>(fileDialog, snapshot, [](World& w) {
+    EXPECT_EQ(
+        reportFigures(w.port, "T", sampleFigures(), squarePolygons(), sampleComposites(), figureSettings(), w.clock),
+        ReportOutcome::Cancelled);
+  });
 }
 
 TEST_F(ReportCommand, AFileThatCannotBeOpenedIsReported) {

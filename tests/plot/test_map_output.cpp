@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "plot/map_output.h"
-#include "support/record_testing.h"
+#include "support/record_suite.h"
 
 using namespace qx;
 using namespace qx::testing;

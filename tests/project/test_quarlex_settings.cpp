@@ -9,7 +9,7 @@
 
 #include "project/quarlex_settings.h"
 #include "project/settings_record.h"
-#include "support/record_testing.h"
+#include "support/record_suite.h"
 
 namespace qx {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "sections/rotation.h"
 #include "sections/sections.h"
-#include "support/record_testing.h"
+#include "support/record_suite.h"
 
 using namespace qx;
 using namespace qx::testing;
