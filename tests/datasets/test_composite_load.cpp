@@ -335,19 +335,29 @@ TEST(CompositeLoad, CancelAtEveryStepLeavesTheProjectUnchanged) {
   EXPECT_EQ(w.processed, 1);
 }
 
-TEST(CompositeLoad, RotationAppliesOnlyAboveTheThreshold) {
-  Loader l;
+TEST(CompositeLoad, RotationAppliesFromOneMillionth) {
   const std::string path = writeFile("rot.cmp", line("R", 100, 200, 300) + "\n");
-  l.set.importRotation.setAngles(5e-7, -5e-7, 0);
+  struct Case {
+    DPoint3D angles, centre;
+    bool rotated;
+  } cases[] = {{{5e-7, -5e-7, 0}, {}, false},
+               {{9.9e-7, 0, 0}, {0, 0, 9.9e-7}, false},
+               {{1e-6, 0, 0}, {}, true},
+               {{0, 0, -1e-6}, {}, true},
+               {{}, {0, 0, -1e-6}, true}};
+  for (const Case& c : cases) {
+    Loader l;
+    l.set.importRotation.setAngles(c.angles.x, c.angles.y, c.angles.z);
+    l.set.importRotation.setCentre(c.centre);
+    EXPECT_EQ(l.load(path), 1);
+    EXPECT_EQ(l.set.composites[0].position != (DPoint3D{100, 200, 300}), c.rotated) << c.angles.x << " " << c.centre.z;
+  }
+  Loader l;
+  l.set.importRotation.setCentre({1e-6, 50, 0});  // no angle: the identity about the centre
   EXPECT_EQ(l.load(path), 1);
-  EXPECT_EQ(l.set.composites[0].position, (DPoint3D{100, 200, 300})) << "angles below 1e-06 are no rotation";
-
-  Loader c;
-  c.set.importRotation.setCentre({1e-6, 50, 0});  // no angle: the identity about the centre
-  EXPECT_EQ(c.load(path), 1);
-  EXPECT_NEAR(c.set.composites[0].position.x, 100 - 1e-6, 1e-12);
-  EXPECT_EQ(c.set.composites[0].position.y, 150);
-  EXPECT_EQ(c.set.minCorner, c.set.composites[0].position) << "the box holds the rotated point";
+  EXPECT_NEAR(l.set.composites[0].position.x, 100 - 1e-6, 1e-12);
+  EXPECT_EQ(l.set.composites[0].position.y, 150);
+  EXPECT_EQ(l.set.minCorner, l.set.composites[0].position) << "the box holds the rotated point";
 }
 
 TEST(CompositeLoad, AppendingDuplicatesKeepsTheLastOfEachGroup) {
