@@ -9,6 +9,7 @@
 
 #include <cstdio>
 
+#include "cancel_steps.h"
 #include "datasets/composites.h"
 #include "datasets/envelope_test_support.h"
 #include "engine/figure_dialogs.h"
@@ -17,7 +18,6 @@
 #include "engine/polygons.h"
 #include "io/line_reader.h"
 #include "project/quarlex_settings.h"
-#include "cancel_steps.h"
 #include "scripted_port.h"
 
 using namespace qx;

@@ -13,12 +13,12 @@
 #include <string>
 #include <vector>
 
+#include "cancel_steps.h"
 #include "datasets/composites.h"
 #include "engine/figures.h"
 #include "engine/polygons.h"
 #include "engine/reports.h"
 #include "project/quarlex_settings.h"
-#include "cancel_steps.h"
 #include "scripted_port.h"
 #include "variables/formula_compiler.h"
 
