@@ -131,29 +131,6 @@ TEST(Settings, UnstoredDefaultsAndWhatResetKeeps) {
   EXPECT_EQ(s.informationDialogShown, 1);
 }
 
-TEST(Settings, CopiesAreDeep) {
-  QuarlexSettings a = withVariables();
-  a.calculated[0].formulaCode = "a#b+";
-  a.sidesPerPolygon = 4;
-  a.defaultPolygonSize = 10;
-  a.buildDefaultPolygon();
-  a.lastFigureFile = "f.txt";
-  QuarlexSettings b(a);
-  b.loaded[0].name = "Gold";
-  b.calculated[0].formulaCode = "0#";
-  b.defaultPolygon[0].x = 1234;
-  EXPECT_EQ(a.loaded[0].name, "Au");
-  EXPECT_EQ(a.calculated[0].formulaCode, "a#b+");
-  EXPECT_NE(a.defaultPolygon[0].x, 1234);
-
-  QuarlexSettings c;
-  c = a;
-  EXPECT_EQ(c.variableNames(), a.variableNames());
-  EXPECT_EQ(c.defaultPolygon, a.defaultPolygon);
-  EXPECT_EQ(c.calculated[0], a.calculated[0]);
-  EXPECT_EQ(c.lastFigureFile, "f.txt");
-}
-
 TEST(Settings, DesignatedVariablesUnderTheirConditions) {
   QuarlexSettings s = withVariables();
   // Calculated Y is number 4.
