@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "app/document.h"
+#include "app/project_file.h"
 #include "app/project_setup.h"
+#include "cancel_steps.h"
 #include "recording_view.h"
 #include "scripted_port.h"
 
@@ -40,30 +42,31 @@ void queueField(ScriptedPort& port, std::string name, double def, double missing
 }  // namespace
 
 TEST(ProjectSetup, CancelLeavesTheOpenProjectAsItWas) {
-  ScriptedPort port;
-  ProjectObjects objects;
-  CWQuarlexDoc doc(objects, port);
-  RecordingView view;
-  doc.setView(&view);
-  fillOldProject(doc);
-  const QuarlexSettings before = objects.settings;
-
-  queueField(port, "Au", 0, -1);
-  port.answerSheet([&](SheetModel& s) {
-    auto& setup = dynamic_cast<ProjectSetupSheet&>(s);
-    EXPECT_TRUE(setup.fields().add(port));  // the user entered a field, then cancelled the wizard
-    return false;
-  });
-  EXPECT_FALSE(doc.onFileNew());
-  EXPECT_TRUE(doc.isModified());
-  EXPECT_EQ(doc.title(), "mine");
-  EXPECT_EQ(doc.pathName(), "/tmp/mine.qrx");
-  EXPECT_EQ(objects.settings.variableNames(), before.variableNames());
-  EXPECT_EQ(objects.settings.sidesPerPolygon, 12);
-  EXPECT_EQ(objects.settings.findSGVariable(), 0);
-  EXPECT_EQ(objects.viewGrid.spacing.x, 5.0f);
-  EXPECT_TRUE(view.events.empty());
-  EXPECT_TRUE(port.allAnswersUsed());
+  struct World {
+    ScriptedPort port;
+    ProjectObjects objects;
+    CWQuarlexDoc doc{objects, port};
+    RecordingView view;
+    World() {
+      doc.setView(&view);
+      fillOldProject(doc);
+    }
+  };
+  qx::test::expectCancelAtEachStep<World>(
+      {{"wizard, after the user entered a field", nullptr,
+        [](World& w) {
+          queueField(w.port, "Au", 0, -1);
+          w.port.answerSheet([&w](SheetModel& s) {
+            EXPECT_TRUE(dynamic_cast<ProjectSetupSheet&>(s).fields().add(w.port));
+            return false;
+          });
+        }}},
+      [](World& w) {
+        ScriptedPort quiet;
+        return std::tuple(storeProject(w.objects, quiet), w.objects.settings.fixedRecovery, w.doc.title(),
+                          w.doc.pathName(), w.doc.isModified(), w.view.events);
+      },
+      [](World& w) { EXPECT_FALSE(w.doc.onFileNew()); });
 }
 
 TEST(ProjectSetup, WizardStartsFromTheCurrentDensitiesAndFixedChoices) {
@@ -199,19 +202,27 @@ TEST(ProjectSettings, OkCopiesBackAllButTheProjectTypeAndTellsTheView) {
 }
 
 TEST(ProjectSettings, CancelChangesNothingButStillUpdatesTheViews) {
-  ScriptedPort port;
-  ProjectObjects objects;
-  CWQuarlexDoc doc(objects, port);
-  RecordingView view;
-  doc.setView(&view);
-  port.answerSheet([](SheetModel& s) {
-    dynamic_cast<CSpecGravPage&>(*s.pages().at(0)).defaultSG = 9.0;
-    return false;
-  });
-  EXPECT_FALSE(doc.onEditProjectSettings());
-  EXPECT_EQ(objects.settings.defaultSG, 2.0);
-  EXPECT_FALSE(doc.isModified());
-  EXPECT_EQ(view.events, (std::vector<std::string>{"update"}));
+  struct World {
+    ScriptedPort port;
+    ProjectObjects objects;
+    CWQuarlexDoc doc{objects, port};
+    RecordingView view;
+    World() { doc.setView(&view); }
+  };
+  qx::test::expectCancelAtEachStep<World>(
+      {{"sheet, after editing the default SG", nullptr,
+        [](World& w) {
+          w.port.answerSheet([](SheetModel& s) {
+            dynamic_cast<CSpecGravPage&>(*s.pages().at(0)).defaultSG = 9.0;
+            return false;
+          });
+        },
+        [](World& w) { EXPECT_EQ(w.view.events, (std::vector<std::string>{"update"})); }}},
+      [](World& w) {
+        ScriptedPort quiet;
+        return std::pair(storeProject(w.objects, quiet), w.doc.isModified());
+      },
+      [](World& w) { EXPECT_FALSE(w.doc.onEditProjectSettings()); });
 }
 
 TEST(Document, ReportNameAndChangeListener) {

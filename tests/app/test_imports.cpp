@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "app/document.h"
+#include "app/project_file.h"
+#include "cancel_steps.h"
 #include "datasets/envelope_dialogs.h"
 #include "datasets/surface_import.h"
 #include "graphics/scene_tree.h"
@@ -192,15 +194,20 @@ TEST(ImportEnvelopes, ReadShowsTheCountWidensOnlyWhereTheEnvelopesReachFurther) 
 }
 
 TEST(ImportEnvelopes, CancelAndAFileWithoutHeadersShowNoCount) {
-  {
-    Project p(/*withScene=*/false);
-    p.port.answerFile(std::nullopt);
-    EXPECT_EQ(p.doc.onImportEnvelopes(), 0);
-    EXPECT_TRUE(p.port.messages().empty());
-    EXPECT_FALSE(p.doc.isModified());
-    EXPECT_EQ(p.view.events, (std::vector<std::string>{"zoom extents", "update"}));
-    EXPECT_EQ(p.objects.sceneModel.envelopesShown, 0);
-  }
+  struct World : Project {
+    World() : Project(/*withScene=*/false) {}
+  };
+  qx::test::expectCancelAtEachStep<World>(
+      {{"file dialog", nullptr, [](World& w) { w.port.answerFile(std::nullopt); },
+        [](World& w) {
+          EXPECT_TRUE(w.port.messages().empty());
+          EXPECT_EQ(w.view.events, (std::vector<std::string>{"zoom extents", "update"}));
+        }}},
+      [](World& w) {
+        ScriptedPort quiet;
+        return std::pair(storeProject(w.objects, quiet), w.doc.isModified());
+      },
+      [](World& w) { EXPECT_EQ(w.doc.onImportEnvelopes(), 0); });
   {
     Project p(/*withScene=*/true);
     p.setExtents({0, 0, 0}, {1, 1, 1});
@@ -265,16 +272,21 @@ TEST(ImportSurfaces, ASmallerSurfaceLeavesTheWiderExtentsAndCancelShowsNothing) 
   EXPECT_EQ(p.objects.settings.extentsMax, (DPoint3D{100, 100, 100}));
   EXPECT_TRUE(p.objects.sceneModel.surfaceKeys.empty());  // no scene: nothing drawn
 
-  // Cancel at the file dialog: no message, the flag as it was, still a zoom.
-  p.doc.setModifiedFlag(false);
-  p.port.clearLog();
-  p.view.events.clear();
-  p.port.answerFile(std::nullopt);
-  EXPECT_EQ(p.doc.onImportSurfaces(), 0);
-  EXPECT_TRUE(p.port.messages().empty());
-  EXPECT_FALSE(p.doc.isModified());
-  EXPECT_EQ(p.view.events, (std::vector<std::string>{"zoom extents", "update"}));
-  EXPECT_EQ(p.objects.surfaces.count(), 1);
+  // Cancel at the file dialog: no message, the project as it was, still a zoom.
+  struct World : Project {
+    World() : Project(/*withScene=*/false) {}
+  };
+  qx::test::expectCancelAtEachStep<World>(
+      {{"file dialog", nullptr, [](World& w) { w.port.answerFile(std::nullopt); },
+        [](World& w) {
+          EXPECT_TRUE(w.port.messages().empty());
+          EXPECT_EQ(w.view.events, (std::vector<std::string>{"zoom extents", "update"}));
+        }}},
+      [](World& w) {
+        ScriptedPort quiet;
+        return std::pair(storeProject(w.objects, quiet), w.doc.isModified());
+      },
+      [](World& w) { EXPECT_EQ(w.doc.onImportSurfaces(), 0); });
 }
 
 TEST(ImportCommands, AreCarriedOutByThisBuild) {

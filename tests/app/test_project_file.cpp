@@ -3,43 +3,26 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <bit>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 
 #include "app/atomic_file.h"
 #include "app/document.h"
 #include "app/project_file.h"
+#include "project/settings_record.h"
+#include "record_testing.h"
 #include "scripted_port.h"
+#include "test_files.h"
 
 using namespace qx;
 using qx::test::ScriptedPort;
-using Bytes = std::vector<std::uint8_t>;
+using namespace qx::testing;
+using qx::test::readBytes;
+using qx::test::TempDir;
+using qx::test::writeBytes;
 namespace fs = std::filesystem;
 
 namespace {
-
-void putInt(Bytes& b, std::int32_t v) {
-  for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>((static_cast<std::uint32_t>(v) >> (8 * i)) & 0xFF));
-}
-void putDouble(Bytes& b, double v) {
-  const auto bits = std::bit_cast<std::uint64_t>(v);
-  for (int i = 0; i < 8; ++i) b.push_back(static_cast<std::uint8_t>((bits >> (8 * i)) & 0xFF));
-}
-
-// A fresh, empty folder for one test.
-fs::path scratch(const std::string& name) {
-  const fs::path dir = fs::temp_directory_path() / ("qx_project_file_" + name + "_" + std::to_string(::getpid()));
-  fs::remove_all(dir);
-  fs::create_directories(dir);
-  return dir;
-}
-
-Bytes readFile(const fs::path& p) {
-  std::string error;
-  return readWholeFile(p, error);
-}
 
 std::vector<std::string> folderEntries(const fs::path& dir) {
   std::vector<std::string> names;
@@ -82,21 +65,9 @@ void fillProject(ProjectObjects& o) {
 TEST(ProjectFile, ANewProjectStartsWithTheVersionWordAndTheSettingsRecord) {
   ScriptedPort port;
   ProjectObjects o;
-  const Bytes file = storeProject(o, port);
-  Bytes expected{0xE8, 0x03, 0x00, 0x00};
-  putDouble(expected, 2.0);
-  putDouble(expected, 2.0);
-  putInt(expected, 50);
-  putDouble(expected, 100.0);
-  putDouble(expected, 0.0);
-  for (int v : {0, 0, 1, 0, 0, 0}) putInt(expected, v);
-  putDouble(expected, 10.0);
-  putDouble(expected, 10.0);
-  putInt(expected, 0);
-  putInt(expected, 0);
-  // then the sections, and the reference grid: origin 0 0 0, spacing 100 100 100, 0.
-  ASSERT_GT(file.size(), expected.size());
-  EXPECT_EQ(Bytes(file.begin(), file.begin() + static_cast<long>(expected.size())), expected);
+  QuarlexSettings settings;
+  const Bytes expected = B().i32(1000).add(storeWith([&](Archive& ar) { serializeSettings(ar, settings); }));
+  EXPECT_TRUE(startsWith(storeProject(o, port), expected));
 }
 
 TEST(ProjectFile, SaveLoadSaveGivesTheSameBytesAndTheSameProject) {
@@ -140,7 +111,7 @@ TEST(ProjectFile, EveryPrefixFailsToOpenAndLeavesTheOpenProjectAsItWas) {
   ProjectObjects source;
   fillProject(source);
   const Bytes file = storeProject(source, port);
-  const fs::path dir = scratch("prefix");
+  const TempDir dir("qx_project_file");
   const fs::path broken = dir / "broken.qrx";
 
   ProjectObjects open;
@@ -169,8 +140,7 @@ TEST(ProjectFile, EveryPrefixFailsToOpenAndLeavesTheOpenProjectAsItWas) {
   }
   // Through the document, from disk: one message, the open project untouched.
   for (std::size_t n = 0; n < file.size(); n += 1 + file.size() / 61) {
-    std::ofstream(broken, std::ios::binary | std::ios::trunc)
-        .write(reinterpret_cast<const char*>(file.data()), static_cast<long>(n));
+    writeBytes(broken, Bytes(file.begin(), file.begin() + static_cast<long>(n)));
     port.clearLog();
     ASSERT_FALSE(doc.onOpenDocument(broken.string())) << n;
     ASSERT_EQ(port.messages().size(), 1u) << n;
@@ -182,7 +152,6 @@ TEST(ProjectFile, EveryPrefixFailsToOpenAndLeavesTheOpenProjectAsItWas) {
   }
   EXPECT_EQ(storeProject(open, port), before);
   EXPECT_EQ(open.settings.fixedRecovery, 0.7);
-  fs::remove_all(dir);
 }
 
 TEST(ProjectFile, MessagesNameTheRecordAndRefuseTrailingBytes) {
@@ -211,10 +180,6 @@ TEST(ProjectFile, MessagesNameTheRecordAndRefuseTrailingBytes) {
   } catch (const ArchiveError& e) {
     EXPECT_STREQ(e.what(), "count of 2147483648 variables exceeds the rest of the file in the project settings");
   }
-  // Cut inside the composites.
-  ProjectObjects o4;
-  const Bytes empty = storeProject(o4, port);
-  EXPECT_THROW(loadProject(Bytes(empty.begin(), empty.end() - 1), o4, port), ArchiveError);
   file.push_back(0);
   ProjectObjects o3;
   try {
@@ -227,7 +192,8 @@ TEST(ProjectFile, MessagesNameTheRecordAndRefuseTrailingBytes) {
 
 TEST(ProjectFile, OpenAndSaveThroughTheDocument) {
   ScriptedPort port;
-  const fs::path dir = scratch("doc");
+  const TempDir tmp("qx_project_file");
+  const fs::path dir = tmp.path();
   ProjectObjects o;
   fillProject(o);
   CWQuarlexDoc doc(o, port);
@@ -253,11 +219,11 @@ TEST(ProjectFile, OpenAndSaveThroughTheDocument) {
   EXPECT_EQ(
       port.messages().back().rfind("Unable to save the project " + (dir / "no-such-folder" / "x.qrx").string(), 0), 0u);
   EXPECT_EQ(doc2.pathName(), (dir / "gold.qrx").string());
-  fs::remove_all(dir);
 }
 
 TEST(AtomicSave, AWriteThatFailsAtAnyByteLeavesTheOldFileWhole) {
-  const fs::path dir = scratch("atomic");
+  const TempDir tmp("qx_project_file");
+  const fs::path dir = tmp.path();
   const fs::path target = dir / "project.qrx";
   const Bytes old(1000, 0xAB);
   ASSERT_EQ(writeFileAtomically(target, old), "");
@@ -280,17 +246,17 @@ TEST(AtomicSave, AWriteThatFailsAtAnyByteLeavesTheOldFileWhole) {
     };
     const std::string error = writeFileAtomically(target, replacement, failing);
     EXPECT_EQ(error, std::string("write failed: ") + std::strerror(ENOSPC)) << failAt;
-    EXPECT_EQ(readFile(target), old) << failAt;
+    EXPECT_EQ(readBytes(target), old) << failAt;
     EXPECT_EQ(folderEntries(dir), (std::vector<std::string>{"project.qrx"})) << failAt;
   }
   EXPECT_EQ(writeFileAtomically(target, replacement), "");
-  EXPECT_EQ(readFile(target), replacement);
+  EXPECT_EQ(readBytes(target), replacement);
   EXPECT_EQ(folderEntries(dir), (std::vector<std::string>{"project.qrx"}));
-  fs::remove_all(dir);
 }
 
 TEST(AtomicSave, AProcessKilledMidSaveLeavesTheOldFileAndNoTemporary) {
-  const fs::path dir = scratch("killed");
+  const TempDir tmp("qx_project_file");
+  const fs::path dir = tmp.path();
   const fs::path target = dir / "project.qrx";
   const Bytes old(5000, 0x11);
   ASSERT_EQ(writeFileAtomically(target, old), "");
@@ -312,8 +278,7 @@ TEST(AtomicSave, AProcessKilledMidSaveLeavesTheOldFileAndNoTemporary) {
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << killAt;
-    EXPECT_EQ(readFile(target), old) << killAt;
+    EXPECT_EQ(readBytes(target), old) << killAt;
     EXPECT_EQ(folderEntries(dir), (std::vector<std::string>{"project.qrx"})) << killAt;
   }
-  fs::remove_all(dir);
 }

@@ -1,12 +1,12 @@
 #pragma once
-// Shared helpers of the envelope tests: temporary files and scripted answers.
+// Shared helpers of the envelope tests: temporary files named after the test.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
+
+#include "support/test_files.h"
 
 namespace qx::testing {
 
@@ -23,11 +23,6 @@ inline std::string writeTemp(const std::string& name, const std::string& text) {
   return path;
 }
 
-inline std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using test::readFile;
 
 }  // namespace qx::testing

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -11,9 +12,12 @@
 #include "datasets/composite_modify_dialog.h"
 #include "datasets/envelopes.h"
 #include "project/quarlex_settings.h"
+#include "support/cancel_steps.h"
 #include "support/scripted_port.h"
+#include "support/test_files.h"
 
 using namespace qx;
+using qx::test::readFile;
 using qx::test::ScriptedPort;
 
 namespace {
@@ -47,50 +51,59 @@ TEST(CompositeExport, LineOverlapsCutsAndEndsAtTheLastColumn) {
 }
 
 TEST(CompositeExport, CommandWritesTheSelectedCompositesAndCancelWritesNothing) {
-  QuarlexSettings settings;
-  settings.loaded = {VariableInfo("Au")};
-  settings.loaded[0].compositePosition = 36;
-  settings.loaded[0].compositeWidth = 8;
-  settings.loaded[0].compositeDecimals = 2;
-  CompositeSet set;
-  set.setVariableCounts(1, 0);
-  set.composites = {{"IN", 0, -1, {1, 2, 3}, {0.125}, {}}, {"OUT", 0, -1, {50, 60, 70}, {7}, {}}};
-  EnvelopeSet envelopes;
-  envelopes.envelopes.resize(1);
-  envelopes.envelopes[0].exportComposites = 0;
-  EnvelopeLocator locate = [](const DPoint3D& p) { return p.x < 10 ? EnvelopeHit{0, 0} : EnvelopeHit{}; };
-  const std::string path = (std::filesystem::path(::testing::TempDir()) / "export.cmp").string();
+  static const std::string path = (std::filesystem::path(::testing::TempDir()) / "export.cmp").string();
   std::filesystem::remove(path);
+  struct World {
+    ScriptedPort port;
+    QuarlexSettings settings;
+    CompositeSet set;
+    EnvelopeSet envelopes;
+    World() {
+      settings.loaded = {VariableInfo("Au")};
+      settings.loaded[0].compositePosition = 36;
+      settings.loaded[0].compositeWidth = 8;
+      settings.loaded[0].compositeDecimals = 2;
+      set.setVariableCounts(1, 0);
+      set.composites = {{"IN", 0, -1, {1, 2, 3}, {0.125}, {}}, {"OUT", 0, -1, {50, 60, 70}, {7}, {}}};
+      envelopes.envelopes.resize(1);
+      envelopes.envelopes[0].exportComposites = 0;
+    }
+    int run() {
+      const EnvelopeLocator locate = [](const DPoint3D& p) { return p.x < 10 ? EnvelopeHit{0, 0} : EnvelopeHit{}; };
+      return exportComposites(port, set, settings, envelopes, locate, {});
+    }
+  };
+  const auto sheet = [](bool finish) {
+    return [finish](World& w) {
+      w.port.answerSheet([finish](SheetModel& sheet) {
+        EXPECT_EQ(sheet.title(), "Export Composites");
+        EXPECT_EQ(sheet.pages().size(), 1u);
+        auto& page = dynamic_cast<CAsciiFormatPage&>(*sheet.pages()[0]);
+        EXPECT_EQ(page.fieldNames(), (std::vector<std::string>{"Name", "X Coordinate", "Y Coordinate", "Au"}));
+        page.chooseField(0);
+        return finish;
+      });
+    };
+  };
+  qx::test::expectCancelAtEachStep<World>(
+      {{"sheet", sheet(true), sheet(false)},
+       {"file dialog", nullptr, [](World& w) { w.port.answerFile(std::nullopt); }}},
+      [](World& w) { return std::pair(w.set.composites, std::filesystem::exists(path)); },
+      [](World& w) { EXPECT_EQ(w.run(), -1); });
 
-  ScriptedPort port;
-  port.answerSheet([](SheetModel& sheet) {
-    EXPECT_EQ(sheet.title(), "Export Composites");
-    EXPECT_EQ(sheet.pages().size(), 1u);
-    auto& page = dynamic_cast<CAsciiFormatPage&>(*sheet.pages()[0]);
-    EXPECT_EQ(page.fieldNames(), (std::vector<std::string>{"Name", "X Coordinate", "Y Coordinate", "Au"}));
-    page.chooseField(0);
-    return true;
-  });
-  port.answerFile(std::nullopt);
-  EXPECT_EQ(exportComposites(port, set, settings, envelopes, locate, {}), -1);
-  EXPECT_FALSE(std::filesystem::exists(path));
-
-  port.answerSheet([](SheetModel&) { return true; });
-  port.answerFile(path);
-  EXPECT_EQ(exportComposites(port, set, settings, envelopes, locate, {}), 1);
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  EXPECT_EQ(text.str(),
+  World w;
+  w.port.answerSheet([](SheetModel&) { return true; });
+  w.port.answerFile(path);
+  EXPECT_EQ(w.run(), 1);
+  EXPECT_EQ(readFile(path),
             "OUT            "
             "     50.00"
             "     60.00"
             "    7.00\n");
-  EXPECT_EQ(set.composites[0].envelopeIndex, 0);
-  EXPECT_EQ(set.composites[1].envelopeIndex, -1);
-  bool saw = false;
-  for (const auto& e : port.log()) saw = saw || e == "progress text: 1 Composites Exported";
-  EXPECT_TRUE(saw);
+  EXPECT_EQ(w.set.composites[0].envelopeIndex, 0);
+  EXPECT_EQ(w.set.composites[1].envelopeIndex, -1);
+  EXPECT_NE(std::find(w.port.log().begin(), w.port.log().end(), "progress text: 1 Composites Exported"),
+            w.port.log().end());
 }
 
 TEST(CompositeModifyDialog, RowsLabelsSetAndDelete) {

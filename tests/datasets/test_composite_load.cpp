@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "io/column_pages.h"
@@ -14,13 +15,16 @@
 #include "datasets/composite_reader.h"
 #include "datasets/composites.h"
 #include "datasets/envelopes.h"
-#include "datasets/record_testing.h"
 #include "project/quarlex_settings.h"
+#include "support/cancel_steps.h"
+#include "support/record_testing.h"
 #include "support/scripted_port.h"
 #include "variables/formula_compiler.h"
 
 using namespace qx;
+using qx::test::expectCancelAtEachStep;
 using qx::test::ScriptedPort;
+using qx::testing::store;
 
 namespace {
 
@@ -277,100 +281,83 @@ TEST(CompositeLoad, ProgressEveryHundredComposites) {
 }
 
 TEST(CompositeLoad, CancelAtEveryStepLeavesTheProjectUnchanged) {
-  const std::string path = writeFile("cancel.cmp", line("N", 5, 5, 5, 1, 1) + "\n");
-  Loader base;
-  ASSERT_EQ(base.load(writeFile("first.cmp", line("OLD", 1, 1, 1, 9, 9) + "\n")), 1);
-  const auto before = qx::testing::store(base.set);
-  const auto loadedBefore = base.settings.loaded;
-
-  auto expectUnchanged = [&](Loader& l, const char* step) {
-    EXPECT_EQ(qx::testing::store(l.set), before) << step;
-    EXPECT_EQ(l.settings.loaded, loadedBefore) << step;
-    EXPECT_EQ(l.processed, 1) << step;
-    EXPECT_EQ(l.port.waitDepth(), 0) << step;
-    EXPECT_TRUE(l.port.allAnswersUsed()) << step;
+  static const std::string path = writeFile("cancel.cmp", line("N", 5, 5, 5, 1, 1) + "\n");
+  static const CompositeSet base = [] {
+    Loader l;
+    EXPECT_EQ(l.load(writeFile("first.cmp", line("OLD", 1, 1, 1, 9, 9) + "\n")), 1);
+    return l.set;
+  }();
+  struct World : Loader {
+    World() {
+      set = base;
+      processed = 1;
+    }
   };
-  auto fresh = [&] {
-    auto l = std::make_unique<Loader>();
-    l->set = base.set;
-    l->processed = 1;
-    return l;
-  };
-  const auto finishWith = [](int auPosition, bool rotate) {
+  const auto finishWith = [](bool finish) {
     return [=](SheetModel& sheet) {
       auto& d = dynamic_cast<CFileLoadPropertySheet&>(sheet).first();
-      d.fields[4].position = auPosition;
-      d.rotate = rotate;
-      return true;
+      d.fields[4].position = 99;
+      d.rotate = true;
+      return finish;
     };
   };
-
-  {  // the file dialog
-    auto l = fresh();
-    l->port.answerFile(std::nullopt);
-    EXPECT_EQ(loadComposites(l->port, l->set, l->settings, l->hooks), 0);
-    expectUnchanged(*l, "file dialog");
-  }
-  {  // a file that cannot be opened: silently
-    auto l = fresh();
-    l->port.answerFile(path + ".missing");
-    EXPECT_EQ(loadComposites(l->port, l->set, l->settings, l->hooks), 0);
-    expectUnchanged(*l, "missing file");
-    EXPECT_TRUE(l->port.messages().empty());
-  }
-  {  // the wizard
-    auto l = fresh();
-    l->port.answerFile(path);
-    l->port.answerSheet([](SheetModel& sheet) {
-      dynamic_cast<CFileLoadPropertySheet&>(sheet).first().fields[4].position = 99;
-      return false;
-    });
-    EXPECT_EQ(loadComposites(l->port, l->set, l->settings, l->hooks), 0);
-    expectUnchanged(*l, "wizard");
-  }
-  {  // the rotation dialog
-    auto l = fresh();
-    l->hooks.editRotation = [](UiPort&, CParamsRotation& r) {
-      r.setAngles(45, 0, 0);
-      return false;
-    };
-    l->port.answerFile(path);
-    l->port.answerSheet(finishWith(99, true));
-    EXPECT_EQ(loadComposites(l->port, l->set, l->settings, l->hooks), 0);
-    expectUnchanged(*l, "rotation");
-  }
-  {  // the append question: the composites stay, the confirmed columns and rotation are kept
-    auto l = fresh();
-    l->hooks.editRotation = [](UiPort&, CParamsRotation& r) {
+  const auto rotation = [](World& w, bool ok) {
+    w.hooks.editRotation = [ok](UiPort&, CParamsRotation& r) {
       r.setCentre({1, 2, 3});
-      return true;
+      return ok;
     };
-    l->port.answerFile(path);
-    l->port.answerSheet(finishWith(99, true));
-    l->port.answerMessage(MessageAnswer::No);
-    EXPECT_EQ(loadComposites(l->port, l->set, l->settings, l->hooks), 0);
-    EXPECT_EQ(l->set.composites, base.set.composites);
-    EXPECT_EQ(l->settings.loaded[0].compositePosition, 99);
-    EXPECT_EQ(l->set.importRotation.centre(), (DPoint3D{1, 2, 3}));
-    EXPECT_EQ(l->port.messages(), (std::vector<std::string>{std::string(kAppendCompositesQuestion)}));
-    EXPECT_EQ(l->port.waitDepth(), 0);
-    EXPECT_EQ(l->processed, 1);
-  }
+  };
+  const auto snapshot = [](World& w) { return std::tuple(store(w.set), w.settings.loaded, w.processed); };
+  const auto run = [](World& w) { EXPECT_EQ(loadComposites(w.port, w.set, w.settings, w.hooks), 0); };
+  expectCancelAtEachStep<World>(
+      {{"file dialog", [](World& w) { w.port.answerFile(path); }, [](World& w) { w.port.answerFile(std::nullopt); }},
+       {"wizard", [&](World& w) { w.port.answerSheet(finishWith(true)); },
+        [&](World& w) { w.port.answerSheet(finishWith(false)); }},
+       {"rotation dialog", [&](World& w) { rotation(w, true); }, [&](World& w) { rotation(w, false); }}},
+      snapshot, run);
+  // A file that cannot be opened cancels silently.
+  expectCancelAtEachStep<World>({{"unreadable file", nullptr, [](World& w) { w.port.answerFile(path + ".missing"); },
+                                  [](World& w) { EXPECT_TRUE(w.port.messages().empty()); }}},
+                                snapshot, run);
+
+  // No to the append question: the composites stay, the confirmed columns and rotation are kept.
+  World w;
+  w.port.answerFile(path);
+  w.port.answerSheet(finishWith(true));
+  rotation(w, true);
+  w.port.answerMessage(MessageAnswer::No);
+  EXPECT_EQ(loadComposites(w.port, w.set, w.settings, w.hooks), 0);
+  EXPECT_EQ(w.set.composites, base.composites);
+  EXPECT_EQ(w.settings.loaded[0].compositePosition, 99);
+  EXPECT_EQ(w.set.importRotation.centre(), (DPoint3D{1, 2, 3}));
+  EXPECT_EQ(w.port.messages(), (std::vector<std::string>{std::string(kAppendCompositesQuestion)}));
+  EXPECT_EQ(w.port.waitDepth(), 0);
+  EXPECT_EQ(w.processed, 1);
 }
 
-TEST(CompositeLoad, RotationAppliesOnlyAboveTheThreshold) {
-  Loader l;
+TEST(CompositeLoad, RotationAppliesFromOneMillionth) {
   const std::string path = writeFile("rot.cmp", line("R", 100, 200, 300) + "\n");
-  l.set.importRotation.setAngles(5e-7, -5e-7, 0);
+  struct Case {
+    DPoint3D angles, centre;
+    bool rotated;
+  } cases[] = {{{5e-7, -5e-7, 0}, {}, false},
+               {{9.9e-7, 0, 0}, {0, 0, 9.9e-7}, false},
+               {{1e-6, 0, 0}, {}, true},
+               {{0, 0, -1e-6}, {}, true},
+               {{}, {0, 0, -1e-6}, true}};
+  for (const Case& c : cases) {
+    Loader l;
+    l.set.importRotation.setAngles(c.angles.x, c.angles.y, c.angles.z);
+    l.set.importRotation.setCentre(c.centre);
+    EXPECT_EQ(l.load(path), 1);
+    EXPECT_EQ(l.set.composites[0].position != (DPoint3D{100, 200, 300}), c.rotated) << c.angles.x << " " << c.centre.z;
+  }
+  Loader l;
+  l.set.importRotation.setCentre({1e-6, 50, 0});  // no angle: the identity about the centre
   EXPECT_EQ(l.load(path), 1);
-  EXPECT_EQ(l.set.composites[0].position, (DPoint3D{100, 200, 300})) << "angles below 1e-06 are no rotation";
-
-  Loader c;
-  c.set.importRotation.setCentre({1e-6, 50, 0});  // no angle: the identity about the centre
-  EXPECT_EQ(c.load(path), 1);
-  EXPECT_NEAR(c.set.composites[0].position.x, 100 - 1e-6, 1e-12);
-  EXPECT_EQ(c.set.composites[0].position.y, 150);
-  EXPECT_EQ(c.set.minCorner, c.set.composites[0].position) << "the box holds the rotated point";
+  EXPECT_NEAR(l.set.composites[0].position.x, 100 - 1e-6, 1e-12);
+  EXPECT_EQ(l.set.composites[0].position.y, 150);
+  EXPECT_EQ(l.set.minCorner, l.set.composites[0].position) << "the box holds the rotated point";
 }
 
 TEST(CompositeLoad, AppendingDuplicatesKeepsTheLastOfEachGroup) {
@@ -425,10 +412,10 @@ TEST(CompositeLoad, RecordStaysByteIdenticalAfterSaveLoadSave) {
   std::string file;
   for (int i = 0; i < 40; ++i) file += line("S" + std::to_string(i), i * 7 % 13, i, -i, i * 0.5, 1) + "\n";
   ASSERT_GT(l.load(writeFile("round.cmp", file)), 0);
-  const auto first = qx::testing::store(l.set);
+  const auto first = store(l.set);
   CompositeSet again;
   qx::testing::loadWith(first, [&](Archive& ar) { again.serialize(ar, 2, 2); });
-  EXPECT_EQ(qx::testing::store(again), first);
+  EXPECT_EQ(store(again), first);
   EXPECT_EQ(again.minCorner, l.set.minCorner);
   EXPECT_EQ(again.maxCorner, l.set.maxCorner);
 }

@@ -4,6 +4,7 @@
 //
 #include <gtest/gtest.h>
 
+#include "cancel_steps.h"
 #include "datasets/envelope_dialogs.h"
 #include "datasets/envelope_export.h"
 #include "datasets/envelope_import.h"
@@ -112,16 +113,19 @@ TEST(EnvelopeExport, WizardSwitchesColumnsAndProgress) {
 }
 
 TEST(EnvelopeExport, CancelWritesNothing) {
-  ScriptedPort port;
-  EnvelopeSet set = sample();
-  const EnvelopeSet before = set;
-  port.answerSheet([&](SheetModel& sheet) {
-    dynamic_cast<CPropPageExportEnvelopes&>(*sheet.pages()[0]).setExportEnvelope(0, false);
-    return false;
-  });
-  EXPECT_FALSE(exportEnvelopes(port, set, true));
-  EXPECT_EQ(set, before);
-  EXPECT_TRUE(port.allAnswersUsed());
+  struct World {
+    ScriptedPort port;
+    EnvelopeSet set = sample();
+  };
+  qx::test::expectCancelAtEachStep<World>(
+      {{"sheet, after switching an envelope off", nullptr,
+        [](World& w) {
+          w.port.answerSheet([](SheetModel& sheet) {
+            dynamic_cast<CPropPageExportEnvelopes&>(*sheet.pages()[0]).setExportEnvelope(0, false);
+            return false;
+          });
+        }}},
+      [](World& w) { return w.set; }, [](World& w) { EXPECT_FALSE(exportEnvelopes(w.port, w.set, true)); });
 }
 
 namespace {

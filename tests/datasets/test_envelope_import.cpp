@@ -7,17 +7,19 @@
 
 #include <algorithm>
 
+#include "cancel_steps.h"
 #include "datasets/envelope_dialogs.h"
 #include "datasets/envelope_import.h"
 #include "datasets/envelope_test_support.h"
 #include "datasets/envelopes.h"
-#include "datasets/record_testing.h"
-#include "sections/rotation_dialog.h"
 #include "project/quarlex_settings.h"
 #include "scripted_port.h"
+#include "sections/rotation_dialog.h"
+#include "support/record_testing.h"
 
 using namespace qx;
 using namespace qx::testing;
+using qx::test::expectCancelAtEachStep;
 using qx::test::ScriptedPort;
 
 namespace {
@@ -251,59 +253,38 @@ TEST(EnvelopeImport, NoHeaderWarnsAndCutsBack) {
 }
 
 TEST(EnvelopeImport, CancelAtEachStepLeavesTheSetUnchanged) {
-  const std::string path = writeTemp("cancel.dig", kNamedFile);
-  auto prepared = [] {
-    EnvelopeSet set;
-    set.envelopes.resize(1);
-    set.envelopes[0].name = "Existing";
-    set.envelopes[0].contours = {{{1, 2, 3}}};
-    set.envelopes[0].contourCount = 1;
-    return set;
-  };
-  {  // the file dialog
-    Fixture f;
-    f.set = prepared();
-    const Bytes before = store(f.set);
-    f.port.answerFile(std::nullopt);
-    EXPECT_EQ(f.load(), EnvelopeLoadResult::Cancelled);
-    EXPECT_EQ(store(f.set), before);
-    EXPECT_TRUE(f.port.allAnswersUsed());
-  }
-  {  // a file that cannot be opened: silently
-    Fixture f;
-    f.set = prepared();
-    const Bytes before = store(f.set);
-    f.port.answerFile(tempPath("missing/none.dig"));
-    EXPECT_EQ(f.load(), EnvelopeLoadResult::Cancelled);
-    EXPECT_EQ(store(f.set), before);
-    EXPECT_TRUE(f.port.messages().empty());
-  }
-  {  // the wizard, after editing the columns
-    Fixture f;
-    f.set = prepared();
-    const Bytes before = store(f.set);
-    f.port.answerFile(path);
-    f.port.answerSheet(namesAt10(false, false));
-    EXPECT_EQ(f.load(), EnvelopeLoadResult::Cancelled);
-    EXPECT_EQ(store(f.set), before);
-  }
-  {  // the rotation dialog, after the editor changed its copy
-    Fixture f;
-    f.set = prepared();
-    const Bytes before = store(f.set);
-    f.port.answerFile(path);
-    f.port.answerSheet(namesAt10(true));
+  static const std::string path = writeTemp("cancel.dig", kNamedFile);
+  struct World : Fixture {
     bool asked = false;
-    EXPECT_EQ(f.load([&](UiPort&, CParamsRotation& r) {
-      asked = true;
-      r.setAngles(10, 20, 30);
-      return false;
-    }),
-              EnvelopeLoadResult::Cancelled);
-    EXPECT_TRUE(asked);
-    EXPECT_EQ(store(f.set), before);
-    EXPECT_TRUE(f.port.allAnswersUsed());
-  }
+    RotationEditor rotation = [](UiPort&, CParamsRotation&) { return true; };
+    World() {
+      set.envelopes.resize(1);
+      set.envelopes[0].name = "Existing";
+      set.envelopes[0].contours = {{{1, 2, 3}}};
+      set.envelopes[0].contourCount = 1;
+    }
+  };
+  const auto snapshot = [](World& w) { return store(w.set); };
+  const auto run = [](World& w) { EXPECT_EQ(w.load(w.rotation), EnvelopeLoadResult::Cancelled); };
+  expectCancelAtEachStep<World>(
+      {{"file dialog", [](World& w) { w.port.answerFile(path); }, [](World& w) { w.port.answerFile(std::nullopt); }},
+       {"wizard, after editing the columns", [](World& w) { w.port.answerSheet(namesAt10(true)); },
+        [](World& w) { w.port.answerSheet(namesAt10(false, false)); }},
+       {"rotation dialog, after the editor changed its copy", nullptr,
+        [](World& w) {
+          w.rotation = [&w](UiPort&, CParamsRotation& r) {
+            w.asked = true;
+            r.setAngles(10, 20, 30);
+            return false;
+          };
+        },
+        [](World& w) { EXPECT_TRUE(w.asked); }}},
+      snapshot, run);
+  // A file that cannot be opened cancels silently.
+  expectCancelAtEachStep<World>(
+      {{"unreadable file", nullptr, [](World& w) { w.port.answerFile(tempPath("missing/none.dig")); },
+        [](World& w) { EXPECT_TRUE(w.port.messages().empty()); }}},
+      snapshot, run);
 }
 
 TEST(EnvelopeImport, RotationAppliesToEveryPointWhenConfirmed) {

@@ -5,13 +5,15 @@
 #include <fstream>
 #include <string>
 
+#include "cancel_steps.h"
 #include "datasets/surface_import.h"
-#include "sections/rotation_dialog.h"
 #include "io/column_pages.h"
 #include "io/line_reader.h"
 #include "scripted_port.h"
+#include "sections/rotation_dialog.h"
 
 using namespace qx;
+using qx::test::expectCancelAtEachStep;
 using qx::test::ScriptedPort;
 
 namespace {
@@ -31,7 +33,6 @@ std::string line(const char* x, const char* y, const char* z) {
 
 CFileLoadPropertySheet& wizard(SheetModel& s) { return dynamic_cast<CFileLoadPropertySheet&>(s); }
 
-bool finish(SheetModel&) { return true; }
 bool cancel(SheetModel&) { return false; }
 bool name(DialogModel& m, const char* n) {
   dynamic_cast<CSurfacePropertiesDialog&>(m).setName(n);
@@ -175,53 +176,33 @@ TEST(SurfaceLoad, FullFlowWithRotation) {
 }
 
 TEST(SurfaceLoad, CancelAtEveryStepChangesNothing) {
-  const std::string path = writeFile("cancel.dat", line("1", "2", "3") + line("4", "5", "6"));
-  const auto editAndTickRotation = [](SheetModel& s) {
-    wizard(s).first().fields[0].position = 3;
-    wizard(s).firstPage().setRotate(true);
-    return true;
-  };
-  for (int step = 0; step < 3; ++step) {
-    SurfaceSet set = setWithOne();
-    set.importRotation.setAngles(1, 2, 3);
-    const SurfaceSet before = set;
+  static const std::string path = writeFile("cancel.dat", line("1", "2", "3") + line("4", "5", "6"));
+  struct World {
     ScriptedPort port;
-    port.answerFile(step == 0 ? std::nullopt : std::optional<std::string>(path));
-    if (step >= 1) port.answerSheet(step == 1 ? cancel : editAndTickRotation);
-    if (step >= 2)
-      port.answerDialog([](DialogModel& m) {
-        dynamic_cast<CDialogRotationParams&>(m).theta = 45;
-        return false;
-      });
+    SurfaceSet set = setWithOne();
     std::string remembered = "old";
-    EXPECT_EQ(loadSurface(set, port, remembered), 0) << step;
-    EXPECT_EQ(set, before) << step;
-    EXPECT_EQ(set.importRotation.theta(), 1.0);
-    EXPECT_TRUE(port.allAnswersUsed()) << step;
-    EXPECT_EQ(remembered, step == 0 ? "old" : path);
-  }
-
-  // A file that cannot be opened ends the command before the wizard.
-  SurfaceSet set = setWithOne();
-  ScriptedPort port;
-  port.answerFile("/nonexistent/dir/none.xyz");
-  std::string remembered;
-  EXPECT_EQ(loadSurface(set, port, remembered), 0);
-  EXPECT_EQ(set, setWithOne());
-  EXPECT_EQ(port.log().size(), 1u);
-
-  // Cancelling the properties dialog still takes what it shows.
-  ScriptedPort port2;
-  port2.answerFile(path);
-  port2.answerSheet(finish);
-  port2.answerDialog([](DialogModel& m) {
-    dynamic_cast<CSurfacePropertiesDialog&>(m).setName(" Existing ");
-    return false;
-  });
-  ASSERT_EQ(loadSurface(set, port2, remembered), 1);
-  EXPECT_EQ(set.surfaces.back().name, "Existing");
-  EXPECT_EQ(set.surfaces.back().points, (std::vector<FPoint3D>{{1, 2, 3}, {4, 5, 6}}));
-  EXPECT_EQ(set.minCorner, (DPoint3D{0, 0, 0}));
-  EXPECT_EQ(set.maxCorner, (DPoint3D{4, 5, 6}));
-  std::filesystem::remove(path);
+    World() { set.importRotation.setAngles(1, 2, 3); }
+  };
+  const auto remembers = [](const std::string& file) { return [file](World& w) { EXPECT_EQ(w.remembered, file); }; };
+  expectCancelAtEachStep<World>(
+      {{"file dialog", [](World& w) { w.port.answerFile(path); }, [](World& w) { w.port.answerFile(std::nullopt); },
+        remembers("old")},
+       {"wizard",
+        [](World& w) {
+          w.port.answerSheet([](SheetModel& s) {
+            wizard(s).first().fields[0].position = 3;
+            wizard(s).firstPage().setRotate(true);
+            return true;
+          });
+        },
+        [](World& w) { w.port.answerSheet(cancel); }, remembers(path)},
+       {"rotation dialog, after editing it", nullptr,
+        [](World& w) {
+          w.port.answerDialog([](DialogModel& m) {
+            dynamic_cast<CDialogRotationParams&>(m).theta = 45;
+            return false;
+          });
+        },
+        remembers(path)}},
+      [](World& w) { return w.set; }, [](World& w) { EXPECT_EQ(loadSurface(w.set, w.port, w.remembered), 0); });
 }

@@ -1,35 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "datasets/record_testing.h"
 #include "datasets/surfaces.h"
+#include "support/record_suite.h"
 
 using namespace qx;
 using namespace qx::testing;
 
 namespace {
-
-Bytes emptySetBytes() {
-  return B()
-      .f64(1e38)
-      .f64(1e38)
-      .f64(1e38)
-      .f64(-1e38)
-      .f64(-1e38)
-      .f64(-1e38)
-      .i32(0)
-      .str("X Coordinate")
-      .i32(1)
-      .i32(10)
-      .i32(2)
-      .str("Y Coordinate")
-      .i32(11)
-      .i32(10)
-      .i32(2)
-      .str("Elevation")
-      .i32(21)
-      .i32(10)
-      .i32(2);
-}
 
 Surface sampleSurface() {
   Surface s;
@@ -43,25 +20,54 @@ Surface sampleSurface() {
   return s;
 }
 
-SurfaceSet populatedSet() {
-  SurfaceSet set;
-  set.minCorner = {1.5, -4.0, 99.25};
-  set.maxCorner = {3.0, 2.5, 100.0};
-  set.surfaces = {sampleSurface(), Surface()};
-  set.surfaces[1].name = "Empty";
-  set.fieldPositions = {5, 15, 25};
-  set.fieldDecimals = {1, 1, 3};
-  return set;
-}
+// The point count of the first surface is stored twice; the second copy is read.
+constexpr std::size_t kSecondPointCount = 48 + 4 + 5 + 4 * 4 + 4;
+
+struct SurfaceSetRecord {
+  using Type = SurfaceSet;
+  static constexpr const char* kContext = "the surfaces";
+  static Bytes defaultBytes() {
+    return B()
+        .f64(1e38)
+        .f64(1e38)
+        .f64(1e38)
+        .f64(-1e38)
+        .f64(-1e38)
+        .f64(-1e38)
+        .i32(0)
+        .str("X Coordinate")
+        .i32(1)
+        .i32(10)
+        .i32(2)
+        .str("Y Coordinate")
+        .i32(11)
+        .i32(10)
+        .i32(2)
+        .str("Elevation")
+        .i32(21)
+        .i32(10)
+        .i32(2);
+  }
+  static SurfaceSet populated() {
+    SurfaceSet set;
+    set.minCorner = {1.5, -4.0, 99.25};
+    set.maxCorner = {3.0, 2.5, 100.0};
+    set.surfaces = {sampleSurface(), Surface()};
+    set.surfaces[1].name = "Empty";
+    set.fieldPositions = {5, 15, 25};
+    set.fieldDecimals = {1, 1, 3};
+    return set;
+  }
+  static std::vector<CountAt> counts() {
+    return {{defaultBytes(), 48, "surfaces"}, {store(populated()), kSecondPointCount, "surface points"}};
+  }
+};
+
+INSTANTIATE_TYPED_TEST_SUITE_P(Surfaces, RecordSuite, ::testing::Types<SurfaceSetRecord>);
 
 }  // namespace
 
-TEST(SurfaceSetRecord, EmptySetIsGolden) {
-  EXPECT_EQ(store(SurfaceSet()), emptySetBytes());
-  EXPECT_EQ(load<SurfaceSet>(emptySetBytes(), populatedSet()), SurfaceSet()) << "a load replaces the set";
-}
-
-TEST(SurfaceRecord, PointCountWrittenTwice) {
+TEST(SurfaceRecord, PointCountWrittenTwiceAndTheSecondIsRead) {
   const Bytes expected = B().str("Topo")
                              .raw({0x56, 0x34, 0x12, 0x00})
                              .i32(0)
@@ -78,44 +84,18 @@ TEST(SurfaceRecord, PointCountWrittenTwice) {
   EXPECT_EQ(store(sampleSurface()), expected);
   EXPECT_EQ(load<Surface>(expected), sampleSurface());
   EXPECT_EQ(store(Surface()), B().str("").i32(0).i32(1).f32(0.0f).i32(3).i32(0).i32(0).bytes());
-}
 
-TEST(SurfaceRecord, TheSecondCountIsTheOneRead) {
-  const Bytes bytes = B().str("s").i32(0).i32(1).f32(0.0f).i32(3).i32(99).i32(1).f32(7).f32(8).f32(9);
-  const Surface s = load<Surface>(bytes);
+  const Surface s = load<Surface>(B().str("s").i32(0).i32(1).f32(0.0f).i32(3).i32(99).i32(1).f32(7).f32(8).f32(9));
   ASSERT_EQ(s.points.size(), 1u);
   EXPECT_EQ(s.pointCount, 1);
   EXPECT_EQ(s.points[0], (FPoint3D{7, 8, 9}));
+  const Bytes bytes = store(SurfaceSetRecord::populated());
+  EXPECT_EQ(load<SurfaceSet>(patched(bytes, kSecondPointCount - 4, 0x7FFFFFFF)), SurfaceSetRecord::populated())
+      << "the first copy is ignored";
 }
 
-TEST(SurfaceSetRecord, PopulatedSetRoundTripsKeepingRotations) {
-  const SurfaceSet set = populatedSet();
-  const Bytes bytes = store(set);
+TEST(SurfaceSetRecord, TheRotationsAreNotInTheRecord) {
   SurfaceSet into;
   into.importRotation.setAngles(1, 2, 3);
-  SurfaceSet loaded = load(bytes, into);
-  EXPECT_EQ(loaded.importRotation.theta(), 1.0) << "the rotations are not in the record";
-  loaded.importRotation = CParamsRotation();
-  EXPECT_EQ(loaded, set);
-  EXPECT_EQ(store(loaded), bytes);
-  EXPECT_EQ(loaded.count(), 2);
-}
-
-TEST(SurfaceSetRecord, HostileInputFails) {
-  const Bytes bytes = store(populatedSet());
-  expectEveryPrefixFails<SurfaceSet>(bytes);
-  expectLoadFails<SurfaceSet>(patched(emptySetBytes(), 48, 0x7FFFFFFF));
-  expectLoadFails<SurfaceSet>(patched(emptySetBytes(), 48, 0xFFFFFFFF));
-  const std::size_t second = 48 + 4 + 5 + 4 * 4 + 4;  // second copy of the first surface's point count
-  expectLoadFails<SurfaceSet>(patched(bytes, second, 0x7FFFFFFF));
-  expectLoadFails<SurfaceSet>(patched(bytes, second, 0xFFFFFFFF));
-  EXPECT_EQ(load<SurfaceSet>(patched(bytes, second - 4, 0x7FFFFFFF)), populatedSet()) << "the first copy is ignored";
-}
-
-TEST(SurfaceSet, DefaultsAndReset) {
-  SurfaceSet set = populatedSet();
-  set.reset();
-  EXPECT_EQ(set, SurfaceSet());
-  EXPECT_EQ(set.minCorner.x, 1e38);
-  EXPECT_EQ(Surface().renderingMethod, 3);
+  EXPECT_EQ(load(store(SurfaceSetRecord::populated()), into).importRotation.theta(), 1.0);
 }

@@ -9,6 +9,7 @@
 
 #include <cstdio>
 
+#include "cancel_steps.h"
 #include "datasets/composites.h"
 #include "datasets/envelope_test_support.h"
 #include "engine/figure_dialogs.h"
@@ -241,31 +242,23 @@ TEST(FigureImport, RotationAppliesToEveryPoint) {
 }
 
 TEST(FigureImport, CancelAtEachStepChangesNothing) {
-  {
-    Fixture f;
-    f.port.answerFile(std::nullopt);
-    EXPECT_EQ(f.load().result, FigureLoadResult::Cancelled);
-  }
-  {
-    Fixture f;
-    f.port.answerFile(writeTemp("c.dig", kFile));
-    f.port.answerSheet([](SheetModel&) { return false; });
-    EXPECT_EQ(f.load().result, FigureLoadResult::Cancelled);
-    EXPECT_EQ(f.set.count(), 0);
-    EXPECT_EQ(f.set.columns[0].length, 0);
-  }
-  {
-    Fixture f;
-    f.port.answerFile(writeTemp("c.dig", kFile));
-    f.port.answerSheet(columns(true));
-    EXPECT_EQ(f.load([](UiPort&, CParamsRotation& r) {
-                 r.setAngles(10, 0, 0);
-                 return false;
-               }).result,
-              FigureLoadResult::Cancelled);
-    EXPECT_EQ(f.set.count(), 0);
-    EXPECT_FALSE(f.set.importRotation.isActive());
-  }
+  static const std::string path = writeTemp("c.dig", kFile);
+  struct World : Fixture {
+    FigureRotationEditor rotation;
+  };
+  qx::test::expectCancelAtEachStep<World>(
+      {{"file dialog", [](World& w) { w.port.answerFile(path); }, [](World& w) { w.port.answerFile(std::nullopt); }},
+       {"wizard", [](World& w) { w.port.answerSheet(columns(true)); },
+        [](World& w) { w.port.answerSheet([](SheetModel&) { return false; }); }},
+       {"rotation dialog, after editing it", nullptr,
+        [](World& w) {
+          w.rotation = [](UiPort&, CParamsRotation& r) {
+            r.setAngles(10, 0, 0);
+            return false;
+          };
+        }}},
+      [](World& w) { return w.set; },
+      [](World& w) { EXPECT_EQ(w.load(w.rotation).result, FigureLoadResult::Cancelled); });
 }
 
 // ---- creating a figure from a digitized line ----
@@ -307,30 +300,37 @@ TEST(FigureCreate, NameDialogWindingAndNoPolygonsWarning) {
 }
 
 TEST(FigureCreate, CounterClockwiseStaysAndCancelCreatesNothing) {
-  ScriptedPort port;
-  FigureSet set;
-  CPolygonSet polygons;
-  CompositeSet composites;
-  QuarlexSettings settings;
-  CComposite c;
-  composites.composites.push_back(c);
-  CPolygon p;
-  p.compositeIndex = 0;
-  p.outline = {{-10, -10, 0}, {10, -10, 0}, {10, 10, 0}, {-10, 10, 0}};
-  p.thickness = 2.0;
-  p.specificGravity = 3.0;
-  polygons.polygons.push_back(p);
-  port.answerDialog([](DialogModel&) { return false; });
-  const std::vector<DPoint3D> ccw{{0, 0, 0}, {3, 0, 0}, {3, 4, 0}, {0, 4, 0}};
-  EXPECT_EQ(createFigureFromLine(port, set, ccw, {0, 0, -1}, polygons, composites, settings), -1);
-  EXPECT_EQ(set.count(), 0);
-  port.answerDialog([](DialogModel&) { return true; });
-  ASSERT_EQ(createFigureFromLine(port, set, ccw, {0, 0, -1}, polygons, composites, settings), 0);
-  EXPECT_EQ(set.figures[0].outline, ccw);
-  EXPECT_TRUE(port.messages().empty());
+  struct World {
+    ScriptedPort port;
+    FigureSet set;
+    CPolygonSet polygons;
+    CompositeSet composites;
+    QuarlexSettings settings;
+    World() {
+      composites.composites.push_back(CComposite());
+      CPolygon p;
+      p.compositeIndex = 0;
+      p.outline = {{-10, -10, 0}, {10, -10, 0}, {10, 10, 0}, {-10, 10, 0}};
+      p.thickness = 2.0;
+      p.specificGravity = 3.0;
+      polygons.polygons.push_back(p);
+    }
+    int create() {
+      return createFigureFromLine(port, set, {{0, 0, 0}, {3, 0, 0}, {3, 4, 0}, {0, 4, 0}}, {0, 0, -1}, polygons,
+                                  composites, settings);
+    }
+  };
+  qx::test::expectCancelAtEachStep<World>(
+      {{"properties dialog", nullptr, [](World& w) { w.port.answerDialog([](DialogModel&) { return false; }); }}},
+      [](World& w) { return w.set; }, [](World& w) { EXPECT_EQ(w.create(), -1); });
+  World w;
+  w.port.answerDialog([](DialogModel&) { return true; });
+  ASSERT_EQ(w.create(), 0);
+  EXPECT_EQ(w.set.figures[0].outline, (std::vector<DPoint3D>{{0, 0, 0}, {3, 0, 0}, {3, 4, 0}, {0, 4, 0}}));
+  EXPECT_TRUE(w.port.messages().empty());
   // Calculated at once: 12 x 2 x 3.
-  EXPECT_DOUBLE_EQ(set.figures[0].oreTonnage, 72.0);
-  EXPECT_EQ(set.figures[0].area, 12.0);
+  EXPECT_DOUBLE_EQ(w.set.figures[0].oreTonnage, 72.0);
+  EXPECT_EQ(w.set.figures[0].area, 12.0);
 }
 
 // ---- the dialogs ----

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "cancel_steps.h"
 #include "datasets/composites.h"
 #include "engine/figures.h"
 #include "engine/polygons.h"
@@ -345,22 +346,27 @@ TEST_F(ReportCommand, BothReportsWriteTheChosenFileWhole) {
 }
 
 TEST_F(ReportCommand, CancelWritesNothing) {
-  bool clockAsked = false;
-  const ReportClock clock = [&] {
-    clockAsked = true;
-    return fixedTime();
+  struct World {
+    ScriptedPort port;
+    bool clockAsked = false;
+    ReportClock clock = [this] {
+      clockAsked = true;
+      return fixedTime();
+    };
   };
-  ScriptedPort port;
-  port.answerFile(std::nullopt);
-  port.answerFile(std::nullopt);
-  EXPECT_EQ(reportPolygons(port, "T", reportPolygons(), sampleComposites(), sampleSettings(), clock),
-            ReportOutcome::Cancelled);
-  EXPECT_EQ(reportFigures(port, "T", sampleFigures(), squarePolygons(), sampleComposites(), figureSettings(), clock),
-            ReportOutcome::Cancelled);
-  EXPECT_FALSE(clockAsked);
-  EXPECT_TRUE(std::filesystem::is_empty(dir_));
-  EXPECT_EQ(port.waitDepth(), 0);
-  EXPECT_TRUE(port.messages().empty());
+  const std::vector<qx::test::CancelStep<World>> fileDialog{{"file dialog", nullptr,
+                                                             [](World& w) { w.port.answerFile(std::nullopt); },
+                                                             [](World& w) { EXPECT_TRUE(w.port.messages().empty()); }}};
+  const auto snapshot = [this](World& w) { return std::pair(w.clockAsked, std::filesystem::is_empty(dir_)); };
+  qx::test::expectCancelAtEachStep<World>(fileDialog, snapshot, [](World& w) {
+    EXPECT_EQ(reportPolygons(w.port, "T", reportPolygons(), sampleComposites(), sampleSettings(), w.clock),
+              ReportOutcome::Cancelled);
+  });
+  qx::test::expectCancelAtEachStep<World>(fileDialog, snapshot, [](World& w) {
+    EXPECT_EQ(
+        reportFigures(w.port, "T", sampleFigures(), squarePolygons(), sampleComposites(), figureSettings(), w.clock),
+        ReportOutcome::Cancelled);
+  });
 }
 
 TEST_F(ReportCommand, AFileThatCannotBeOpenedIsReported) {

@@ -16,6 +16,7 @@
 #include "engine/polygons.h"
 #include "engine/result_export.h"
 #include "project/quarlex_settings.h"
+#include "cancel_steps.h"
 #include "scripted_port.h"
 #include "sections/rotation_dialog.h"
 #include "support/result_records.h"
@@ -386,54 +387,63 @@ TEST_F(ExportCommand, FiguresThroughTheWizard) {
 }
 
 TEST_F(ExportCommand, CancelAtEveryStepWritesNothing) {
-  const auto path = dir_ / "never.dig";
-  auto finish = [](bool rotate) {
-    return [rotate](SheetModel& sheet) {
-      dynamic_cast<CAsciiFormatPage&>(*sheet.pages().back()).setRotate(rotate);
-      return true;
-    };
-  };
-  // Each cancelled dialog was edited first.
-  const auto cancelSheet = [](SheetModel& sheet) {
-    ScriptedPort quiet;
-    auto& page = dynamic_cast<CAsciiFormatPage&>(*sheet.pages().back());
-    page.chooseField(4);
-    EXPECT_TRUE(page.setValues(quiet, 150, 7, 1));
-    return false;
-  };
-  const auto cancelDialog = [](DialogModel& m) {
-    dynamic_cast<CDialogRotationParams&>(m).theta = 45.0;
-    return false;
-  };
-  for (int step = 0; step < 3; ++step) {
+  // Each step is answered for both commands; each cancelled dialog was edited first.
+  struct World {
     ScriptedPort port;
     CPolygonSet polygons = exportPolygons();
     FigureSet figures = exportFigures();
     QuarlexSettings settings = exportSettings(true);
-    for (int command = 0; command < 2; ++command) {
-      if (step == 0) port.answerSheet(cancelSheet);
-      if (step == 1) {
-        port.answerSheet(finish(true));
-        port.answerDialog(cancelDialog);
-      }
-      if (step == 2) {
-        port.answerSheet(finish(false));
-        port.answerFile(std::nullopt);
-      }
-    }
-    const auto expected = step == 0 ? ResultExportOutcome::Cancelled : ResultExportOutcome::ColumnsKept;
-    EXPECT_EQ(qx::exportPolygons(port, polygons, exportComposites(), settings), expected);
-    EXPECT_EQ(qx::exportFigures(port, figures, settings), expected);
-    EXPECT_TRUE(port.allAnswersUsed()) << step;
-    EXPECT_TRUE(std::filesystem::is_empty(dir_)) << step;
-    // A cancelled rotation dialog leaves the rotation as it was; a cancelled
-    // wizard leaves the columns.
-    EXPECT_EQ(polygons.exportRotation, CParamsRotation{});
-    EXPECT_EQ(figures.exportRotation, CParamsRotation{});
-    EXPECT_EQ(polygons.columns, exportPolygons().columns);
-    EXPECT_EQ(figures.columns, exportFigures().columns);
-    EXPECT_EQ(settings.loaded, exportSettings(true).loaded);
-  }
+    ResultExportOutcome polygonsDone{}, figuresDone{};
+  };
+  using Step = qx::test::CancelStep<World>;
+  const auto sheet = [](bool finish) {
+    return [finish](World& w) {
+      for (int command = 0; command < 2; ++command)
+        w.port.answerSheet([finish](SheetModel& sheet) {
+          auto& page = dynamic_cast<CAsciiFormatPage&>(*sheet.pages().back());
+          page.setRotate(true);
+          if (finish) return true;
+          ScriptedPort quiet;
+          page.chooseField(4);
+          EXPECT_TRUE(page.setValues(quiet, 150, 7, 1));
+          return false;
+        });
+    };
+  };
+  const auto rotation = [](bool ok) {
+    return [ok](World& w) {
+      for (int command = 0; command < 2; ++command)
+        w.port.answerDialog([ok](DialogModel& m) {
+          if (!ok) dynamic_cast<CDialogRotationParams&>(m).theta = 45.0;
+          return ok;
+        });
+    };
+  };
+  const auto outcome = [](ResultExportOutcome expected) {
+    return [expected](World& w) {
+      EXPECT_EQ(w.polygonsDone, expected);
+      EXPECT_EQ(w.figuresDone, expected);
+    };
+  };
+  // A cancelled rotation dialog leaves the rotation as it was; a cancelled
+  // wizard leaves the columns.
+  qx::test::expectCancelAtEachStep<World>(
+      {Step{"wizard", sheet(true), sheet(false), outcome(ResultExportOutcome::Cancelled)},
+       Step{"rotation dialog", rotation(true), rotation(false), outcome(ResultExportOutcome::ColumnsKept)},
+       Step{"file dialog", nullptr,
+            [](World& w) {
+              w.port.answerFile(std::nullopt);
+              w.port.answerFile(std::nullopt);
+            },
+            outcome(ResultExportOutcome::ColumnsKept)}},
+      [this](World& w) {
+        return std::tuple(w.polygons.exportRotation, w.figures.exportRotation, w.polygons.columns, w.figures.columns,
+                          w.settings.loaded, std::filesystem::is_empty(dir_));
+      },
+      [](World& w) {
+        w.polygonsDone = qx::exportPolygons(w.port, w.polygons, exportComposites(), w.settings);
+        w.figuresDone = qx::exportFigures(w.port, w.figures, w.settings);
+      });
 }
 
 TEST_F(ExportCommand, AFileThatCannotBeCreatedEndsSilently) {

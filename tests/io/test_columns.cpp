@@ -11,6 +11,7 @@
 
 #include "io/columns.h"
 #include "io/line_reader.h"
+#include "test_files.h"
 
 namespace qx {
 namespace {
@@ -194,10 +195,8 @@ TEST(Extractors, NumbersAgreeWithTheCLibraryInTheCLocale) {
                          "4.35",
                          "0.000001",
                          "1234.5678"};
-  const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
-  std::setlocale(LC_NUMERIC, "C");
+  const test::LocaleGuard c("C");
   for (const char* t : texts) EXPECT_EQ(scanNumber(t), std::strtod(t, nullptr)) << t;
-  std::setlocale(LC_NUMERIC, saved.c_str());
 }
 
 TEST(Extractors, IntegersAsPercentDReadsThem) {
@@ -370,19 +369,11 @@ TEST(FieldNames, RequiredAndDecimalRules) {
 
 // ---------------------------------------------------------------- locale
 
-// Runs the reading cases under a German locale, whose decimal separator is a comma.
-class GermanLocale : public ::testing::Test {
- protected:
-  void SetUp() override {
-    saved_ = std::setlocale(LC_ALL, nullptr);
-    if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr && std::setlocale(LC_ALL, "de_DE.utf8") == nullptr)
-      GTEST_SKIP() << "the de_DE.UTF-8 locale is not installed (locale -a); the C-locale cases still run";
-  }
-  void TearDown() override { std::setlocale(LC_ALL, saved_.c_str()); }
-  std::string saved_;
-};
-
-TEST_F(GermanLocale, NumbersStillUseThePoint) {
+// The reading cases under a German locale, whose decimal separator is a comma.
+TEST(GermanLocale, NumbersStillUseThePoint) {
+  test::LocaleGuard german("de_DE.UTF-8");
+  if (!german.active())
+    GTEST_SKIP() << "the de_DE.UTF-8 locale is not installed (locale -a); the C-locale cases still run";
   ASSERT_STREQ(std::localeconv()->decimal_point, ",");  // the locale really is active
   EXPECT_EQ(numberAt(padded("  12.5abc"), 1, 9), 12.5);
   EXPECT_EQ(numberAt(padded("1,5"), 1, 3), 1.0);

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "datasets/record_testing.h"
 #include "plot/map_output.h"
+#include "support/record_suite.h"
 
 using namespace qx;
 using namespace qx::testing;
@@ -69,28 +69,41 @@ MapProfileDef sampleProfile() {
   return p;
 }
 
-MapOutputData populated() {
-  MapOutputData d;
-  d.destinationDirectory = "C:\\maps";
-  d.profileIndex = 1;
-  d.outputKind = 1;
-  d.worldCoordinates = 0;
-  d.sectionNames = {"PLAN", "S1.5", ""};
-  d.profiles = {MapProfileDef(), sampleProfile()};
-  return d;
-}
+struct MapOutputRecord {
+  using Type = MapOutputData;
+  static constexpr const char* kContext = "the map output data";
+  static Bytes defaultBytes() {
+    return {0x00,                       // destination directory
+            0,    0, 0, 0, 0, 0, 0, 0,  // profile index, output kind
+            1,    0, 0, 0,              // world coordinates
+            0,    0, 0, 0,              // section names
+            0,    0, 0, 0};             // profiles
+  }
+  static MapOutputData populated() {
+    MapOutputData d;
+    d.destinationDirectory = "C:\\maps";
+    d.profileIndex = 1;
+    d.outputKind = 1;
+    d.worldCoordinates = 0;
+    d.sectionNames = {"PLAN", "S1.5", ""};
+    d.profiles = {MapProfileDef(), sampleProfile()};
+    return d;
+  }
+  static std::vector<CountAt> counts() {
+    MapOutputData one;
+    one.profiles = {MapProfileDef()};
+    one.profiles[0].name = "";
+    one.profiles[0].envelopeFlags = {{1, 1}};
+    const Bytes bytes = store(one);
+    return {{defaultBytes(), 13, "section names"}, {defaultBytes(), 17, "map profiles"},
+            {bytes, 22, "annotation fields"},      {bytes, 26, "annotation fields"},
+            {bytes, 30, "annotation fields"},      {bytes, bytes.size() - 12, "envelope switches"}};
+  }
+};
+
+INSTANTIATE_TYPED_TEST_SUITE_P(MapOutput, RecordSuite, ::testing::Types<MapOutputRecord>);
 
 }  // namespace
-
-TEST(MapOutputRecord, EmptyIsGolden) {
-  const Bytes expected = {0x00,                       // destination directory
-                          0,    0, 0, 0, 0, 0, 0, 0,  // profile index, output kind
-                          1,    0, 0, 0,              // world coordinates
-                          0,    0, 0, 0,              // section names
-                          0,    0, 0, 0};             // profiles
-  EXPECT_EQ(store(MapOutputData()), expected);
-  EXPECT_EQ(load<MapOutputData>(expected, populated()), MapOutputData()) << "a load empties the profile list";
-}
 
 TEST(MapOutputRecord, NewProfileAndLabelAreGolden) {
   EXPECT_EQ(store(MapVariablesDef()), defaultLabelBytes());
@@ -120,47 +133,4 @@ TEST(MapOutputRecord, PopulatedProfileLayout) {
   grad.i32(1).i32(0).i32(2);
   const auto at = std::search(bytes.begin(), bytes.end(), grad.bytes().begin(), grad.bytes().end());
   EXPECT_EQ(at + static_cast<std::ptrdiff_t>(grad.bytes().size()), bytes.end() - tail.bytes().size());
-}
-
-TEST(MapOutputRecord, PopulatedRoundTrips) {
-  const MapOutputData d = populated();
-  const Bytes bytes = store(d);
-  const MapOutputData loaded = load<MapOutputData>(bytes);
-  EXPECT_EQ(loaded, d);
-  EXPECT_EQ(loaded.count(), 2);
-  EXPECT_EQ(store(loaded), bytes);
-}
-
-TEST(MapOutputRecord, HostileInputFails) {
-  expectEveryPrefixFails<MapOutputData>(store(populated()));
-  const Bytes empty = store(MapOutputData());
-  expectLoadFails<MapOutputData>(patched(empty, 13, 0x7FFFFFFF));  // section names
-  expectLoadFails<MapOutputData>(patched(empty, 13, 0xFFFFFFFF));
-  expectLoadFails<MapOutputData>(patched(empty, 17, 0x7FFFFFFF));  // profiles
-  expectLoadFails<MapOutputData>(patched(empty, 17, 0xFFFFFFFF));
-  MapOutputData one;
-  one.profiles = {MapProfileDef()};
-  one.profiles[0].name = "";
-  one.profiles[0].envelopeFlags = {{1, 1}};
-  const Bytes bytes = store(one);
-  for (std::size_t at : {std::size_t{22}, std::size_t{26}, std::size_t{30}}) {  // the three label counts
-    expectLoadFails<MapOutputData>(patched(bytes, at, 0x7FFFFFFF));
-    expectLoadFails<MapOutputData>(patched(bytes, at, 0xFFFFFFFF));
-  }
-  const std::size_t envelopes = bytes.size() - 12;
-  expectLoadFails<MapOutputData>(patched(bytes, envelopes, 0x7FFFFFFF));
-  expectLoadFails<MapOutputData>(patched(bytes, envelopes, 0xFFFFFFFF));
-  expectLoadFails<MapOutputData>(patched(bytes, envelopes, 2));
-  EXPECT_EQ(load<MapOutputData>(bytes), one);
-}
-
-TEST(MapOutputData, DefaultsAndReset) {
-  MapOutputData d = populated();
-  d.reset();
-  EXPECT_EQ(d, MapOutputData());
-  EXPECT_TRUE(d.profiles.empty());
-  EXPECT_EQ(d.worldCoordinates, 1);
-  const MapProfileDef p;
-  EXPECT_EQ(p.name, "New Profile");
-  EXPECT_EQ(p.mapScale, 1000.0);
 }

@@ -8,39 +8,72 @@
 #include <vector>
 
 #include "project/quarlex_settings.h"
+#include "project/settings_record.h"
+#include "support/record_suite.h"
 
 namespace qx {
 namespace {
 
-void expectDefaults(const QuarlexSettings& s, bool exceptKeptOnReset) {
-  EXPECT_EQ(s.loadedCount(), 0);
-  EXPECT_EQ(s.calculatedCount(), 0);
-  EXPECT_EQ(s.defaultSG, 2.0);
-  EXPECT_EQ(s.defaultWasteSG, 2.0);
-  EXPECT_EQ(s.useVariableSG, 0);
-  EXPECT_EQ(s.recoveryMode, 0);
-  EXPECT_EQ(s.sidesPerPolygon, 50);
-  EXPECT_EQ(s.defaultPolygonSize, 100.0);
-  EXPECT_EQ(s.firstVertexAngle, 0.0);
-  EXPECT_TRUE(s.defaultPolygon.empty());
-  EXPECT_EQ(s.fileVersion, 1000);
-  EXPECT_EQ(s.projectType, 0);
-  EXPECT_EQ(s.useDilution, 0);
-  EXPECT_EQ(s.overwriteExistingPolygons, 1);
-  EXPECT_EQ(s.extentsMin, (DPoint3D{999999, 999999, 999999}));
-  EXPECT_EQ(s.extentsMax, (DPoint3D{-999999, -999999, -999999}));
-  EXPECT_EQ(s.defaultPolygonCentre, (DPoint3D{0, 0, 0}));
-  if (exceptKeptOnReset) return;
-  EXPECT_EQ(s.useFixedThickness, 0);
-  EXPECT_EQ(s.fixedThickness, 10.0);
-  EXPECT_EQ(s.wasteThickness, 10.0);
-  EXPECT_EQ(s.fixedRecovery, 0.0);
-  EXPECT_EQ(s.lastSurfaceFile, "");
-  EXPECT_EQ(s.lastCompositeFile, "");
-  EXPECT_EQ(s.lastEnvelopeFile, "");
-  EXPECT_EQ(s.lastFigureFile, "");
-  EXPECT_EQ(s.informationDialogShown, 0);
-}
+using namespace qx::testing;
+
+// The settings record, with a different value in every field so that two
+// fields swapped in both save and load show in the bytes.
+struct SettingsRecord {
+  using Type = QuarlexSettings;
+  static constexpr const char* kContext = "the project settings";
+  static void io(Archive& ar, QuarlexSettings& s) { serializeSettings(ar, s); }
+  static Bytes defaultBytes() {
+    return B()
+        .f64(2.0)
+        .f64(2.0)
+        .i32(50)
+        .f64(100.0)
+        .f64(0.0)
+        .i32(0)
+        .i32(0)
+        .i32(1)
+        .i32(0)
+        .i32(0)
+        .i32(0)
+        .f64(10.0)
+        .f64(10.0)
+        .i32(0)
+        .i32(0);
+  }
+  static QuarlexSettings populated() {
+    QuarlexSettings s;
+    s.defaultSG = 2.85;
+    s.defaultWasteSG = 2.25;
+    s.sidesPerPolygon = 12;
+    s.defaultPolygonSize = 40.5;
+    s.firstVertexAngle = -30.0;
+    s.projectType = 1;
+    s.useDilution = 2;
+    s.overwriteExistingPolygons = 3;
+    s.useVariableSG = 4;
+    s.recoveryMode = 5;
+    s.useFixedThickness = 6;
+    s.fixedThickness = 3.5;
+    s.wasteThickness = 1.5;
+    s.loaded = {VariableInfo("Au")};
+    s.calculated = {VariableInfoCalc("AuEq")};
+    s.calculated[0].formulaCode = "a1*#";
+    return s;
+  }
+  static QuarlexSettings afterReset() {
+    QuarlexSettings s;
+    s.useFixedThickness = 6;
+    s.fixedThickness = 3.5;
+    s.wasteThickness = 1.5;
+    return s;
+  }
+  static std::vector<CountAt> counts() {
+    const char* negative = "negative variable count in the project settings";
+    return {{defaultBytes(), 76, "variables", negative}, {defaultBytes(), 80, "variables", negative}};
+  }
+};
+
+INSTANTIATE_TYPED_TEST_SUITE_P(Settings, RecordSuite, ::testing::Types<SettingsRecord>);
 
 // Au, Ag, Cu loaded; X, Y calculated.
 QuarlexSettings withVariables() {
@@ -50,64 +83,52 @@ QuarlexSettings withVariables() {
   return s;
 }
 
-TEST(Settings, DefaultsAndResetLeavesThicknessAndRecoveryAlone) {
-  QuarlexSettings s;
-  expectDefaults(s, false);
+TEST(SettingsRecord, EveryFieldHasItsPlace) {
+  const Bytes head = B().f64(2.85)
+                         .f64(2.25)
+                         .i32(12)
+                         .f64(40.5)
+                         .f64(-30.0)
+                         .i32(1)
+                         .i32(2)
+                         .i32(3)
+                         .i32(4)
+                         .i32(5)
+                         .i32(6)
+                         .f64(3.5)
+                         .f64(1.5)
+                         .i32(1)
+                         .i32(1);
+  EXPECT_TRUE(startsWith(storeRecord<SettingsRecord>(SettingsRecord::populated()), head));
+}
 
-  s = withVariables();
-  s.useFixedThickness = 1;
-  s.fixedThickness = 3.5;
-  s.wasteThickness = 1.5;
+// The fields the record does not hold: their defaults, and those reset keeps.
+TEST(Settings, UnstoredDefaultsAndWhatResetKeeps) {
+  QuarlexSettings s;
+  EXPECT_TRUE(s.defaultPolygon.empty());
+  EXPECT_EQ(s.fileVersion, 1000);
+  EXPECT_EQ(s.extentsMin, (DPoint3D{999999, 999999, 999999}));
+  EXPECT_EQ(s.extentsMax, (DPoint3D{-999999, -999999, -999999}));
+  EXPECT_EQ(s.fixedRecovery, 0.0);
+  EXPECT_EQ(s.lastSurfaceFile, "");
+  EXPECT_EQ(s.informationDialogShown, 0);
+
   s.fixedRecovery = 0.75;
   s.lastCompositeFile = "c.dat";
   s.informationDialogShown = 1;
-  s.defaultSG = 2.7;
-  s.defaultWasteSG = 2.2;
-  s.useVariableSG = 1;
-  s.recoveryMode = 2;
-  s.sidesPerPolygon = 8;
-  s.defaultPolygonSize = 40;
-  s.firstVertexAngle = 45;
   s.fileVersion = 999;
-  s.projectType = 1;
-  s.useDilution = 1;
-  s.overwriteExistingPolygons = 0;
   s.extentsMin = {1, 2, 3};
-  s.extentsMax = {4, 5, 6};
+  s.sidesPerPolygon = 4;
   s.buildDefaultPolygon();
   s.moveDefaultPolygon({7, 8, 9});
-
   s.reset();
-  expectDefaults(s, true);
-  EXPECT_EQ(s.useFixedThickness, 1);
-  EXPECT_EQ(s.fixedThickness, 3.5);
-  EXPECT_EQ(s.wasteThickness, 1.5);
+  EXPECT_EQ(s.fileVersion, 1000);
+  EXPECT_EQ(s.extentsMin, (DPoint3D{999999, 999999, 999999}));
+  EXPECT_TRUE(s.defaultPolygon.empty());
+  EXPECT_EQ(s.defaultPolygonCentre, (DPoint3D{0, 0, 0}));
   EXPECT_EQ(s.fixedRecovery, 0.75);
   EXPECT_EQ(s.lastCompositeFile, "c.dat");
   EXPECT_EQ(s.informationDialogShown, 1);
-}
-
-TEST(Settings, CopiesAreDeep) {
-  QuarlexSettings a = withVariables();
-  a.calculated[0].formulaCode = "a#b+";
-  a.sidesPerPolygon = 4;
-  a.defaultPolygonSize = 10;
-  a.buildDefaultPolygon();
-  a.lastFigureFile = "f.txt";
-  QuarlexSettings b(a);
-  b.loaded[0].name = "Gold";
-  b.calculated[0].formulaCode = "0#";
-  b.defaultPolygon[0].x = 1234;
-  EXPECT_EQ(a.loaded[0].name, "Au");
-  EXPECT_EQ(a.calculated[0].formulaCode, "a#b+");
-  EXPECT_NE(a.defaultPolygon[0].x, 1234);
-
-  QuarlexSettings c;
-  c = a;
-  EXPECT_EQ(c.variableNames(), a.variableNames());
-  EXPECT_EQ(c.defaultPolygon, a.defaultPolygon);
-  EXPECT_EQ(c.calculated[0], a.calculated[0]);
-  EXPECT_EQ(c.lastFigureFile, "f.txt");
 }
 
 TEST(Settings, DesignatedVariablesUnderTheirConditions) {
