@@ -226,7 +226,7 @@ TEST(CompositeLoad, StepsTextsAndResult) {
                 "file open: Open Composite Datafile [Composite Dataset Files (*.dat; *.cmp)|*.dat; *.cmp|Composite "
                 "Dataset Files (*.dat)|*.dat|All Files (*.*)|*.*||]",
                 "wizard: Load Composites", "wait on", "progress open text", "progress title: Loading Composites",
-                "progress text: 0 Composites Loaded", "progress close", "wait off"}));
+                "progress cancel button", "progress text: 0 Composites Loaded", "progress close", "wait off"}));
   EXPECT_EQ(l.processed, 1);
   // Numbered by descending x, not in file order.
   EXPECT_EQ(l.names(), (std::vector<std::string>{"DH-2           ", "DH-3           ", "DH-1           "}));
