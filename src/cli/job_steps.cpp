@@ -13,20 +13,15 @@
 #include "datasets/envelope_dialogs.h"
 #include "datasets/surface_import.h"
 #include "engine/result_export.h"
-#include "sections/rotation_dialog.h"
 #include "io/column_pages.h"
 #include "project/quarlex_settings.h"
+#include "sections/rotation_dialog.h"
 
 namespace qx::cli {
 
 using json = nlohmann::json;
 
 namespace {
-
-constexpr std::string_view kStepNames =
-    "import_composites, import_envelopes, import_surface, import_figures, export_composites, export_envelopes, "
-    "export_polygons, export_figures, colour_table, calculation, generate, recalculate_figures, report_polygons, "
-    "report_figures";
 
 // ---- reading ----
 
@@ -129,193 +124,224 @@ std::optional<std::vector<std::string>> nameList(JobObject& o, const char* key) 
   return names;
 }
 
-Step parseStep(const std::string& kind, JobObject o, const std::filesystem::path& baseDir) {
-  if (kind == "import_composites") {
-    ImportCompositesStep s;
-    s.file = inputFile(o, baseDir);
-    s.columns = parseColumns(o, false);
-    s.rotation = parseRotation(o);
-    s.append = o.boolean("append").value_or(false);
-    o.finish();
-    return s;
-  }
-  if (kind == "import_envelopes") {
-    ImportEnvelopesStep s;
-    s.file = inputFile(o, baseDir);
-    s.columns = parseColumns(o, false);
-    s.rotation = parseRotation(o);
-    s.merge = o.boolean("merge").value_or(false);
-    if (const json* list = o.find("envelopes")) {
-      if (!list->is_array()) throw JobError(o.keyPath("envelopes"), "expected a list");
-      for (std::size_t i = 0; i < list->size(); ++i) {
-        JobObject e((*list)[i], o.keyPath("envelopes") + "[" + std::to_string(i) + "]");
-        EnvelopeNaming n;
-        n.fileName = e.string("file_name").value_or("");
-        n.name = e.string("name");
-        n.colour = colourKey(e, "colour");
-        if (auto d = e.number("density")) {
-          if (*d < 0 || *d > 10000000) throw JobError(e.keyPath("density"), "must lie between 0 and 10000000");
-          n.density = d;
-        }
-        e.finish();
-        s.envelopes.push_back(n);
+Step parseImportComposites(JobObject& o, const std::filesystem::path& baseDir) {
+  ImportCompositesStep s;
+  s.file = inputFile(o, baseDir);
+  s.columns = parseColumns(o, false);
+  s.rotation = parseRotation(o);
+  s.append = o.boolean("append").value_or(false);
+  return s;
+}
+
+Step parseImportEnvelopes(JobObject& o, const std::filesystem::path& baseDir) {
+  ImportEnvelopesStep s;
+  s.file = inputFile(o, baseDir);
+  s.columns = parseColumns(o, false);
+  s.rotation = parseRotation(o);
+  s.merge = o.boolean("merge").value_or(false);
+  if (const json* list = o.find("envelopes")) {
+    if (!list->is_array()) throw JobError(o.keyPath("envelopes"), "expected a list");
+    for (std::size_t i = 0; i < list->size(); ++i) {
+      JobObject e((*list)[i], o.keyPath("envelopes") + "[" + std::to_string(i) + "]");
+      EnvelopeNaming n;
+      n.fileName = e.string("file_name").value_or("");
+      n.name = e.string("name");
+      n.colour = colourKey(e, "colour");
+      if (auto d = e.number("density")) {
+        if (*d < 0 || *d > 10000000) throw JobError(e.keyPath("density"), "must lie between 0 and 10000000");
+        n.density = d;
       }
-    }
-    o.finish();
-    return s;
-  }
-  if (kind == "import_surface") {
-    ImportSurfaceStep s;
-    s.file = inputFile(o, baseDir);
-    s.columns = parseColumns(o, false);
-    s.rotation = parseRotation(o);
-    if (!o.has("name")) throw JobError(o.keyPath("name"), "missing");
-    s.name = *o.string("name");
-    s.colour = colourKey(o, "colour").value_or(0);
-    o.finish();
-    return s;
-  }
-  if (kind == "export_composites") {
-    ExportCompositesStep s;
-    s.file = outputFile(o, baseDir);
-    s.columns = parseColumns(o, true);
-    s.rotation = parseRotation(o);
-    s.envelopes = nameList(o, "envelopes");
-    s.outside = o.boolean("outside");
-    o.finish();
-    return s;
-  }
-  if (kind == "export_envelopes") {
-    ExportEnvelopesStep s;
-    s.file = outputFile(o, baseDir);
-    s.columns = parseColumns(o, true);
-    s.envelopes = nameList(o, "envelopes");
-    o.finish();
-    return s;
-  }
-  if (kind == "colour_table") {
-    ColourTableStep s;
-    if (!o.has("table")) throw JobError(o.keyPath("table"), "missing");
-    s.table = wholeNumber(*o.find("table"), o.keyPath("table"), 1, CColorTable::kTableCount) - 1;
-    s.name = o.string("name");
-    if (s.name && s.name->size() > 32) throw JobError(o.keyPath("name"), "at most 32 characters");
-    s.current = o.boolean("current").value_or(true);
-    if (o.has("bins") && o.has("expand")) throw JobError(o.keyPath("expand"), "give either \"bins\" or \"expand\"");
-    if (const json* bins = o.find("bins")) {
-      if (!bins->is_array() || bins->size() > CColorTable::kBinsPerTable)
-        throw JobError(o.keyPath("bins"), "expected a list of at most 25 bins");
-      std::vector<ColorBin> list;
-      for (std::size_t i = 0; i < bins->size(); ++i) {
-        JobObject b((*bins)[i], o.keyPath("bins") + "[" + std::to_string(i) + "]");
-        ColorBin bin;
-        if (!b.has("variable")) throw JobError(b.keyPath("variable"), "missing");
-        bin.variableName = *b.string("variable");
-        if (!b.has("low")) throw JobError(b.keyPath("low"), "missing");
-        if (!b.has("high")) throw JobError(b.keyPath("high"), "missing");
-        bin.low = *b.number("low");
-        bin.high = *b.number("high");
-        bin.colour = static_cast<std::int32_t>(colourKey(b, "colour").value_or(0));
-        b.finish();
-        list.push_back(bin);
-      }
-      s.bins = list;
-    }
-    if (o.has("expand")) {
-      JobObject e = o.object("expand");
-      ColourTableStep::Expand x;
-      if (!e.has("variable")) throw JobError(e.keyPath("variable"), "missing");
-      x.variable = *e.string("variable");
-      if (!e.has("low")) throw JobError(e.keyPath("low"), "missing");
-      if (!e.has("high")) throw JobError(e.keyPath("high"), "missing");
-      x.low = *e.number("low");
-      x.high = *e.number("high");
-      if (!(x.high > x.low)) throw JobError(e.keyPath("high"), "must be above \"low\"");
       e.finish();
-      s.expand = x;
+      s.envelopes.push_back(n);
     }
-    o.finish();
-    return s;
   }
-  if (kind == "calculation") {
-    CalculationStep s;
-    if (const json* v = o.find("sides")) s.sides = wholeNumber(*v, o.keyPath("sides"), 3, 100);
-    if (auto r = o.number("radius")) {
-      if (*r < 0 || *r > settings_limits::kMaxPolygonSize)
-        throw JobError(o.keyPath("radius"), "must lie between 0 and 1e+37");
-      s.radius = r;
+  return s;
+}
+
+Step parseImportSurface(JobObject& o, const std::filesystem::path& baseDir) {
+  ImportSurfaceStep s;
+  s.file = inputFile(o, baseDir);
+  s.columns = parseColumns(o, false);
+  s.rotation = parseRotation(o);
+  if (!o.has("name")) throw JobError(o.keyPath("name"), "missing");
+  s.name = *o.string("name");
+  s.colour = colourKey(o, "colour").value_or(0);
+  return s;
+}
+
+Step parseExportComposites(JobObject& o, const std::filesystem::path& baseDir) {
+  ExportCompositesStep s;
+  s.file = outputFile(o, baseDir);
+  s.columns = parseColumns(o, true);
+  s.rotation = parseRotation(o);
+  s.envelopes = nameList(o, "envelopes");
+  s.outside = o.boolean("outside");
+  return s;
+}
+
+Step parseExportEnvelopes(JobObject& o, const std::filesystem::path& baseDir) {
+  ExportEnvelopesStep s;
+  s.file = outputFile(o, baseDir);
+  s.columns = parseColumns(o, true);
+  s.envelopes = nameList(o, "envelopes");
+  return s;
+}
+
+Step parseColourTable(JobObject& o, const std::filesystem::path&) {
+  ColourTableStep s;
+  if (!o.has("table")) throw JobError(o.keyPath("table"), "missing");
+  s.table = wholeNumber(*o.find("table"), o.keyPath("table"), 1, CColorTable::kTableCount) - 1;
+  s.name = o.string("name");
+  if (s.name && s.name->size() > 32) throw JobError(o.keyPath("name"), "at most 32 characters");
+  s.current = o.boolean("current").value_or(true);
+  if (o.has("bins") && o.has("expand")) throw JobError(o.keyPath("expand"), "give either \"bins\" or \"expand\"");
+  if (const json* bins = o.find("bins")) {
+    if (!bins->is_array() || bins->size() > CColorTable::kBinsPerTable)
+      throw JobError(o.keyPath("bins"), "expected a list of at most 25 bins");
+    std::vector<ColorBin> list;
+    for (std::size_t i = 0; i < bins->size(); ++i) {
+      JobObject b((*bins)[i], o.keyPath("bins") + "[" + std::to_string(i) + "]");
+      ColorBin bin;
+      if (!b.has("variable")) throw JobError(b.keyPath("variable"), "missing");
+      bin.variableName = *b.string("variable");
+      if (!b.has("low")) throw JobError(b.keyPath("low"), "missing");
+      if (!b.has("high")) throw JobError(b.keyPath("high"), "missing");
+      bin.low = *b.number("low");
+      bin.high = *b.number("high");
+      bin.colour = static_cast<std::int32_t>(colourKey(b, "colour").value_or(0));
+      b.finish();
+      list.push_back(bin);
     }
-    if (auto a = o.number("angle")) {
-      if (*a < settings_limits::kMinFirstVertexAngle || *a > settings_limits::kMaxFirstVertexAngle)
-        throw JobError(o.keyPath("angle"), "must lie between -180 and 360");
-      s.angle = a;
+    s.bins = list;
+  }
+  if (o.has("expand")) {
+    JobObject e = o.object("expand");
+    ColourTableStep::Expand x;
+    if (!e.has("variable")) throw JobError(e.keyPath("variable"), "missing");
+    x.variable = *e.string("variable");
+    if (!e.has("low")) throw JobError(e.keyPath("low"), "missing");
+    if (!e.has("high")) throw JobError(e.keyPath("high"), "missing");
+    x.low = *e.number("low");
+    x.high = *e.number("high");
+    if (!(x.high > x.low)) throw JobError(e.keyPath("high"), "must be above \"low\"");
+    e.finish();
+    s.expand = x;
+  }
+  return s;
+}
+
+Step parseCalculation(JobObject& o, const std::filesystem::path&) {
+  CalculationStep s;
+  if (const json* v = o.find("sides")) s.sides = wholeNumber(*v, o.keyPath("sides"), 3, 100);
+  if (auto r = o.number("radius")) {
+    if (*r < 0 || *r > settings_limits::kMaxPolygonSize)
+      throw JobError(o.keyPath("radius"), "must lie between 0 and 1e+37");
+    s.radius = r;
+  }
+  if (auto a = o.number("angle")) {
+    if (*a < settings_limits::kMinFirstVertexAngle || *a > settings_limits::kMaxFirstVertexAngle)
+      throw JobError(o.keyPath("angle"), "must lie between -180 and 360");
+    s.angle = a;
+  }
+  s.dilution = o.boolean("dilution");
+  s.outside = o.boolean("outside_composites");
+  s.order = o.boolean("envelope_priority").value_or(false);
+  if (const json* list = o.find("envelopes")) {
+    if (!list->is_array()) throw JobError(o.keyPath("envelopes"), "expected a list");
+    for (std::size_t i = 0; i < list->size(); ++i) {
+      JobObject e((*list)[i], o.keyPath("envelopes") + "[" + std::to_string(i) + "]");
+      CalculationStep::EnvelopeUse u;
+      if (!e.has("name")) throw JobError(e.keyPath("name"), "missing");
+      u.name = *e.string("name");
+      u.clip = e.boolean("clip");
+      u.useComposites = e.boolean("use_composites");
+      e.finish();
+      s.envelopes.push_back(u);
     }
-    s.dilution = o.boolean("dilution");
-    s.outside = o.boolean("outside_composites");
-    s.order = o.boolean("envelope_priority").value_or(false);
-    if (const json* list = o.find("envelopes")) {
-      if (!list->is_array()) throw JobError(o.keyPath("envelopes"), "expected a list");
-      for (std::size_t i = 0; i < list->size(); ++i) {
-        JobObject e((*list)[i], o.keyPath("envelopes") + "[" + std::to_string(i) + "]");
-        CalculationStep::EnvelopeUse u;
-        if (!e.has("name")) throw JobError(e.keyPath("name"), "missing");
-        u.name = *e.string("name");
-        u.clip = e.boolean("clip");
-        u.useComposites = e.boolean("use_composites");
-        e.finish();
-        s.envelopes.push_back(u);
-      }
+  }
+  if (const json* vars = o.find("variables")) {
+    if (!vars->is_object()) throw JobError(o.keyPath("variables"), "expected an object of variable names");
+    for (auto it = vars->begin(); it != vars->end(); ++it) {
+      JobObject v(it.value(), o.keyPath("variables") + "." + it.key());
+      CalculationStep::Cutoffs c;
+      c.variable = it.key();
+      c.minCutoff = v.number("min_cutoff");
+      c.maxCutoff = v.number("max_cutoff");
+      c.defaultValue = v.number("default");
+      c.missingValue = v.number("missing");
+      v.finish();
+      s.variables.push_back(c);
     }
-    if (const json* vars = o.find("variables")) {
-      if (!vars->is_object()) throw JobError(o.keyPath("variables"), "expected an object of variable names");
-      for (auto it = vars->begin(); it != vars->end(); ++it) {
-        JobObject v(it.value(), o.keyPath("variables") + "." + it.key());
-        CalculationStep::Cutoffs c;
-        c.variable = it.key();
-        c.minCutoff = v.number("min_cutoff");
-        c.maxCutoff = v.number("max_cutoff");
-        c.defaultValue = v.number("default");
-        c.missingValue = v.number("missing");
-        v.finish();
-        s.variables.push_back(c);
-      }
-    }
-    o.finish();
-    return s;
   }
-  if (kind == "generate") {
+  return s;
+}
+
+Step parseGenerate(JobObject&, const std::filesystem::path&) { return GenerateStep{}; }
+
+Step parseImportFigures(JobObject& o, const std::filesystem::path& baseDir) {
+  ImportFiguresStep s;
+  s.file = inputFile(o, baseDir);
+  s.columns = parseColumns(o, false);
+  s.rotation = parseRotation(o);
+  return s;
+}
+
+Step parseRecalculateFigures(JobObject&, const std::filesystem::path&) { return RecalculateFiguresStep{}; }
+
+Step parseReport(JobObject& o, const std::filesystem::path& baseDir, bool figures) {
+  ReportStep s;
+  s.figures = figures;
+  s.file = outputFile(o, baseDir);
+  return s;
+}
+
+Step parseExportResults(JobObject& o, const std::filesystem::path& baseDir, bool figures) {
+  ExportResultsStep s;
+  s.figures = figures;
+  s.file = outputFile(o, baseDir);
+  s.columns = parseColumns(o, true);
+  s.rotation = parseRotation(o);
+  if (s.figures) s.figure = o.string("figure");
+  return s;
+}
+
+// Every step a job may hold, with its reader; the reader leaves the keys it
+// does not read for the caller's check.
+struct StepKind {
+  std::string_view name;
+  Step (*parse)(JobObject& o, const std::filesystem::path& baseDir);
+};
+constexpr StepKind kStepKinds[] = {
+    {"import_composites", parseImportComposites},
+    {"import_envelopes", parseImportEnvelopes},
+    {"import_surface", parseImportSurface},
+    {"import_figures", parseImportFigures},
+    {"export_composites", parseExportComposites},
+    {"export_envelopes", parseExportEnvelopes},
+    {"export_polygons", [](JobObject& o, const std::filesystem::path& d) { return parseExportResults(o, d, false); }},
+    {"export_figures", [](JobObject& o, const std::filesystem::path& d) { return parseExportResults(o, d, true); }},
+    {"colour_table", parseColourTable},
+    {"calculation", parseCalculation},
+    {"generate", parseGenerate},
+    {"recalculate_figures", parseRecalculateFigures},
+    {"report_polygons", [](JobObject& o, const std::filesystem::path& d) { return parseReport(o, d, false); }},
+    {"report_figures", [](JobObject& o, const std::filesystem::path& d) { return parseReport(o, d, true); }},
+};
+
+std::string stepNames() {
+  std::string names;
+  for (const StepKind& k : kStepKinds) names += (names.empty() ? "" : ", ") + std::string(k.name);
+  return names;
+}
+
+Step parseStep(const std::string& kind, JobObject o, const std::filesystem::path& baseDir) {
+  for (const StepKind& k : kStepKinds) {
+    if (k.name != kind) continue;
+    Step step = k.parse(o, baseDir);
     o.finish();
-    return GenerateStep{};
+    return step;
   }
-  if (kind == "import_figures") {
-    ImportFiguresStep s;
-    s.file = inputFile(o, baseDir);
-    s.columns = parseColumns(o, false);
-    s.rotation = parseRotation(o);
-    o.finish();
-    return s;
-  }
-  if (kind == "recalculate_figures") {
-    o.finish();
-    return RecalculateFiguresStep{};
-  }
-  if (kind == "report_polygons" || kind == "report_figures") {
-    ReportStep s;
-    s.figures = kind == "report_figures";
-    s.file = outputFile(o, baseDir);
-    o.finish();
-    return s;
-  }
-  if (kind == "export_polygons" || kind == "export_figures") {
-    ExportResultsStep s;
-    s.figures = kind == "export_figures";
-    s.file = outputFile(o, baseDir);
-    s.columns = parseColumns(o, true);
-    s.rotation = parseRotation(o);
-    if (s.figures) s.figure = o.string("figure");
-    o.finish();
-    return s;
-  }
-  throw JobError(o.path(), "unknown step \"" + kind + "\" (steps: " + std::string(kStepNames) + ")");
+  throw JobError(o.path(), "unknown step \"" + kind + "\" (steps: " + stepNames() + ")");
 }
 
 // ---- running ----
