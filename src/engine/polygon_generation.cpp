@@ -59,8 +59,6 @@ void toLocal(const std::vector<DPoint3D>& points, const DPoint3D& centre, std::v
   while (out.size() > 1 && same(out.back(), out.front())) out.pop_back();
 }
 
-std::atomic<bool> gClipShortcuts{true};
-std::atomic<CellSource> gCellSource{CellSource::Automatic};
 // Band points per composite above which the plan's triangulation serves
 // every band (bench/generate.cpp: at 100,000 composites a band holds 5
 // (uniform) to 10 (drill holes) points per own composite and the two ways
@@ -121,12 +119,12 @@ std::optional<bool> wholeOrNothing(const std::vector<FPoint2D>& subject, const s
 // Replaces the outline by the pieces of `subject` inside `clip` (both in the
 // frame of `centre`), with every Z equal to the first cell vertex's.
 void clipOutline(CPolygon& poly, const std::vector<FPoint2D>& subject, const std::vector<FPoint2D>& clip,
-                 const DPoint3D& centre) {
+                 const DPoint3D& centre, bool shortcuts) {
   const double z = poly.cell.empty() ? 0.0 : poly.cell.front().z;
   poly.outline.clear();
   if (subject.size() >= 3 && clip.size() >= 3) {
     thread_local std::vector<FPoint2D> whole;
-    if (gClipShortcuts.load(std::memory_order_relaxed)) {
+    if (shortcuts) {
       if (const auto inside = wholeOrNothing(subject, clip, whole)) {
         if (*inside)
           for (const auto& p : whole)
@@ -153,6 +151,7 @@ struct ClipContext {
   std::vector<FPoint2D> influence;         // the influence polygon around (0, 0)
   bool envelopesClip = false;              // some envelope has its clip flag set
   const std::vector<EnvelopeHit>* hits{};  // per composite: its envelope and contour
+  bool shortcuts = true;                   // GenerateOptions::clipShortcuts
 };
 
 bool inRange(const CPolygon& poly, const CompositeSet& composites) {
@@ -168,7 +167,7 @@ bool clipToInfluence(CPolygon& poly, int mode, const ClipContext& ctx, std::vect
   if (mode == 1 && poly.outline.size() < 3) return false;
   const DPoint3D& centre = compositePosition(poly, ctx.composites);
   toLocal(mode == 0 ? poly.cell : poly.outline, centre, subject);
-  clipOutline(poly, subject, ctx.influence, centre);
+  clipOutline(poly, subject, ctx.influence, centre, ctx.shortcuts);
   return true;
 }
 
@@ -184,7 +183,7 @@ bool clipToEnvelope(CPolygon& poly, const ClipContext& ctx, const EnvelopeHit& h
       const DPoint3D& centre = compositePosition(poly, ctx.composites);
       toLocal(poly.outline, centre, subject);
       toLocal(env.contours[static_cast<std::size_t>(hit.contour)], centre, clip);
-      clipOutline(poly, subject, clip, centre);
+      clipOutline(poly, subject, clip, centre, ctx.shortcuts);
       cut = true;
     }
   }
@@ -295,9 +294,6 @@ void inCompositeOrder(std::vector<int>::const_iterator from, std::vector<int>::c
 
 }  // namespace
 
-void setPolygonClipShortcuts(bool on) { gClipShortcuts = on; }
-void setCellSource(CellSource source) { gCellSource = source; }
-
 double compositeVariableValue(const CComposite& c, int n, int loadedCount) {
   if (n < 0) return 0.0;
   if (n < loadedCount)
@@ -367,6 +363,14 @@ int CPolygon::removeRepeatedCellVertices() {
 
 int CPolygonSet::generate(CompositeSet& composites, const QuarlexSettings& settings, const EnvelopeSet& envelopes,
                           const BandProgress& progress, int threads) {
+  GenerateOptions options;
+  options.threads = threads;
+  return generate(composites, settings, envelopes, progress, options);
+}
+
+int CPolygonSet::generate(CompositeSet& composites, const QuarlexSettings& settings, const EnvelopeSet& envelopes,
+                          const BandProgress& progress, const GenerateOptions& options) {
+  const int threads = options.threads;
   const int n = composites.count();
   if (n == 0) return 0;
   const double r = settings.defaultPolygonSize;
@@ -430,7 +434,7 @@ int CPolygonSet::generate(CompositeSet& composites, const QuarlexSettings& setti
     }
   }
 
-  ClipContext ctx{composites, envelopes, {}, anyEnvelopeClips(envelopes), &hits};
+  ClipContext ctx{composites, envelopes, {}, anyEnvelopeClips(envelopes), &hits, options.clipShortcuts};
   toLocal(influenceTemplate(settings), DPoint3D{}, ctx.influence);
 
   std::vector<std::vector<CPolygon>> results(static_cast<std::size_t>(bands));
@@ -439,7 +443,7 @@ int CPolygonSet::generate(CompositeSet& composites, const QuarlexSettings& setti
   // it costs a triangulation of the whole plan on one thread, and a search
   // of each cell's circles, about what a band's own triangulation costs
   // when its margins hold a few times its own composites.
-  const CellSource source = gCellSource.load();
+  const CellSource source = options.cells;
   bool usePlan = source == CellSource::Plan;
   if (source == CellSource::Automatic) {
     double held = 0;
@@ -540,9 +544,10 @@ int CPolygonSet::generate(CompositeSet& composites, const QuarlexSettings& setti
   return 1;
 }
 
-int CPolygonSet::clipToInfluencePolygons(int mode, const CompositeSet& composites, const QuarlexSettings& settings) {
+int CPolygonSet::clipToInfluencePolygons(int mode, const CompositeSet& composites, const QuarlexSettings& settings,
+                                         bool clipShortcuts) {
   static const EnvelopeSet kNoEnvelopes;
-  ClipContext ctx{composites, kNoEnvelopes, {}, false, nullptr};
+  ClipContext ctx{composites, kNoEnvelopes, {}, false, nullptr, clipShortcuts};
   toLocal(influenceTemplate(settings), DPoint3D{}, ctx.influence);
   std::vector<FPoint2D> subject;
   int cut = 0;
@@ -551,9 +556,9 @@ int CPolygonSet::clipToInfluencePolygons(int mode, const CompositeSet& composite
 }
 
 int CPolygonSet::clipToEnvelopes(CompositeSet& composites, const QuarlexSettings& /*settings*/,
-                                 const EnvelopeSet& envelopes) {
+                                 const EnvelopeSet& envelopes, bool clipShortcuts) {
   if (!anyEnvelopeClips(envelopes)) return 0;
-  ClipContext ctx{composites, envelopes, {}, true, nullptr};
+  ClipContext ctx{composites, envelopes, {}, true, nullptr, clipShortcuts};
   const EnvelopeLocator locate = envelopeLocator(envelopes);
   std::vector<FPoint2D> subject, clip;
   int cut = 0;

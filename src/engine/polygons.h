@@ -10,9 +10,9 @@
 #include "common/types.h"
 #include "datasets/composites.h"
 #include "datasets/envelopes.h"
-#include "sections/rotation.h"
 #include "io/archive.h"
 #include "project/quarlex_settings.h"
+#include "sections/rotation.h"
 
 namespace qx {
 
@@ -28,9 +28,6 @@ std::string polygonName(int compositeIndex);
 // three points.
 double outlineArea(const std::vector<DPoint3D>& outline);
 
-// Clipping skips the intersection routine where the two outlines cannot
-// meet (on by default). Tests switch it off to compare both ways.
-void setPolygonClipShortcuts(bool on);
 // Where generation takes the Voronoi cells from; every way gives the same
 // cells to the bit (docs/voronoi.md). Plan: one triangulation of all the
 // composites that take part, each band cutting its cells from the
@@ -41,7 +38,16 @@ void setPolygonClipShortcuts(bool on);
 // bands: many composites), else BandLocal. Tests and the benchmark compare
 // them.
 enum class CellSource { Automatic, Plan, BandLocal, BandWhole };
-void setCellSource(CellSource source);
+
+// How CPolygonSet::generate goes about its work. None of these changes the
+// polygons it makes.
+struct GenerateOptions {
+  int threads = 0;  // bands at a time; 0: every core
+  CellSource cells = CellSource::Automatic;
+  // Clipping skips the intersection routine where the two outlines cannot
+  // meet. Tests switch it off to compare both ways.
+  bool clipShortcuts = true;
+};
 
 class CPolygon {
  public:
@@ -118,15 +124,22 @@ class CPolygonSet {
   using BandProgress = std::function<void(int done, int bands)>;
   int generate(CompositeSet& composites, const QuarlexSettings& settings, const EnvelopeSet& envelopes,
                const BandProgress& progress = {}, int threads = 0);
+  // The same with the thread count, the cell source and the clip shortcuts
+  // of `options`.
+  int generate(CompositeSet& composites, const QuarlexSettings& settings, const EnvelopeSet& envelopes,
+               const BandProgress& progress, const GenerateOptions& options);
 
   // Cuts each polygon (mode 0: its cell; mode 1: its current outline) by the
   // influence polygon centred on its composite. Returns how many were cut.
-  int clipToInfluencePolygons(int mode, const CompositeSet& composites, const QuarlexSettings& settings);
+  // `clipShortcuts` as in GenerateOptions.
+  int clipToInfluencePolygons(int mode, const CompositeSet& composites, const QuarlexSettings& settings,
+                              bool clipShortcuts = true);
   // Cuts each outline by the contour of the envelope that owns its composite,
   // when that envelope clips; the others lose their outline (their area,
   // volume and tonnage stay). Nothing happens when no envelope clips.
   // Returns how many were cut.
-  int clipToEnvelopes(CompositeSet& composites, const QuarlexSettings& settings, const EnvelopeSet& envelopes);
+  int clipToEnvelopes(CompositeSet& composites, const QuarlexSettings& settings, const EnvelopeSet& envelopes,
+                      bool clipShortcuts = true);
   // Name, specific gravity, thickness, volume and tonnage again from each
   // polygon's composite (settings or variables changed).
   void recalculateValues(const CompositeSet& composites, const QuarlexSettings& settings);

@@ -43,8 +43,13 @@ struct Project {
     envelopes.envelopes.push_back(e);
   }
   CPolygonSet generate(int threads = 0) {
+    GenerateOptions options;
+    options.threads = threads;
+    return generate(options);
+  }
+  CPolygonSet generate(const GenerateOptions& options) {
     CPolygonSet set;
-    set.generate(composites, settings, envelopes, {}, threads);
+    set.generate(composites, settings, envelopes, {}, options);
     return set;
   }
 };
@@ -367,12 +372,10 @@ TEST(PolygonGeneration, EveryCellSourceGivesWhatTheWholeBandGives) {
     for (int k = 0; k < 40; ++k) p.add(650020.0 + 12.0 * i, 7100010.0 + 2.5 * k, 380.0);  // vertical holes
   for (int i = 0; i < 12; ++i) p.add(649200.0 + 70.0 * i, 7100000.0 + 33.0 * i, 300.0);   // far and sparse
   p.addEnvelope({{650000, 7100000, 0}, {650250, 7100000, 0}, {650250, 7100400, 0}, {650000, 7100400, 0}});
-  setCellSource(CellSource::BandWhole);
-  const CPolygonSet whole = p.generate();
+  const CPolygonSet whole = p.generate({.cells = CellSource::BandWhole});
   ASSERT_GT(whole.count(), 3000);
   for (const CellSource source : {CellSource::BandLocal, CellSource::Plan, CellSource::Automatic}) {
-    setCellSource(source);
-    const CPolygonSet other = p.generate();
+    const CPolygonSet other = p.generate({.cells = source});
     EXPECT_EQ(differingPolygons(whole, other), 0) << static_cast<int>(source);
   }
 }
@@ -395,9 +398,7 @@ TEST(PolygonGeneration, TheClipShortcutsGiveWhatTheRoutineGives) {
   }
   p.addEnvelope(star);
   p.addEnvelope({{650000, 7100000, 0}, {650120, 7100000, 0}, {650120, 7100300, 0}, {650000, 7100300, 0}});
-  setPolygonClipShortcuts(false);
-  const CPolygonSet routine = p.generate();
-  setPolygonClipShortcuts(true);
-  const CPolygonSet shortcut = p.generate();
+  const CPolygonSet routine = p.generate({.clipShortcuts = false});
+  const CPolygonSet shortcut = p.generate({.clipShortcuts = true});
   EXPECT_EQ(differingPolygons(routine, shortcut), 0);
 }
