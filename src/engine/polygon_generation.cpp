@@ -292,6 +292,205 @@ void inCompositeOrder(std::vector<int>::const_iterator from, std::vector<int>::c
   }
 }
 
+// Which composites take part, and the envelope and contour of each: one
+// pass, shared by every band (a composite near a band edge is seen by
+// several bands).
+struct Participants {
+  std::vector<char> takesPart;    // per composite: 1 when it takes part
+  std::vector<EnvelopeHit> hits;  // per composite: its envelope and contour
+  std::vector<int> byY;           // the participants sorted by Y (stable)
+  std::vector<double> sortedY;    // the Y of each of byY
+};
+
+// Each composite's membership is its own, so the pass runs in slices on all
+// threads.
+void findParticipants(CompositeSet& composites, const QuarlexSettings& settings, const EnvelopeSet& envelopes,
+                      int threads, Participants& out) {
+  const int n = composites.count();
+  const EnvelopeLocator locate = envelopeLocator(envelopes);
+  out.takesPart.assign(static_cast<std::size_t>(n), 0);
+  out.hits.assign(static_cast<std::size_t>(n), EnvelopeHit{});
+  constexpr int kSlice = 4096;
+  const int slices = (n + kSlice - 1) / kSlice;
+  runParallel(slices, threadCount(threads, slices),
+              [&](int s) {
+                for (int i = s * kSlice; i < std::min(n, (s + 1) * kSlice); ++i) {
+                  EnvelopeHit last;
+                  const EnvelopeLocator recording = [&](const DPoint3D& p) { return last = locate(p); };
+                  out.takesPart[static_cast<std::size_t>(i)] =
+                      composites.takesPartInCalculation(i, settings, envelopes, recording) ? 1 : 0;
+                  const auto& c = composites.composites[static_cast<std::size_t>(i)];
+                  out.hits[static_cast<std::size_t>(i)] = c.envelopeIndex < 0 ? EnvelopeHit{} : last;
+                }
+              },
+              {});
+
+  // The participants sorted by Y, so that each band finds its own by search.
+  out.byY.clear();
+  out.byY.reserve(static_cast<std::size_t>(n));
+  for (int i = 0; i < n; ++i)
+    if (out.takesPart[static_cast<std::size_t>(i)] != 0) out.byY.push_back(i);
+  std::stable_sort(out.byY.begin(), out.byY.end(), [&](int a, int b) {
+    return composites.composites[static_cast<std::size_t>(a)].position.y <
+           composites.composites[static_cast<std::size_t>(b)].position.y;
+  });
+  out.sortedY.resize(out.byY.size());
+  for (std::size_t k = 0; k < out.byY.size(); ++k)
+    out.sortedY[k] = composites.composites[static_cast<std::size_t>(out.byY[k])].position.y;
+}
+
+// The Y range of each band: `bands` of equal height over the Y range of all
+// the composites, the edges advancing by that height from the lowest Y as a
+// sequential walk would.
+struct BandEdges {
+  std::vector<double> lower, upper;
+  int count() const { return static_cast<int>(lower.size()); }
+};
+
+BandEdges bandEdges(const CompositeSet& composites, int bands) {
+  double ymin = kItemExtent, ymax = -kItemExtent;
+  for (const auto& c : composites.composites) {
+    ymin = std::min(ymin, c.position.y);
+    ymax = std::max(ymax, c.position.y);
+  }
+  const double dy = (ymax - ymin) / bands;
+  BandEdges edges;
+  edges.lower.resize(static_cast<std::size_t>(bands));
+  edges.upper.resize(static_cast<std::size_t>(bands));
+  double L = ymin, U = ymin + dy;
+  for (int b = 0; b < bands; ++b) {
+    edges.lower[static_cast<std::size_t>(b)] = L;
+    edges.upper[static_cast<std::size_t>(b)] = U;
+    L += dy;
+    U += dy;
+  }
+  return edges;
+}
+
+// True when the cells come from one triangulation of every participant for
+// all the bands. Automatic takes it when the bands would otherwise
+// triangulate much the same ground many times over: it costs a triangulation
+// of the whole plan on one thread, and a search of each cell's circles,
+// about what a band's own triangulation costs when its margins hold a few
+// times its own composites.
+bool cellsFromPlan(CellSource source, const Participants& part, const BandEdges& edges, double r) {
+  if (source != CellSource::Automatic) return source == CellSource::Plan;
+  const auto& y = part.sortedY;
+  double held = 0;
+  for (int b = 0; b < edges.count(); ++b)
+    held += static_cast<double>(std::lower_bound(y.begin(), y.end(), edges.upper[static_cast<std::size_t>(b)] + 3 * r) -
+                                std::lower_bound(y.begin(), y.end(), edges.lower[static_cast<std::size_t>(b)] - 3 * r));
+  return held > kPlanAbove * static_cast<double>(part.byY.size());
+}
+
+// The cells of one band's members (composite indices in rising order),
+// relative to `origin`: from the plan's triangulation when it has one; from
+// the band's own where the plan has none or a cell cannot be cut from it,
+// made when first needed.
+class BandCells {
+ public:
+  BandCells(const PlanVoronoi& plan, CellSource source, const CompositeSet& composites, const std::vector<int>& members,
+            const DPoint3D& origin, double r, double L, double U)
+      : source_(source), composites_(composites), members_(members), origin_(origin), r_(r), L_(L), U_(U) {
+    if (plan.ready()) {
+      fromPlan_.emplace(plan);
+      fromPlan_->set(members, r);
+    }
+  }
+
+  // Member k's position relative to the origin.
+  DPoint3D relative(int k) const {
+    return composites_.composites[static_cast<std::size_t>(members_[static_cast<std::size_t>(k)])].position - origin_;
+  }
+
+  void cell(int k, std::vector<DPoint3D>& out) {
+    if (fromPlan_ && fromPlan_->buildCell(k, out) >= 0) return;
+    if (!fast_ && !reference_) triangulate();
+    if (reference_)
+      reference_->buildCell(k, out);
+    else
+      fast_->buildCell(k, out);
+  }
+
+ private:
+  // The band's own triangulation of its points (only it needs all of them).
+  void triangulate() {
+    points_.reserve(members_.size());
+    for (std::size_t t = 0; t < members_.size(); ++t) points_.push_back(relative(static_cast<int>(t)));
+    fast_.emplace();
+    const bool ready =
+        source_ == CellSource::BandWhole
+            ? fast_->compute(points_, r_)
+            : fast_->compute(points_, r_, L_ - kBandEdgeTolerance - origin_.y, U_ + kBandEdgeTolerance - origin_.y);
+    if (!ready) {
+      reference_ = std::make_unique<CVoronoi>(static_cast<int>(points_.size()));
+      reference_->setPoints(points_, r_);
+      reference_->compute();
+    }
+  }
+
+  CellSource source_;
+  const CompositeSet& composites_;
+  const std::vector<int>& members_;
+  DPoint3D origin_;
+  double r_, L_, U_;
+  std::vector<DPoint3D> points_;
+  std::optional<PlanVoronoi::Band> fromPlan_;
+  std::optional<FastVoronoi> fast_;
+  std::unique_ptr<CVoronoi> reference_;
+};
+
+// The work of one band: the cells of its own composites, cut to the
+// influence polygon and then to their envelope.
+struct BandWorker {
+  const CompositeSet& composites;
+  const QuarlexSettings& settings;
+  const Participants& part;
+  const BandEdges& edges;
+  const PlanVoronoi& plan;
+  const ClipContext& ctx;
+  CellSource source;
+  DPoint3D origin;
+  double r;
+
+  // Band b's polygons, in composite order, into out.
+  void run(int b, std::vector<CPolygon>& out) const {
+    const double L = edges.lower[static_cast<std::size_t>(b)];
+    const double U = edges.upper[static_cast<std::size_t>(b)];
+    const auto& y = part.sortedY;
+    const auto first = std::lower_bound(y.begin(), y.end(), L - 3 * r) - y.begin();
+    const auto last = std::lower_bound(y.begin(), y.end(), U + 3 * r) - y.begin();
+    if (first >= last) return;
+    thread_local std::vector<int> members;
+    inCompositeOrder(part.byY.begin() + first, part.byY.begin() + last, composites.count(), members);
+    BandCells cells(plan, source, composites, members, origin, r, L, U);
+    // The band's own composites: those within 0.001 of its Y range.
+    thread_local std::vector<int> own;
+    own.clear();
+    for (std::size_t k = 0; k < members.size(); ++k) {
+      const double yk = cells.relative(static_cast<int>(k)).y + origin.y;
+      if (L - kBandEdgeTolerance <= yk && yk < U + kBandEdgeTolerance) own.push_back(static_cast<int>(k));
+    }
+    out.reserve(own.size());
+    std::vector<FPoint2D> subject, clip;
+    for (const int k : own) {
+      const int c = members[static_cast<std::size_t>(k)];
+      const CComposite& composite = composites.composites[static_cast<std::size_t>(c)];
+      CPolygon poly;
+      cells.cell(k, poly.cell);
+      for (auto& v : poly.cell) {
+        v.x += origin.x;
+        v.y += origin.y;
+        v.z = composite.position.z;
+      }
+      poly.setComposite(c, composite, settings);
+      clipToInfluence(poly, 0, ctx, subject);
+      if (ctx.envelopesClip) clipToEnvelope(poly, ctx, part.hits[static_cast<std::size_t>(c)], subject, clip);
+      out.push_back(std::move(poly));
+    }
+  }
+};
+
 }  // namespace
 
 double compositeVariableValue(const CComposite& c, int n, int loadedCount) {
@@ -370,176 +569,41 @@ int CPolygonSet::generate(CompositeSet& composites, const QuarlexSettings& setti
 
 int CPolygonSet::generate(CompositeSet& composites, const QuarlexSettings& settings, const EnvelopeSet& envelopes,
                           const BandProgress& progress, const GenerateOptions& options) {
-  const int threads = options.threads;
   const int n = composites.count();
   if (n == 0) return 0;
   const double r = settings.defaultPolygonSize;
-  const DPoint3D origin = composites.composites.front().position;
-
-  const int bands = n / kCompositesPerBand + 1;
-  double ymin = kItemExtent, ymax = -kItemExtent;
-  for (const auto& c : composites.composites) {
-    ymin = std::min(ymin, c.position.y);
-    ymax = std::max(ymax, c.position.y);
-  }
-  const double dy = (ymax - ymin) / bands;
+  const BandEdges edges = bandEdges(composites, n / kCompositesPerBand + 1);
+  const int bands = edges.count();
   polygons.clear();
 
-  // Which composites take part, and the envelope and contour of each: one
-  // pass, shared by every band (a composite near a band edge is seen by
-  // several bands). Each composite's membership is its own, so the pass runs
-  // in slices on all threads.
-  const EnvelopeLocator locate = envelopeLocator(envelopes);
-  std::vector<char> takesPart(static_cast<std::size_t>(n), 0);
-  std::vector<EnvelopeHit> hits(static_cast<std::size_t>(n));
-  {
-    constexpr int kSlice = 4096;
-    const int slices = (n + kSlice - 1) / kSlice;
-    runParallel(slices, threadCount(threads, slices),
-                [&](int s) {
-                  for (int i = s * kSlice; i < std::min(n, (s + 1) * kSlice); ++i) {
-                    EnvelopeHit last;
-                    const EnvelopeLocator recording = [&](const DPoint3D& p) { return last = locate(p); };
-                    takesPart[static_cast<std::size_t>(i)] =
-                        composites.takesPartInCalculation(i, settings, envelopes, recording) ? 1 : 0;
-                    const auto& c = composites.composites[static_cast<std::size_t>(i)];
-                    hits[static_cast<std::size_t>(i)] = c.envelopeIndex < 0 ? EnvelopeHit{} : last;
-                  }
-                },
-                {});
-  }
+  Participants part;
+  findParticipants(composites, settings, envelopes, options.threads, part);
 
-  // The participants sorted by Y, so that each band finds its own by search.
-  std::vector<int> byY;
-  byY.reserve(static_cast<std::size_t>(n));
-  for (int i = 0; i < n; ++i)
-    if (takesPart[static_cast<std::size_t>(i)] != 0) byY.push_back(i);
-  std::stable_sort(byY.begin(), byY.end(), [&](int a, int b) {
-    return composites.composites[static_cast<std::size_t>(a)].position.y <
-           composites.composites[static_cast<std::size_t>(b)].position.y;
-  });
-  std::vector<double> sortedY(byY.size());
-  for (std::size_t k = 0; k < byY.size(); ++k)
-    sortedY[k] = composites.composites[static_cast<std::size_t>(byY[k])].position.y;
-
-  // The band edges advance by dy from ymin, as a sequential walk would.
-  std::vector<double> lower(static_cast<std::size_t>(bands)), upper(static_cast<std::size_t>(bands));
-  {
-    double L = ymin, U = ymin + dy;
-    for (int b = 0; b < bands; ++b) {
-      lower[static_cast<std::size_t>(b)] = L;
-      upper[static_cast<std::size_t>(b)] = U;
-      L += dy;
-      U += dy;
-    }
-  }
-
-  ClipContext ctx{composites, envelopes, {}, anyEnvelopeClips(envelopes), &hits, options.clipShortcuts};
+  ClipContext ctx{composites, envelopes, {}, anyEnvelopeClips(envelopes), &part.hits, options.clipShortcuts};
   toLocal(influenceTemplate(settings), DPoint3D{}, ctx.influence);
 
-  std::vector<std::vector<CPolygon>> results(static_cast<std::size_t>(bands));
-  // One triangulation of every participant for all the bands, when the
-  // bands would otherwise triangulate much the same ground many times over:
-  // it costs a triangulation of the whole plan on one thread, and a search
-  // of each cell's circles, about what a band's own triangulation costs
-  // when its margins hold a few times its own composites.
-  const CellSource source = options.cells;
-  bool usePlan = source == CellSource::Plan;
-  if (source == CellSource::Automatic) {
-    double held = 0;
-    for (int b = 0; b < bands; ++b)
-      held += static_cast<double>(
-          std::lower_bound(sortedY.begin(), sortedY.end(), upper[static_cast<std::size_t>(b)] + 3 * r) -
-          std::lower_bound(sortedY.begin(), sortedY.end(), lower[static_cast<std::size_t>(b)] - 3 * r));
-    usePlan = held > kPlanAbove * static_cast<double>(byY.size());
-  }
+  const DPoint3D origin = composites.composites.front().position;
   PlanVoronoi plan;
-  if (usePlan) {
+  if (cellsFromPlan(options.cells, part, edges, r)) {
     std::vector<DPoint3D> relative(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i)
       relative[static_cast<std::size_t>(i)] = composites.composites[static_cast<std::size_t>(i)].position - origin;
-    plan.build(relative, takesPart);
+    plan.build(relative, part.takesPart);
   }
 
-  auto band = [&](int b) {
-    const double L = lower[static_cast<std::size_t>(b)];
-    const double U = upper[static_cast<std::size_t>(b)];
-    const auto first = std::lower_bound(sortedY.begin(), sortedY.end(), L - 3 * r) - sortedY.begin();
-    const auto last = std::lower_bound(sortedY.begin(), sortedY.end(), U + 3 * r) - sortedY.begin();
-    if (first >= last) return;
-    thread_local std::vector<int> members;
-    inCompositeOrder(byY.begin() + first, byY.begin() + last, n, members);
-    // The band's points relative to the origin (only the band's own
-    // triangulation needs all of them).
-    const auto relative = [&](int k) {
-      return composites.composites[static_cast<std::size_t>(members[static_cast<std::size_t>(k)])].position - origin;
-    };
-    std::vector<DPoint3D> points;
-
-    // The cells from the plan's triangulation; from the band's own where
-    // the plan has none or a cell cannot be cut from it.
-    std::optional<PlanVoronoi::Band> fromPlan;
-    if (plan.ready()) {
-      fromPlan.emplace(plan);
-      fromPlan->set(members, r);
-    }
-    std::optional<FastVoronoi> fast;
-    std::unique_ptr<CVoronoi> reference;
-    const auto bandCell = [&](int k, std::vector<DPoint3D>& cell) {
-      if (fromPlan && fromPlan->buildCell(k, cell) >= 0) return;
-      if (!fast && !reference) {
-        points.reserve(members.size());
-        for (std::size_t t = 0; t < members.size(); ++t) points.push_back(relative(static_cast<int>(t)));
-        fast.emplace();
-        const bool ready = source == CellSource::BandWhole ? fast->compute(points, r)
-                                                           : fast->compute(points, r, L - kBandEdgeTolerance - origin.y,
-                                                                           U + kBandEdgeTolerance - origin.y);
-        if (!ready) {
-          reference = std::make_unique<CVoronoi>(static_cast<int>(points.size()));
-          reference->setPoints(points, r);
-          reference->compute();
-        }
-      }
-      if (reference)
-        reference->buildCell(k, cell);
-      else
-        fast->buildCell(k, cell);
-    };
-    // The band's own composites: those within 0.001 of its Y range.
-    thread_local std::vector<int> own;
-    own.clear();
-    for (std::size_t k = 0; k < members.size(); ++k) {
-      const double y = relative(static_cast<int>(k)).y + origin.y;
-      if (L - kBandEdgeTolerance <= y && y < U + kBandEdgeTolerance) own.push_back(static_cast<int>(k));
-    }
-    std::vector<CPolygon>& out = results[static_cast<std::size_t>(b)];
-    out.reserve(own.size());
-    std::vector<FPoint2D> subject, clip;
-    for (const int k : own) {
-      const int c = members[static_cast<std::size_t>(k)];
-      const CComposite& composite = composites.composites[static_cast<std::size_t>(c)];
-      CPolygon poly;
-      bandCell(k, poly.cell);
-      for (auto& v : poly.cell) {
-        v.x += origin.x;
-        v.y += origin.y;
-        v.z = composite.position.z;
-      }
-      poly.setComposite(c, composite, settings);
-      clipToInfluence(poly, 0, ctx, subject);
-      if (ctx.envelopesClip) clipToEnvelope(poly, ctx, hits[static_cast<std::size_t>(c)], subject, clip);
-      out.push_back(std::move(poly));
-    }
-  };
-  runParallel(bands, threadCount(threads, bands), band, [&](int done) {
-    if (progress) progress(done, bands);
-  });
+  std::vector<std::vector<CPolygon>> results(static_cast<std::size_t>(bands));
+  const BandWorker worker{composites, settings, part, edges, plan, ctx, options.cells, origin, r};
+  runParallel(
+      bands, threadCount(options.threads, bands), [&](int b) { worker.run(b, results[static_cast<std::size_t>(b)]); },
+      [&](int done) {
+        if (progress) progress(done, bands);
+      });
 
   std::size_t total = 0;
-  for (const auto& r : results) total += r.size();
+  for (const auto& band : results) total += band.size();
   polygons.reserve(total);
-  for (auto& r : results)
-    for (auto& p : r) polygons.push_back(std::move(p));
+  for (auto& band : results)
+    for (auto& p : band) polygons.push_back(std::move(p));
   widenBoxByPolygons();  // each polygon's box came with its outline
   return 1;
 }
