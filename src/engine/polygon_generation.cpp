@@ -3,17 +3,14 @@
 #include <atomic>
 #include <bit>
 #include <cmath>
-#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
-#include <exception>
 #include <memory>
-#include <mutex>
 #include <numeric>
 #include <optional>
-#include <thread>
 
 #include "datasets/color_table.h"
+#include "engine/parallel.h"
 #include "engine/polygon_intersection.h"
 #include "engine/polygons.h"
 #include "engine/voronoi.h"
@@ -207,64 +204,6 @@ EnvelopeLocator envelopeLocator(const EnvelopeSet& envelopes) {
   };
 }
 
-int threadCount(int requested, int jobs) {
-  int n = requested > 0 ? requested : static_cast<int>(std::thread::hardware_concurrency());
-  return std::clamp(n, 1, std::max(1, jobs));
-}
-
-// Runs job(i) for i in [0, count) on `threads` threads; calls `done` on the
-// calling thread after each finished job. The first exception thrown by a
-// job stops the others and is rethrown here.
-template <class Job>
-void runParallel(int count, int threads, const Job& job, const std::function<void(int)>& done) {
-  std::atomic<int> next{0};
-  std::atomic<bool> failed{false};
-  std::mutex m;
-  std::condition_variable cv;
-  int finished = 0;
-  std::exception_ptr error;
-  auto worker = [&] {
-    for (;;) {
-      const int i = next.fetch_add(1);
-      if (i >= count || failed.load()) break;
-      try {
-        job(i);
-      } catch (...) {
-        std::lock_guard lock(m);
-        if (!error) error = std::current_exception();
-        failed = true;
-      }
-      {
-        std::lock_guard lock(m);
-        ++finished;
-      }
-      cv.notify_one();
-    }
-  };
-  // With several threads the calling thread only reports progress.
-  std::vector<std::thread> pool;
-  if (threads > 1)
-    for (int t = 0; t < threads; ++t) pool.emplace_back(worker);
-  if (threads <= 1) {
-    worker();
-  } else {
-    std::unique_lock lock(m);
-    int reported = 0;
-    while (finished < count && !failed) {
-      cv.wait(lock, [&] { return finished > reported || failed.load(); });
-      while (reported < finished) {
-        ++reported;
-        lock.unlock();
-        if (done) done(reported);
-        lock.lock();
-      }
-    }
-  }
-  for (auto& t : pool) t.join();
-  if (error) std::rethrow_exception(error);
-  if (threads <= 1 && done) done(count);
-}
-
 // The composite indices of [from, to) in rising order, into out. A band of
 // a million composites holds some 15,000 (its 3r margins), of the whole
 // index range: marking them in a bit set and reading it back in order beats
@@ -303,27 +242,26 @@ struct Participants {
 };
 
 // Each composite's membership is its own, so the pass runs in slices on all
-// threads.
-void findParticipants(CompositeSet& composites, const QuarlexSettings& settings, const EnvelopeSet& envelopes,
-                      int threads, Participants& out) {
+// threads. False when cancelled.
+bool findParticipants(CompositeSet& composites, const QuarlexSettings& settings, const EnvelopeSet& envelopes,
+                      int threads, const std::atomic<bool>* cancel, Participants& out) {
   const int n = composites.count();
   const EnvelopeLocator locate = envelopeLocator(envelopes);
   out.takesPart.assign(static_cast<std::size_t>(n), 0);
   out.hits.assign(static_cast<std::size_t>(n), EnvelopeHit{});
   constexpr int kSlice = 4096;
   const int slices = (n + kSlice - 1) / kSlice;
-  runParallel(slices, threadCount(threads, slices),
-              [&](int s) {
-                for (int i = s * kSlice; i < std::min(n, (s + 1) * kSlice); ++i) {
-                  EnvelopeHit last;
-                  const EnvelopeLocator recording = [&](const DPoint3D& p) { return last = locate(p); };
-                  out.takesPart[static_cast<std::size_t>(i)] =
-                      composites.takesPartInCalculation(i, settings, envelopes, recording) ? 1 : 0;
-                  const auto& c = composites.composites[static_cast<std::size_t>(i)];
-                  out.hits[static_cast<std::size_t>(i)] = c.envelopeIndex < 0 ? EnvelopeHit{} : last;
-                }
-              },
-              {});
+  const ParallelOutcome outcome = parallelFor(slices, parallelThreads(threads, slices), cancel, [&](int s, int) {
+    for (int i = s * kSlice; i < std::min(n, (s + 1) * kSlice); ++i) {
+      EnvelopeHit last;
+      const EnvelopeLocator recording = [&](const DPoint3D& p) { return last = locate(p); };
+      out.takesPart[static_cast<std::size_t>(i)] =
+          composites.takesPartInCalculation(i, settings, envelopes, recording) ? 1 : 0;
+      const auto& c = composites.composites[static_cast<std::size_t>(i)];
+      out.hits[static_cast<std::size_t>(i)] = c.envelopeIndex < 0 ? EnvelopeHit{} : last;
+    }
+  });
+  if (outcome == ParallelOutcome::Cancelled) return false;
 
   // The participants sorted by Y, so that each band finds its own by search.
   out.byY.clear();
@@ -337,6 +275,7 @@ void findParticipants(CompositeSet& composites, const QuarlexSettings& settings,
   out.sortedY.resize(out.byY.size());
   for (std::size_t k = 0; k < out.byY.size(); ++k)
     out.sortedY[k] = composites.composites[static_cast<std::size_t>(out.byY[k])].position.y;
+  return true;
 }
 
 // The Y range of each band: `bands` of equal height over the Y range of all
@@ -571,13 +510,14 @@ int CPolygonSet::generate(CompositeSet& composites, const QuarlexSettings& setti
                           const BandProgress& progress, const GenerateOptions& options) {
   const int n = composites.count();
   if (n == 0) return 0;
+  const std::atomic<bool>* cancel = options.cancel;
+  const auto cancelled = [cancel] { return cancel != nullptr && cancel->load(); };
   const double r = settings.defaultPolygonSize;
   const BandEdges edges = bandEdges(composites, n / kCompositesPerBand + 1);
   const int bands = edges.count();
-  polygons.clear();
 
   Participants part;
-  findParticipants(composites, settings, envelopes, options.threads, part);
+  if (!findParticipants(composites, settings, envelopes, options.threads, cancel, part)) return kGenerateCancelled;
 
   ClipContext ctx{composites, envelopes, {}, anyEnvelopeClips(envelopes), &part.hits, options.clipShortcuts};
   toLocal(influenceTemplate(settings), DPoint3D{}, ctx.influence);
@@ -589,21 +529,26 @@ int CPolygonSet::generate(CompositeSet& composites, const QuarlexSettings& setti
     for (int i = 0; i < n; ++i)
       relative[static_cast<std::size_t>(i)] = composites.composites[static_cast<std::size_t>(i)].position - origin;
     plan.build(relative, part.takesPart);
+    if (cancelled()) return kGenerateCancelled;
   }
 
+  // Each band's polygons; the set takes them only once every band is done.
   std::vector<std::vector<CPolygon>> results(static_cast<std::size_t>(bands));
   const BandWorker worker{composites, settings, part, edges, plan, ctx, options.cells, origin, r};
-  runParallel(
-      bands, threadCount(options.threads, bands), [&](int b) { worker.run(b, results[static_cast<std::size_t>(b)]); },
-      [&](int done) {
-        if (progress) progress(done, bands);
-      });
+  std::function<void(int)> report;
+  if (progress) report = [&](int done) { progress(done, bands); };
+  const ParallelOutcome outcome = parallelFor(
+      bands, parallelThreads(options.threads, bands), cancel,
+      [&](int b, int) { worker.run(b, results[static_cast<std::size_t>(b)]); }, report);
+  if (outcome == ParallelOutcome::Cancelled) return kGenerateCancelled;
 
   std::size_t total = 0;
   for (const auto& band : results) total += band.size();
-  polygons.reserve(total);
+  std::vector<CPolygon> all;
+  all.reserve(total);
   for (auto& band : results)
-    for (auto& p : band) polygons.push_back(std::move(p));
+    for (auto& p : band) all.push_back(std::move(p));
+  polygons = std::move(all);
   widenBoxByPolygons();  // each polygon's box came with its outline
   return 1;
 }

@@ -2,6 +2,7 @@
 // The polygon set: one polygon of influence per composite that takes part in
 // the calculation, with its Voronoi cell, its clipped outline and the values
 // derived from them (area, thickness, volume, specific gravity, tonnage).
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -47,7 +48,13 @@ struct GenerateOptions {
   // Clipping skips the intersection routine where the two outlines cannot
   // meet. Tests switch it off to compare both ways.
   bool clipShortcuts = true;
+  // Read between the steps of the work and between bands; once it is set,
+  // generation stops and returns kGenerateCancelled.
+  const std::atomic<bool>* cancel = nullptr;
 };
+
+// What CPolygonSet::generate returns when it was cancelled.
+inline constexpr int kGenerateCancelled = -1;
 
 class CPolygon {
  public:
@@ -118,14 +125,19 @@ class CPolygonSet {
   // owns the composite when that envelope clips. Bands run on `threads`
   // threads (0: every core) and are appended in band order, so the result is
   // the same as a run on one thread. `progress` is called on the calling
-  // thread with the bands done so far and the band count. Returns 0 when
-  // there are no composites, else 1. The caller draws the polygons and
-  // updates the views.
+  // thread with the bands done so far and the band count. The caller draws
+  // the polygons and updates the views.
+  //
+  // Returns 0 when there are no composites (the set is left alone), 1 when
+  // the set was rebuilt, kGenerateCancelled when `options.cancel` was set
+  // before the work was done. A cancelled run, or one that throws (from a
+  // band on any thread, or from `progress`: the exception reaches the caller
+  // once every thread has stopped), leaves the set exactly as it was.
   using BandProgress = std::function<void(int done, int bands)>;
   int generate(CompositeSet& composites, const QuarlexSettings& settings, const EnvelopeSet& envelopes,
                const BandProgress& progress = {}, int threads = 0);
-  // The same with the thread count, the cell source and the clip shortcuts
-  // of `options`.
+  // The same with the thread count, the cell source, the clip shortcuts and
+  // the cancel flag of `options`.
   int generate(CompositeSet& composites, const QuarlexSettings& settings, const EnvelopeSet& envelopes,
                const BandProgress& progress, const GenerateOptions& options);
 

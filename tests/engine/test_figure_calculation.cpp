@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <stdexcept>
 
 #include "datasets/color_table.h"
 #include "datasets/composites.h"
@@ -399,17 +400,19 @@ TEST(FigureCalculation, SpatialIndexEqualsFullScanBitForBit) {
     FigureSet scanned = p.figures;
     for (int i = 0; i < scanned.count(); ++i)
       ASSERT_TRUE(calculateFigure(scanned, i, {p.polygons, p.composites, p.settings, nullptr}));
-    FigureSet indexed = p.figures;
-    calculateAllFigures(indexed, p.polygons, p.composites, p.settings, 3);
-    int covered = 0;
-    for (int i = 0; i < scanned.count(); ++i) {
-      const Figure& a = scanned.figures[static_cast<std::size_t>(i)];
-      const Figure& b = indexed.figures[static_cast<std::size_t>(i)];
-      EXPECT_EQ(a, b) << "figure " << i;  // operator== compares every double exactly
-      EXPECT_EQ(std::memcmp(&a.oreTonnage, &b.oreTonnage, sizeof(double)), 0);
-      if (a.oreTonnage > 0) ++covered;
+    for (const int threads : {1, 3}) {
+      FigureSet indexed = p.figures;
+      ASSERT_TRUE(calculateAllFigures(indexed, p.polygons, p.composites, p.settings, threads));
+      int covered = 0;
+      for (int i = 0; i < scanned.count(); ++i) {
+        const Figure& a = scanned.figures[static_cast<std::size_t>(i)];
+        const Figure& b = indexed.figures[static_cast<std::size_t>(i)];
+        EXPECT_EQ(a, b) << "figure " << i;  // operator== compares every double exactly
+        EXPECT_EQ(std::memcmp(&a.oreTonnage, &b.oreTonnage, sizeof(double)), 0);
+        if (a.oreTonnage > 0) ++covered;
+      }
+      EXPECT_GT(covered, 50);  // the data exercise the sums
     }
-    EXPECT_GT(covered, 50);  // the data exercise the sums
   }
 }
 
@@ -491,4 +494,38 @@ TEST(FigureCalculation, ColoursFromTheBinsOfLoadedAndCalculatedValues) {
   EXPECT_EQ(p.fig(1).colour, CColorTable::kUnbinned);
   EXPECT_EQ(p.fig(2).colour, 9);
   EXPECT_EQ(p.fig(3).colour, CColorTable::kUnbinned);
+}
+
+TEST(FigureCalculation, ACancelledOrFailingRecalculationLeavesTheFiguresAsTheyWere) {
+  Project p;
+  p.addVariable("Au", kWeightTonnage);
+  for (int i = 0; i < 10; ++i) p.addPolygon(10.0 * i, 0, 10.0 * i + 10, 10, 2.0, 2.5, {1.0 + i});
+  for (int i = 0; i < 8; ++i) p.addFigure(rectangle(12.0 * i + 1, 1, 12.0 * i + 9, 9));
+  const FigureSet before = p.figures;
+  for (const int threads : {1, 3}) {
+    std::atomic<bool> cancel{true};
+    int reports = 0;
+    FigureRunOptions options{.threads = threads, .cancel = &cancel, .progress = [&](int, int) { ++reports; }};
+    EXPECT_FALSE(calculateAllFigures(p.figures, p.polygons, p.composites, p.settings, options));
+    EXPECT_EQ(reports, 0);
+    EXPECT_EQ(p.figures, before);
+
+    cancel = false;
+    options.progress = [&](int, int) {
+      ++reports;
+      cancel = true;
+    };
+    EXPECT_FALSE(calculateAllFigures(p.figures, p.polygons, p.composites, p.settings, options));
+    if (threads == 1) EXPECT_EQ(reports, 1) << "no figure after the cancel";
+    EXPECT_EQ(p.figures, before);
+
+    options.cancel = nullptr;
+    options.progress = [](int done, int) {
+      if (done == 2) throw std::runtime_error("progress");
+    };
+    EXPECT_THROW(calculateAllFigures(p.figures, p.polygons, p.composites, p.settings, options), std::runtime_error);
+    EXPECT_EQ(p.figures, before);
+  }
+  EXPECT_TRUE(calculateAllFigures(p.figures, p.polygons, p.composites, p.settings, 3));
+  EXPECT_DOUBLE_EQ(p.fig(0).oreTonnage, 8 * 8 * 2.0 * 2.5);
 }

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cmath>
 #include <random>
+#include <stdexcept>
 
+#include "engine/parallel.h"
 #include "engine/polygons.h"
 
 using namespace qx;
@@ -401,4 +403,91 @@ TEST(PolygonGeneration, TheClipShortcutsGiveWhatTheRoutineGives) {
   const CPolygonSet routine = p.generate({.clipShortcuts = false});
   const CPolygonSet shortcut = p.generate({.clipShortcuts = true});
   EXPECT_EQ(differingPolygons(routine, shortcut), 0);
+}
+
+TEST(ParallelFor, EachItemOnceCancelStopsBetweenItemsAndAnExceptionReachesTheCaller) {
+  for (const int threads : {1, 4}) {
+    std::vector<std::atomic<int>> runs(50);
+    std::vector<int> reports;
+    EXPECT_EQ(
+        parallelFor(
+            50, threads, nullptr, [&](int i, int worker) { runs[i] += worker >= 0 && worker < threads ? 1 : 100; },
+            [&](int done) { reports.push_back(done); }),
+        ParallelOutcome::Done);
+    for (const auto& r : runs) EXPECT_EQ(r.load(), 1);
+    ASSERT_EQ(reports.size(), 50u);
+    EXPECT_EQ(reports.back(), 50);
+
+    std::atomic<bool> cancel{false};
+    std::atomic<int> ran{0};
+    EXPECT_EQ(parallelFor(50, threads, &cancel,
+                          [&](int i, int) {
+                            ++ran;
+                            if (i == 3) cancel = true;
+                          }),
+              ParallelOutcome::Cancelled);
+    if (threads == 1) EXPECT_EQ(ran.load(), 4) << "no item starts once the flag is set";
+    // Set after the last item: the run still counts as cancelled.
+    cancel = false;
+    EXPECT_EQ(parallelFor(5, threads, &cancel, [&](int i, int) { cancel = cancel || i == 4; }),
+              ParallelOutcome::Cancelled);
+
+    // A job's exception, and one from the report, come back to the caller
+    // after every thread has stopped.
+    ran = 0;
+    try {
+      parallelFor(50, threads, nullptr, [&](int i, int) {
+        ++ran;
+        if (i == 5) throw std::runtime_error("item 5");
+      });
+      ADD_FAILURE() << "no exception";
+    } catch (const std::runtime_error& e) {
+      EXPECT_STREQ(e.what(), "item 5");
+    }
+    if (threads == 1) EXPECT_EQ(ran.load(), 6);
+    EXPECT_THROW(parallelFor(
+                     50, threads, nullptr, [](int, int) {},
+                     [](int done) {
+                       if (done == 2) throw std::logic_error("report");
+                     }),
+                 std::logic_error);
+  }
+}
+
+TEST(PolygonGeneration, ACancelledOrFailingRunLeavesTheSetAsItWas) {
+  Project p;
+  p.settings.defaultPolygonSize = 4.0;
+  std::mt19937 rng(3);
+  std::uniform_real_distribution<double> u(0.0, 150.0);
+  for (int i = 0; i < 1600; ++i) p.add(u(rng), u(rng));  // four bands
+  p.addEnvelope({{10, 10, 0}, {140, 10, 0}, {140, 90, 0}, {10, 90, 0}});
+  CPolygonSet set;
+  set.generate(p.composites, p.settings, p.envelopes, {}, 1);
+  set.polygons.pop_back();  // not what a generation would give
+  const CPolygonSet before = set;
+  for (const int threads : {1, 4}) {
+    std::atomic<bool> cancel{true};
+    int reports = 0;
+    const auto count = [&](int, int) { ++reports; };
+    EXPECT_EQ(set.generate(p.composites, p.settings, p.envelopes, count, {.threads = threads, .cancel = &cancel}),
+              kGenerateCancelled);
+    EXPECT_EQ(reports, 0) << "cancelled before the first band";
+    EXPECT_TRUE(set == before);
+
+    cancel = false;
+    const auto stopAtFirst = [&](int, int) {
+      ++reports;
+      cancel = true;
+    };
+    EXPECT_EQ(set.generate(p.composites, p.settings, p.envelopes, stopAtFirst, {.threads = threads, .cancel = &cancel}),
+              kGenerateCancelled);
+    if (threads == 1) EXPECT_EQ(reports, 1) << "no band after the cancel";
+    EXPECT_TRUE(set == before);
+
+    const auto fail = [](int, int) { throw std::runtime_error("progress"); };
+    EXPECT_THROW(set.generate(p.composites, p.settings, p.envelopes, fail, threads), std::runtime_error);
+    EXPECT_TRUE(set == before);
+  }
+  EXPECT_EQ(set.generate(p.composites, p.settings, p.envelopes, {}, 4), 1);
+  EXPECT_EQ(set.count(), before.count() + 1);
 }
