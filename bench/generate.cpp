@@ -493,7 +493,8 @@ T inChild(const Body& body) {
 
 // ---- our side --------------------------------------------------------------
 
-OursResult runOurs(Layout layout, int n, double r, int threads, bool oneThreadToo, bool breakdown, double* areas) {
+OursResult runOurs(Layout layout, int n, double r, const qx::GenerateOptions& options, bool oneThreadToo,
+                   bool breakdown, double* areas) {
   OursResult res;
   res.baseKb = statusKb("VmRSS");
   Dataset d = makeDataset(layout, n, r);
@@ -502,7 +503,7 @@ OursResult runOurs(Layout layout, int n, double r, int threads, bool oneThreadTo
     qx::CPolygonSet set;
     const auto t0 = Clock::now();
     const double c0 = cpuSeconds();
-    set.generate(d.composites, d.settings, d.envelopes, {}, threads);
+    set.generate(d.composites, d.settings, d.envelopes, {}, options);
     res.cpu = cpuSeconds() - c0;
     res.seconds = seconds(t0, Clock::now());
     res.peakKb = statusKb("VmHWM");
@@ -536,7 +537,9 @@ OursResult runOurs(Layout layout, int n, double r, int threads, bool oneThreadTo
     qx::CPolygonSet set;
     const auto t0 = Clock::now();
     const double c0 = cpuNow();
-    set.generate(d.composites, d.settings, d.envelopes, {}, 1);
+    qx::GenerateOptions one = options;
+    one.threads = 1;
+    set.generate(d.composites, d.settings, d.envelopes, {}, one);
     res.cpuOneThread = cpuNow() - c0;
     res.secondsOneThread = seconds(t0, Clock::now());
   }
@@ -720,6 +723,7 @@ struct Options {
   std::vector<int> sizes{10000, 100000, 1000000};
   std::vector<Layout> layouts{Layout::Uniform, Layout::Clustered};
   int threads = 0;
+  qx::CellSource cells = qx::CellSource::Automatic;  // --plan, --local-bands, --whole-bands
   bool peer = true;
   bool reference = true;
   bool oursOnly = false;
@@ -770,11 +774,11 @@ bool parse(int argc, char** argv, Options& o) {
     } else if (a == "--no-reference") {
       o.reference = false;
     } else if (a == "--plan") {
-      qx::setCellSource(qx::CellSource::Plan);
+      o.cells = qx::CellSource::Plan;
     } else if (a == "--whole-bands") {
-      qx::setCellSource(qx::CellSource::BandWhole);
+      o.cells = qx::CellSource::BandWhole;
     } else if (a == "--local-bands") {
-      qx::setCellSource(qx::CellSource::BandLocal);
+      o.cells = qx::CellSource::BandLocal;
     } else if (a == "--ours-only") {
       o.oursOnly = true;
       o.peer = false;
@@ -805,6 +809,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::sort(opt.sizes.begin(), opt.sizes.end());
+  const qx::GenerateOptions generateOptions{.threads = opt.threads, .cells = opt.cells};
 
   if (opt.oursOnly) {
     // For profilers: no fork, no peer, one generate per size and layout.
@@ -814,7 +819,7 @@ int main(int argc, char** argv) {
         Dataset d = makeDataset(layout, n, r);
         qx::CPolygonSet set;
         const auto t0 = Clock::now();
-        set.generate(d.composites, d.settings, d.envelopes, {}, opt.threads);
+        set.generate(d.composites, d.settings, d.envelopes, {}, generateOptions);
         std::printf("%-9s n=%-8d r=%.2f  generate %.3f s  polygons %d\n", layoutName(layout), n, r,
                     seconds(t0, Clock::now()), set.count());
       }
@@ -870,7 +875,7 @@ int main(int argc, char** argv) {
       std::fill(oursAreas, oursAreas + n, std::nan(""));
       std::fill(peerAreas, peerAreas + n, std::nan(""));
       const OursResult o = inChild<OursResult>(
-          [&] { return runOurs(layout, n, r, opt.threads, oneThread, n <= opt.breakdownUpTo, oursAreas); });
+          [&] { return runOurs(layout, n, r, generateOptions, oneThread, n <= opt.breakdownUpTo, oursAreas); });
       ours.push_back(o);
       std::printf("\n-- %s, %d composites --\n", layoutName(layout), n);
       if (!o.ok) continue;

@@ -4,10 +4,6 @@
 #include "engine/figure_calculation.h"
 
 #include <algorithm>
-#include <atomic>
-#include <exception>
-#include <mutex>
-#include <thread>
 
 #include <boost/geometry/geometries/box.hpp>
 #include <boost/geometry/geometries/point.hpp>
@@ -16,6 +12,7 @@
 
 #include "datasets/composites.h"
 #include "engine/figures.h"
+#include "engine/parallel.h"
 #include "engine/polygon_intersection.h"
 #include "engine/polygons.h"
 #include "port/ui_port.h"
@@ -236,34 +233,34 @@ bool calculateFigure(FigureSet& set, int i, const FigureCalculationInputs& in) {
   return calculate(set.figures[static_cast<std::size_t>(i)], in, set.dilution, scratch);
 }
 
-void calculateAllFigures(FigureSet& set, const CPolygonSet& polygons, const CompositeSet& composites,
+bool calculateAllFigures(FigureSet& set, const CPolygonSet& polygons, const CompositeSet& composites,
                          const QuarlexSettings& settings, int threads) {
-  if (polygons.count() == 0 || set.count() == 0) return;
+  FigureRunOptions options;
+  options.threads = threads;
+  return calculateAllFigures(set, polygons, composites, settings, options);
+}
+
+bool calculateAllFigures(FigureSet& set, const CPolygonSet& polygons, const CompositeSet& composites,
+                         const QuarlexSettings& settings, const FigureRunOptions& options) {
+  if (polygons.count() == 0 || set.count() == 0) return true;
   const PolygonIndex index(polygons);
   const FigureCalculationInputs in{polygons, composites, settings, &index};
   const int n = set.count();
-  int workers = threads > 0 ? threads : static_cast<int>(std::thread::hardware_concurrency());
-  workers = std::clamp(workers, 1, n);
-  std::atomic<int> next{0};
-  std::mutex failure;
-  std::exception_ptr error;
+  const int threads = parallelThreads(options.threads, n);
   // Each figure is its own: the threads share only the read-only inputs.
-  auto work = [&] {
-    try {
-      Scratch scratch;
-      for (int k = next.fetch_add(1); k < n; k = next.fetch_add(1))
-        calculate(set.figures[static_cast<std::size_t>(k)], in, set.dilution, scratch);
-    } catch (...) {
-      const std::lock_guard lock(failure);
-      if (!error) error = std::current_exception();
-      next = n;  // the others stop at their next figure
-    }
-  };
-  std::vector<std::thread> pool;
-  for (int t = 1; t < workers; ++t) pool.emplace_back(work);
-  work();
-  for (auto& t : pool) t.join();
-  if (error) std::rethrow_exception(error);
+  std::vector<Figure> figures(set.figures);
+  std::vector<Scratch> scratch(static_cast<std::size_t>(threads));
+  std::function<void(int)> report;
+  if (options.progress) report = [&](int done) { options.progress(done, n); };
+  const ParallelOutcome outcome = parallelFor(
+      n, threads, options.cancel,
+      [&](int k, int worker) {
+        calculate(figures[static_cast<std::size_t>(k)], in, set.dilution, scratch[static_cast<std::size_t>(worker)]);
+      },
+      report);
+  if (outcome == ParallelOutcome::Cancelled) return false;
+  set.figures.swap(figures);
+  return true;
 }
 
 bool recalculateAllFigures(UiPort& port, FigureSet& set, const CPolygonSet& polygons, const CompositeSet& composites,

@@ -8,6 +8,8 @@
 // Sums are accumulated in polygon order, so a figure's results do not depend
 // on how its candidate polygons were found: the spatial index and the scan of
 // every polygon give the same bits.
+#include <atomic>
+#include <functional>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -86,12 +88,30 @@ struct FigureCalculationInputs {
 // the specific gravity, unless a variable gives it, is the fixed one.
 bool calculateFigure(FigureSet& set, int i, const FigureCalculationInputs& in);
 
+// How calculateAllFigures goes about its work.
+struct FigureRunOptions {
+  int threads = 0;  // figures calculated at a time; 0: every core
+  // Read between figures; once it is set no further figure is calculated
+  // and the call returns false.
+  const std::atomic<bool>* cancel = nullptr;
+  // Called on the calling thread with the figures done so far and the count.
+  std::function<void(int done, int figures)> progress;
+};
+
 // Calculates every figure in order, the candidates found through one spatial
 // index built for the call. `threads` figures are calculated at a time (0:
 // every core); each figure's result is the same whatever the count. Does
 // nothing when there are no polygons.
-void calculateAllFigures(FigureSet& set, const CPolygonSet& polygons, const CompositeSet& composites,
+//
+// True when done; false when cancelled. A cancelled call, or one that throws
+// (from a figure on any thread, or from `progress`: the exception reaches the
+// caller once every thread has stopped), leaves the figures exactly as they
+// were: the figures are calculated on a copy that replaces the set's at the
+// end.
+bool calculateAllFigures(FigureSet& set, const CPolygonSet& polygons, const CompositeSet& composites,
                          const QuarlexSettings& settings, int threads = 0);
+bool calculateAllFigures(FigureSet& set, const CPolygonSet& polygons, const CompositeSet& composites,
+                         const QuarlexSettings& settings, const FigureRunOptions& options);
 
 // The "Recalculate All Figures" command: with no polygons, the message
 // kNoPolygonsForFigures and false; otherwise the question

@@ -3,17 +3,14 @@
 #include <atomic>
 #include <bit>
 #include <cmath>
-#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
-#include <exception>
 #include <memory>
-#include <mutex>
 #include <numeric>
 #include <optional>
-#include <thread>
 
 #include "datasets/color_table.h"
+#include "engine/parallel.h"
 #include "engine/polygon_intersection.h"
 #include "engine/polygons.h"
 #include "engine/voronoi.h"
@@ -59,8 +56,6 @@ void toLocal(const std::vector<DPoint3D>& points, const DPoint3D& centre, std::v
   while (out.size() > 1 && same(out.back(), out.front())) out.pop_back();
 }
 
-std::atomic<bool> gClipShortcuts{true};
-std::atomic<CellSource> gCellSource{CellSource::Automatic};
 // Band points per composite above which the plan's triangulation serves
 // every band (bench/generate.cpp: at 100,000 composites a band holds 5
 // (uniform) to 10 (drill holes) points per own composite and the two ways
@@ -121,12 +116,12 @@ std::optional<bool> wholeOrNothing(const std::vector<FPoint2D>& subject, const s
 // Replaces the outline by the pieces of `subject` inside `clip` (both in the
 // frame of `centre`), with every Z equal to the first cell vertex's.
 void clipOutline(CPolygon& poly, const std::vector<FPoint2D>& subject, const std::vector<FPoint2D>& clip,
-                 const DPoint3D& centre) {
+                 const DPoint3D& centre, bool shortcuts) {
   const double z = poly.cell.empty() ? 0.0 : poly.cell.front().z;
   poly.outline.clear();
   if (subject.size() >= 3 && clip.size() >= 3) {
     thread_local std::vector<FPoint2D> whole;
-    if (gClipShortcuts.load(std::memory_order_relaxed)) {
+    if (shortcuts) {
       if (const auto inside = wholeOrNothing(subject, clip, whole)) {
         if (*inside)
           for (const auto& p : whole)
@@ -153,6 +148,7 @@ struct ClipContext {
   std::vector<FPoint2D> influence;         // the influence polygon around (0, 0)
   bool envelopesClip = false;              // some envelope has its clip flag set
   const std::vector<EnvelopeHit>* hits{};  // per composite: its envelope and contour
+  bool shortcuts = true;                   // GenerateOptions::clipShortcuts
 };
 
 bool inRange(const CPolygon& poly, const CompositeSet& composites) {
@@ -168,7 +164,7 @@ bool clipToInfluence(CPolygon& poly, int mode, const ClipContext& ctx, std::vect
   if (mode == 1 && poly.outline.size() < 3) return false;
   const DPoint3D& centre = compositePosition(poly, ctx.composites);
   toLocal(mode == 0 ? poly.cell : poly.outline, centre, subject);
-  clipOutline(poly, subject, ctx.influence, centre);
+  clipOutline(poly, subject, ctx.influence, centre, ctx.shortcuts);
   return true;
 }
 
@@ -184,7 +180,7 @@ bool clipToEnvelope(CPolygon& poly, const ClipContext& ctx, const EnvelopeHit& h
       const DPoint3D& centre = compositePosition(poly, ctx.composites);
       toLocal(poly.outline, centre, subject);
       toLocal(env.contours[static_cast<std::size_t>(hit.contour)], centre, clip);
-      clipOutline(poly, subject, clip, centre);
+      clipOutline(poly, subject, clip, centre, ctx.shortcuts);
       cut = true;
     }
   }
@@ -206,64 +202,6 @@ EnvelopeLocator envelopeLocator(const EnvelopeSet& envelopes) {
     hit.envelope = envelopes.findContaining(p.x, p.y, &hit.contour);
     return hit;
   };
-}
-
-int threadCount(int requested, int jobs) {
-  int n = requested > 0 ? requested : static_cast<int>(std::thread::hardware_concurrency());
-  return std::clamp(n, 1, std::max(1, jobs));
-}
-
-// Runs job(i) for i in [0, count) on `threads` threads; calls `done` on the
-// calling thread after each finished job. The first exception thrown by a
-// job stops the others and is rethrown here.
-template <class Job>
-void runParallel(int count, int threads, const Job& job, const std::function<void(int)>& done) {
-  std::atomic<int> next{0};
-  std::atomic<bool> failed{false};
-  std::mutex m;
-  std::condition_variable cv;
-  int finished = 0;
-  std::exception_ptr error;
-  auto worker = [&] {
-    for (;;) {
-      const int i = next.fetch_add(1);
-      if (i >= count || failed.load()) break;
-      try {
-        job(i);
-      } catch (...) {
-        std::lock_guard lock(m);
-        if (!error) error = std::current_exception();
-        failed = true;
-      }
-      {
-        std::lock_guard lock(m);
-        ++finished;
-      }
-      cv.notify_one();
-    }
-  };
-  // With several threads the calling thread only reports progress.
-  std::vector<std::thread> pool;
-  if (threads > 1)
-    for (int t = 0; t < threads; ++t) pool.emplace_back(worker);
-  if (threads <= 1) {
-    worker();
-  } else {
-    std::unique_lock lock(m);
-    int reported = 0;
-    while (finished < count && !failed) {
-      cv.wait(lock, [&] { return finished > reported || failed.load(); });
-      while (reported < finished) {
-        ++reported;
-        lock.unlock();
-        if (done) done(reported);
-        lock.lock();
-      }
-    }
-  }
-  for (auto& t : pool) t.join();
-  if (error) std::rethrow_exception(error);
-  if (threads <= 1 && done) done(count);
 }
 
 // The composite indices of [from, to) in rising order, into out. A band of
@@ -293,10 +231,206 @@ void inCompositeOrder(std::vector<int>::const_iterator from, std::vector<int>::c
   }
 }
 
-}  // namespace
+// Which composites take part, and the envelope and contour of each: one
+// pass, shared by every band (a composite near a band edge is seen by
+// several bands).
+struct Participants {
+  std::vector<char> takesPart;    // per composite: 1 when it takes part
+  std::vector<EnvelopeHit> hits;  // per composite: its envelope and contour
+  std::vector<int> byY;           // the participants sorted by Y (stable)
+  std::vector<double> sortedY;    // the Y of each of byY
+};
 
-void setPolygonClipShortcuts(bool on) { gClipShortcuts = on; }
-void setCellSource(CellSource source) { gCellSource = source; }
+// Each composite's membership is its own, so the pass runs in slices on all
+// threads. False when cancelled.
+bool findParticipants(CompositeSet& composites, const QuarlexSettings& settings, const EnvelopeSet& envelopes,
+                      int threads, const std::atomic<bool>* cancel, Participants& out) {
+  const int n = composites.count();
+  const EnvelopeLocator locate = envelopeLocator(envelopes);
+  out.takesPart.assign(static_cast<std::size_t>(n), 0);
+  out.hits.assign(static_cast<std::size_t>(n), EnvelopeHit{});
+  constexpr int kSlice = 4096;
+  const int slices = (n + kSlice - 1) / kSlice;
+  const ParallelOutcome outcome = parallelFor(slices, parallelThreads(threads, slices), cancel, [&](int s, int) {
+    for (int i = s * kSlice; i < std::min(n, (s + 1) * kSlice); ++i) {
+      EnvelopeHit last;
+      const EnvelopeLocator recording = [&](const DPoint3D& p) { return last = locate(p); };
+      out.takesPart[static_cast<std::size_t>(i)] =
+          composites.takesPartInCalculation(i, settings, envelopes, recording) ? 1 : 0;
+      const auto& c = composites.composites[static_cast<std::size_t>(i)];
+      out.hits[static_cast<std::size_t>(i)] = c.envelopeIndex < 0 ? EnvelopeHit{} : last;
+    }
+  });
+  if (outcome == ParallelOutcome::Cancelled) return false;
+
+  // The participants sorted by Y, so that each band finds its own by search.
+  out.byY.clear();
+  out.byY.reserve(static_cast<std::size_t>(n));
+  for (int i = 0; i < n; ++i)
+    if (out.takesPart[static_cast<std::size_t>(i)] != 0) out.byY.push_back(i);
+  std::stable_sort(out.byY.begin(), out.byY.end(), [&](int a, int b) {
+    return composites.composites[static_cast<std::size_t>(a)].position.y <
+           composites.composites[static_cast<std::size_t>(b)].position.y;
+  });
+  out.sortedY.resize(out.byY.size());
+  for (std::size_t k = 0; k < out.byY.size(); ++k)
+    out.sortedY[k] = composites.composites[static_cast<std::size_t>(out.byY[k])].position.y;
+  return true;
+}
+
+// The Y range of each band: `bands` of equal height over the Y range of all
+// the composites, the edges advancing by that height from the lowest Y as a
+// sequential walk would.
+struct BandEdges {
+  std::vector<double> lower, upper;
+  int count() const { return static_cast<int>(lower.size()); }
+};
+
+BandEdges bandEdges(const CompositeSet& composites, int bands) {
+  double ymin = kItemExtent, ymax = -kItemExtent;
+  for (const auto& c : composites.composites) {
+    ymin = std::min(ymin, c.position.y);
+    ymax = std::max(ymax, c.position.y);
+  }
+  const double dy = (ymax - ymin) / bands;
+  BandEdges edges;
+  edges.lower.resize(static_cast<std::size_t>(bands));
+  edges.upper.resize(static_cast<std::size_t>(bands));
+  double L = ymin, U = ymin + dy;
+  for (int b = 0; b < bands; ++b) {
+    edges.lower[static_cast<std::size_t>(b)] = L;
+    edges.upper[static_cast<std::size_t>(b)] = U;
+    L += dy;
+    U += dy;
+  }
+  return edges;
+}
+
+// True when the cells come from one triangulation of every participant for
+// all the bands. Automatic takes it when the bands would otherwise
+// triangulate much the same ground many times over: it costs a triangulation
+// of the whole plan on one thread, and a search of each cell's circles,
+// about what a band's own triangulation costs when its margins hold a few
+// times its own composites.
+bool cellsFromPlan(CellSource source, const Participants& part, const BandEdges& edges, double r) {
+  if (source != CellSource::Automatic) return source == CellSource::Plan;
+  const auto& y = part.sortedY;
+  double held = 0;
+  for (int b = 0; b < edges.count(); ++b)
+    held += static_cast<double>(std::lower_bound(y.begin(), y.end(), edges.upper[static_cast<std::size_t>(b)] + 3 * r) -
+                                std::lower_bound(y.begin(), y.end(), edges.lower[static_cast<std::size_t>(b)] - 3 * r));
+  return held > kPlanAbove * static_cast<double>(part.byY.size());
+}
+
+// The cells of one band's members (composite indices in rising order),
+// relative to `origin`: from the plan's triangulation when it has one; from
+// the band's own where the plan has none or a cell cannot be cut from it,
+// made when first needed.
+class BandCells {
+ public:
+  BandCells(const PlanVoronoi& plan, CellSource source, const CompositeSet& composites, const std::vector<int>& members,
+            const DPoint3D& origin, double r, double L, double U)
+      : source_(source), composites_(composites), members_(members), origin_(origin), r_(r), L_(L), U_(U) {
+    if (plan.ready()) {
+      fromPlan_.emplace(plan);
+      fromPlan_->set(members, r);
+    }
+  }
+
+  // Member k's position relative to the origin.
+  DPoint3D relative(int k) const {
+    return composites_.composites[static_cast<std::size_t>(members_[static_cast<std::size_t>(k)])].position - origin_;
+  }
+
+  void cell(int k, std::vector<DPoint3D>& out) {
+    if (fromPlan_ && fromPlan_->buildCell(k, out) >= 0) return;
+    if (!fast_ && !reference_) triangulate();
+    if (reference_)
+      reference_->buildCell(k, out);
+    else
+      fast_->buildCell(k, out);
+  }
+
+ private:
+  // The band's own triangulation of its points (only it needs all of them).
+  void triangulate() {
+    points_.reserve(members_.size());
+    for (std::size_t t = 0; t < members_.size(); ++t) points_.push_back(relative(static_cast<int>(t)));
+    fast_.emplace();
+    const bool ready =
+        source_ == CellSource::BandWhole
+            ? fast_->compute(points_, r_)
+            : fast_->compute(points_, r_, L_ - kBandEdgeTolerance - origin_.y, U_ + kBandEdgeTolerance - origin_.y);
+    if (!ready) {
+      reference_ = std::make_unique<CVoronoi>(static_cast<int>(points_.size()));
+      reference_->setPoints(points_, r_);
+      reference_->compute();
+    }
+  }
+
+  CellSource source_;
+  const CompositeSet& composites_;
+  const std::vector<int>& members_;
+  DPoint3D origin_;
+  double r_, L_, U_;
+  std::vector<DPoint3D> points_;
+  std::optional<PlanVoronoi::Band> fromPlan_;
+  std::optional<FastVoronoi> fast_;
+  std::unique_ptr<CVoronoi> reference_;
+};
+
+// The work of one band: the cells of its own composites, cut to the
+// influence polygon and then to their envelope.
+struct BandWorker {
+  const CompositeSet& composites;
+  const QuarlexSettings& settings;
+  const Participants& part;
+  const BandEdges& edges;
+  const PlanVoronoi& plan;
+  const ClipContext& ctx;
+  CellSource source;
+  DPoint3D origin;
+  double r;
+
+  // Band b's polygons, in composite order, into out.
+  void run(int b, std::vector<CPolygon>& out) const {
+    const double L = edges.lower[static_cast<std::size_t>(b)];
+    const double U = edges.upper[static_cast<std::size_t>(b)];
+    const auto& y = part.sortedY;
+    const auto first = std::lower_bound(y.begin(), y.end(), L - 3 * r) - y.begin();
+    const auto last = std::lower_bound(y.begin(), y.end(), U + 3 * r) - y.begin();
+    if (first >= last) return;
+    thread_local std::vector<int> members;
+    inCompositeOrder(part.byY.begin() + first, part.byY.begin() + last, composites.count(), members);
+    BandCells cells(plan, source, composites, members, origin, r, L, U);
+    // The band's own composites: those within 0.001 of its Y range.
+    thread_local std::vector<int> own;
+    own.clear();
+    for (std::size_t k = 0; k < members.size(); ++k) {
+      const double yk = cells.relative(static_cast<int>(k)).y + origin.y;
+      if (L - kBandEdgeTolerance <= yk && yk < U + kBandEdgeTolerance) own.push_back(static_cast<int>(k));
+    }
+    out.reserve(own.size());
+    std::vector<FPoint2D> subject, clip;
+    for (const int k : own) {
+      const int c = members[static_cast<std::size_t>(k)];
+      const CComposite& composite = composites.composites[static_cast<std::size_t>(c)];
+      CPolygon poly;
+      cells.cell(k, poly.cell);
+      for (auto& v : poly.cell) {
+        v.x += origin.x;
+        v.y += origin.y;
+        v.z = composite.position.z;
+      }
+      poly.setComposite(c, composite, settings);
+      clipToInfluence(poly, 0, ctx, subject);
+      if (ctx.envelopesClip) clipToEnvelope(poly, ctx, part.hits[static_cast<std::size_t>(c)], subject, clip);
+      out.push_back(std::move(poly));
+    }
+  }
+};
+
+}  // namespace
 
 double compositeVariableValue(const CComposite& c, int n, int loadedCount) {
   if (n < 0) return 0.0;
@@ -367,182 +501,62 @@ int CPolygon::removeRepeatedCellVertices() {
 
 int CPolygonSet::generate(CompositeSet& composites, const QuarlexSettings& settings, const EnvelopeSet& envelopes,
                           const BandProgress& progress, int threads) {
+  GenerateOptions options;
+  options.threads = threads;
+  return generate(composites, settings, envelopes, progress, options);
+}
+
+int CPolygonSet::generate(CompositeSet& composites, const QuarlexSettings& settings, const EnvelopeSet& envelopes,
+                          const BandProgress& progress, const GenerateOptions& options) {
   const int n = composites.count();
   if (n == 0) return 0;
+  const std::atomic<bool>* cancel = options.cancel;
+  const auto cancelled = [cancel] { return cancel != nullptr && cancel->load(); };
   const double r = settings.defaultPolygonSize;
-  const DPoint3D origin = composites.composites.front().position;
+  const BandEdges edges = bandEdges(composites, n / kCompositesPerBand + 1);
+  const int bands = edges.count();
 
-  const int bands = n / kCompositesPerBand + 1;
-  double ymin = kItemExtent, ymax = -kItemExtent;
-  for (const auto& c : composites.composites) {
-    ymin = std::min(ymin, c.position.y);
-    ymax = std::max(ymax, c.position.y);
-  }
-  const double dy = (ymax - ymin) / bands;
-  polygons.clear();
+  Participants part;
+  if (!findParticipants(composites, settings, envelopes, options.threads, cancel, part)) return kGenerateCancelled;
 
-  // Which composites take part, and the envelope and contour of each: one
-  // pass, shared by every band (a composite near a band edge is seen by
-  // several bands). Each composite's membership is its own, so the pass runs
-  // in slices on all threads.
-  const EnvelopeLocator locate = envelopeLocator(envelopes);
-  std::vector<char> takesPart(static_cast<std::size_t>(n), 0);
-  std::vector<EnvelopeHit> hits(static_cast<std::size_t>(n));
-  {
-    constexpr int kSlice = 4096;
-    const int slices = (n + kSlice - 1) / kSlice;
-    runParallel(slices, threadCount(threads, slices),
-                [&](int s) {
-                  for (int i = s * kSlice; i < std::min(n, (s + 1) * kSlice); ++i) {
-                    EnvelopeHit last;
-                    const EnvelopeLocator recording = [&](const DPoint3D& p) { return last = locate(p); };
-                    takesPart[static_cast<std::size_t>(i)] =
-                        composites.takesPartInCalculation(i, settings, envelopes, recording) ? 1 : 0;
-                    const auto& c = composites.composites[static_cast<std::size_t>(i)];
-                    hits[static_cast<std::size_t>(i)] = c.envelopeIndex < 0 ? EnvelopeHit{} : last;
-                  }
-                },
-                {});
-  }
-
-  // The participants sorted by Y, so that each band finds its own by search.
-  std::vector<int> byY;
-  byY.reserve(static_cast<std::size_t>(n));
-  for (int i = 0; i < n; ++i)
-    if (takesPart[static_cast<std::size_t>(i)] != 0) byY.push_back(i);
-  std::stable_sort(byY.begin(), byY.end(), [&](int a, int b) {
-    return composites.composites[static_cast<std::size_t>(a)].position.y <
-           composites.composites[static_cast<std::size_t>(b)].position.y;
-  });
-  std::vector<double> sortedY(byY.size());
-  for (std::size_t k = 0; k < byY.size(); ++k)
-    sortedY[k] = composites.composites[static_cast<std::size_t>(byY[k])].position.y;
-
-  // The band edges advance by dy from ymin, as a sequential walk would.
-  std::vector<double> lower(static_cast<std::size_t>(bands)), upper(static_cast<std::size_t>(bands));
-  {
-    double L = ymin, U = ymin + dy;
-    for (int b = 0; b < bands; ++b) {
-      lower[static_cast<std::size_t>(b)] = L;
-      upper[static_cast<std::size_t>(b)] = U;
-      L += dy;
-      U += dy;
-    }
-  }
-
-  ClipContext ctx{composites, envelopes, {}, anyEnvelopeClips(envelopes), &hits};
+  ClipContext ctx{composites, envelopes, {}, anyEnvelopeClips(envelopes), &part.hits, options.clipShortcuts};
   toLocal(influenceTemplate(settings), DPoint3D{}, ctx.influence);
 
-  std::vector<std::vector<CPolygon>> results(static_cast<std::size_t>(bands));
-  // One triangulation of every participant for all the bands, when the
-  // bands would otherwise triangulate much the same ground many times over:
-  // it costs a triangulation of the whole plan on one thread, and a search
-  // of each cell's circles, about what a band's own triangulation costs
-  // when its margins hold a few times its own composites.
-  const CellSource source = gCellSource.load();
-  bool usePlan = source == CellSource::Plan;
-  if (source == CellSource::Automatic) {
-    double held = 0;
-    for (int b = 0; b < bands; ++b)
-      held += static_cast<double>(
-          std::lower_bound(sortedY.begin(), sortedY.end(), upper[static_cast<std::size_t>(b)] + 3 * r) -
-          std::lower_bound(sortedY.begin(), sortedY.end(), lower[static_cast<std::size_t>(b)] - 3 * r));
-    usePlan = held > kPlanAbove * static_cast<double>(byY.size());
-  }
+  const DPoint3D origin = composites.composites.front().position;
   PlanVoronoi plan;
-  if (usePlan) {
+  if (cellsFromPlan(options.cells, part, edges, r)) {
     std::vector<DPoint3D> relative(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i)
       relative[static_cast<std::size_t>(i)] = composites.composites[static_cast<std::size_t>(i)].position - origin;
-    plan.build(relative, takesPart);
+    plan.build(relative, part.takesPart);
+    if (cancelled()) return kGenerateCancelled;
   }
 
-  auto band = [&](int b) {
-    const double L = lower[static_cast<std::size_t>(b)];
-    const double U = upper[static_cast<std::size_t>(b)];
-    const auto first = std::lower_bound(sortedY.begin(), sortedY.end(), L - 3 * r) - sortedY.begin();
-    const auto last = std::lower_bound(sortedY.begin(), sortedY.end(), U + 3 * r) - sortedY.begin();
-    if (first >= last) return;
-    thread_local std::vector<int> members;
-    inCompositeOrder(byY.begin() + first, byY.begin() + last, n, members);
-    // The band's points relative to the origin (only the band's own
-    // triangulation needs all of them).
-    const auto relative = [&](int k) {
-      return composites.composites[static_cast<std::size_t>(members[static_cast<std::size_t>(k)])].position - origin;
-    };
-    std::vector<DPoint3D> points;
-
-    // The cells from the plan's triangulation; from the band's own where
-    // the plan has none or a cell cannot be cut from it.
-    std::optional<PlanVoronoi::Band> fromPlan;
-    if (plan.ready()) {
-      fromPlan.emplace(plan);
-      fromPlan->set(members, r);
-    }
-    std::optional<FastVoronoi> fast;
-    std::unique_ptr<CVoronoi> reference;
-    const auto bandCell = [&](int k, std::vector<DPoint3D>& cell) {
-      if (fromPlan && fromPlan->buildCell(k, cell) >= 0) return;
-      if (!fast && !reference) {
-        points.reserve(members.size());
-        for (std::size_t t = 0; t < members.size(); ++t) points.push_back(relative(static_cast<int>(t)));
-        fast.emplace();
-        const bool ready = source == CellSource::BandWhole ? fast->compute(points, r)
-                                                           : fast->compute(points, r, L - kBandEdgeTolerance - origin.y,
-                                                                           U + kBandEdgeTolerance - origin.y);
-        if (!ready) {
-          reference = std::make_unique<CVoronoi>(static_cast<int>(points.size()));
-          reference->setPoints(points, r);
-          reference->compute();
-        }
-      }
-      if (reference)
-        reference->buildCell(k, cell);
-      else
-        fast->buildCell(k, cell);
-    };
-    // The band's own composites: those within 0.001 of its Y range.
-    thread_local std::vector<int> own;
-    own.clear();
-    for (std::size_t k = 0; k < members.size(); ++k) {
-      const double y = relative(static_cast<int>(k)).y + origin.y;
-      if (L - kBandEdgeTolerance <= y && y < U + kBandEdgeTolerance) own.push_back(static_cast<int>(k));
-    }
-    std::vector<CPolygon>& out = results[static_cast<std::size_t>(b)];
-    out.reserve(own.size());
-    std::vector<FPoint2D> subject, clip;
-    for (const int k : own) {
-      const int c = members[static_cast<std::size_t>(k)];
-      const CComposite& composite = composites.composites[static_cast<std::size_t>(c)];
-      CPolygon poly;
-      bandCell(k, poly.cell);
-      for (auto& v : poly.cell) {
-        v.x += origin.x;
-        v.y += origin.y;
-        v.z = composite.position.z;
-      }
-      poly.setComposite(c, composite, settings);
-      clipToInfluence(poly, 0, ctx, subject);
-      if (ctx.envelopesClip) clipToEnvelope(poly, ctx, hits[static_cast<std::size_t>(c)], subject, clip);
-      out.push_back(std::move(poly));
-    }
-  };
-  runParallel(bands, threadCount(threads, bands), band, [&](int done) {
-    if (progress) progress(done, bands);
-  });
+  // Each band's polygons; the set takes them only once every band is done.
+  std::vector<std::vector<CPolygon>> results(static_cast<std::size_t>(bands));
+  const BandWorker worker{composites, settings, part, edges, plan, ctx, options.cells, origin, r};
+  std::function<void(int)> report;
+  if (progress) report = [&](int done) { progress(done, bands); };
+  const ParallelOutcome outcome = parallelFor(
+      bands, parallelThreads(options.threads, bands), cancel,
+      [&](int b, int) { worker.run(b, results[static_cast<std::size_t>(b)]); }, report);
+  if (outcome == ParallelOutcome::Cancelled) return kGenerateCancelled;
 
   std::size_t total = 0;
-  for (const auto& r : results) total += r.size();
-  polygons.reserve(total);
-  for (auto& r : results)
-    for (auto& p : r) polygons.push_back(std::move(p));
+  for (const auto& band : results) total += band.size();
+  std::vector<CPolygon> all;
+  all.reserve(total);
+  for (auto& band : results)
+    for (auto& p : band) all.push_back(std::move(p));
+  polygons = std::move(all);
   widenBoxByPolygons();  // each polygon's box came with its outline
   return 1;
 }
 
-int CPolygonSet::clipToInfluencePolygons(int mode, const CompositeSet& composites, const QuarlexSettings& settings) {
+int CPolygonSet::clipToInfluencePolygons(int mode, const CompositeSet& composites, const QuarlexSettings& settings,
+                                         bool clipShortcuts) {
   static const EnvelopeSet kNoEnvelopes;
-  ClipContext ctx{composites, kNoEnvelopes, {}, false, nullptr};
+  ClipContext ctx{composites, kNoEnvelopes, {}, false, nullptr, clipShortcuts};
   toLocal(influenceTemplate(settings), DPoint3D{}, ctx.influence);
   std::vector<FPoint2D> subject;
   int cut = 0;
@@ -551,9 +565,9 @@ int CPolygonSet::clipToInfluencePolygons(int mode, const CompositeSet& composite
 }
 
 int CPolygonSet::clipToEnvelopes(CompositeSet& composites, const QuarlexSettings& /*settings*/,
-                                 const EnvelopeSet& envelopes) {
+                                 const EnvelopeSet& envelopes, bool clipShortcuts) {
   if (!anyEnvelopeClips(envelopes)) return 0;
-  ClipContext ctx{composites, envelopes, {}, true, nullptr};
+  ClipContext ctx{composites, envelopes, {}, true, nullptr, clipShortcuts};
   const EnvelopeLocator locate = envelopeLocator(envelopes);
   std::vector<FPoint2D> subject, clip;
   int cut = 0;

@@ -248,6 +248,317 @@ int firstEqual(FPoint2D p, const FPoint2D* v, int n) {
   return -1;
 }
 
+// Crossings: every edge of A (ws.a) against every edge of B (ws.b), both
+// shifted by (ox, oy); `bb` is B's box before the shift. Each crossing is
+// computed once and recorded in both lists, so that it is the same point in
+// both outlines; crossings near end points note those ends instead. False
+// when an outline has more crossings than the routine allows.
+bool findCrossings(IntersectionWorkspace& ws, const Box& bb, float ox, float oy) {
+  const std::vector<FPoint2D>& ringA = ws.a;
+  const std::vector<FPoint2D>& ringB = ws.b;
+  const int na = int(ringA.size()) - 1, nb = int(ringB.size()) - 1;
+  ws.boxB.resize(std::size_t(nb) * 4);
+  for (int l = 0; l < nb; ++l) {
+    const FPoint2D q1 = ringB[l], q2 = ringB[l + 1];
+    float* bx = &ws.boxB[std::size_t(l) * 4];
+    bx[0] = std::min(q1.x, q2.x) - kTolF;
+    bx[1] = std::max(q1.x, q2.x) + kTolF;
+    bx[2] = std::min(q1.y, q2.y) - kTolF;
+    bx[3] = std::max(q1.y, q2.y) + kTolF;
+  }
+  ws.crossA.clear();
+  ws.crossB.clear();
+  ws.endsA.clear();
+  ws.endsB.clear();
+  for (int k = 0; k < na; ++k) {
+    const FPoint2D p1 = ringA[k], p2 = ringA[k + 1];
+    const float minX = std::min(p1.x, p2.x), maxX = std::max(p1.x, p2.x);
+    const float minY = std::min(p1.y, p2.y), maxY = std::max(p1.y, p2.y);
+    if (maxX < bb.minX - ox - kTolF || minX > bb.maxX - ox + kTolF || maxY < bb.minY - oy - kTolF ||
+        minY > bb.maxY - oy + kTolF)
+      continue;
+    const std::size_t first = ws.crossA.size();
+    for (int l = 0; l < nb; ++l) {
+      const float* bx = &ws.boxB[std::size_t(l) * 4];
+      if (maxX < bx[0] || minX > bx[1] || maxY < bx[2] || minY > bx[3]) continue;
+      const FPoint2D q1 = ringB[l], q2 = ringB[l + 1];
+      FPoint2D c;
+      const unsigned found = crossing(p1, p2, q1, q2, c);
+      if (found != kCrossing) {
+        // Dropped next to end points: each of those ends must become a
+        // vertex of the other outline (see insertTouching).
+        if (found & kNearP1) ws.endsB.push_back({p1, q1, q2, p1, p2});
+        if (found & kNearP2) ws.endsB.push_back({p2, q1, q2, p1, p2});
+        if (found & kNearQ1) ws.endsA.push_back({q1, p1, p2, q1, q2});
+        if (found & kNearQ2) ws.endsA.push_back({q2, p1, p2, q1, q2});
+        continue;
+      }
+      if (ws.crossA.size() >= kIntersectionMaxCrossings) return false;
+      const double dax = double(c.x) - p1.x, day = double(c.y) - p1.y;
+      const double dbx = double(c.x) - q1.x, dby = double(c.y) - q1.y;
+      ws.crossA.push_back({k, dax * dax + day * day, c});
+      ws.crossB.push_back({l, dbx * dbx + dby * dby, c});
+    }
+    std::sort(ws.crossA.begin() + std::ptrdiff_t(first), ws.crossA.end(),
+              [](const auto& u, const auto& v) { return u.d2 < v.d2; });
+  }
+  std::sort(ws.crossB.begin(), ws.crossB.end(),
+            [](const auto& u, const auto& v) { return u.edge != v.edge ? u.edge < v.edge : u.d2 < v.d2; });
+  return true;
+}
+
+// Insertion: the crossings, then the vertices of each outline that lie on
+// the other's edges. After this every meeting point is a vertex of both.
+void insertMeetingPoints(IntersectionWorkspace& ws) {
+  insertCrossings(ws.a, ws.crossA, ws.scratch);
+  insertCrossings(ws.b, ws.crossB, ws.scratch);
+  // The ends noted with the crossings go in with them; an end that went into
+  // a neighbouring edge brings the corner between the two edges into the
+  // other outline (into A in a last round for the corners of B).
+  insertTouching(ws.a, ws.b, ws.b.size() - 1, ws.endsA, &ws.endsB);
+  ws.endsA.clear();
+  insertTouching(ws.b, ws.a, ws.a.size() - 1, ws.endsB, &ws.endsA);
+  if (!ws.endsA.empty()) insertTouching(ws.a, ws.b, 0, ws.endsA, nullptr);
+}
+
+// Tracing: the pieces of the two outlines once every meeting point is a
+// vertex of both, written into the result.
+class Tracer {
+ public:
+  Tracer(IntersectionWorkspace& ws, IntersectionResult& out, float ox, float oy)
+      : ws_(ws),
+        out_(out),
+        A_(ws.a.data()),
+        B_(ws.b.data()),
+        nA_(int(ws.a.size()) - 1),
+        nB_(int(ws.b.size()) - 1),
+        boxA_(boxOf(ws.a)),
+        boxB_(boxOf(ws.b)),
+        ox_(ox),
+        oy_(oy),
+        raw_(ws.scratch),
+        written_(ws.written) {
+    written_.clear();
+  }
+
+  // Traces every piece, then trims the result's pieces to those written.
+  void run() {
+    tracePieces();
+    out_.pieces.resize(pieceCount_);
+  }
+
+ private:
+  void halt(IntersectionStop why) {
+    out_.overflow = true;
+    out_.stop = why;
+  }
+  void tracePieces();
+  bool findStart(int& startA, int& startB) const;
+  bool beginPiece();
+  bool write(FPoint2D p);
+  bool closePiece();
+  bool trace(int sA, int sB);
+  int advA(int i) const { return i < nA_ ? i + 1 : 1; }
+  int advB(int j) const { return j < nB_ ? j + 1 : 1; }
+
+  IntersectionWorkspace& ws_;
+  IntersectionResult& out_;
+  const FPoint2D* A_;
+  const FPoint2D* B_;
+  int nA_, nB_;
+  Box boxA_, boxB_;
+  float ox_, oy_;
+  // The work buffer is only counted: a piece takes a header pair, its points
+  // and a copy of its first point.
+  std::size_t bufNext_ = 0, pieceBase_ = 0;
+  std::size_t pieceCount_ = 0;
+  std::vector<FPoint2D>& raw_;      // the piece being traced
+  std::vector<FPoint2D>& written_;  // every point written so far
+};
+
+// Start: the last vertex of A on B's boundary. A contact point that is not
+// a vertex of both outlines cannot start a trace and is passed over; so B
+// never has a start where A has none, and the outlines never need to
+// exchange roles.
+//
+// A pinch is passed over as well, when there is another start: the start u
+// followed in A by a contact point w that stands just before u in B, the
+// two within 0.002 of each other in X and Y. It comes from a crossing next
+// to a vertex of each outline (each vertex within the tolerance of the
+// other's edge, so each went into the other outline, but in opposite
+// orders). A trace through it goes u, w, u and on, but a trace that starts
+// at u ends at once with the zero-area piece u, w, u and, since the real
+// piece then has a single contact point left, the piece is lost.
+bool Tracer::findStart(int& startA, int& startB) const {
+  startA = -1;
+  startB = -1;
+  // (A vertex equal to a vertex of B is on B's boundary: the equality scan
+  // alone decides.)
+  for (int k = nA_ - 1; k >= 0; --k) {
+    const int j = firstEqual(A_[k], B_, nB_);
+    if (j < 0) continue;
+    if (startA < 0) startA = k, startB = j;
+    const FPoint2D u = A_[k], w = A_[k + 1];
+    const bool pinch = !same(u, w) && std::abs(double(u.x) - w.x) <= 2 * kTol &&
+                       std::abs(double(u.y) - w.y) <= 2 * kTol && same(B_[j > 0 ? j - 1 : nB_ - 1], w);
+    if (!pinch) {
+      startA = k;
+      startB = j;
+      break;
+    }
+  }
+  return startA >= 0;
+}
+
+bool Tracer::beginPiece() {
+  if (bufNext_ >= kIntersectionBufferPairs) return halt(IntersectionStop::WorkBuffer), false;
+  pieceBase_ = bufNext_++;
+  raw_.clear();
+  return true;
+}
+
+bool Tracer::write(FPoint2D p) {
+  if (bufNext_ >= kIntersectionBufferPairs) return halt(IntersectionStop::WorkBuffer), false;
+  ++bufNext_;
+  raw_.push_back(p);
+  written_.push_back(p);
+  return true;
+}
+
+// Closing: runs of equal points become one, the piece is made clockwise and
+// its area counted.
+bool Tracer::closePiece() {
+  std::vector<FPoint2D>& piece = ws_.piece;
+  piece.clear();
+  for (std::size_t k = 0; k < raw_.size(); ++k)
+    if (k + 1 == raw_.size() || !same(raw_[k], raw_[k + 1])) piece.push_back(raw_[k]);
+  const std::size_t m = piece.size();
+  if (pieceBase_ + m + 1 >= kIntersectionBufferPairs) return halt(IntersectionStop::WorkBuffer), false;
+  bufNext_ = pieceBase_ + m + 2;
+  const double s = shoelace(piece.data(), m);
+  if (s > 0.0) std::reverse(piece.begin() + 1, piece.end());
+  out_.area += std::abs(s) / 2.0;
+  if (pieceCount_ == out_.pieces.size()) out_.pieces.emplace_back();
+  std::vector<FPoint2D>& dst = out_.pieces[pieceCount_++];
+  dst.clear();
+  for (const FPoint2D& p : piece) dst.push_back(FPoint2D{p.x + ox_, p.y + oy_});
+  return true;
+}
+
+// Tracing one piece from A[sA] (= B[sB]). False when the routine must stop.
+bool Tracer::trace(int sA, int sB) {
+  const FPoint2D* A = A_;
+  const FPoint2D* B = B_;
+  const int nA = nA_, nB = nB_;
+  const FPoint2D start = A[sA];
+  if (!beginPiece() || !write(start)) return false;
+  FPoint2D last = start;
+  int i = advA(sA), j = advB(sB);
+  bool outsideOnce = false;  // the stepped-outside flag
+  bool onA = true;
+  bool closed = false;
+  const std::size_t limit = 4 * std::size_t(nA + nB) + 16;
+  // 1: the piece closed; 0: go on; -1: stop.
+  auto put = [&](FPoint2D p) -> int {
+    if (!write(p)) return -1;
+    last = p;
+    return same(p, start) ? 1 : 0;
+  };
+  auto alignJ = [&](FPoint2D p) {
+    const int k = firstEqual(p, B, nB);
+    if (k >= 0) j = advB(k);
+  };
+  auto alignI = [&](FPoint2D p) {
+    const int k = firstEqual(p, A, nA);
+    if (k >= 0) i = advA(k);
+  };
+  auto mid = [](FPoint2D u, FPoint2D v) { return FPoint2D{(u.x + v.x) * 0.5f, (u.y + v.y) * 0.5f}; };
+  for (std::size_t step = 0;; ++step) {
+    if (step > limit) return halt(IntersectionStop::WalkLimit), false;
+    const FPoint2D p = onA ? A[i] : B[j];
+    const int where = onA ? pipBoxed(p, B, nB, boxB_) : pipBoxed(p, A, nA, boxA_);
+    if (where == 0) {
+      if (outsideOnce) break;
+      outsideOnce = true;
+      onA = !onA;
+      continue;
+    }
+    outsideOnce = false;
+    int r;
+    if (where == 1) {
+      r = put(p);
+      if (r == 0) onA ? (void)(i = advA(i)) : (void)(j = advB(j));
+    } else if (onA) {
+      const FPoint2D q = B[j];
+      if (same(p, q) || pipBoxed(q, A, nA, boxA_) == 0 || pipBoxed(mid(last, p), B, nB, boxB_) >= 1) {
+        r = put(p);
+        if (r == 0) alignJ(p), i = advA(i);
+      } else {
+        r = put(q);
+        if (r == 0) alignI(q), j = advB(j), onA = false;
+      }
+    } else {
+      const FPoint2D q = A[i];
+      if (same(p, q) || pipBoxed(q, B, nB, boxB_) == 0 || pipBoxed(mid(last, p), A, nA, boxA_) >= 1) {
+        r = put(p);
+        if (r == 0) alignI(p), j = advB(j);
+      } else {
+        r = put(q);
+        if (r == 0) alignJ(q), i = advA(i), onA = true;
+      }
+    }
+    if (r < 0) return false;
+    if (r == 1) {
+      closed = true;
+      break;
+    }
+  }
+  if (!closed && !write(start)) return false;
+  return closePiece();
+}
+
+void Tracer::tracePieces() {
+  int startA, startB;
+  if (findStart(startA, startB)) {
+    if (!trace(startA, startB)) return;
+  } else {
+    // No contact: one outline inside the other, or apart.
+    const int inB = pipBoxed(A_[nA_ - 1], B_, nB_, boxB_);
+    const int inA = pipBoxed(B_[nB_ - 1], A_, nA_, boxA_);
+    if (inB == 0 && inA == 0) return;
+    const FPoint2D* whole = inB == 1 ? A_ : B_;
+    const int count = inB == 1 ? nA_ : nB_;
+    if (!beginPiece()) return;
+    for (int k = 0; k < count; ++k)
+      if (!write(whole[k])) return;
+    if (!closePiece()) return;
+  }
+
+  // Further pieces: contact points of B not yet written. Each round writes
+  // its start, so the rounds are bounded by B's size.
+  for (int round = 0; round <= nB_; ++round) {
+    int count = 0, nextA = -1, nextB = -1;
+    for (int k = 0; k < nB_; ++k) {
+      const FPoint2D v = B_[k];
+      // On A's boundary and a vertex of A (the equality decides both).
+      const int a = firstEqual(v, A_, nA_);
+      if (a < 0) continue;
+      bool near = false;
+      for (const FPoint2D& w : written_)
+        if (std::abs(double(v.x) - w.x) <= kTol && std::abs(double(v.y) - w.y) <= kTol) {
+          near = true;
+          break;
+        }
+      if (near) continue;
+      ++count;
+      nextA = a;
+      nextB = k;
+    }
+    if (count < 2) break;
+    if (!trace(nextA, nextB)) break;
+  }
+}
+
 }  // namespace
 
 int pointInPolygon(FPoint2D p, const std::vector<FPoint2D>& outline) {
@@ -270,284 +581,28 @@ void intersectPolygons(const std::vector<FPoint2D>& subject, const std::vector<F
   out.area = 0.0;
   out.overflow = false;
   out.stop = IntersectionStop::None;
-  std::size_t pieceCount = 0;
-  auto finish = [&] { out.pieces.resize(pieceCount); };
-  auto halt = [&](IntersectionStop why) {
-    out.overflow = true;
-    out.stop = why;
-  };
-  if (subject.size() < 3 || clip.size() < 3) return finish();
+  if (subject.size() < 3 || clip.size() < 3) return out.pieces.clear();
 
   // Both clockwise, first point first, first point repeated at the end.
-  std::vector<FPoint2D>& ringA = ws.a;
-  std::vector<FPoint2D>& ringB = ws.b;
-  loadRing(subject, ringA);
-  loadRing(clip, ringB);
+  loadRing(subject, ws.a);
+  loadRing(clip, ws.b);
 
   // Boxes that only touch count as apart.
-  const Box ba = boxOf(ringA), bb = boxOf(ringB);
-  if (ba.maxX <= bb.minX || bb.maxX <= ba.minX || ba.maxY <= bb.minY || bb.maxY <= ba.minY) return finish();
+  const Box ba = boxOf(ws.a), bb = boxOf(ws.b);
+  if (ba.maxX <= bb.minX || bb.maxX <= ba.minX || ba.maxY <= bb.minY || bb.maxY <= ba.minY) return out.pieces.clear();
 
   // Work near the origin; shifted back at the end.
   const float ox = std::min(ba.minX, bb.minX), oy = std::min(ba.minY, bb.minY);
-  for (FPoint2D& p : ringA) p = FPoint2D{p.x - ox, p.y - oy};
-  for (FPoint2D& p : ringB) p = FPoint2D{p.x - ox, p.y - oy};
+  for (FPoint2D& p : ws.a) p = FPoint2D{p.x - ox, p.y - oy};
+  for (FPoint2D& p : ws.b) p = FPoint2D{p.x - ox, p.y - oy};
 
-  // Crossings: every edge of A against every edge of B. Each crossing is
-  // computed once and recorded in both lists, so that it is the same point in
-  // both outlines.
-  {
-    const int na = int(ringA.size()) - 1, nb = int(ringB.size()) - 1;
-    ws.boxB.resize(std::size_t(nb) * 4);
-    for (int l = 0; l < nb; ++l) {
-      const FPoint2D q1 = ringB[l], q2 = ringB[l + 1];
-      float* bx = &ws.boxB[std::size_t(l) * 4];
-      bx[0] = std::min(q1.x, q2.x) - kTolF;
-      bx[1] = std::max(q1.x, q2.x) + kTolF;
-      bx[2] = std::min(q1.y, q2.y) - kTolF;
-      bx[3] = std::max(q1.y, q2.y) + kTolF;
-    }
-    ws.crossA.clear();
-    ws.crossB.clear();
-    ws.endsA.clear();
-    ws.endsB.clear();
-    for (int k = 0; k < na; ++k) {
-      const FPoint2D p1 = ringA[k], p2 = ringA[k + 1];
-      const float minX = std::min(p1.x, p2.x), maxX = std::max(p1.x, p2.x);
-      const float minY = std::min(p1.y, p2.y), maxY = std::max(p1.y, p2.y);
-      if (maxX < bb.minX - ox - kTolF || minX > bb.maxX - ox + kTolF || maxY < bb.minY - oy - kTolF ||
-          minY > bb.maxY - oy + kTolF)
-        continue;
-      const std::size_t first = ws.crossA.size();
-      for (int l = 0; l < nb; ++l) {
-        const float* bx = &ws.boxB[std::size_t(l) * 4];
-        if (maxX < bx[0] || minX > bx[1] || maxY < bx[2] || minY > bx[3]) continue;
-        const FPoint2D q1 = ringB[l], q2 = ringB[l + 1];
-        FPoint2D c;
-        const unsigned found = crossing(p1, p2, q1, q2, c);
-        if (found != kCrossing) {
-          // Dropped next to end points: each of those ends must become a
-          // vertex of the other outline (see insertTouching).
-          if (found & kNearP1) ws.endsB.push_back({p1, q1, q2, p1, p2});
-          if (found & kNearP2) ws.endsB.push_back({p2, q1, q2, p1, p2});
-          if (found & kNearQ1) ws.endsA.push_back({q1, p1, p2, q1, q2});
-          if (found & kNearQ2) ws.endsA.push_back({q2, p1, p2, q1, q2});
-          continue;
-        }
-        if (ws.crossA.size() >= kIntersectionMaxCrossings) {
-          halt(IntersectionStop::Crossings);
-          return finish();
-        }
-        const double dax = double(c.x) - p1.x, day = double(c.y) - p1.y;
-        const double dbx = double(c.x) - q1.x, dby = double(c.y) - q1.y;
-        ws.crossA.push_back({k, dax * dax + day * day, c});
-        ws.crossB.push_back({l, dbx * dbx + dby * dby, c});
-      }
-      std::sort(ws.crossA.begin() + std::ptrdiff_t(first), ws.crossA.end(),
-                [](const auto& u, const auto& v) { return u.d2 < v.d2; });
-    }
-    std::sort(ws.crossB.begin(), ws.crossB.end(),
-              [](const auto& u, const auto& v) { return u.edge != v.edge ? u.edge < v.edge : u.d2 < v.d2; });
+  if (!findCrossings(ws, bb, ox, oy)) {
+    out.overflow = true;
+    out.stop = IntersectionStop::Crossings;
+    return out.pieces.clear();
   }
-
-  // Insertion: the crossings, then the vertices of each outline that lie on
-  // the other's edges. After this every meeting point is a vertex of both.
-  insertCrossings(ringA, ws.crossA, ws.scratch);
-  insertCrossings(ringB, ws.crossB, ws.scratch);
-  // The ends noted with the crossings go in with them; an end that went into
-  // a neighbouring edge brings the corner between the two edges into the
-  // other outline (into A in a last round for the corners of B).
-  insertTouching(ringA, ringB, ringB.size() - 1, ws.endsA, &ws.endsB);
-  ws.endsA.clear();
-  insertTouching(ringB, ringA, ringA.size() - 1, ws.endsB, &ws.endsA);
-  if (!ws.endsA.empty()) insertTouching(ringA, ringB, 0, ws.endsA, nullptr);
-
-  const FPoint2D* A = ringA.data();
-  const FPoint2D* B = ringB.data();
-  int nA = int(ringA.size()) - 1;
-  int nB = int(ringB.size()) - 1;
-  Box boxA = boxOf(ringA), boxB = boxOf(ringB);
-
-  // Start: the last vertex of A on B's boundary. A contact point that is not
-  // a vertex of both outlines cannot start a trace and is passed over; so B
-  // never has a start where A has none, and the outlines never need to
-  // exchange roles.
-  //
-  // A pinch is passed over as well, when there is another start: the start u
-  // followed in A by a contact point w that stands just before u in B, the
-  // two within 0.002 of each other in X and Y. It comes from a crossing next
-  // to a vertex of each outline (each vertex within the tolerance of the
-  // other's edge, so each went into the other outline, but in opposite
-  // orders). A trace through it goes u, w, u and on, but a trace that starts
-  // at u ends at once with the zero-area piece u, w, u and, since the real
-  // piece then has a single contact point left, the piece is lost.
-  int startA = -1, startB = -1;
-  // (A vertex equal to a vertex of B is on B's boundary: the equality scan
-  // alone decides.)
-  for (int k = nA - 1; k >= 0; --k) {
-    const int j = firstEqual(A[k], B, nB);
-    if (j < 0) continue;
-    if (startA < 0) startA = k, startB = j;
-    const FPoint2D u = A[k], w = A[k + 1];
-    const bool pinch = !same(u, w) && std::abs(double(u.x) - w.x) <= 2 * kTol &&
-                       std::abs(double(u.y) - w.y) <= 2 * kTol && same(B[j > 0 ? j - 1 : nB - 1], w);
-    if (!pinch) {
-      startA = k;
-      startB = j;
-      break;
-    }
-  }
-  // The work buffer is only counted: a piece takes a header pair, its points
-  // and a copy of its first point.
-  std::size_t bufNext = 0, pieceBase = 0;
-  std::vector<FPoint2D>& raw = ws.scratch;
-  std::vector<FPoint2D>& written = ws.written;
-  written.clear();
-
-  auto beginPiece = [&]() -> bool {
-    if (bufNext >= kIntersectionBufferPairs) return halt(IntersectionStop::WorkBuffer), false;
-    pieceBase = bufNext++;
-    raw.clear();
-    return true;
-  };
-  auto write = [&](FPoint2D p) -> bool {
-    if (bufNext >= kIntersectionBufferPairs) return halt(IntersectionStop::WorkBuffer), false;
-    ++bufNext;
-    raw.push_back(p);
-    written.push_back(p);
-    return true;
-  };
-  // Closing: runs of equal points become one, the piece is made clockwise and
-  // its area counted.
-  auto closePiece = [&]() -> bool {
-    std::vector<FPoint2D>& piece = ws.piece;
-    piece.clear();
-    for (std::size_t k = 0; k < raw.size(); ++k)
-      if (k + 1 == raw.size() || !same(raw[k], raw[k + 1])) piece.push_back(raw[k]);
-    const std::size_t m = piece.size();
-    if (pieceBase + m + 1 >= kIntersectionBufferPairs) return halt(IntersectionStop::WorkBuffer), false;
-    bufNext = pieceBase + m + 2;
-    const double s = shoelace(piece.data(), m);
-    if (s > 0.0) std::reverse(piece.begin() + 1, piece.end());
-    out.area += std::abs(s) / 2.0;
-    if (pieceCount == out.pieces.size()) out.pieces.emplace_back();
-    std::vector<FPoint2D>& dst = out.pieces[pieceCount++];
-    dst.clear();
-    for (const FPoint2D& p : piece) dst.push_back(FPoint2D{p.x + ox, p.y + oy});
-    return true;
-  };
-
-  auto advA = [&](int i) { return i < nA ? i + 1 : 1; };
-  auto advB = [&](int j) { return j < nB ? j + 1 : 1; };
-
-  // Tracing one piece from A[sA] (= B[sB]). False when the routine must stop.
-  auto trace = [&](int sA, int sB) -> bool {
-    const FPoint2D start = A[sA];
-    if (!beginPiece() || !write(start)) return false;
-    FPoint2D last = start;
-    int i = advA(sA), j = advB(sB);
-    bool outsideOnce = false;  // the stepped-outside flag
-    bool onA = true;
-    bool closed = false;
-    const std::size_t limit = 4 * std::size_t(nA + nB) + 16;
-    // 1: the piece closed; 0: go on; -1: stop.
-    auto put = [&](FPoint2D p) -> int {
-      if (!write(p)) return -1;
-      last = p;
-      return same(p, start) ? 1 : 0;
-    };
-    auto alignJ = [&](FPoint2D p) {
-      const int k = firstEqual(p, B, nB);
-      if (k >= 0) j = advB(k);
-    };
-    auto alignI = [&](FPoint2D p) {
-      const int k = firstEqual(p, A, nA);
-      if (k >= 0) i = advA(k);
-    };
-    auto mid = [](FPoint2D u, FPoint2D v) { return FPoint2D{(u.x + v.x) * 0.5f, (u.y + v.y) * 0.5f}; };
-    for (std::size_t step = 0;; ++step) {
-      if (step > limit) return halt(IntersectionStop::WalkLimit), false;
-      const FPoint2D p = onA ? A[i] : B[j];
-      const int where = onA ? pipBoxed(p, B, nB, boxB) : pipBoxed(p, A, nA, boxA);
-      if (where == 0) {
-        if (outsideOnce) break;
-        outsideOnce = true;
-        onA = !onA;
-        continue;
-      }
-      outsideOnce = false;
-      int r;
-      if (where == 1) {
-        r = put(p);
-        if (r == 0) onA ? (void)(i = advA(i)) : (void)(j = advB(j));
-      } else if (onA) {
-        const FPoint2D q = B[j];
-        if (same(p, q) || pipBoxed(q, A, nA, boxA) == 0 || pipBoxed(mid(last, p), B, nB, boxB) >= 1) {
-          r = put(p);
-          if (r == 0) alignJ(p), i = advA(i);
-        } else {
-          r = put(q);
-          if (r == 0) alignI(q), j = advB(j), onA = false;
-        }
-      } else {
-        const FPoint2D q = A[i];
-        if (same(p, q) || pipBoxed(q, B, nB, boxB) == 0 || pipBoxed(mid(last, p), A, nA, boxA) >= 1) {
-          r = put(p);
-          if (r == 0) alignI(p), j = advB(j);
-        } else {
-          r = put(q);
-          if (r == 0) alignJ(q), i = advA(i), onA = true;
-        }
-      }
-      if (r < 0) return false;
-      if (r == 1) {
-        closed = true;
-        break;
-      }
-    }
-    if (!closed && !write(start)) return false;
-    return closePiece();
-  };
-
-  if (startA >= 0) {
-    if (!trace(startA, startB)) return finish();
-  } else {
-    // No contact: one outline inside the other, or apart.
-    const int inB = pipBoxed(A[nA - 1], B, nB, boxB);
-    const int inA = pipBoxed(B[nB - 1], A, nA, boxA);
-    if (inB == 0 && inA == 0) return finish();
-    const FPoint2D* whole = inB == 1 ? A : B;
-    const int count = inB == 1 ? nA : nB;
-    if (!beginPiece()) return finish();
-    for (int k = 0; k < count; ++k)
-      if (!write(whole[k])) return finish();
-    if (!closePiece()) return finish();
-  }
-
-  // Further pieces: contact points of B not yet written. Each round writes
-  // its start, so the rounds are bounded by B's size.
-  for (int round = 0; round <= nB; ++round) {
-    int count = 0, nextA = -1, nextB = -1;
-    for (int k = 0; k < nB; ++k) {
-      const FPoint2D v = B[k];
-      // On A's boundary and a vertex of A (the equality decides both).
-      const int a = firstEqual(v, A, nA);
-      if (a < 0) continue;
-      bool near = false;
-      for (const FPoint2D& w : written)
-        if (std::abs(double(v.x) - w.x) <= kTol && std::abs(double(v.y) - w.y) <= kTol) {
-          near = true;
-          break;
-        }
-      if (near) continue;
-      ++count;
-      nextA = a;
-      nextB = k;
-    }
-    if (count < 2) break;
-    if (!trace(nextA, nextB)) break;
-  }
-  finish();
+  insertMeetingPoints(ws);
+  Tracer(ws, out, ox, oy).run();
 }
 
 }  // namespace qx

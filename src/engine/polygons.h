@@ -2,6 +2,7 @@
 // The polygon set: one polygon of influence per composite that takes part in
 // the calculation, with its Voronoi cell, its clipped outline and the values
 // derived from them (area, thickness, volume, specific gravity, tonnage).
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -10,9 +11,9 @@
 #include "common/types.h"
 #include "datasets/composites.h"
 #include "datasets/envelopes.h"
-#include "sections/rotation.h"
 #include "io/archive.h"
 #include "project/quarlex_settings.h"
+#include "sections/rotation.h"
 
 namespace qx {
 
@@ -28,9 +29,6 @@ std::string polygonName(int compositeIndex);
 // three points.
 double outlineArea(const std::vector<DPoint3D>& outline);
 
-// Clipping skips the intersection routine where the two outlines cannot
-// meet (on by default). Tests switch it off to compare both ways.
-void setPolygonClipShortcuts(bool on);
 // Where generation takes the Voronoi cells from; every way gives the same
 // cells to the bit (docs/voronoi.md). Plan: one triangulation of all the
 // composites that take part, each band cutting its cells from the
@@ -41,7 +39,22 @@ void setPolygonClipShortcuts(bool on);
 // bands: many composites), else BandLocal. Tests and the benchmark compare
 // them.
 enum class CellSource { Automatic, Plan, BandLocal, BandWhole };
-void setCellSource(CellSource source);
+
+// How CPolygonSet::generate goes about its work. None of these changes the
+// polygons it makes.
+struct GenerateOptions {
+  int threads = 0;  // bands at a time; 0: every core
+  CellSource cells = CellSource::Automatic;
+  // Clipping skips the intersection routine where the two outlines cannot
+  // meet. Tests switch it off to compare both ways.
+  bool clipShortcuts = true;
+  // Read between the steps of the work and between bands; once it is set,
+  // generation stops and returns kGenerateCancelled.
+  const std::atomic<bool>* cancel = nullptr;
+};
+
+// What CPolygonSet::generate returns when it was cancelled.
+inline constexpr int kGenerateCancelled = -1;
 
 class CPolygon {
  public:
@@ -112,21 +125,33 @@ class CPolygonSet {
   // owns the composite when that envelope clips. Bands run on `threads`
   // threads (0: every core) and are appended in band order, so the result is
   // the same as a run on one thread. `progress` is called on the calling
-  // thread with the bands done so far and the band count. Returns 0 when
-  // there are no composites, else 1. The caller draws the polygons and
-  // updates the views.
+  // thread with the bands done so far and the band count. The caller draws
+  // the polygons and updates the views.
+  //
+  // Returns 0 when there are no composites (the set is left alone), 1 when
+  // the set was rebuilt, kGenerateCancelled when `options.cancel` was set
+  // before the work was done. A cancelled run, or one that throws (from a
+  // band on any thread, or from `progress`: the exception reaches the caller
+  // once every thread has stopped), leaves the set exactly as it was.
   using BandProgress = std::function<void(int done, int bands)>;
   int generate(CompositeSet& composites, const QuarlexSettings& settings, const EnvelopeSet& envelopes,
                const BandProgress& progress = {}, int threads = 0);
+  // The same with the thread count, the cell source, the clip shortcuts and
+  // the cancel flag of `options`.
+  int generate(CompositeSet& composites, const QuarlexSettings& settings, const EnvelopeSet& envelopes,
+               const BandProgress& progress, const GenerateOptions& options);
 
   // Cuts each polygon (mode 0: its cell; mode 1: its current outline) by the
   // influence polygon centred on its composite. Returns how many were cut.
-  int clipToInfluencePolygons(int mode, const CompositeSet& composites, const QuarlexSettings& settings);
+  // `clipShortcuts` as in GenerateOptions.
+  int clipToInfluencePolygons(int mode, const CompositeSet& composites, const QuarlexSettings& settings,
+                              bool clipShortcuts = true);
   // Cuts each outline by the contour of the envelope that owns its composite,
   // when that envelope clips; the others lose their outline (their area,
   // volume and tonnage stay). Nothing happens when no envelope clips.
   // Returns how many were cut.
-  int clipToEnvelopes(CompositeSet& composites, const QuarlexSettings& settings, const EnvelopeSet& envelopes);
+  int clipToEnvelopes(CompositeSet& composites, const QuarlexSettings& settings, const EnvelopeSet& envelopes,
+                      bool clipShortcuts = true);
   // Name, specific gravity, thickness, volume and tonnage again from each
   // polygon's composite (settings or variables changed).
   void recalculateValues(const CompositeSet& composites, const QuarlexSettings& settings);
