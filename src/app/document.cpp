@@ -1,5 +1,7 @@
 #include "app/document.h"
 
+#include <atomic>
+#include <exception>
 #include <filesystem>
 #include <memory>
 
@@ -17,15 +19,15 @@
 #include "engine/figure_import.h"
 #include "engine/reports.h"
 #include "engine/result_export.h"
-#include "sections/rotation_dialog.h"
+#include "graphics/scene_tree.h"
 #include "io/archive.h"
 #include "port/progress.h"
 #include "scene/composites_drawing.h"
 #include "scene/envelopes_drawing.h"
 #include "scene/figures_drawing.h"
-#include "graphics/scene_tree.h"
 #include "scene/polygons_drawing.h"
 #include "scene/surfaces_drawing.h"
+#include "sections/rotation_dialog.h"
 
 namespace qx {
 
@@ -261,8 +263,15 @@ int CWQuarlexDoc::onImportFigures() {
 }
 
 bool CWQuarlexDoc::onRecalculateFigures() {
-  if (!recalculateAllFigures(port_, objects_.figures, objects_.polygons, objects_.composites, objects_.settings))
+  try {
+    if (!recalculateAllFigures(port_, objects_.figures, objects_.polygons, objects_.composites, objects_.settings))
+      return false;
+  } catch (const std::exception& e) {
+    // The figures are calculated on a copy: they are as they were.
+    port_.message(std::string("The figures could not be calculated: ") + e.what(), MessageButtons::Ok,
+                  MessageIcon::Error);
     return false;
+  }
   objects_.figures.updateColours(objects_.colorTable, objects_.settings);
   if (scene_ != nullptr) drawFigures(*scene_, objects_.figures, objects_.sceneModel, objects_.colorTable);
   if (view_ != nullptr) view_->updateAllViews();
@@ -311,20 +320,43 @@ int CWQuarlexDoc::onGeneratePolygons() {
     ~EndWait() { port.endWaitCursor(); }
   } endWait{port_};
   if (view_ != nullptr) view_->datasetChanged(DatasetChange::PolygonsChanged);
-  if (scene_ != nullptr) clearPolygonItems(*scene_, objects_.sceneModel);
+  std::string failure;
+  int result = 0;
   {
     CProgressBar bar(port_);
     bar.setTitle(kGeneratingPolygonsTitle);
+    bar.enableCancel();
+    std::atomic<bool> cancel{false};
+    GenerateOptions options;
+    options.cancel = &cancel;
     int stage = 0;
-    objects_.polygons.generate(objects_.composites, objects_.settings, objects_.envelopes, [&](int done, int bands) {
+    const auto progress = [&](int done, int bands) {
       // five stages fill the bar
       while (stage < 5 && done * 5 >= (stage + 1) * bands) {
         bar.stepIt();
         ++stage;
       }
       bar.setText(bandsLeftText(bands - done));
-    });
+      if (bar.cancelRequested()) cancel = true;
+    };
+    // A band that cannot be built, or memory that runs out, fails the
+    // command; the polygons stay as they were.
+    try {
+      result =
+          objects_.polygons.generate(objects_.composites, objects_.settings, objects_.envelopes, progress, options);
+    } catch (const std::bad_alloc&) {
+      failure = "not enough memory";
+    } catch (const std::exception& e) {
+      failure = e.what();
+    }
   }
+  if (!failure.empty() || result == kGenerateCancelled) {
+    port_.message(failure.empty() ? std::string(kGenerationCancelled) : kGenerationFailed + failure, MessageButtons::Ok,
+                  failure.empty() ? MessageIcon::Information : MessageIcon::Error);
+    if (view_ != nullptr) view_->updateAllViews();
+    return -1;
+  }
+  if (scene_ != nullptr) clearPolygonItems(*scene_, objects_.sceneModel);
   objects_.polygons.updateColours(objects_.composites, objects_.colorTable, objects_.settings);
   if (scene_ != nullptr) drawPolygons(*scene_, objects_.polygons, objects_.sceneModel, objects_.colorTable);
   setModifiedFlag(true);

@@ -20,6 +20,9 @@ struct ProjectSetupValues;
 
 // The progress bar of polygon generation.
 inline constexpr std::string_view kGeneratingPolygonsTitle = "Generating Polygons";
+inline constexpr std::string_view kGenerationCancelled =
+    "The generation of the polygons was cancelled: the polygons are as they were.";
+inline const std::string kGenerationFailed = "The polygons could not be generated; they are as they were:\n";
 // "%d Bands Left To Process".
 std::string bandsLeftText(int bands);
 
@@ -108,7 +111,9 @@ class CWQuarlexDoc {
   // "Generate &Polygons": with the wait cursor, tells the view the polygons
   // change, rebuilds the polygon set from the composites (bands in parallel,
   // progress in a bar), draws it, marks the project modified and updates all
-  // views. Returns the number of polygons.
+  // views. Returns the number of polygons. The bar's Cancel (Ctrl+C in
+  // quarlex) or a band that cannot be built leaves the polygons as they were,
+  // with a message, and returns -1.
   int onGeneratePolygons();
   // "&Clear Polygons": tells the view, empties the set and its scene items,
   // updates all views; the modified flag stays as it was.

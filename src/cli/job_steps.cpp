@@ -729,7 +729,7 @@ bool runStep(const Step& step, int index, CWQuarlexDoc& doc, ProjectObjects& obj
             runExportResults(s, doc, objects, port);
             out << "Exported " << (s.figures ? "figures" : "polygons") << " to " << s.file.string() << '\n';
           } else if constexpr (std::is_same_v<T, GenerateStep>) {
-            doc.onGeneratePolygons();
+            if (doc.onGeneratePolygons() < 0) throw StepFailed{"the polygons were not generated"};
             const auto t = objects.polygons.totals();
             out << "Polygons: " << t.count << ", area " << fixed(t.area, 2) << ", volume " << fixed(t.volume, 2)
                 << ", tonnage " << fixed(t.tonnage, 2) << '\n';

@@ -271,8 +271,25 @@ bool recalculateAllFigures(UiPort& port, FigureSet& set, const CPolygonSet& poly
   }
   if (port.message(kRecalculateFiguresQuestion, MessageButtons::OkCancel, MessageIcon::Question) != MessageAnswer::Ok)
     return false;
-  calculateAllFigures(set, polygons, composites, settings);
-  return true;
+  // Many figures over many polygons take a while: a bar with Cancel.
+  std::unique_ptr<ProgressWindow> window = port.openProgress(ProgressKind::Bar);
+  window->setTitle(kCalculatingFiguresTitle);
+  window->setRange(0, std::max(1, set.count()));
+  window->enableCancel();
+  std::atomic<bool> cancel{false};
+  FigureRunOptions options;
+  options.cancel = &cancel;
+  options.progress = [&](int done, int figures) {
+    window->setPos(done);
+    window->setText(figuresLeftText(figures - done));
+    if (window->cancelRequested()) cancel = true;
+  };
+  if (calculateAllFigures(set, polygons, composites, settings, options)) return true;
+  window.reset();
+  port.message(kFigureCalculationCancelled, MessageButtons::Ok, MessageIcon::Information);
+  return false;
 }
+
+std::string figuresLeftText(int figures) { return std::to_string(figures) + " Figures Left To Calculate"; }
 
 }  // namespace qx

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -118,8 +119,16 @@ bool calculateAllFigures(FigureSet& set, const CPolygonSet& polygons, const Comp
 // kRecalculateFiguresQuestion (OK/Cancel), and on OK every figure is
 // recalculated and true returned. The modified flag is the caller's to leave
 // alone; redrawing the figures and their colours is the caller's.
+//
+// The calculation shows a bar ("Calculating Figures", "%d Figures Left To
+// Calculate") with Cancel; a cancelled run says so and leaves the figures as
+// they were (false).
 bool recalculateAllFigures(UiPort& port, FigureSet& set, const CPolygonSet& polygons, const CompositeSet& composites,
                            const QuarlexSettings& settings);
+inline constexpr std::string_view kCalculatingFiguresTitle = "Calculating Figures";
+inline constexpr std::string_view kFigureCalculationCancelled =
+    "The calculation of the figures was cancelled: the figures are as they were.";
+std::string figuresLeftText(int figures);
 
 // The figure's outline area and box as step 2 of a calculation computes them
 // (the area over the whole outline, the box over its first pointCount

@@ -362,6 +362,8 @@ class BandCells {
             ? fast_->compute(points_, r_)
             : fast_->compute(points_, r_, L_ - kBandEdgeTolerance - origin_.y, U_ + kBandEdgeTolerance - origin_.y);
     if (!ready) {
+      if (points_.size() > static_cast<std::size_t>(kMaxDirectPoints))
+        refuseDirectConstruction(static_cast<int>(points_.size()));
       reference_ = std::make_unique<CVoronoi>(static_cast<int>(points_.size()));
       reference_->setPoints(points_, r_);
       reference_->compute();

@@ -194,6 +194,13 @@ class CVoronoi {
   voronoi::Box box_;
 };
 
+// The direct construction costs about the cube of its points: it stands in
+// for the fast cells only up to this many, well within a second. A larger
+// set it would have to take is an error (std::runtime_error), never hours of
+// work or cells of no area.
+inline constexpr int kMaxDirectPoints = 2000;
+[[noreturn]] void refuseDirectConstruction(int points);
+
 class FastVoronoi {
  public:
   FastVoronoi();

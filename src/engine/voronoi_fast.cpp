@@ -11,6 +11,7 @@
 #include <limits>
 #include <numbers>
 #include <stdexcept>
+#include <string>
 #include <utility>
 
 #include "engine/voronoi.h"
@@ -184,8 +185,14 @@ bool FastVoronoi::clipCell(int i) {
   return ring_.finish();
 }
 
+void refuseDirectConstruction(int points) {
+  throw std::runtime_error("the cells of a band of " + std::to_string(points) +
+                           " composites cannot be built: some of its composites coincide or lie too far apart");
+}
+
 int FastVoronoi::fromFallback(int i, std::vector<DPoint3D>& cell) {
   if (!fallback_) {
+    if (n_ > kMaxDirectPoints) refuseDirectConstruction(n_);
     fallback_ = std::make_unique<CVoronoi>(n_);
     fallback_->setPoints(input_, radius_);
     fallback_->compute();

@@ -12,16 +12,19 @@
 #include <string>
 
 #include "app/atomic_file.h"
+#include "app/document.h"
 #include "app/project_file.h"
 #include "cli/info.h"
 #include "cli/job.h"
 #include "datasets/composite_import.h"
+#include "engine/voronoi.h"
 #include "io/line_reader.h"
 #include "io/text_encoding.h"
 #include "port/silent_port.h"
+#include "scripted_port.h"
+#include "test_files.h"
 #include "variables/formula_compiler.h"
 #include "variables/formula_evaluator.h"
-#include "test_files.h"
 
 using namespace qx;
 using namespace qx::cli;
@@ -51,10 +54,12 @@ std::string compositeFile(const std::string& extra = "") {
 std::string outlineFile(const std::string& name, const std::string& x0, double left = 995.0) {
   char line[96];
   std::string text = "1 " + name + "\n";
-  const std::pair<double, double> corners[] = {{left, 1995.0}, {left + 20, 1995.0}, {left + 20, 2015.0}, {left, 2015.0}};
+  const std::pair<double, double> corners[] = {
+      {left, 1995.0}, {left + 20, 1995.0}, {left + 20, 2015.0}, {left, 2015.0}};
   bool first = true;
   for (auto [x, y] : corners) {
-    std::snprintf(line, sizeof line, "%-10s%10s%10.2f\n", "2", first && !x0.empty() ? x0.c_str() : std::to_string(x).substr(0, 10).c_str(), y);
+    std::snprintf(line, sizeof line, "%-10s%10s%10.2f\n", "2",
+                  first && !x0.empty() ? x0.c_str() : std::to_string(x).substr(0, 10).c_str(), y);
     text += line;
     first = false;
   }
@@ -106,14 +111,13 @@ void makeProject(const TempDir& dir) {
   writeText(dir / "b.dig", outlineFile("B1", "") + outlineFile("B2", "", 1015.0));
   json job;
   job["project"] = newProject();
-  job["steps"] = json::array(
-      {{{"import_composites", {{"file", "c.dat"}, {"columns", {{"Au", {46, 10}}}}}}},
-       {{"import_envelopes", {{"file", "e.dig"}, {"columns", json::parse(kOutlineColumns)}}}},
-       {{"calculation", {{"sides", 4}, {"radius", 5}}}},
-       {{"generate", json::object()}},
-       {{"import_figures", {{"file", "b.dig"}, {"columns", json::parse(kFigureColumns)}}}},
-       {{"recalculate_figures", json::object()}},
-       {{"export_composites", {{"file", "before.cmp"}, {"columns", kExportColumns}}}}});
+  job["steps"] = json::array({{{"import_composites", {{"file", "c.dat"}, {"columns", {{"Au", {46, 10}}}}}}},
+                              {{"import_envelopes", {{"file", "e.dig"}, {"columns", json::parse(kOutlineColumns)}}}},
+                              {{"calculation", {{"sides", 4}, {"radius", 5}}}},
+                              {{"generate", json::object()}},
+                              {{"import_figures", {{"file", "b.dig"}, {"columns", json::parse(kFigureColumns)}}}},
+                              {{"recalculate_figures", json::object()}},
+                              {{"export_composites", {{"file", "before.cmp"}, {"columns", kExportColumns}}}}});
   job["save"] = "p.qrx";
   const Outcome r = runJob(dir, job);
   ASSERT_EQ(r.code, 0) << r.err;
@@ -156,10 +160,10 @@ TEST(DataFaults, NamesInTheWindowsCodePageShowAsTheirCharacters) {
       {"Ley \xE9", "Ley \xC3\xA9"},
       {"\x80 \xB0 \xF1", "\xE2\x82\xAC \xC2\xB0 \xC3\xB1"},
       {"\x81\x9D", "\xC2\x81\xC2\x9D"},
-      {"\xC0\xAF", "\xC3\x80\xC2\xAF"},          // overlong form: not UTF-8
-      {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xE2\x82\xAC"},  // a surrogate: not UTF-8
+      {"\xC0\xAF", "\xC3\x80\xC2\xAF"},                                  // overlong form: not UTF-8
+      {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xE2\x82\xAC"},                  // a surrogate: not UTF-8
       {"\xF4\x90\x80\x80", "\xC3\xB4\xC2\x90\xE2\x82\xAC\xE2\x82\xAC"},  // above U+10FFFF
-      {"\xE2\x82", "\xC3\xA2\xE2\x80\x9A"},      // cut short
+      {"\xE2\x82", "\xC3\xA2\xE2\x80\x9A"},                              // cut short
   };
   for (const auto& [bytes, shown] : cases) {
     EXPECT_EQ(displayText(bytes), shown) << bytes;
@@ -268,8 +272,7 @@ TEST(DataFaults, AbsurdProjectFilesAreRefusedWithWhatIsWrong) {
          o.composites.composites[3].position.x = 1e19;
        },
        "composite 4 \"FAR\" has a coordinate beyond 1e+08"},
-      {"value", [](ProjectObjects& o) { o.composites.composites[0].values[0] = -1e300; },
-       "has a value beyond 1e+15"},
+      {"value", [](ProjectObjects& o) { o.composites.composites[0].values[0] = -1e300; }, "has a value beyond 1e+15"},
       {"figure", [](ProjectObjects& o) { o.figures.figures[1].outline[2].x = 1e308; },
        "figure 2 \"B2\" has a coordinate beyond 1e+08"},
       {"sides", [](ProjectObjects& o) { o.settings.sidesPerPolygon = 2147483647; },
@@ -364,4 +367,29 @@ TEST(DataFaults, ACancelledCompositeReadLeavesTheSetAsItWas) {
   EXPECT_EQ(readComposites(more, set, settings, &window), -1);
   EXPECT_EQ(window.looks, 2);
   EXPECT_TRUE(set == before);
+}
+
+TEST(DataFaults, AGenerationThatStopsLeavesThePolygonsAsTheyWere) {
+  TempDir dir("qx_faults_generation");
+  makeProject(dir);
+  ProjectObjects objects = loadFile(dir / "p.qrx");
+  const CPolygonSet before = objects.polygons;
+  test::ScriptedPort port;
+  port.cancelProgressAt(1);  // Cancel pressed at the first band
+  CWQuarlexDoc doc(objects, port);
+  EXPECT_EQ(doc.onGeneratePolygons(), -1);
+  EXPECT_TRUE(objects.polygons == before);
+  EXPECT_EQ(port.messages().back(), kGenerationCancelled);
+  EXPECT_FALSE(doc.isModified());
+  EXPECT_EQ(port.waitDepth(), 0);
+
+  // A band the fast cells decline (two points coincide) goes to the direct
+  // construction only while that finishes in well under a second.
+  std::vector<DPoint3D> points;
+  for (int i = 0; i <= kMaxDirectPoints; ++i) points.push_back({std::fmod(i * 7.3, 100.0), i * 0.05, 0.0});
+  points.push_back(points.front());
+  FastVoronoi cells;
+  cells.compute(points, 5.0);
+  std::vector<DPoint3D> cell;
+  EXPECT_THROW(cells.buildCell(0, cell), std::runtime_error);
 }

@@ -1,10 +1,12 @@
-// Names from files written on Windows (Windows-1252 bytes) show as their
-// characters in the desktop's lists, and a name typed in the desktop is
-// stored so that it reads back the same.
+// The desktop's side of data faults: names from files written on Windows
+// (Windows-1252 bytes) show as their characters in the lists, a name typed in
+// the desktop is stored so that it reads back the same, and a long operation
+// can be cancelled from its progress window.
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTreeWidget>
 
 #include "datasets/composite_envelope_page.h"
@@ -13,6 +15,7 @@
 #include "engine/result_export.h"
 #include "qt_environment.h"
 #include "scripted_port.h"
+#include "ui/progress_dialogs.h"
 #include "ui/properties_widgets.h"
 #include "ui/selection_pages_widgets.h"
 
@@ -43,4 +46,17 @@ TEST(Names, WindowsBytesShowAsCharactersAndTypedNamesReadBack) {
   EXPECT_EQ(dialog.name(), "Zona \xC3\x91");
   edit.loadFromModel();
   EXPECT_EQ(edit.name()->text(), QString::fromUtf8("Zona \xC3\x91"));
+}
+
+TEST(ProgressWindow, CancelTakesTheApplicationsInputAndIsHeard) {
+  test::qtApp();
+  CProgressDlg window(ProgressKind::Bar);
+  EXPECT_FALSE(window.cancelRequested());
+  EXPECT_EQ(window.cancelButton(), nullptr);
+  window.enableCancel();
+  ASSERT_NE(window.cancelButton(), nullptr);
+  EXPECT_EQ(window.windowModality(), Qt::ApplicationModal);
+  EXPECT_FALSE(window.cancelRequested());
+  window.cancelButton()->click();
+  EXPECT_TRUE(window.cancelRequested());
 }
