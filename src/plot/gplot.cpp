@@ -4,6 +4,8 @@
 #include <bit>
 #include <limits>
 
+#include "plot/cairo_plot.h"
+
 namespace qx {
 
 CGPlot::CGPlot() = default;
@@ -38,11 +40,13 @@ void CGPlot::begin(bool beginFlag, int header) {
       flushRecord();
       break;
     case PlotOutput::Dxf: dxf.begin(sink_, beginFlag); break;
-    case PlotOutput::Pdf: break;
+    case PlotOutput::Pdf: page_ = std::make_unique<CairoPlotter>(); break;
   }
 }
 
 void CGPlot::finish() {
+  if (page_ && sink_ != nullptr && !page_->write(PageFormat::Pdf, *sink_)) failed_ = true;
+  page_.reset();
   if (sink_ != nullptr && !sink_->close()) failed_ = true;
   ownedSink_.reset();
   sink_ = nullptr;
@@ -87,6 +91,8 @@ void CGPlot::plot(double x, double y, int pen) {
     flushRecord();
   } else if (output == PlotOutput::Dxf) {
     dxf.plot(x, y, pen);
+  } else {
+    page_->plot(x, y, pen);
   }
   if (pen == kPenEnd) finish();
 }
@@ -99,6 +105,8 @@ void CGPlot::pen(int n) {
     flushRecord();
   } else if (output == PlotOutput::Dxf) {
     dxf.setColor(dxfColorOfPen(n));
+  } else {
+    page_->pen(n);
   }
 }
 
@@ -112,6 +120,8 @@ void CGPlot::color(ColorRef rgb) {
     flushRecord();
   } else if (output == PlotOutput::Dxf) {
     dxf.setColor(nearestDxfColor(rgb));
+  } else {
+    page_->color(rgb);
   }
 }
 
@@ -124,6 +134,8 @@ void CGPlot::scaleFactor(double f) {
     flushRecord();
   } else if (output == PlotOutput::Dxf) {
     dxf.setScaleFactor(f);
+  } else {
+    page_->scaleFactor(f);
   }
 }
 
@@ -135,6 +147,8 @@ void CGPlot::sheetSize(double width, double height) {
     putFloat(width);
     putFloat(height);
     flushRecord();
+  } else if (output == PlotOutput::Pdf) {
+    page_->sheetSize(width, height);
   }
 }
 
@@ -158,6 +172,8 @@ void CGPlot::text(double x, double y, double height, std::string_view text, doub
     flushRecord();
   } else if (output == PlotOutput::Dxf) {
     dxf.text(x, y, height, text, angle, n);
+  } else {
+    page_->text(x, y, height, text, angle, n);
   }
 }
 
@@ -171,6 +187,8 @@ void CGPlot::symbol(double x, double y, double height, int code, double angle, i
     flushRecord();
   } else if (output == PlotOutput::Dxf) {
     dxf.symbol(x, y, height, angle, pen, code);
+  } else {
+    page_->symbol(x, y, height, code, angle, pen);
   }
 }
 
@@ -184,6 +202,8 @@ void CGPlot::number(double x, double y, double height, double value, double angl
     flushRecord();
   } else if (output == PlotOutput::Dxf) {
     dxf.number(x, y, height, value, angle, decimals);
+  } else {
+    page_->number(x, y, height, value, angle, decimals);
   }
 }
 

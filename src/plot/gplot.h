@@ -1,7 +1,8 @@
 #pragma once
 // The pen plotter of the section plots. Each call is written either as a
 // binary record of the Marneth PLT format (a compact log of the calls), or
-// through the CPltDxf member as DXF entities, or drawn on a PDF page.
+// through the CPltDxf member as DXF entities, or drawn on a PDF page (with
+// the sheet's size, written at the end of the plot).
 // Coordinates are inches on the sheet.
 #include <cstdint>
 #include <memory>
@@ -14,6 +15,8 @@
 #include "plot/plt_dxf.h"
 
 namespace qx {
+
+class CairoPlotter;
 
 enum class PlotOutput { Marneth, Dxf, Pdf };
 
@@ -86,6 +89,7 @@ class CGPlot {
 
   std::unique_ptr<PlotSink> ownedSink_;
   PlotSink* sink_ = nullptr;
+  std::unique_ptr<CairoPlotter> page_;  // the PDF page being drawn
   std::string record_;
   DPoint2D last_;
   DPoint2D sheet_;

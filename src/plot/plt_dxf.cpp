@@ -1,5 +1,6 @@
 #include "plot/plt_dxf.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <numbers>
@@ -31,6 +32,19 @@ std::string oneLine(std::string_view text) {
 }
 
 }  // namespace
+
+std::string plotTextContent(std::string_view text, int n) {
+  if (n <= 0) return " ";
+  std::string_view s = text.substr(0, std::min(text.size(), static_cast<std::size_t>(n)));
+  s = s.substr(0, s.find('\0'));
+  std::string content(static_cast<std::size_t>(n) - s.size(), ' ');
+  content.append(s);
+  return oneLine(content);
+}
+
+std::string plotNumberText(double value, int decimals) {
+  return decimals < 0 ? formatFixed(std::trunc(value), 0, 0) : formatFixed(value, 0, std::min(decimals, 30));
+}
 
 void CPltDxf::line(std::string_view s) {
   std::string out;
@@ -259,25 +273,13 @@ void CPltDxf::textEntity(double height, std::string_view content, double angle) 
 void CPltDxf::text(double x, double y, double height, std::string_view text, double angle, int n) {
   if (!begun || ended) return;
   map(x, y);
-  std::string content;
-  if (n <= 0) {
-    content = " ";
-  } else {
-    // "%*.*s": at most n characters (up to a NUL), right-aligned within n.
-    std::string_view s = text.substr(0, std::min(text.size(), static_cast<std::size_t>(n)));
-    s = s.substr(0, s.find('\0'));
-    content.assign(static_cast<std::size_t>(n) - s.size(), ' ');
-    content.append(s);
-  }
-  textEntity(height, content, angle);
+  textEntity(height, plotTextContent(text, n), angle);
 }
 
 void CPltDxf::number(double x, double y, double height, double value, double angle, int decimals) {
   if (!begun || ended) return;
   map(x, y);
-  const std::string s =
-      decimals < 0 ? formatFixed(std::trunc(value), 0, 0) : formatFixed(value, 0, std::min(decimals, 30));
-  textEntity(height, s, angle);
+  textEntity(height, plotNumberText(value, decimals), angle);
 }
 
 void CPltDxf::lineEntity(const DPoint3D& from, const DPoint3D& to) {

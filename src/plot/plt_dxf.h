@@ -14,6 +14,14 @@
 
 namespace qx {
 
+// What a text call writes: n characters of the text (up to a NUL),
+// right-aligned within n ("%*.*s"); a single blank when n is 0; CR and LF
+// become blanks.
+std::string plotTextContent(std::string_view text, int n);
+// A number call's text: "%.*f" with the decimals (at most 30), or the value
+// truncated to an integer when decimals < 0; in the C locale.
+std::string plotNumberText(double value, int decimals);
+
 class CPltDxf {
  public:
   PlotSink* archive = nullptr;

@@ -153,3 +153,74 @@ TEST(DxfPalette, AgreesWithDxflib) {
   EXPECT_EQ(palette[250], makeRgb(84, 84, 84));
   EXPECT_EQ(palette[255], makeRgb(255, 255, 255));
 }
+
+namespace {
+
+// A plot of the fourteen symbols, texts and numbers on a letter sheet.
+void writeSheet(CGPlot& p) {
+  p.sheetSize(11, 8.5);
+  p.pen(1);
+  p.plot(0.5, 0.5, 3);
+  for (const auto& [x, y] : std::array<std::pair<double, double>, 4>{{{10.5, 0.5}, {10.5, 8}, {0.5, 8}, {0.5, 0.5}}})
+    p.plot(x, y, 2);
+  for (int s = 0; s < 14; ++s) p.symbol(1 + s * 0.65, 2, 0.3, s, 0, -3);
+  p.color(makeRgb(200, 30, 30));
+  p.text(1, 4, 0.3, "Section 1200 N", 0, 14);
+  p.number(1, 5, 0.2, 3.14159, 30, 2);
+  p.plot(0, 0, 999);
+}
+
+std::string pdfPageSize(const std::filesystem::path& pdf) {
+  const std::string info = run("pdfinfo " + pdf.string() + " 2>&1");
+  const auto at = info.find("Page size:");
+  return at == std::string::npos ? info : info.substr(at, info.find('\n', at) - at);
+}
+
+}  // namespace
+
+// The PDF kind of the plotter: a page of the sheet's size (11 x 8.5 inches:
+// 792 x 612 points) that poppler reads and renders.
+TEST(PdfPlot, OpensAndRendersInPoppler) {
+  if (!have("pdfinfo") || !have("pdftoppm")) GTEST_SKIP() << "no poppler-utils";
+  qx::test::TempDir dir("qx_pdf_plot");
+  CGPlot p;
+  p.output = PlotOutput::Pdf;
+  ASSERT_TRUE(p.open(true, 0, (dir / "sheet.pdf").string()));
+  writeSheet(p);
+  ASSERT_TRUE(p.ok());
+  EXPECT_NE(pdfPageSize(dir / "sheet.pdf").find("792 x 612 pts"), std::string::npos) << pdfPageSize(dir / "sheet.pdf");
+  run("pdftoppm -r 20 -png " + (dir / "sheet.pdf").string() + " " + (dir / "page").string());
+  EXPECT_GT(qx::test::readFile(dir / "page-1.png").size(), 100u);
+}
+
+// quarlex plot-render: a PLT file drawn as PDF, SVG and PNG; a broken file
+// gets one message and exit code 1.
+TEST(PlotRender, CommandDrawsEachFormatAndRefusesABrokenFile) {
+  qx::test::TempDir dir("qx_plot_render");
+  CGPlot p;
+  ASSERT_TRUE(p.open(true, 0, (dir / "a.plt").string()));
+  writeSheet(p);
+  const std::string quarlex = QX_QUARLEX;
+  for (const char* out : {"a.pdf", "a.svg", "a.png"})
+    EXPECT_EQ(
+        std::system((quarlex + " plot-render " + (dir / "a.plt").string() + " --to " + (dir / out).string()).c_str()),
+        0)
+        << out;
+  EXPECT_EQ(qx::test::readFile(dir / "a.svg").substr(0, 5), "<?xml");
+  const std::string png = qx::test::readFile(dir / "a.png");
+  ASSERT_GT(png.size(), 24u);
+  // The header's width and height: 100 dots per inch.
+  const auto be32 = [&](std::size_t at) {
+    return (static_cast<unsigned char>(png[at]) << 24) | (static_cast<unsigned char>(png[at + 1]) << 16) |
+           (static_cast<unsigned char>(png[at + 2]) << 8) | static_cast<unsigned char>(png[at + 3]);
+  };
+  EXPECT_EQ(be32(16), 1100);
+  EXPECT_EQ(be32(20), 850);
+  if (have("pdfinfo")) EXPECT_NE(pdfPageSize(dir / "a.pdf").find("792 x 612 pts"), std::string::npos);
+
+  std::string plt = qx::test::readFile(dir / "a.plt");
+  qx::test::writeText(dir / "cut.plt", plt.substr(0, 30));
+  EXPECT_EQ(run(quarlex + " plot-render " + (dir / "cut.plt").string() + " --to " + (dir / "b.pdf").string() + " 2>&1"),
+            "quarlex: Unable to read the plot " + (dir / "cut.plt").string() +
+                ": truncated plot record at byte 20\n(exit status not 0)");
+}
