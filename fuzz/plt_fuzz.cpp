@@ -1,6 +1,6 @@
 // Fuzz target of the Marneth PLT reader: arbitrary bytes read as a plot.
 // Checks that a refusal keeps no records and names a byte within the input,
-// that an accepted plot written again gives the same bytes, and that its
+// that an accepted plot written again reads the same, and that its
 // replay as DXF and on a page never fails.
 #include <cstdint>
 #include <cstdio>
@@ -37,7 +37,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   qx::CGPlot plt;
   plt.open(true, read.records[0].a, again);
   qx::replayPlot(read.records, plt);
-  check(again.bytes() == bytes, "an accepted plot written again differs");
+  // The pad byte after an odd text is read whatever it holds and written as a blank.
+  check(again.bytes().size() == bytes.size(), "an accepted plot written again changes size");
+  check(qx::readPlt(again.bytes()).records == read.records, "an accepted plot written again reads differently");
 
   qx::MemorySink dxf;
   qx::CGPlot d;
