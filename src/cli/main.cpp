@@ -11,6 +11,7 @@
 #include "cli/cli_port.h"
 #include "cli/info.h"
 #include "cli/job.h"
+#include "plot/cairo_plot.h"
 
 int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "C");
@@ -28,6 +29,11 @@ int main(int argc, char** argv) {
   info->add_option("PROJECT", infoFile, "the project file (.qrx)")->required();
   info->add_flag("--json", infoJson, "print the same as JSON");
 
+  std::string plotFile, renderTo;
+  auto* render = app.add_subcommand("plot-render", "Draw a Marneth PLT plot file as PDF, SVG or PNG");
+  render->add_option("PLOT", plotFile, "the plot file (.plt)")->required();
+  render->add_option("--to", renderTo, "the page to write: out.pdf, out.svg or out.png")->required();
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -38,6 +44,12 @@ int main(int argc, char** argv) {
   try {
     if (run->parsed()) return qx::cli::runJobFile(jobFile, std::cout, std::cerr, isatty(STDERR_FILENO) != 0);
     if (info->parsed()) return qx::cli::runInfo(infoFile, infoJson, std::cout, std::cerr);
+    if (render->parsed()) {
+      const std::string error = qx::renderPlotFile(plotFile, renderTo);
+      if (error.empty()) return 0;
+      std::cerr << "quarlex: " << error << "\n";
+      return 1;
+    }
   } catch (const std::bad_alloc&) {
     std::cerr << "quarlex: out of memory\n";
     return 1;

@@ -57,6 +57,28 @@ void MapProfileDef::serialize(Archive& ar) {
   }
 }
 
+bool MapOutputData::remove(int index) {
+  if (index < 0 || index >= count()) return false;
+  profiles.erase(profiles.begin() + index);
+  return true;
+}
+
+bool MapOutputData::rename(int index, std::string name) {
+  if (index < 0 || index >= count()) return false;
+  MapProfileDef renamed = profiles[static_cast<std::size_t>(index)];
+  renamed.name = std::move(name);
+  profiles[static_cast<std::size_t>(index)] = std::move(renamed);
+  return true;
+}
+
+bool MapOutputData::copy(int index, std::string name) {
+  if (index < 0 || index >= count()) return false;
+  MapProfileDef copied = profiles[static_cast<std::size_t>(index)];
+  copied.name = std::move(name);
+  profiles.push_back(std::move(copied));
+  return true;
+}
+
 void MapOutputData::serialize(Archive& ar) {
   ar.setContext("the map output data");
   ar.io(destinationDirectory);

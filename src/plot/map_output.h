@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/types.h"
@@ -136,6 +137,15 @@ class MapOutputData {
   std::vector<MapProfileDef> profiles;    // in insertion order
 
   int count() const { return static_cast<int>(profiles.size()); }
+
+  // The list's edits. Names need not be unique. Remove, rename and copy do
+  // nothing (false) for an index outside the list.
+  void add(MapProfileDef profile) { profiles.push_back(std::move(profile)); }
+  bool remove(int index);
+  // The profile is replaced, at its place, by a copy with the new name.
+  bool rename(int index, std::string name);
+  // A copy with the new name joins the end of the list.
+  bool copy(int index, std::string name);
 
   // destinationDirectory; profileIndex, outputKind, worldCoordinates; count
   // and section names; count and profiles. A load replaces the names and the

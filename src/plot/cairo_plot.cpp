@@ -1,0 +1,234 @@
+#include "plot/cairo_plot.h"
+
+#include <cairo-pdf.h>
+#include <cairo-svg.h>
+#include <cairo.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+
+#include "io/text_encoding.h"
+#include "plot/dxf_palette.h"
+#include "plot/gplot.h"
+#include "plot/plt_dxf.h"
+#include "plot/plt_reader.h"
+#include "plot/stroke_font.h"
+
+namespace qx {
+
+namespace {
+
+constexpr double kPointsPerInch = 72.0;
+constexpr double kLineWidth = 0.01;  // inches
+constexpr double kMaxPixels = 10000.0;
+
+cairo_status_t toSink(void* closure, const unsigned char* data, unsigned int length) {
+  static_cast<PlotSink*>(closure)->write(std::string_view(reinterpret_cast<const char*>(data), length));
+  return CAIRO_STATUS_SUCCESS;
+}
+
+}  // namespace
+
+CairoPlotter::CairoPlotter() {
+  recording_ = cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, nullptr);
+  cr_ = cairo_create(recording_);
+  // Inches with y up; the page moves the sheet's origin to its lower left.
+  cairo_scale(cr_, kPointsPerInch, -kPointsPerInch);
+  cairo_set_line_width(cr_, kLineWidth);
+  cairo_set_line_cap(cr_, CAIRO_LINE_CAP_ROUND);
+  cairo_set_line_join(cr_, CAIRO_LINE_JOIN_ROUND);
+  cairo_select_font_face(cr_, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+}
+
+CairoPlotter::~CairoPlotter() {
+  cairo_destroy(cr_);
+  cairo_surface_destroy(recording_);
+}
+
+void CairoPlotter::setSource() {
+  cairo_set_source_rgb(cr_, redOf(color_) / 255.0, greenOf(color_) / 255.0, blueOf(color_) / 255.0);
+}
+
+void CairoPlotter::flush() {
+  if (!pathOpen_) return;
+  setSource();
+  cairo_stroke(cr_);
+  pathOpen_ = false;
+}
+
+DPoint2D CairoPlotter::sheetPoint(double x, double y) const {
+  return {x * factor_ + origin_.x, y * factor_ + origin_.y};
+}
+
+void CairoPlotter::plot(double x, double y, int pen) {
+  if (pen >= 14) {
+    flush();
+    return;
+  }
+  const DPoint2D p = sheetPoint(x, y);
+  if (pen == 2 || pen == -2) {
+    if (!pathOpen_) cairo_move_to(cr_, current_.x, current_.y);
+    cairo_line_to(cr_, p.x, p.y);
+    pathOpen_ = true;
+  } else {
+    flush();
+  }
+  current_ = p;
+  if (pen < 1) {
+    origin_.x += x * factor_;
+    origin_.y += y * factor_;
+  }
+}
+
+void CairoPlotter::pen(int n) {
+  flush();
+  color_ = dxfPalette()[static_cast<std::size_t>(dxfColorOfPen(n))];
+}
+
+void CairoPlotter::color(ColorRef rgb) {
+  flush();
+  color_ = rgb;
+}
+
+void CairoPlotter::sheetSize(double width, double height) { sheet_ = {width, height}; }
+
+void CairoPlotter::showText(double x, double y, double height, const std::string& text, double angle) {
+  flush();
+  const DPoint2D p = sheetPoint(x, y);
+  const double size = std::fabs(height * factor_);
+  if (!(size > 0.0) || text.empty()) return;
+  cairo_save(cr_);
+  cairo_translate(cr_, p.x, p.y);
+  cairo_rotate(cr_, angle * std::numbers::pi / 180.0);
+  cairo_scale(cr_, 1.0, -1.0);  // glyphs upright in a y-up space
+  cairo_set_font_size(cr_, size);
+  setSource();
+  cairo_move_to(cr_, 0.0, 0.0);
+  cairo_show_text(cr_, displayText(text).c_str());  // cairo takes UTF-8 only
+  cairo_restore(cr_);
+}
+
+void CairoPlotter::text(double x, double y, double height, std::string_view text, double angle, int n) {
+  if (n < 0) {
+    symbol(x, y, height, text.empty() ? 0 : static_cast<unsigned char>(text[0]), angle, n);
+    return;
+  }
+  showText(x, y, height, plotTextContent(text, n), angle);
+}
+
+void CairoPlotter::number(double x, double y, double height, double value, double angle, int decimals) {
+  showText(x, y, height, plotNumberText(value, decimals), angle);
+}
+
+void CairoPlotter::symbol(double x, double y, double height, int code, double angle, int pen) {
+  if (code < 0 || code >= StrokeFont::kSymbolCount) return;
+  flush();
+  const DPoint2D centre = sheetPoint(x, y);
+  cairo_new_path(cr_);
+  if (pen == 2 || pen == -2) {
+    cairo_move_to(cr_, current_.x, current_.y);
+    cairo_line_to(cr_, centre.x, centre.y);
+  }
+  const StrokeFont& font = StrokeFont::standard();
+  const double a = -angle * std::numbers::pi / 180.0, c = std::cos(a), s = std::sin(a);
+  for (int i = font.first(code + 1); i <= font.last(code + 1); ++i) {
+    const double ox = font.x(i) * height / 100.0, oy = font.y(i) * height / 100.0;
+    const DPoint2D p = sheetPoint(x + ox * c + oy * s, y + oy * c - ox * s);
+    if (font.pen(i) == 'D')
+      cairo_line_to(cr_, p.x, p.y);
+    else
+      cairo_move_to(cr_, p.x, p.y);
+  }
+  setSource();
+  cairo_stroke(cr_);
+  current_ = centre;
+}
+
+DPoint2D CairoPlotter::pageSize() {
+  flush();
+  if (sheet_.x > 0.0 && sheet_.y > 0.0) return sheet_;
+  double x0 = 0, y0 = 0, w = 0, h = 0;
+  cairo_recording_surface_ink_extents(recording_, &x0, &y0, &w, &h);
+  // In points with y down: the drawing reaches x0 + w to the right, -y0 up.
+  return {std::max(1.0, (x0 + w) / kPointsPerInch + 0.5), std::max(1.0, -y0 / kPointsPerInch + 0.5)};
+}
+
+bool CairoPlotter::write(PageFormat format, PlotSink& sink, double pngDotsPerInch) {
+  const DPoint2D page = pageSize();
+  double scale = 1.0;  // device units per point
+  cairo_surface_t* target = nullptr;
+  switch (format) {
+    case PageFormat::Pdf:
+      target = cairo_pdf_surface_create_for_stream(toSink, &sink, page.x * kPointsPerInch, page.y * kPointsPerInch);
+      break;
+    case PageFormat::Svg:
+      target = cairo_svg_surface_create_for_stream(toSink, &sink, page.x * kPointsPerInch, page.y * kPointsPerInch);
+      cairo_svg_surface_set_document_unit(target, CAIRO_SVG_UNIT_PT);
+      break;
+    case PageFormat::Png: {
+      const double dpi = std::min(pngDotsPerInch, kMaxPixels / std::max(page.x, page.y));
+      scale = dpi / kPointsPerInch;
+      target = cairo_image_surface_create(CAIRO_FORMAT_RGB24, std::max(1, static_cast<int>(std::lround(page.x * dpi))),
+                                          std::max(1, static_cast<int>(std::lround(page.y * dpi))));
+      break;
+    }
+  }
+  cairo_t* cr = cairo_create(target);
+  if (format == PageFormat::Png) {
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_paint(cr);
+  }
+  cairo_scale(cr, scale, scale);
+  cairo_set_source_surface(cr, recording_, 0.0, page.y * kPointsPerInch);
+  cairo_paint(cr);
+  cairo_destroy(cr);
+  if (format == PageFormat::Png) cairo_surface_write_to_png_stream(target, toSink, &sink);
+  cairo_surface_finish(target);
+  const bool ok = cairo_surface_status(target) == CAIRO_STATUS_SUCCESS;
+  cairo_surface_destroy(target);
+  return ok;
+}
+
+bool pageFormatOf(const std::string& fileName, PageFormat& format) {
+  const auto dot = fileName.rfind('.');
+  std::string ext = dot == std::string::npos ? std::string() : fileName.substr(dot + 1);
+  for (char& ch : ext) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+  if (ext == "pdf")
+    format = PageFormat::Pdf;
+  else if (ext == "svg")
+    format = PageFormat::Svg;
+  else if (ext == "png")
+    format = PageFormat::Png;
+  else
+    return false;
+  return true;
+}
+
+std::string renderPlot(const std::vector<PlotRecord>& records, PageFormat format, const std::string& fileName) {
+  CairoPlotter page;
+  replayPlot(records, page);
+  FileSink file(fileName);
+  if (!file.isOpen()) return "Unable to create " + fileName;
+  const bool drawn = page.write(format, file);
+  if (!file.close() || !drawn) return "Unable to write " + fileName;
+  return std::string();
+}
+
+std::string renderPlotFile(const std::string& pltFile, const std::string& outFile) {
+  PageFormat format{};
+  if (!pageFormatOf(outFile, format)) return "The output " + outFile + " must end in .pdf, .svg or .png";
+  CFile in = openForReading(pltFile);
+  if (!in) return "Unable to open the plot " + pltFile;
+  std::string bytes;
+  char buffer[65536];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, in.get())) > 0;) bytes.append(buffer, n);
+  if (std::ferror(in.get())) return "Unable to read the plot " + pltFile;
+  const PltReadResult plot = readPlt(bytes);
+  if (!plot.ok()) return "Unable to read the plot " + pltFile + ": " + plot.error;
+  return renderPlot(plot.records, format, outFile);
+}
+
+}  // namespace qx
