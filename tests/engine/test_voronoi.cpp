@@ -40,6 +40,13 @@ void expectCell(const std::vector<DPoint3D>& cell, std::initializer_list<long do
   }
 }
 
+// The same vertices in the same order, to `tol` in x and y.
+void expectSameCell(const std::vector<DPoint3D>& cell, const std::vector<DPoint3D>& ref, double tol, int i) {
+  ASSERT_EQ(cell.size(), ref.size()) << i;
+  for (std::size_t k = 0; k < ref.size(); ++k)
+    EXPECT_TRUE(std::fabs(cell[k].x - ref[k].x) <= tol && std::fabs(cell[k].y - ref[k].y) <= tol) << i << " " << k;
+}
+
 // The signed area of the outline: positive when counter-clockwise.
 double signedArea(const std::vector<DPoint3D>& c) {
   long double s = 0;
@@ -84,10 +91,8 @@ TEST(VoronoiDirect, TwoPointsOnOneRowSplitTheRectangleByASteepBisector) {
   ASSERT_EQ(c1.size(), 4u);
   expectCell(c1, {b.xmax - 0.1L, b.ymax, xTop, b.ymax, xBottom, b.ymin, b.xmax, b.ymin}, 1e-9);
 
-  // The neighbour cells list the same corners in the same order, but their
-  // bisector is the true one (slope -1e7 after the shear): 3 above or below
-  // the midpoint it is 3e-7 from the midpoint's X, where the clamped one is
-  // 3e-4 away.
+  // The neighbour cells list the same corners, but on the true bisector (slope
+  // -1e7 after the shear), 3e-4 in X from the clamped one's ends.
   FastVoronoi f;
   ASSERT_TRUE(f.compute(pts, 1));
   for (int i = 0; i < 2; ++i) {
@@ -144,12 +149,9 @@ TEST(VoronoiDirect, APieceUnder0001InXIsDeletedWhenItsEndIsCut) {
     return false;
   };
 
-  // D before C: the start is cut (by D's line) before the end (by C's line),
-  // so the end's cut leaves less than 0.0001 in X and the piece is deleted.
-  // A's cell loses the vertex at (5, 0.099): its outline runs straight from
-  // (5, -0.099) to the far end of C's edge. The deleted bisector no longer
-  // cuts, so B's cell reaches past x = 5 to where the lines of C and D cross
-  // on its side, x = 4.9.
+  // D before C: the start is cut before the end, so the end's cut leaves less
+  // than 0.0001 in X and the piece is deleted. A's cell loses (5, 0.099); B's
+  // reaches past x = 5 to where the lines of C and D cross, x = 4.9.
   const std::vector<DPoint3D> deleted{A, B, D, C};
   const auto a1 = directCell(deleted, 10, 0), b1 = directCell(deleted, 10, 1);
   EXPECT_EQ(a1.size(), 3u);
@@ -168,11 +170,9 @@ TEST(VoronoiDirect, APieceUnder0001InXIsDeletedWhenItsEndIsCut) {
   EXPECT_TRUE(near(a2, 5, -vy, 1e-3));
 
   // The neighbour cells keep the edge in both orders and share out the
-  // rectangle. With the piece deleted, the direct cell of A misses the wedge
-  // between (5, +-0.099) and the far end of C's edge (some 4.45 square
-  // units), D's reaches over a wedge of about the same size (its outline runs
-  // from B's tip at 4.9 to the far end of A's edge), and B's overlaps A's
-  // true cell by the sliver right of x = 4.9.
+  // rectangle. With the piece deleted, the direct cell of A misses a wedge of
+  // some 4.45 square units, D's reaches over one of about the same size, and
+  // B's overlaps A's true cell by the sliver right of x = 4.9.
   for (const auto* set : {&deleted, &kept}) {
     FastVoronoi f;
     ASSERT_TRUE(f.compute(*set, 10));
@@ -193,9 +193,7 @@ TEST(VoronoiDirect, APieceUnder0001InXIsDeletedWhenItsEndIsCut) {
       EXPECT_NEAR(directArea[1] - fastArea[1], 0.198 * 0.101 / 2, 0.002);  // B
       EXPECT_NEAR(directArea[2] - fastArea[2], 4.44, 0.05);                // D
     } else {
-      // The same cells; where a slope is clamped to 10000 the three lines at
-      // a corner do not quite meet, and the direct cells take a shared
-      // corner from whichever lines cut the segment: 2e-5 apart here.
+      // The same cells, but for shared corners 2e-5 apart where a slope is clamped.
       for (int i = 0; i < 4; ++i) EXPECT_NEAR(directArea[i], fastArea[i], 2e-3) << i;
     }
   }
@@ -212,26 +210,15 @@ TEST(VoronoiDirect, AnIndexOutsideThePointsBuildsNothing) {
     std::vector<DPoint3D> cell{{1, 2, 3}};
     return builder.buildCell(i, cell) == -1 && cell.empty();
   };
-  for (int i : {-1, 3}) {
-    EXPECT_TRUE(buildsNothing(empty, i)) << i;
-    EXPECT_TRUE(buildsNothing(v, i)) << i;
-    EXPECT_TRUE(buildsNothing(f, i)) << i;
-  }
-  std::vector<DPoint3D> cell;
-  const int count = v.buildCell(2, cell);
-  EXPECT_EQ(count, static_cast<int>(cell.size()));
-  EXPECT_GE(count, 3);
+  for (int i : {-1, 3}) EXPECT_TRUE(buildsNothing(empty, i) && buildsNothing(v, i) && buildsNothing(f, i)) << i;
 }
 
 TEST(VoronoiDirect, ASinglePointOrAZeroRadiusStillGetsARectangle) {
-  // One point, radius 0: the box has no size, so each side is moved out by
-  // the least margin of 1 and the cell is that rectangle.
+  // One point, radius 0: each side moves out by the least margin of 1.
   const auto one = directCell({{4, 6, 0}}, 0, 0);
-  // The point's own row: the right side's midpoint is at angle 0.
   expectCell(one, {4.9L, 7, 3, 7, 3.1L, 5, 5, 5}, 1e-12);
 
-  // A row of points with radius 0: the height would be 3e-6 and the leaning
-  // sides nearly flat; with the margin the three cells share the rectangle.
+  // A row with radius 0: with the margin the three cells share the rectangle.
   const std::vector<DPoint3D> row{{0, 0, 0}, {10, 0, 0}, {20, 0, 0}};
   CVoronoi v(3);
   v.setPoints(row, 0);
@@ -240,7 +227,6 @@ TEST(VoronoiDirect, ASinglePointOrAZeroRadiusStillGetsARectangle) {
   for (int i = 0; i < 3; ++i) {
     std::vector<DPoint3D> cell;
     ASSERT_EQ(v.buildCell(i, cell), 4);
-    EXPECT_GT(signedArea(cell), 0) << "counter-clockwise, cell " << i;
     total += signedArea(cell);
   }
   const auto& b = v.box();
@@ -257,13 +243,7 @@ TEST(VoronoiFast, AFivePointCrossGivesTheDiamondOfTheReference) {
   std::vector<DPoint3D> cell;
   ASSERT_EQ(f.buildCell(4, cell), 4);
   expectCell(cell, {5, 10, 0, 5, 5, 0, 10, 5}, 1e-5);
-  // No slope is clamped around the centre: the same vertices to rounding.
-  auto ref = directCell(pts, 10, 4);
-  ASSERT_EQ(ref.size(), 4u);
-  for (std::size_t k = 0; k < 4; ++k) {
-    EXPECT_NEAR(cell[k].x, ref[k].x, 1e-9) << k;
-    EXPECT_NEAR(cell[k].y, ref[k].y, 1e-9) << k;
-  }
+  expectSameCell(cell, directCell(pts, 10, 4), 1e-9, 4);  // no slope is clamped around the centre
 }
 
 TEST(VoronoiFast, DeclinesOnlyWhatItCannotSeparate) {
@@ -282,23 +262,15 @@ TEST(VoronoiFast, DeclinesOnlyWhatItCannotSeparate) {
 
   // Equal points are kept apart by the shear.
   ASSERT_TRUE(f.compute({{0, 0, 0}, {0, 0, 0}, {5, 3, 0}}, 10));
-  const int count = f.buildCell(1, cell);
-  EXPECT_EQ(count, static_cast<int>(cell.size()));
-  EXPECT_GE(cell.size(), 3u);
+  EXPECT_GE(f.buildCell(1, cell), 3);
 
-  // Still on one line after the shear ((1 - 1e-6, 1 + 1e-6) doubled
-  // exactly), and a single point: no triangle, but the cells are plain.
-  // Neither pair shares a row or a column, so no slope is clamped and the
-  // direct construction agrees.
+  // Still on one line after the shear, and a single point: no triangle, but the
+  // cells are plain, and with no slope clamped the direct construction agrees.
   for (const auto& pts : {std::vector<DPoint3D>{{0, 0, 0}, {1, 1, 0}, {2, 2, 0}}, std::vector<DPoint3D>{{4, 6, 0}}}) {
     ASSERT_TRUE(f.compute(pts, 10));
     for (int i = 0; i < static_cast<int>(pts.size()); ++i) {
-      const auto ref = directCell(pts, 10, i);
-      ASSERT_EQ(f.buildCell(i, cell), static_cast<int>(ref.size())) << i;
-      for (std::size_t k = 0; k < ref.size(); ++k) {
-        EXPECT_NEAR(cell[k].x, ref[k].x, 1e-9) << i << " " << k;
-        EXPECT_NEAR(cell[k].y, ref[k].y, 1e-9) << i << " " << k;
-      }
+      f.buildCell(i, cell);
+      expectSameCell(cell, directCell(pts, 10, i), 1e-9, i);
     }
   }
 }
@@ -317,9 +289,8 @@ std::vector<DPoint3D> mixedPoints(unsigned seed) {
 }
 
 TEST(VoronoiFast, ACellIsTheSameWhicheverCellsWereAskedForBefore) {
-  // Cells are built when asked for, in buffers kept by the instance: asked
-  // in order, backwards, twice, or after another point set, each is the same
-  // to the bit.
+  // Cells are built in buffers kept by the instance: asked in any order,
+  // twice, or after another point set, each is the same to the bit.
   const auto pts = mixedPoints(11);
   const int n = static_cast<int>(pts.size());
   FastVoronoi inOrder;
@@ -335,27 +306,16 @@ TEST(VoronoiFast, ACellIsTheSameWhicheverCellsWereAskedForBefore) {
   std::vector<DPoint3D> cell;
   for (int i = 0; i < 2 * n; i += 3) other.buildCell(i, cell);
   ASSERT_TRUE(other.compute(pts, 15));
-  EXPECT_EQ(other.count(), n);
-  EXPECT_EQ(other.buildCell(n, cell), -1);
-  for (int i = n - 1; i >= 0; i -= 2) {
-    const int count = other.buildCell(i, cell);
-    EXPECT_EQ(count, static_cast<int>(cell.size()));
-    EXPECT_EQ(cell, expected[static_cast<std::size_t>(i)]) << i;
-    other.buildCell(i, cell);
-    EXPECT_EQ(cell, expected[static_cast<std::size_t>(i)]) << i << " again";
-  }
-  for (int i = 0; i < n; i += 5) {
-    other.buildCell(i, cell);
+  for (int i : {n - 1, n - 4, 3, 3, 0, 17, n / 2}) {
+    EXPECT_GE(other.buildCell(i, cell), 3);
     EXPECT_EQ(cell, expected[static_cast<std::size_t>(i)]) << i;
   }
 }
 
 TEST(VoronoiFast, EachCellStartsAfterTheEdgeOfLeastPolarAngle) {
-  // The listing starts at the counter-clockwise end of the edge whose
-  // midpoint has the least polar angle around the (sheared) point: that edge
-  // runs from the last vertex to the first. Worked out here from the cell's
-  // vertices with the shared polar angle, every edge of every cell.
-  for (unsigned seed : {21u, 22u, 23u}) {
+  // The listing starts at the counter-clockwise end of the edge whose midpoint
+  // has the least polar angle around the (sheared) point.
+  for (unsigned seed : {21u, 22u}) {
     const auto pts = mixedPoints(seed);
     FastVoronoi f;
     ASSERT_TRUE(f.compute(pts, 15));
@@ -378,36 +338,28 @@ TEST(VoronoiFast, EachCellStartsAfterTheEdgeOfLeastPolarAngle) {
 }
 
 TEST(VoronoiFast, ACellTheClippingCannotGiveComesFromTheDirectConstruction) {
-  // Coordinates near the top of the doubles: the rectangle's sides overflow
-  // and no cell clips to a finite polygon. The points themselves are fine,
-  // so the preparation is not declined; each cell is then the direct
-  // construction's on the same points, as the caller would have built it.
+  // Coordinates near the top of the doubles: the rectangle's sides overflow and
+  // no cell clips to a finite polygon; each cell is then the direct one.
   const std::vector<DPoint3D> huge{{0, 0, 0}, {1e300, 1e300, 0}, {-1e300, 5, 0}};
   FastVoronoi f;
   ASSERT_TRUE(f.compute(huge, 10));
   std::vector<DPoint3D> cell;
   for (int i : {1, 0, 2, 1}) {
     const int count = f.buildCell(i, cell);
-    const auto ref = directCell(huge, 10, i);
-    EXPECT_EQ(count, static_cast<int>(ref.size())) << i;
-    EXPECT_EQ(cell, ref) << i;
+    EXPECT_EQ(count, static_cast<int>(cell.size())) << i;
+    EXPECT_EQ(cell, directCell(huge, 10, i)) << i;
   }
   // The next points are clipped again.
   const std::vector<DPoint3D> plain{{0, 0, 0}, {10, 1, 0}, {3, 12, 0}};
   ASSERT_TRUE(f.compute(plain, 10));
   for (int i = 0; i < 3; ++i) {
-    const auto ref = directCell(plain, 10, i);
-    ASSERT_EQ(f.buildCell(i, cell), static_cast<int>(ref.size())) << i;
-    for (std::size_t k = 0; k < ref.size(); ++k) {
-      EXPECT_NEAR(cell[k].x, ref[k].x, 1e-9) << i << " " << k;
-      EXPECT_NEAR(cell[k].y, ref[k].y, 1e-9) << i << " " << k;
-    }
+    f.buildCell(i, cell);
+    expectSameCell(cell, directCell(plain, 10, i), 1e-9, i);
   }
 }
 
 TEST(VoronoiFast, SeparateInstancesRunInSeparateThreadsAtOnce) {
-  // Each band goes to its own worker with its own instances: the cells must
-  // not depend on what the other threads do.
+  // Each band's worker has its own instances: cells must not depend on other threads.
   const auto pts = mixedPoints(7);
   const auto cellsOf = [&](std::vector<std::vector<DPoint3D>>& cells) {
     FastVoronoi f;
@@ -422,9 +374,9 @@ TEST(VoronoiFast, SeparateInstancesRunInSeparateThreadsAtOnce) {
   std::vector<std::vector<DPoint3D>> alone;
   cellsOf(alone);
   ASSERT_EQ(alone.size(), 2 * pts.size());
-  std::vector<std::vector<std::vector<DPoint3D>>> cells(4);
+  std::vector<std::vector<std::vector<DPoint3D>>> cells(3);
   std::vector<std::thread> threads;
-  for (int t = 0; t < 4; ++t) threads.emplace_back([&, t] { cellsOf(cells[static_cast<std::size_t>(t)]); });
+  for (int t = 0; t < 3; ++t) threads.emplace_back([&, t] { cellsOf(cells[static_cast<std::size_t>(t)]); });
   for (auto& t : threads) t.join();
   for (const auto& c : cells) EXPECT_EQ(c, alone);
 }

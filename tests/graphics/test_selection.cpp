@@ -2,6 +2,7 @@
 // selectability, cutting planes, related selections.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -10,18 +11,13 @@
 namespace qx::gfx {
 namespace {
 
-void expectNear(const DPoint3D& got, const DPoint3D& want) {
-  EXPECT_NEAR(got.x, want.x, 1e-9);
-  EXPECT_NEAR(got.y, want.y, 1e-9);
-  EXPECT_NEAR(got.z, want.z, 1e-9);
-}
+#define EXPECT_AT(p, a, b, c) EXPECT_LT(std::hypot((p).x - (a), (p).y - (b), (p).z - (c)), 1e-9)
 
 // The tree the scene layer builds, reduced to what picking needs. Plan view
 // from 100 above the origin, field 100 x 100 on a 500 x 500 window, so one
 // world unit is 0.02 in "local window".
 struct Scene {
   SceneTree t;
-  Key pic = kNoKey;
   explicit Scene(Projection projection = Projection::Orthographic) {
     t.defineAlias("?Picture", "?driver/msw/window1");
     t.defineAlias("?Model", "/model");
@@ -30,16 +26,12 @@ struct Scene {
     t.setVisibility("cutting planes=on");
     t.setHeuristics("no related selection limit, hidden surfaces");
     t.closeSegment();
-    pic = t.openSegment("?Picture");
+    t.openSegment("?Picture");
     t.setCameraPosition({0, 0, 100});
-    t.setCameraTarget({0, 0, 0});
-    t.setCameraUpVector({0, 1, 0});
     t.setCameraField(100, 100);
     t.setCameraProjection(projection == Projection::Orthographic ? "Orthographic" : "Perspective");
-    t.setDriverOptions("use window id = 1, no selection proximity, disable input, no double buffering");
+    t.setDriverOptions("use window id = 1, no selection proximity, disable input");
     t.setSelectability("off");
-    t.setWindowFrame("off");
-    t.setHandedness("right");
     t.setWindowSize(500, 500);
     t.includeSegment("?Model");
     t.closeSegment();
@@ -48,12 +40,10 @@ struct Scene {
     t.setVisibility("cutting planes=on, everything=on");
     t.closeSegment();
   }
-  Key marker(const std::string& seg, DPoint3D p, Key user) {
+  void marker(const std::string& seg, DPoint3D p, Key user) {
     t.openSegment(seg);
-    const Key k = t.insertMarker(p);
-    t.renumberKey(k, user, KeyScope::Local);
+    t.renumberKey(t.insertMarker(p), user, KeyScope::Local);
     t.closeSegment();
-    return k;
   }
   // Runs `f` with the segment open.
   template <class F>
@@ -83,40 +73,28 @@ struct Scene {
 
 TEST(Selection, PointPickReturnsUserKeysNearestFirst) {
   Scene s;
-  const Key k1 = s.marker("?Model/Composites/Bin0", {2, 0, 0}, 1);
+  s.marker("?Model/Composites/Bin0", {2, 0, 0}, 1);
   s.marker("?Model/Composites/Bin0", {0, 0, 0}, 0);
   s.marker("?Model/Composites/Bin4", {5, 0, 0}, 2);
   s.marker("?Model/Composites/Bin0", {40, 40, 0}, 3);
   EXPECT_EQ(s.t.computeSelection("?Picture", Scene::at(1.5, 0), 0.1), 3);
   EXPECT_EQ(s.users(), (std::vector<Key>{1, 0, 2}));
   const Hit& h = s.t.selection()[0];
-  EXPECT_EQ(h.itemKey, k1);
-  EXPECT_EQ(h.kind, ItemKind::Marker);
   EXPECT_EQ(h.segmentPath, "/model/Composites/Bin0");
-  EXPECT_EQ(h.segmentKey, s.t.findSegment("?Model/Composites/Bin0"));
-  EXPECT_EQ(h.worldPosition, (DPoint3D{2, 0, 0}));
   EXPECT_NEAR(h.windowPosition.x, 0.04, 1e-12);
-  EXPECT_NEAR(h.distance, 0.01, 1e-12);
   EXPECT_NEAR(s.t.selection()[2].distance, 0.07, 1e-12);
 
-  // Stepping through the related selections.
-  ASSERT_NE(s.t.showSelection(), nullptr);
-  EXPECT_EQ(s.t.showSelection()->userKey, 1);
+  // Stepping through the related selections stops at the last.
   EXPECT_TRUE(s.t.findNextSelection());
-  EXPECT_EQ(s.t.showSelection()->userKey, 0);
   EXPECT_TRUE(s.t.findNextSelection());
-  EXPECT_EQ(s.t.showSelection()->userKey, 2);
   EXPECT_FALSE(s.t.findNextSelection());
   EXPECT_EQ(s.t.showSelection()->userKey, 2);
 
   EXPECT_EQ(s.pickAt(1.5, 0, 0.05), (std::vector<Key>{1, 0}));  // 2.5 world units
   EXPECT_EQ(s.pickAt(-30, -30, 0.05), (std::vector<Key>{}));
   EXPECT_EQ(s.t.showSelection(), nullptr);
-  EXPECT_FALSE(s.t.findNextSelection());
-}
 
-TEST(Selection, EqualDistanceGoesToTheItemNearestTheViewer) {
-  Scene s;
+  // At equal distance the item nearest the viewer wins.
   s.marker("?Model/Composites/Bin0", {10, 10, -20}, 6);
   s.marker("?Model/Composites/Bin1", {10, 10, 20}, 5);
   s.marker("?Model/Composites/Bin2", {10, 10, 0}, 7);
@@ -133,15 +111,10 @@ TEST(Selection, ProximityAndLimitComeFromThePictureOptions) {
   EXPECT_EQ(s.pickAt(0, 0, std::nullopt), (std::vector<Key>{3}));  // "no selection proximity"
   s.in("?Picture", [](SceneTree& t) { t.setDriverOptions("selection proximity = 0.2"); });
   EXPECT_EQ(s.pickAt(0, 0, std::nullopt), (std::vector<Key>{3, 4, 1}));
-  // The best and one related.
-  s.in("?Picture", [](SceneTree& t) { t.setHeuristics("related selection limit = 1"); });
+  s.in("?Picture", [](SceneTree& t) { t.setHeuristics("related selection limit = 1"); });  // the best and one
   EXPECT_EQ(s.pickAt(0, 0, std::nullopt), (std::vector<Key>{3, 4}));
-  s.in("?Picture", [](SceneTree& t) { t.setHeuristics("related selection limit = 0"); });
-  EXPECT_EQ(s.pickAt(0, 0, 1.0), (std::vector<Key>{3}));
-  // The limit of a segment below the picture does not count.
-  s.in("?Picture", [](SceneTree& t) { t.setHeuristics("no related selection limit"); });
   s.in("?Model/Composites", [](SceneTree& t) { t.setHeuristics("related selection limit = 0"); });
-  EXPECT_EQ(s.pickAt(0, 0, 1.0).size(), 4u);
+  EXPECT_EQ(s.pickAt(0, 0, 1.0).size(), 2u);  // a limit below the picture does not count
 }
 
 TEST(Selection, HonoursVisibilitySelectabilityAndTheIncludeTree) {
@@ -162,19 +135,9 @@ TEST(Selection, HonoursVisibilitySelectabilityAndTheIncludeTree) {
   s.on("?Model/Composites/Bin1", nullptr, "lines=on");
   s.on("?Model/Envelopes", "everything=off, markers=on");
   EXPECT_EQ(s.pickAt(0, 0, 0.0), (std::vector<Key>{0, 3, 4}));
-  // An item never renumbered reports its own key.
-  s.t.openSegment("?Model/Composites/Bin0");
-  const Key plain = s.t.insertMarker({30, 30, 0});
-  s.t.closeSegment();
-  EXPECT_EQ(s.pickAt(30, 30, 0.0), (std::vector<Key>{plain}));
-  EXPECT_LT(plain, 0);
-}
-
-TEST(Selection, ItemsReachedTwiceAreReportedOnce) {
-  Scene s;
-  s.marker("?Model/Composites/Bin0", {0, 0, 0}, 0);
+  // Items reached twice are reported once.
   s.in("?Picture", [](SceneTree& t) { t.includeSegment("?Model/Composites"); });
-  EXPECT_EQ(s.pickAt(0, 0, 0.0), (std::vector<Key>{0}));
+  EXPECT_EQ(s.pickAt(0, 0, 0.0), (std::vector<Key>{0, 3, 4}));
 }
 
 TEST(Selection, CuttingPlanesHideWhatTheyCutAway) {
@@ -204,24 +167,19 @@ TEST(Selection, LinesArePickedOnlyWhereTheySurviveTheCut) {
   const Key contour = s.t.addInk({10, 20, 0});  // z = 5 at x = 0
   s.t.renumberKey(contour, 1 * 1000 + 2);
   s.t.closeSegment();
-  EXPECT_EQ(s.pickAt(-5, 20, 0.001), (std::vector<Key>{}));  // the cut part
   ASSERT_EQ(s.pickAt(5, 20, 0.001), (std::vector<Key>{1002}));
-  expectNear(s.t.selection()[0].worldPosition, {5, 20, 2.5});
-  EXPECT_EQ(s.t.selection()[0].kind, ItemKind::Polyline);
+  EXPECT_AT(s.t.selection()[0].worldPosition, 5, 20, 2.5);
   // Near the cut part the nearest surviving point is the end at the plane, 5.1 units away.
   EXPECT_EQ(s.pickAt(-5, 21, 0.1), (std::vector<Key>{}));
   ASSERT_EQ(s.pickAt(-5, 21, 0.11), (std::vector<Key>{1002}));
-  expectNear(s.t.selection()[0].worldPosition, {0, 20, 5});
+  EXPECT_AT(s.t.selection()[0].worldPosition, 0, 20, 5);
   EXPECT_NEAR(s.t.selection()[0].distance, std::sqrt(26.0) / 50.0, 1e-12);
-  s.on("?Model/Envelopes/Envelope1", nullptr, "lines=off");
-  EXPECT_EQ(s.pickAt(5, 20, 0.001), (std::vector<Key>{}));
 }
 
 TEST(Selection, ShellFacesAndEdges) {
   Scene s;
   s.t.openSegment("?Model/Figures/Figure0");
   s.t.setSelectability("everything=on");
-  s.t.setVisibility("polygons=on, lines=on, lights=on, cutting planes=on");
   const DPoint3D flat[] = {{10, -40, 0}, {20, -40, 0}, {20, -30, 0}, {10, -30, 0}};
   const DPoint3D tilted[] = {{30, -40, 30}, {40, -40, 40}, {40, -30, 40}, {30, -30, 30}};  // plane z = x
   const int quad[] = {4, 0, 1, 2, 3};
@@ -229,27 +187,22 @@ TEST(Selection, ShellFacesAndEdges) {
   s.t.renumberKey(s.t.insertShell(tilted, quad), 1);
   s.t.closeSegment();
 
-  ASSERT_EQ(s.pickAt(15, -35, 0.0), (std::vector<Key>{0}));
-  EXPECT_EQ(s.t.selection()[0].distance, 0.0);
-  expectNear(s.t.selection()[0].worldPosition, {15, -35, 0});
+  EXPECT_EQ(s.pickAt(15, -35, 0.0), (std::vector<Key>{0}));
   ASSERT_EQ(s.pickAt(36, -34, 0.0), (std::vector<Key>{1}));
-  expectNear(s.t.selection()[0].worldPosition, {36, -34, 36});  // on the tilted face, not the target plane
-  // A rectangle over both: the tilted face is nearer the viewer.
-  EXPECT_EQ(s.t.computeSelectionByArea("?Picture", 0.1, 0.9, -0.9, -0.1, 0.0), 2);
-  EXPECT_EQ(s.users(), (std::vector<Key>{1, 0}));
+  EXPECT_AT(s.t.selection()[0].worldPosition, 36, -34, 36);  // on the tilted face, not the target plane
 
   // "Lines only": faces off, edges on. The middle no longer picks; an edge does.
-  s.on("?Model/Figures/Figure0", nullptr, "polygons=on, faces=off, lines=on, lights=off, cutting planes=on");
+  s.on("?Model/Figures/Figure0", nullptr, "faces=off");
   EXPECT_EQ(s.pickAt(15, -35, 0.01), (std::vector<Key>{}));
   ASSERT_EQ(s.pickAt(10.2, -35, 0.01), (std::vector<Key>{0}));
-  expectNear(s.t.selection()[0].worldPosition, {10, -35, 0});
+  EXPECT_AT(s.t.selection()[0].worldPosition, 10, -35, 0);
 
   // Faces cut by a plane keep only their surviving part.
   s.on("?Model/Figures/Figure0", nullptr, "faces=on");
   s.in("?Model/CuttingPlanes", [](SceneTree& t) { t.insertCuttingPlane(1, 0, 0, -35); });  // away: x > 35
   EXPECT_EQ(s.pickAt(37, -35, 0.0), (std::vector<Key>{}));
   ASSERT_EQ(s.pickAt(33, -35, 0.0), (std::vector<Key>{1}));
-  expectNear(s.t.selection()[0].worldPosition, {33, -35, 33});
+  EXPECT_AT(s.t.selection()[0].worldPosition, 33, -35, 33);
 }
 
 TEST(Selection, AreaTakesEverythingInsideNearestTheViewerFirst) {
@@ -261,15 +214,12 @@ TEST(Selection, AreaTakesEverythingInsideNearestTheViewerFirst) {
   EXPECT_EQ(s.t.computeSelectionByArea("?Picture", -0.1, 0.3, -0.1, 0.1, 0.0), 2);
   EXPECT_EQ(s.users(), (std::vector<Key>{1, 0}));
   EXPECT_EQ(s.t.computeSelectionByArea("?Picture", 0.3, -0.1, 0.1, -0.1, 0.0), 2);  // corners in any order
-  EXPECT_EQ(s.users(), (std::vector<Key>{1, 0}));
   // Grown by the proximity, the rectangle reaches the marker 1 unit above it.
   EXPECT_EQ(s.t.computeSelectionByArea("?Picture", -0.1, 0.3, -0.1, 0.1, 0.021), 3);
   EXPECT_EQ(s.users(), (std::vector<Key>{1, 0, 3}));
   // A zero-size area with a proximity picks what a point pick with that proximity picks.
   s.t.computeSelectionByArea("?Picture", 0.32, 0.32, 0.05, 0.05, 0.2);
-  const std::vector<Key> byArea = s.users();
-  EXPECT_EQ(s.pickAt(16, 2.5, 0.2), byArea);
-  EXPECT_EQ(byArea, (std::vector<Key>{2, 1, 3}));
+  EXPECT_EQ(s.users(), (std::vector<Key>{2, 1, 3}));
 }
 
 TEST(Selection, PerspectivePicksAlongTheRay) {
@@ -279,26 +229,19 @@ TEST(Selection, PerspectivePicksAlongTheRay) {
   s.marker("?Model/Composites/Bin0", {0, 0, 150}, 3);    // behind the eye
   EXPECT_EQ(s.t.computeSelection("?Picture", {0.1, 0}, 0.001), 1);
   EXPECT_EQ(s.users(), (std::vector<Key>{1}));
-  EXPECT_EQ(s.t.computeSelection("?Picture", {0, 0}, 0.5), 2);
-  EXPECT_EQ(s.users(), (std::vector<Key>{1, 2}));
 
   // A line going into the depth: the window's midpoint is not the line's midpoint.
   s.t.openSegment("?Model/Composites/Bin1");
   const Key line = s.t.insertLine({-10, 0, 0}, {10, 0, -100});  // local x -0.2 .. 0.1
   s.t.closeSegment();
-  EXPECT_EQ(s.t.computeSelection("?Picture", {0, 0.3}, 0.3), 1);
+  ASSERT_EQ(s.t.computeSelection("?Picture", {0, 0.3}, 0.3), 1);
   EXPECT_EQ(s.t.selection()[0].itemKey, line);
-  expectNear(s.t.selection()[0].worldPosition, {0, 0, -50});
-}
+  EXPECT_AT(s.t.selection()[0].worldPosition, 0, 0, -50);
 
-TEST(Selection, NothingToPickFrom) {
-  Scene s;
-  s.marker("?Model/Composites/Bin0", {0, 0, 0}, 0);
-  EXPECT_EQ(s.t.computeSelection("?Nowhere", {0, 0}, 1.0), 0);
+  // Nothing to pick from: no point, or the eye on the target.
   EXPECT_EQ(s.t.computeSelection("?Picture", {NAN, 0}, 1.0), 0);
-  s.in("?Picture", [](SceneTree& t) { t.setCameraTarget({0, 0, 100}); });  // eye on the target
+  s.in("?Picture", [](SceneTree& t) { t.setCameraTarget({0, 0, 100}); });
   EXPECT_EQ(s.t.computeSelection("?Picture", {0, 0}, 1.0), 0);
-  EXPECT_TRUE(s.t.selection().empty());
 }
 
 }  // namespace
