@@ -36,19 +36,9 @@ TEST(QtFilter, PairsBecomeQtFiltersWithTheirPatterns) {
 }
 
 TEST(QtColour, RedIsTheLowestByte) {
-  const ColorRef orange = makeRgb(255, 128, 0);
-  EXPECT_EQ(orange, 0x000080FFu);
-  const QColor c = toQColor(orange);
-  EXPECT_EQ(c.red(), 255);
-  EXPECT_EQ(c.green(), 128);
-  EXPECT_EQ(c.blue(), 0);
+  EXPECT_EQ(makeRgb(255, 128, 0), 0x000080FFu);
+  EXPECT_EQ(toQColor(0x000080FFu), QColor(255, 128, 0));
   EXPECT_EQ(fromQColor(QColor(1, 2, 3)), 0x00030201u);
-  EXPECT_EQ(fromQColor(toQColor(0x00123456u)), 0x00123456u);
-}
-
-TEST(QtMessage, LineEndsBecomeNewlines) {
-  EXPECT_EQ(messageText("That variable has formula(s) dependent upon it.\r\nPlease edit"),
-            QStringLiteral("That variable has formula(s) dependent upon it.\nPlease edit"));
 }
 
 class QtPortTest : public ::testing::Test {
@@ -57,19 +47,17 @@ class QtPortTest : public ::testing::Test {
   QtUiPort port;
 };
 
-TEST_F(QtPortTest, ProgressBarWindowShowsTheBarAndItsText) {
+TEST_F(QtPortTest, ProgressWindowsShowTheBarAndTheTextWindowHasNone) {
   {
     CProgressBar progress(port);
-    auto windows = QApplication::topLevelWidgets();
     CProgressDlg* dlg = nullptr;
-    for (QWidget* w : windows) {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
       if (auto* d = qobject_cast<CProgressDlg*>(w)) dlg = d;
     }
     ASSERT_NE(dlg, nullptr);
     EXPECT_TRUE(dlg->isVisible());
     EXPECT_FALSE(dlg->isModal());
     ASSERT_NE(dlg->bar(), nullptr);
-    EXPECT_EQ(dlg->bar()->minimum(), 0);
     EXPECT_EQ(dlg->bar()->maximum(), 50);
     progress.setTitle("Loading Composites");
     progress.setText("Reading the file");
@@ -78,31 +66,21 @@ TEST_F(QtPortTest, ProgressBarWindowShowsTheBarAndItsText) {
     EXPECT_EQ(dlg->windowTitle(), QStringLiteral("Loading Composites"));
     EXPECT_EQ(dlg->label()->text(), QStringLiteral("Reading the file"));
     EXPECT_EQ(dlg->bar()->value(), 20);
-    EXPECT_EQ(dlg->step(), 10);
   }
   for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_EQ(qobject_cast<CProgressDlg*>(w), nullptr);
-}
-
-TEST_F(QtPortTest, ProgressTextWindowHasNoBar) {
   auto window = port.openProgress(ProgressKind::Text);
-  auto* dlg = dynamic_cast<CProgressDlg*>(window.get());
-  ASSERT_NE(dlg, nullptr);
-  EXPECT_EQ(dlg->bar(), nullptr);
-  window->setText("Generating polygons");
-  EXPECT_EQ(dlg->label()->text(), QStringLiteral("Generating polygons"));
+  auto* text = dynamic_cast<CProgressDlg*>(window.get());
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(text->bar(), nullptr);
 }
 
 TEST_F(QtPortTest, WaitCursorNestsAndIsRestored) {
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
   {
     WaitCursor outer(port);
+    { WaitCursor inner(port); }
     ASSERT_NE(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
-    {
-      WaitCursor inner(port);
-      EXPECT_EQ(port.waitDepth(), 2);
-    }
-    EXPECT_NE(QApplication::overrideCursor(), nullptr);
   }
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
   port.endWaitCursor();  // unbalanced: ignored
@@ -156,59 +134,48 @@ TEST_F(QtPortTest, ProjectSetupBecomesAWizardOfTheTwoBoundPages) {
   EXPECT_NE(qobject_cast<CFieldNameEntryWidget*>(first->bound().widget), nullptr);
   EXPECT_NE(qobject_cast<CSpecGravPageWidget*>(second->bound().widget), nullptr);
   EXPECT_EQ(first->title().toStdString(), sheet.pages()[0]->title());
-
   SheetModel settingsSheet("Project Settings", false);
   CSpecGravPage page;
   settingsSheet.addPage(&page);
-  std::unique_ptr<QDialog> sheetDialog(port.makeSheet(settingsSheet));
-  EXPECT_NE(qobject_cast<CPropertySheetDlg*>(sheetDialog.get()), nullptr);
-  EXPECT_EQ(sheetDialog->windowTitle(), QStringLiteral("Project Settings"));
+  EXPECT_NE(qobject_cast<CPropertySheetDlg*>(std::unique_ptr<QDialog>(port.makeSheet(settingsSheet)).get()), nullptr);
 }
 
-// A page whose leaving can be refused, counting the calls.
-class CountingPage : public PageModel {
- public:
-  explicit CountingPage(std::string title) : title_(std::move(title)) {}
-  std::string_view kind() const override { return "counting_page"; }
-  std::string title() const override { return title_; }
-  void onSetActive() override { ++activations; }
+// A page whose leaving can be refused; it and its widget log what they are asked.
+struct LoggingPage : PageModel {
+  LoggingPage(std::string n, std::vector<std::string>& l) : name(std::move(n)), log(l) {}
+  std::string_view kind() const override { return "logging_page"; }
+  std::string title() const override { return name; }
+  void onSetActive() override { log.push_back(name + " active"); }
   bool onKillActive(UiPort&) override {
-    ++kills;
+    log.push_back(name + " kill");
     return allowLeave;
   }
-  int activations = 0;
-  int kills = 0;
-  int loads = 0;
-  int stores = 0;
+  std::string name;
+  std::vector<std::string>& log;
   bool allowLeave = false;
-
- private:
-  std::string title_;
 };
 
-class CountingWidget : public ModelWidget {
- public:
-  explicit CountingWidget(CountingPage& page) : page_(page) {}
-  void loadFromModel() override { ++page_.loads; }
+struct LoggingWidget : ModelWidget {
+  explicit LoggingWidget(LoggingPage& p) : page(p) {}
+  void loadFromModel() override { page.log.push_back(page.name + " load"); }
   bool storeToModel(UiPort*) override {
-    ++page_.stores;
+    page.log.push_back(page.name + " store");
     return true;
   }
-
- private:
-  CountingPage& page_;
+  LoggingPage& page;
 };
 
 class SheetFlowTest : public QtPortTest {
  protected:
-  SheetFlowTest() : first("First"), second("Second") {
+  SheetFlowTest() {
     sheet.addPage(&first);
     sheet.addPage(&second);
   }
-  std::vector<BoundPage> bind() { return {{&first, new CountingWidget(first)}, {&second, new CountingWidget(second)}}; }
+  std::vector<BoundPage> bind() { return {{&first, new LoggingWidget(first)}, {&second, new LoggingWidget(second)}}; }
 
-  CountingPage first;
-  CountingPage second;
+  std::vector<std::string> log;
+  LoggingPage first{"1", log};
+  LoggingPage second{"2", log};
   SheetModel sheet{"Flow", true};
 };
 
@@ -216,57 +183,38 @@ TEST_F(SheetFlowTest, WizardActivatesPagesAndARefusalKeepsThePage) {
   CWizardDlg wizard(sheet, bind(), port);
   wizard.show();
   QApplication::processEvents();
-  EXPECT_EQ(wizard.currentId(), wizard.pageIds()[0]);
-  EXPECT_EQ(first.activations, 1);
-  EXPECT_EQ(first.loads, 1);
-
   wizard.next();  // refused
-  EXPECT_EQ(first.kills, 1);
-  EXPECT_EQ(first.stores, 1);
   EXPECT_EQ(wizard.currentId(), wizard.pageIds()[0]);
-  EXPECT_EQ(second.activations, 0);
-
   first.allowLeave = true;
   wizard.next();
   EXPECT_EQ(wizard.currentId(), wizard.pageIds()[1]);
-  EXPECT_EQ(second.activations, 1);
-  EXPECT_EQ(second.loads, 1);
-
   wizard.back();  // Back keeps the controls without asking the page
-  EXPECT_EQ(second.kills, 0);
-  EXPECT_EQ(second.stores, 1);
-  EXPECT_EQ(first.activations, 2);
-
   wizard.next();
-  second.allowLeave = false;
   wizard.accept();  // Finish, refused by the last page
-  EXPECT_EQ(second.kills, 1);
+  EXPECT_EQ(log, (std::vector<std::string>{"1 active", "1 load", "1 store", "1 kill",  // Next, refused
+                                           "1 store", "1 kill", "2 active", "2 load",  // Next
+                                           "2 store", "1 active", "1 load",            // Back
+                                           "1 store", "1 kill", "2 active", "2 load",  // Next
+                                           "2 store", "2 kill"}));
   EXPECT_EQ(wizard.result(), 0);
   EXPECT_TRUE(wizard.isVisible());
 }
 
 TEST_F(SheetFlowTest, PropertySheetTabsAskThePageBeingLeft) {
   CPropertySheetDlg dialog(sheet, bind(), port);
-  EXPECT_EQ(dialog.activePage(), 0);
-  EXPECT_EQ(first.activations, 1);
-
   EXPECT_FALSE(dialog.setActivePage(1));
   EXPECT_EQ(dialog.activePage(), 0);
-  EXPECT_EQ(first.kills, 1);
-  EXPECT_EQ(second.activations, 0);
-
   first.allowLeave = true;
   EXPECT_TRUE(dialog.setActivePage(1));
-  EXPECT_EQ(second.activations, 1);
-  EXPECT_EQ(second.loads, 1);
-
   dialog.show();
   dialog.accept();  // OK: the active page refuses
   EXPECT_TRUE(dialog.isVisible());
   second.allowLeave = true;
   dialog.accept();
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
-  EXPECT_EQ(second.kills, 2);
+  EXPECT_EQ(log, (std::vector<std::string>{"1 active", "1 load", "1 store", "1 kill",    // tab 2, refused
+                                           "1 store", "1 kill", "2 active", "2 load",    // tab 2
+                                           "2 store", "2 kill", "2 store", "2 kill"}));  // OK twice
 }
 
 }  // namespace

@@ -87,44 +87,30 @@ TEST(DataFieldsPage, AddThroughTheDialog) {
   EXPECT_EQ(port.log()[0], "dialog add_field_entry: Add/Edit Field");
   EXPECT_TRUE(port.messages().empty());
 
-  ASSERT_EQ(page.loaded().size(), 1u);
-  EXPECT_EQ(page.loaded()[0].name, "Au");
-  EXPECT_EQ(page.loaded()[0].missingValue, -1);
-  EXPECT_EQ(page.loaded()[0].weightingType, kWeightVolume);
-  ASSERT_EQ(page.calculated().size(), 1u);
-  EXPECT_EQ(page.calculated()[0].name, "AuEq");
+  ASSERT_EQ(page.names(), (std::vector<std::string>{"Au", "AuEq"}));
+  EXPECT_EQ(page.lines()[0], (CFieldNameEntry::ListLine{"Au", "0.5000", "-1.0000", "Volume", "N/A"}));
   EXPECT_EQ(page.calculated()[0].formulaCode, "a#2*");
   EXPECT_EQ(page.calculated()[0].defaultValue, 3);
 
   // A duplicate is refused in the dialog and the list stays as it was.
   answerEntry(port, [](CAddFieldEntry& e) { e.fieldName = "AuEq"; });
   EXPECT_FALSE(page.add(port));
-  ASSERT_EQ(port.messages().size(), 1u);
-  EXPECT_EQ(port.messages()[0], "The name entered is already in use.  Please use a unique name.");
-  EXPECT_EQ(page.variableCount(), 2);
-
-  // Cancel changes nothing.
-  port.answerDialog([](DialogModel&) { return false; });
-  EXPECT_FALSE(page.add(port));
+  EXPECT_EQ(port.messages(),
+            (std::vector<std::string>{"The name entered is already in use.  Please use a unique name."}));
   EXPECT_EQ(page.variableCount(), 2);
   EXPECT_TRUE(port.allAnswersUsed());
 }
 
 TEST(DataFieldsPage, AddFieldEnablingFollowsTheSwitch) {
   CAddFieldEntry e({});
-  EXPECT_TRUE(e.defaultValueEnabled());
-  EXPECT_TRUE(e.weightingTypeEnabled());
-  EXPECT_FALSE(e.formulaBoxEnabled());
-  EXPECT_FALSE(e.enterFormulaEnabled());
-  EXPECT_TRUE(e.missingValueEnabled());
-  e.calculateFieldValue = true;
-  EXPECT_FALSE(e.defaultValueEnabled());
-  EXPECT_FALSE(e.weightingTypeEnabled());
-  EXPECT_TRUE(e.formulaBoxEnabled());
-  EXPECT_TRUE(e.missingValueEnabled());
-  // "Enter Formula" waits for the formula dialog.
-  EXPECT_EQ(e.enterFormulaEnabled(), kFormulaDialogAvailable);
-  EXPECT_EQ(e.title(), "Add/Edit Field");
+  for (bool calculate : {false, true}) {
+    e.calculateFieldValue = calculate;
+    EXPECT_EQ(e.defaultValueEnabled(), !calculate);
+    EXPECT_EQ(e.weightingTypeEnabled(), !calculate);
+    EXPECT_EQ(e.formulaBoxEnabled(), calculate);
+    EXPECT_EQ(e.enterFormulaEnabled(), calculate && kFormulaDialogAvailable);
+    EXPECT_TRUE(e.missingValueEnabled());
+  }
   EXPECT_EQ(kWeightingChoices[0], "Tonnage");
   EXPECT_EQ(kWeightingChoices[2], "Surface");
 }
@@ -186,14 +172,11 @@ TEST(DataFieldsPage, RemoveRenumbersOrRefuses) {
   CFieldNameEntry page = auAgCu();
   EXPECT_FALSE(page.remove(port));  // nothing selected
 
-  page.select(0);
-  EXPECT_FALSE(page.remove(port));
-  page.select(2);
-  EXPECT_FALSE(page.remove(port));
-  ASSERT_EQ(port.messages().size(), 2u);
-  EXPECT_EQ(port.messages()[0], kFormulaRefusal);
-  EXPECT_EQ(port.messages()[1], kFormulaRefusal);
-  EXPECT_EQ(page.variableCount(), 4);
+  for (int inFormula : {0, 2}) {
+    page.select(inFormula);
+    EXPECT_FALSE(page.remove(port));
+  }
+  EXPECT_EQ(port.messages(), (std::vector<std::string>(2, kFormulaRefusal)));
   EXPECT_TRUE(page.deletedNames().empty());
 
   page.select(1);
@@ -202,19 +185,12 @@ TEST(DataFieldsPage, RemoveRenumbersOrRefuses) {
   EXPECT_EQ(page.deletedNames(), (std::vector<std::string>{"Ag"}));
   EXPECT_EQ(page.calculated()[0].formulaCode, "a#b*");
   EXPECT_EQ(page.calculated()[0].compiled.codeString(), "a#b*");
+  EXPECT_EQ(page.calculated()[0].formulaText, "Au  ENTER  Cu  *  ");
   EXPECT_EQ(page.selected(), -1);
-  EXPECT_EQ(port.messages().size(), 2u);
-}
-
-TEST(DataFieldsPage, DependentPairGoesInTwoStepsOnly) {
-  CFieldNameEntry page = auAgCu();
-  // Loaded first: refused.
-  EXPECT_EQ(page.removeVariable(0), kFormulaRefusal);
-  // The formula first, then the loaded variable.
-  EXPECT_EQ(page.removeVariable(3), "");
+  // The formula first, then the loaded variable it used.
+  EXPECT_EQ(page.removeVariable(2), "");
   EXPECT_EQ(page.removeVariable(0), "");
-  EXPECT_EQ(page.names(), (std::vector<std::string>{"Ag", "Cu"}));
-  EXPECT_EQ(page.deletedNames(), (std::vector<std::string>{"X", "Au"}));
+  EXPECT_EQ(page.deletedNames(), (std::vector<std::string>{"Ag", "X", "Au"}));
 }
 
 TEST(DataFieldsPage, DesignatedVariablesAreProtectedAndFollowTheNumbers) {
