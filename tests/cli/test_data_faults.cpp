@@ -17,7 +17,6 @@
 #include "cli/info.h"
 #include "cli/job.h"
 #include "datasets/composite_import.h"
-#include "engine/voronoi.h"
 #include "io/line_reader.h"
 #include "io/text_encoding.h"
 #include "port/silent_port.h"
@@ -382,14 +381,4 @@ TEST(DataFaults, AGenerationThatStopsLeavesThePolygonsAsTheyWere) {
   EXPECT_EQ(port.messages().back(), kGenerationCancelled);
   EXPECT_FALSE(doc.isModified());
   EXPECT_EQ(port.waitDepth(), 0);
-
-  // A band the fast cells decline (two points coincide) goes to the direct
-  // construction only while that finishes in well under a second.
-  std::vector<DPoint3D> points;
-  for (int i = 0; i <= kMaxDirectPoints; ++i) points.push_back({std::fmod(i * 7.3, 100.0), i * 0.05, 0.0});
-  points.push_back(points.front());
-  FastVoronoi cells;
-  cells.compute(points, 5.0);
-  std::vector<DPoint3D> cell;
-  EXPECT_THROW(cells.buildCell(0, cell), std::runtime_error);
 }

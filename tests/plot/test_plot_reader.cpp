@@ -6,7 +6,7 @@
 #include <limits>
 #include <string>
 
-#include "datasets/record_testing.h"
+#include "record_testing.h"
 #include "plot/gplot.h"
 #include "plot/plt_reader.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "datasets/record_testing.h"
+#include "record_testing.h"
 #include "plot/gplot.h"
 #include "test_files.h"
 
