@@ -205,8 +205,8 @@ TEST(Preview, RulersStopAtOneHundredColumnsAndLongLinesAreCut) {
 }
 
 TEST(OutputRuler, OverlapIsMarkedWithAQuestionMark) {
-  EXPECT_EQ(kInputUnitsRuler.size() + kOutputUnitsRuler.size(), 300u);
-  EXPECT_EQ(kOutputTensRuler.substr(89, 13) + kOutputTensRuler.substr(189, 11), "9         00 19         ");
+  EXPECT_EQ(kOutputTensRuler.substr(89, 13), "9         00 ");
+  EXPECT_EQ(kOutputTensRuler.substr(189), "19         ") << "200 columns";
   ColumnDescription d;
   d.add("X Coordinate", 5, 5, 2);  // columns 5 to 9
   d.add("Y Coordinate", 8, 5, 2);  // columns 8 to 12
