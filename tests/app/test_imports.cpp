@@ -29,8 +29,8 @@ std::string writeFile(const std::string& name, const std::string& bytes) {
 
 // The wizard of the envelope file: names at column 10, 20 wide.
 bool envelopeNamesAt10(SheetModel& sheet) {
-  dynamic_cast<CFileLoadPropertySheet&>(sheet).first().field("Envelope Name")->position = 10;
-  dynamic_cast<CFileLoadPropertySheet&>(sheet).first().field("Envelope Name")->length = 20;
+  dynamic_cast<CFileLoadPropertySheet&>(sheet).first().fields.at(0).position = 10;
+  dynamic_cast<CFileLoadPropertySheet&>(sheet).first().fields.at(0).length = 20;
   return true;
 }
 
@@ -124,7 +124,7 @@ TEST(ImportCommands, CancelAtTheFileDialogChangesNothingButStillZooms) {
        {&CWQuarlexDoc::onImportComposites, &CWQuarlexDoc::onImportEnvelopes, &CWQuarlexDoc::onImportSurfaces}) {
     Project p(/*withScene=*/false);
     ScriptedPort quiet;
-    const Bytes before = storeProject(p.objects, quiet);
+    const auto before = storeProject(p.objects, quiet);
     p.port.answerFile(std::nullopt);
     EXPECT_EQ((p.doc.*import)(), 0);
     EXPECT_TRUE(p.port.messages().empty());

@@ -93,9 +93,9 @@ TEST(ProjectFile, SaveLoadSaveGivesTheSameBytesAndTheSameProjectWithProgressStep
   EXPECT_EQ(b.viewGrid, a.viewGrid);
 
   // A new project starts with the version word and the settings record.
-  QuarlexSettings fresh;
-  const Bytes expected = B().i32(1000).add(storeWith([&](Archive& ar) { serializeSettings(ar, fresh); }));
-  EXPECT_TRUE(startsWith(storeProject(ProjectObjects(), port), expected));
+  ProjectObjects fresh;
+  const Bytes expected = B().i32(1000).add(storeWith([&](Archive& ar) { serializeSettings(ar, fresh.settings); }));
+  EXPECT_TRUE(startsWith(storeProject(fresh, port), expected));
 }
 
 TEST(ProjectFile, EveryPrefixFailsToOpenMessagesNameTheRecordAndTrailingBytesAreRefused) {

@@ -170,8 +170,8 @@ TEST(CompositeLoad, ColumnsAreWrittenBackByNameAnd2DLeavesZOut) {
   l.port.answerSheet([](SheetModel& sheet) {
     auto& d = dynamic_cast<CFileLoadPropertySheet&>(sheet).first();
     EXPECT_EQ(d.find("Z Coordinate"), -1);
-    d.field("Au")->position = 36;
-    d.field("Au")->length = 10;
+    d.fields.at(3).position = 36;  // Au, after Name, X and Y
+    d.fields.at(3).length = 10;
     d.fields[0].length = 3;
     return true;
   });

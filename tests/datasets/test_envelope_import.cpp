@@ -31,8 +31,8 @@ const std::string kNamedFile =
 ScriptedPort::SheetAnswer namesAt10(bool rotate = false, bool finish = true) {
   return [=](SheetModel& sheet) {
     auto& s = dynamic_cast<CFileLoadPropertySheet&>(sheet);
-    s.first().field("Envelope Name")->position = 10;
-    s.first().field("Envelope Name")->length = 20;
+    s.first().fields.at(0).position = 10;  // the envelope name
+    s.first().fields.at(0).length = 20;
     s.first().rotate = rotate;
     return finish;
   };
