@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "datasets/composites.h"
-#include "project/quarlex_settings.h"
 #include "support/record_suite.h"
 
 using namespace qx;
@@ -108,14 +107,4 @@ TEST(CompositeSetExtents, FieldsWhenFilledNeutralWhenEmpty) {
   set.minCorner = {-1, -2, -3};
   set.maxCorner = {4, 5, 6};
   EXPECT_EQ(set.extents().min, (DPoint3D{-1, -2, -3})) << "the set's own fields";
-
-  QuarlexSettings s;
-  const DataExtents both[] = {CompositeSet().extents(), CompositeSetRecord::populated().extents()};
-  s.recomputeDataExtents(both);
-  EXPECT_EQ(s.extentsMin, (DPoint3D{-50.0, 200.25, -3.0}));
-  EXPECT_EQ(s.extentsMax, (DPoint3D{100.5, 400.0, 12.0}));
-  const DataExtents empty[] = {CompositeSet().extents()};
-  s.recomputeDataExtents(empty);
-  EXPECT_EQ(s.extentsMin.y, QuarlexSettings::kRecomputeExtent);
-  EXPECT_EQ(s.extentsMax.y, -QuarlexSettings::kRecomputeExtent);
 }
