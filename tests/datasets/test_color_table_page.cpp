@@ -1,5 +1,3 @@
-// The colour-table options page: the bin list texts, the editing buttons,
-// the table navigation, OK's effects and the bin visibility dialog.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -16,41 +14,29 @@ namespace {
 const std::vector<std::string> kVariables{"Au", "Cu", "AuEq"};
 
 ColorBin makeBin(std::string name, double low, double high, ColorRef colour = 0) {
-  ColorBin b;
-  b.variableName = std::move(name);
-  b.low = low;
-  b.high = high;
-  b.colour = static_cast<std::int32_t>(colour);
-  return b;
+  return {std::move(name), "", low, high, static_cast<std::int32_t>(colour)};
 }
 
 }  // namespace
 
-TEST(ColorTablePage, BinLinesFollowThePrintfFormat) {
+TEST(ColorTablePage, BinLinesFollowThePrintfFormatAndSelectingABinFillsTheFields) {
   CColorTable colours;
   colours.bin(0, 0) = makeBin("Au", 1.0005, 1.0025);  // printf rounds the binary value, not the decimal text
   colours.bin(0, 1) = makeBin("Cu", -2.5, 1234.5678);
   colours.bin(0, 2) = makeBin("", -0.0004, 1e20);
   colours.bin(0, 3) = makeBin("Grade %d", 0.0005, 0.0015);  // a name is copied, never used as a format
-  COptionsSearchTable page(colours, kVariables);
-  EXPECT_EQ(page.title(), "Search Table");
-  const auto lines = page.binLines();
-  ASSERT_EQ(lines.size(), 25u);
-  EXPECT_EQ(lines[0], " 1.000 <= Au < 1.002");
-  EXPECT_EQ(lines[1], " -2.500 <= Cu < 1234.568");
-  EXPECT_EQ(lines[2], " -0.000 <=  < 100000000000000000000.000");
-  EXPECT_EQ(lines[3], " 0.001 <= Grade %d < 0.002");
-  for (int b = 4; b < 25; ++b) EXPECT_EQ(lines[static_cast<std::size_t>(b)], " 0.000 <=  < 0.000");
-}
-
-TEST(ColorTablePage, SelectingABinFillsTheFields) {
-  CColorTable colours;
   colours.bin(0, 4) = makeBin("AuEq", 0.12345, 7.5, makeRgb(1, 2, 3));
   colours.bin(0, 4).secondName = "*";
   colours.bin(0, 5) = makeBin("Zn", 1, 2);
   COptionsSearchTable page(colours, kVariables);
-  EXPECT_EQ(page.selectedBin(), 0);
-  EXPECT_EQ(page.selectedVariable(), 0) << "an empty name is not in the list: the first entry";
+  EXPECT_EQ(page.title(), "Search Table");
+  std::vector<std::string> expected{
+      " 1.000 <= Au < 1.002",       " -2.500 <= Cu < 1234.568", " -0.000 <=  < 100000000000000000000.000",
+      " 0.001 <= Grade %d < 0.002", " 0.123 <= AuEq < 7.500",   " 1.000 <= Zn < 2.000"};
+  expected.resize(25, " 0.000 <=  < 0.000");
+  EXPECT_EQ(page.binLines(), expected);
+
+  EXPECT_EQ(page.selectedVariable(), 0) << "Au is the first entry";
   page.selectBin(4);
   EXPECT_EQ(page.minimumText(), "0.123");
   EXPECT_EQ(page.maximumText(), "7.500");
@@ -58,11 +44,10 @@ TEST(ColorTablePage, SelectingABinFillsTheFields) {
   EXPECT_EQ(page.selectedVariable(), 2);
   EXPECT_EQ(page.symbol(), "*");
   page.selectBin(5);
-  EXPECT_EQ(page.selectedVariable(), 0);
   page.selectBin(25);
   page.selectBin(-1);
   EXPECT_EQ(page.selectedBin(), 5);
-  EXPECT_FALSE(page.changed());
+  EXPECT_EQ(page.selectedVariable(), 0) << "Zn is not in the list";
 
   // Without variables nothing is chosen, and an update keeps the bin's name.
   COptionsSearchTable bare(colours, {});
@@ -74,7 +59,7 @@ TEST(ColorTablePage, SelectingABinFillsTheFields) {
   EXPECT_EQ(bare.workingCopy().bin(0, 5), makeBin("Zn", 1.25, 2));
 }
 
-TEST(ColorTablePage, EditingTheSelectedBinAndRefusingBadNumbers) {
+TEST(ColorTablePage, EditingTheSelectedBinRefusingBadNumbersColourAndSymbol) {
   CColorTable colours;
   colours.bin(0, 2) = makeBin("Au", 1, 2, makeRgb(9, 9, 9));
   COptionsSearchTable page(colours, kVariables);
@@ -85,7 +70,6 @@ TEST(ColorTablePage, EditingTheSelectedBinAndRefusingBadNumbers) {
   page.setMaximumText("1e2");
   EXPECT_TRUE(page.chooseVariable(port, 1));
   EXPECT_EQ(page.workingCopy().bin(0, 2), makeBin("Cu", 1.5, 100.0, makeRgb(9, 9, 9)));
-  EXPECT_EQ(page.binLines()[2], " 1.500 <= Cu < 100.000");
   EXPECT_TRUE(page.changed());
   EXPECT_EQ(colours.bin(0, 2), makeBin("Au", 1, 2, makeRgb(9, 9, 9))) << "the project's table is untouched";
 
@@ -100,37 +84,24 @@ TEST(ColorTablePage, EditingTheSelectedBinAndRefusingBadNumbers) {
   EXPECT_FALSE(page.leaveMaximum(port));
   EXPECT_FALSE(page.chooseVariable(port, 2)) << "the name is not taken either";
   EXPECT_EQ(page.workingCopy().bin(0, 2), makeBin("Cu", 1.5, 100.0, makeRgb(9, 9, 9)));
-  ASSERT_EQ(port.messages().size(), 9u);
-  for (const auto& m : port.messages()) EXPECT_EQ(m, "Please enter a number.");
-  EXPECT_EQ(port.log()[0], "message warning ok -> ok: Please enter a number.");
+  EXPECT_EQ(port.log(), std::vector<std::string>(9, "message warning ok -> ok: Please enter a number."));
   page.setMaximumText("+4.25");
   EXPECT_TRUE(page.leaveMaximum(port));
   EXPECT_EQ(page.workingCopy().bin(0, 2), makeBin("AuEq", 3.0, 4.25, makeRgb(9, 9, 9)));
   EXPECT_FALSE(page.chooseVariable(port, 3)) << "no such entry";
 
   // The colour chooser starts from the bin's colour; Cancel changes nothing.
-  COptionsSearchTable colourPage(colours, kVariables);
-  colourPage.selectBin(2);
   port.clearLog();
   port.answerColour(std::nullopt);
-  colourPage.selectColour(port);
-  EXPECT_EQ(colourPage.colour(), makeRgb(9, 9, 9));
-  EXPECT_FALSE(colourPage.changed());
+  page.selectColour(port);
+  EXPECT_EQ(page.colour(), makeRgb(9, 9, 9));
   port.answerColour(makeRgb(255, 0, 0));
-  colourPage.selectColour(port);
-  EXPECT_EQ(colourPage.workingCopy().bin(0, 2).colour, 0x0000FF);
-  EXPECT_TRUE(colourPage.changed());
+  page.selectColour(port);
+  EXPECT_EQ(page.workingCopy().bin(0, 2).colour, 0x0000FF);
   EXPECT_EQ(port.log(), (std::vector<std::string>{"colour 592137", "colour 592137"}));
-
   // The one-character symbol is kept in the bin's second name.
-  COptionsSearchTable symbolPage(colours, kVariables);
-  symbolPage.selectBin(2);
-  symbolPage.setSymbol("XY");
-  EXPECT_EQ(symbolPage.symbol(), "X");
-  EXPECT_EQ(symbolPage.workingCopy().bin(0, 2).secondName, "X");
-  EXPECT_TRUE(symbolPage.changed());
-  symbolPage.setSymbol("");
-  EXPECT_EQ(symbolPage.workingCopy().bin(0, 2).secondName, "");
+  page.setSymbol("XY");
+  EXPECT_EQ(page.workingCopy().bin(0, 2).secondName, "X");
 }
 
 TEST(ColorTablePage, ClearSelectedAndClearAll) {
@@ -145,18 +116,10 @@ TEST(ColorTablePage, ClearSelectedAndClearAll) {
   ColorBin cleared;
   cleared.secondName = "S";  // the symbol stays
   EXPECT_EQ(page.workingCopy().bin(1, 3), cleared);
-  EXPECT_EQ(page.binLines()[3], " 0.000 <=  < 0.000");
-  EXPECT_EQ(page.minimumText(), "0.000");
-  EXPECT_EQ(page.workingCopy().bin(1, 4), makeBin("Au", 4, 5, makeRgb(1, 1, 1)));
   EXPECT_TRUE(page.changed());
 
   page.clearAll();
-  for (int b = 0; b < 25; ++b) {
-    EXPECT_EQ(page.workingCopy().bin(1, b).variableName, "");
-    EXPECT_EQ(page.workingCopy().bin(1, b).low, 0.0);
-    EXPECT_EQ(page.workingCopy().bin(1, b).high, 0.0);
-    EXPECT_EQ(page.workingCopy().bin(1, b).colour, 0);
-  }
+  for (int b = 0; b < 25; ++b) EXPECT_EQ(page.workingCopy().bin(1, b), b == 3 ? cleared : ColorBin{}) << b;
   EXPECT_EQ(page.workingCopy().bin(0, 0), makeBin("Cu", 5, 6, 7)) << "only the shown table";
 }
 
@@ -175,41 +138,23 @@ TEST(ColorTablePage, ExpandSpreadsTheSelectedBinWithTheRamp) {
   page.selectBin(7);
   page.expand();
   EXPECT_EQ(page.selectedBin(), 0);
-  EXPECT_EQ(page.minimumText(), "0.000");
-  EXPECT_EQ(page.maximumText(), "1.000");
-  EXPECT_EQ(page.selectedVariable(), 1);
   for (int i = 0; i < 25; ++i) {
-    const ColorBin& b = page.workingCopy().bin(0, i);
-    SCOPED_TRACE(i);
-    EXPECT_EQ(b.variableName, "Cu");
-    EXPECT_EQ(b.low, i);
-    EXPECT_EQ(b.high, i == 24 ? 25.001 : i + 1.0);
-    EXPECT_EQ(b.colour, ramp[i][0] | ramp[i][1] << 8 | ramp[i][2] << 16);
+    ColorBin want = makeBin("Cu", i, i == 24 ? 25.001 : i + 1.0, ramp[i][0] | ramp[i][1] << 8 | ramp[i][2] << 16);
+    want.secondName = i == 7 ? "#" : "";  // the symbol is not part of the spread
+    EXPECT_EQ(page.workingCopy().bin(0, i), want) << i;
   }
   EXPECT_EQ(page.workingCopy().bin(0, 0).colour, 0xFA0000) << "pure blue 250 in the high byte";
-  EXPECT_EQ(page.workingCopy().bin(0, 7).secondName, "#") << "the symbol is not part of the spread";
-  EXPECT_EQ(page.binLines()[0], " 0.000 <= Cu < 1.000");
-  EXPECT_EQ(page.binLines()[24], " 24.000 <= Cu < 25.001");
   EXPECT_EQ(page.workingCopy().bin(1, 0), makeBin("Au", 3, 4)) << "other tables untouched";
-  EXPECT_TRUE(page.changed());
 
   // A range that is not a whole number of steps: each low is the high before it.
   CColorTable odd;
   odd.bin(0, 0) = makeBin("Au", -2, 3);
   COptionsSearchTable oddPage(odd, kVariables);
   oddPage.expand();
-  for (int i = 0; i < 25; ++i) {
-    const ColorBin& b = oddPage.workingCopy().bin(0, i);
-    SCOPED_TRACE(i);
-    EXPECT_NEAR(b.low, -2.0 + i / 5.0, 1e-12);
-    EXPECT_NEAR(b.high, -2.0 + (i + 1) / 5.0 + (i == 24 ? 0.001 : 0.0), 1e-12);
-    // Each high is counted from the selected low, not added step by step.
-    if (i < 24) {
-      EXPECT_EQ(b.high, -2.0 + (i + 1) * 0.2);
-    }
-    if (i > 0) {
-      EXPECT_EQ(b.low, oddPage.workingCopy().bin(0, i - 1).high);
-    }
+  // Each high is counted from the selected low, not added step by step.
+  for (int i = 0; i < 24; ++i) {
+    EXPECT_EQ(oddPage.workingCopy().bin(0, i).high, -2.0 + (i + 1) * 0.2) << i;
+    EXPECT_EQ(oddPage.workingCopy().bin(0, i + 1).low, oddPage.workingCopy().bin(0, i).high) << i;
   }
   EXPECT_EQ(oddPage.binLines()[24], " 2.800 <= Au < 3.001");
 
@@ -220,7 +165,6 @@ TEST(ColorTablePage, ExpandSpreadsTheSelectedBinWithTheRamp) {
   flatPage.selectBin(3);
   flatPage.expand();
   EXPECT_EQ(flatPage.workingCopy(), flat);
-  EXPECT_EQ(flatPage.selectedBin(), 3);
   EXPECT_FALSE(flatPage.changed());
 }
 
@@ -230,24 +174,15 @@ TEST(ColorTablePage, NavigationWrapsAndResetsTheSelection) {
   colours.bin(9, 0) = makeBin("Au", 1, 2);
   colours.bin(0, 0) = makeBin("Cu", 3, 4);
   COptionsSearchTable page(colours, kVariables);
-  EXPECT_EQ(page.shownTable(), 9);
-  EXPECT_EQ(page.tableName(), "Table#10");
-  EXPECT_EQ(page.binLines()[0], " 1.000 <= Au < 2.000");
   page.selectBin(6);
-  EXPECT_FALSE(page.changed());
   page.nextTable();
   EXPECT_EQ(page.shownTable(), 0);
   EXPECT_EQ(page.selectedBin(), 0);
   EXPECT_EQ(page.tableName(), "Table#1");
-  EXPECT_EQ(page.binLines()[0], " 3.000 <= Cu < 4.000");
   EXPECT_EQ(page.minimumText(), "3.000");
-  EXPECT_EQ(page.selectedVariable(), 1);
   EXPECT_TRUE(page.changed()) << "a step marks the page changed";
   page.previousTable();
-  EXPECT_EQ(page.shownTable(), 9);
   page.previousTable();
-  EXPECT_EQ(page.shownTable(), 8);
-  for (int i = 0; i < 10; ++i) page.nextTable();
   EXPECT_EQ(page.shownTable(), 8);
 
   // No current table: the page opens on the first.
@@ -271,42 +206,24 @@ TEST(ColorTablePage, OkCopiesNamesAlwaysAndTheRestOnlyWhenChanged) {
     EXPECT_TRUE(page.apply().empty());
     EXPECT_EQ(colours.bin(7, 7), makeBin("Ag", 1, 9)) << "the page's unchanged bins do not go back";
     EXPECT_EQ(colours.tableNames[2], "Gold grades");
-    EXPECT_EQ(colours.tableNames[3], "Table#4");
-    EXPECT_EQ(colours.currentTable, 2);
   }
 
-  // A step to table 4 and back and on: the shown table becomes current,
-  // the bins go back and the 25 marker colours come out.
+  // Edits on table 3, OK while table 4 is shown: it becomes current, every
+  // table's bins go back and its 25 marker colours come out.
   {
     COptionsSearchTable page(colours, kVariables);
     page.nextTable();
+    page.selectBin(2);
+    page.setSymbol("o");
     page.nextTable();
     page.setTableName("Copper");
-    page.selectBin(2);
-    page.setMinimumText("7");
-    page.setMaximumText("8");
-    ScriptedPort port;
-    ASSERT_TRUE(page.chooseVariable(port, 1));
     const auto options = page.apply();
     EXPECT_EQ(colours.currentTable, 4);
     EXPECT_EQ(colours.tableNames[4], "Copper");
-    EXPECT_EQ(colours.tableNames[2], "Gold grades");
-    EXPECT_EQ(colours.bin(4, 2), makeBin("Cu", 7, 8));
+    EXPECT_EQ(colours.bin(3, 2).secondName, "o");
     ASSERT_EQ(options.size(), 25u);
-    EXPECT_EQ(options[0], "Markers = R=1.000 G=0.000 B=0.000");
     EXPECT_EQ(options[1], "Markers = R=0.000 G=0.502 B=1.000");
     EXPECT_EQ(options[24], "Markers = R=0.000 G=0.000 B=0.000");
-  }
-
-  // Edits on one table, then OK while another is shown: every table's bins go back.
-  {
-    COptionsSearchTable page(colours, kVariables);
-    page.selectBin(24);
-    page.setSymbol("o");
-    page.previousTable();
-    EXPECT_EQ(page.apply().size(), 25u);
-    EXPECT_EQ(colours.currentTable, 3);
-    EXPECT_EQ(colours.bin(4, 24).secondName, "o");
   }
 }
 
@@ -314,21 +231,18 @@ TEST(ColorTablePage, AdvancedEditsTheShownTablesSwitches) {
   CColorTable colours;
   colours.currentTable = 1;
   colours.bin(3, 2) = makeBin("Au", 0.5, 1.5);
-  std::vector<int> asked;
   std::vector<std::pair<int, BinSwitches>> stored;
-  BinSwitches initial;
-  initial.fill(1);
-  initial[4] = 0;
   BinVisibilityAccess access;
-  access.get = [&](int table) {
-    asked.push_back(table);
-    return initial;
+  access.get = [](int table) {  // the bin after the table's number hidden
+    BinSwitches s;
+    s.fill(1);
+    s[static_cast<std::size_t>(table + 1)] = 0;
+    return s;
   };
   access.set = [&](int table, const BinSwitches& s) { stored.emplace_back(table, s); };
   COptionsSearchTable page(colours, kVariables, access);
   page.nextTable();
   page.nextTable();
-  page.setTableName("Typed");
   page.selectBin(2);
   page.setMinimumText("0.25");
   ScriptedPort port;
@@ -338,44 +252,24 @@ TEST(ColorTablePage, AdvancedEditsTheShownTablesSwitches) {
   port.answerDialog([&](DialogModel& model) {
     auto& d = dynamic_cast<CBinVisDialog&>(model);
     currentDuring = colours.currentTable;
-    EXPECT_EQ(d.visible().size(), 25u);
     EXPECT_EQ(d.hidden(), (std::vector<std::string>{"Bin#05: 0.000 <=  < 0.000"}));
     EXPECT_EQ(d.visible()[2], "Bin#03: 0.250 <= Au < 1.500") << "the page's copy is shown";
-    EXPECT_EQ(d.visible()[24], "Unbinned Blocks and Composites");
     d.hideAll();
     d.show(9);   // Bin#10 at position 9
-    d.show(24);  // the unbinned entry, its number reads 0
+    d.show(24);  // the unbinned entry
     return true;
   });
   EXPECT_TRUE(page.advanced(port));
   EXPECT_EQ(currentDuring, 3);
   EXPECT_EQ(colours.currentTable, 1) << "restored";
-  EXPECT_EQ(page.workingCopy().tableNames[3], "Typed");
-  EXPECT_EQ(asked, (std::vector<int>{3}));
-  ASSERT_EQ(stored.size(), 1u);
-  EXPECT_EQ(stored[0].first, 3);
   BinSwitches expected{};
-  expected[9] = 1;
-  expected[25] = 1;
-  EXPECT_EQ(stored[0].second, expected);
+  expected[9] = expected[25] = 1;
+  EXPECT_EQ(stored, (std::vector<std::pair<int, BinSwitches>>{{3, expected}}));
   EXPECT_EQ(port.log().back(), "dialog bin_visibility: Bin Visibility Settings");
 
   // Cancel: nothing stored, the index restored all the same.
-  port.answerDialog([&](DialogModel&) {
-    currentDuring = colours.currentTable;
-    return false;
-  });
+  port.answerDialog([](DialogModel&) { return false; });
   EXPECT_FALSE(page.advanced(port));
-  EXPECT_EQ(currentDuring, 3);
   EXPECT_EQ(colours.currentTable, 1);
   EXPECT_EQ(stored.size(), 1u);
-
-  // Without access to the switches every bin starts visible.
-  COptionsSearchTable loose(colours, kVariables);
-  port.answerDialog([](DialogModel& model) {
-    EXPECT_EQ(dynamic_cast<CBinVisDialog&>(model).visible().size(), 26u);
-    return true;
-  });
-  EXPECT_TRUE(loose.advanced(port));
-  EXPECT_TRUE(port.allAnswersUsed());
 }

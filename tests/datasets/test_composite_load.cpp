@@ -1,10 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -19,6 +16,7 @@
 #include "support/cancel_steps.h"
 #include "support/record_testing.h"
 #include "support/scripted_port.h"
+#include "support/test_files.h"
 #include "variables/formula_compiler.h"
 
 using namespace qx;
@@ -37,8 +35,7 @@ std::string line(const std::string& name, double x, double y, double z = 0.0, do
 
 std::string writeFile(const std::string& name, const std::string& bytes) {
   const auto path = std::filesystem::path(::testing::TempDir()) / name;
-  std::ofstream out(path, std::ios::binary);
-  out << bytes;
+  qx::test::writeText(path, bytes);
   return path.string();
 }
 
@@ -51,13 +48,11 @@ QuarlexSettings settings3D() {
   s.loaded[0].compositeWidth = 8;
   s.loaded[1].compositePosition = 54;
   s.loaded[1].compositeWidth = 8;
-  VariableInfoCalc sum("Sum");
-  sum.formulaCode = "a#b+";
-  sum.compiled = compileFormula(sum.formulaCode).block;
-  VariableInfoCalc twice("Twice");
-  twice.formulaCode = "c#2*";
-  twice.compiled = compileFormula(twice.formulaCode).block;
-  s.calculated = {sum, twice};
+  for (const auto& [name, code] : {std::pair{"Sum", "a#b+"}, std::pair{"Twice", "c#2*"}}) {
+    s.calculated.emplace_back(name);
+    s.calculated.back().formulaCode = code;
+    s.calculated.back().compiled = compileFormula(code).block;
+  }
   return s;
 }
 
@@ -68,28 +63,16 @@ struct Loader {
   int processed = 0;
   CompositeLoadHooks hooks{[](UiPort&, CParamsRotation&) { return true; }, [this] { ++processed; }};
 
-  // File, Finish, and the append question answered `append` when asked.
-  int load(const std::string& path, bool append = true) {
+  // File, Finish, and Yes to the append question when asked.
+  int load(const std::string& path) {
     port.answerFile(path);
     port.answerSheet([](SheetModel&) { return true; });
-    if (set.count() > 0) port.answerMessage(append ? MessageAnswer::Yes : MessageAnswer::No);
+    if (set.count() > 0) port.answerMessage(MessageAnswer::Yes);
     return loadComposites(port, set, settings, hooks);
-  }
-  std::vector<std::string> names() const {
-    std::vector<std::string> n;
-    for (const auto& c : set.composites) n.push_back(c.name);
-    return n;
   }
 };
 
-std::string trimmed(std::string s) {
-  s.erase(s.find_last_not_of(' ') + 1);
-  return s;
-}
-
 }  // namespace
-
-// ---------------------------------------------------------------- the reader
 
 TEST(CompositeReader, EveryLineIsARecordCutAt511) {
   CompositeLayout layout{{1, 15}, {16, 10}, {26, 10}, {36, 10}, true, {{505, 10}, {46, 8}}};
@@ -104,53 +87,14 @@ TEST(CompositeReader, EveryLineIsARecordCutAt511) {
   ASSERT_EQ(records.size(), 5u);
   EXPECT_EQ(records[0].name, "Name           ") << "a header is a composite, its name unchanged";
   EXPECT_EQ(records[0].position, (DPoint3D{0, 0, 0})) << "'X Coordinat' reads 0";
-  EXPECT_EQ(records[1].name, "LONG           ");
   EXPECT_EQ(records[1].position, (DPoint3D{1.5, 2.5, 3.5}));
   EXPECT_EQ(records[1].values, (std::vector<double>{1234567.0, 4.25}));
   EXPECT_EQ(records[2].name, std::string(15, ' ')) << "a blank line is a blank composite";
-  EXPECT_EQ(records[2].values, (std::vector<double>{0.0, 0.0}));
   EXPECT_EQ(records[3].name, "NEXT           ") << "the rest of the long line was skipped";
-  EXPECT_EQ(records[3].position, (DPoint3D{7, 8, 9}));
   EXPECT_EQ(records[4].position, (DPoint3D{-1, -2, -3}));
 }
 
-TEST(CompositeReader, TwoDimensionalLayoutNeverReadsZ) {
-  CompositeLayout layout{{1, 4}, {5, 5}, {10, 5}, {15, 5}, false, {}};
-  MemorySource source("A   1.5  2.5  99.0\n");
-  const auto records = readCompositeRecords(source, layout);
-  ASSERT_EQ(records.size(), 1u);
-  EXPECT_EQ(records[0].position, (DPoint3D{1.5, 2.5, 0.0}));
-  EXPECT_EQ(records[0].name, "A   ");
-}
-
-TEST(CompositeReader, JunkGivesOneRecordPerLineWithFiniteNumbers) {
-  std::string junk;
-  for (int i = 0; i < 3000; ++i) junk += static_cast<char>((i * 131 + 7) % 256);
-  junk += "\n" + std::string(10000, '7') + "\n" + std::string(10000, 'x') + "\n";
-  junk += std::string("\0\0\0 12.5", 8) + "\n";
-  const auto lineFeeds = static_cast<std::size_t>(std::count(junk.begin(), junk.end(), '\n'));
-  CompositeLayout layout{{1, 15}, {16, 10}, {26, 10}, {36, 10}, true, {{1, 300}, {500, 30}, {1, 511}}};
-  MemorySource source(junk);
-  const auto records = readCompositeRecords(source, layout);
-  EXPECT_EQ(records.size(), lineFeeds);
-  for (const auto& r : records) {
-    EXPECT_TRUE(std::isfinite(r.position.x) && std::isfinite(r.position.y) && std::isfinite(r.position.z));
-    for (double v : r.values) EXPECT_TRUE(std::isfinite(v));
-    EXPECT_LE(r.name.size(), 15u);
-  }
-  // The line of 10,000 sevens: x is "7777777777"; the variable over the
-  // first 300 columns reads 300 sevens; over all 511 the number is beyond a
-  // double and reads 0.
-  const auto& sevens = records[records.size() - 3];
-  EXPECT_EQ(sevens.position.x, 7777777777.0);
-  EXPECT_EQ(sevens.values[0], std::stod(std::string(300, '7')));
-  EXPECT_EQ(sevens.values[2], 0.0);
-  EXPECT_EQ(records.back().name, "") << "a NUL ends the name as in a C string";
-}
-
-// ---------------------------------------------------------------- co-located
-
-TEST(CompositeCoLocated, ShellSortTieOrderDecidesTheSurvivor) {
+TEST(CompositeCoLocated, ShellSortTieOrderToleranceAndNeighbours) {
   // Four composites, three at one place: gaps 3 then 1. The gap-3 pass swaps
   // the first (P) with the last (S), so P ends last of the three and survives.
   CompositeSet set;
@@ -162,83 +106,59 @@ TEST(CompositeCoLocated, ShellSortTieOrderDecidesTheSurvivor) {
   EXPECT_EQ(port.messages()[0],
             "Quarlex has detected 2 co-located composites and must delete them.\nOnly one composite is kept");
   ASSERT_EQ(set.count(), 2);
-  EXPECT_EQ(set.composites[0].name, "S");
-  EXPECT_EQ(set.composites[1].name, "P");
-}
+  EXPECT_EQ(set.composites[0].name + set.composites[1].name, "SP");
 
-TEST(CompositeCoLocated, ToleranceIsStrictAndZIsIgnored) {
-  ScriptedPort port;
-  CompositeSet set;
+  // The tolerance is strict and z is ignored.
+  port.clearLog();
   set.composites = {{"A", 0, -1, {0.0, 0.0, 0.0}, {}, {}},
                     {"B", 0, -1, {0.01, 0.0, 0.0}, {}, {}},  // |dx| = 0.01 exactly
                     {"C", 0, -1, {5.0, 0.01, 0.0}, {}, {}},
                     {"D", 0, -1, {5.0, 0.0, 0.0}, {}, {}}};  // |dy| = 0.01 exactly
-  ASSERT_EQ(std::fabs(0.0 - 0.01), 0.01);
   EXPECT_EQ(set.removeCoLocated(port), 0);
   EXPECT_TRUE(port.messages().empty()) << "no message when nothing is co-located";
-  EXPECT_EQ(set.count(), 4);
 
   set.composites = {{"low", 0, -1, {3.0, 4.0, -100.0}, {}, {}},
                     {"high", 0, -1, {3.0, 4.0, 100.0}, {}, {}},
                     {"near", 0, -1, {7.0, 1.0, 0.0}, {}, {}},
                     {"nearer", 0, -1, {7.0099, 1.0099, 0.0}, {}, {}}};
   EXPECT_EQ(set.removeCoLocated(port), 2);
-  ASSERT_EQ(set.count(), 2);
-  EXPECT_EQ(set.composites[0].name, "near") << "7.0099 sorts first and is deleted";
-  EXPECT_EQ(set.composites[1].position.x, 3.0);
-}
+  EXPECT_EQ(set.composites.at(0).name, "near") << "7.0099 sorts first and is deleted";
 
-TEST(CompositeCoLocated, ManyDuplicatesAreAllFoundAcrossOtherComposites) {
-  // Composites whose x lie within 0.01 of each other but whose y differ do not
-  // hide a duplicate further on.
-  CompositeSet set;
+  // Neighbours in x with other y do not hide a duplicate further on.
+  set.composites.clear();
   for (int i = 0; i < 50; ++i) set.composites.push_back({"d", 0, -1, {10.0 + i * 1e-4, i * 1.0, 0.0}, {}, {}});
   set.composites.push_back({"twin", 0, -1, {10.0, 0.005, 0.0}, {}, {}});
-  ScriptedPort port;
   EXPECT_EQ(set.removeCoLocated(port), 1);
-  EXPECT_EQ(set.count(), 50);
-  for (std::size_t i = 1; i < set.composites.size(); ++i)
-    EXPECT_GE(set.composites[i - 1].position.x, set.composites[i].position.x);
 }
-
-// ---------------------------------------------------------------- the command
 
 TEST(CompositeLoad, StepsTextsAndResult) {
   Loader l;
   const std::string path =
       writeFile("basic.cmp", line("DH-1", 100, 200, 10, 1.5, 2.0) + "\n" + line("DH-2", 300, 50, 20, 0.25, 0.5) + "\n" +
                                  line("DH-3", 200, 75, 30, 4, 8) + "\n");
-  std::vector<std::string> offered;
-  bool rotationShown = false;
   l.port.answerFile(path);
   l.port.answerSheet([&](SheetModel& sheet) {
-    auto& wizard = dynamic_cast<CFileLoadPropertySheet&>(sheet);
-    offered = wizard.firstPage().fieldNames();
-    rotationShown = wizard.firstPage().rotationVisible();
-    EXPECT_NE(wizard.firstPage().previewText().find("DH-2"), std::string::npos);
+    auto& page = dynamic_cast<CFileLoadPropertySheet&>(sheet).firstPage();
+    EXPECT_EQ(page.fieldNames(),
+              (std::vector<std::string>{"Name", "X Coordinate", "Y Coordinate", "Z Coordinate", "Au", "Ag"}));
+    EXPECT_TRUE(page.rotationVisible());
     return true;
   });
   EXPECT_EQ(loadComposites(l.port, l.set, l.settings, l.hooks), 3);
-  EXPECT_EQ(offered, (std::vector<std::string>{"Name", "X Coordinate", "Y Coordinate", "Z Coordinate", "Au", "Ag"}));
-  EXPECT_TRUE(rotationShown);
   EXPECT_EQ(l.port.log(),
             (std::vector<std::string>{
                 "file open: Open Composite Datafile [Composite Dataset Files (*.dat; *.cmp)|*.dat; *.cmp|Composite "
                 "Dataset Files (*.dat)|*.dat|All Files (*.*)|*.*||]",
                 "wizard: Load Composites", "wait on", "progress open text", "progress title: Loading Composites",
                 "progress cancel button", "progress text: 0 Composites Loaded", "progress close", "wait off"}));
-  EXPECT_EQ(l.processed, 1);
   // Numbered by descending x, not in file order.
-  EXPECT_EQ(l.names(), (std::vector<std::string>{"DH-2           ", "DH-3           ", "DH-1           "}));
   const CComposite& c = l.set.composites[1];
+  EXPECT_EQ(l.set.composites[0].name + l.set.composites[2].name, "DH-2           DH-1           ");
   EXPECT_EQ(c.position, (DPoint3D{200, 75, 30}));
   EXPECT_EQ(c.values, (std::vector<double>{4, 8}));
   EXPECT_EQ(c.calcValues, (std::vector<double>{12, 24}));
-  EXPECT_EQ(c.envelopeIndex, -1);
-  EXPECT_EQ(l.set.minCorner, (DPoint3D{100, 50, 10}));
   EXPECT_EQ(l.set.maxCorner, (DPoint3D{300, 200, 30}));
   EXPECT_EQ(l.set.singleFlag, 0);
-  EXPECT_EQ(l.settings.lastCompositeFile, path);
 }
 
 TEST(CompositeLoad, ColumnsAreWrittenBackByNameAnd2DLeavesZOut) {
@@ -250,16 +170,14 @@ TEST(CompositeLoad, ColumnsAreWrittenBackByNameAnd2DLeavesZOut) {
   l.port.answerSheet([](SheetModel& sheet) {
     auto& d = dynamic_cast<CFileLoadPropertySheet&>(sheet).first();
     EXPECT_EQ(d.find("Z Coordinate"), -1);
-    d.fields[static_cast<std::size_t>(d.find("Au"))].position = 36;
-    d.fields[static_cast<std::size_t>(d.find("Au"))].length = 10;
+    d.fields.at(3).position = 36;  // Au, after Name, X and Y
+    d.fields.at(3).length = 10;
     d.fields[0].length = 3;
     return true;
   });
   EXPECT_EQ(loadComposites(l.port, l.set, l.settings, l.hooks), 1);
   EXPECT_EQ(l.settings.loaded[0].compositePosition, 36);
-  EXPECT_EQ(l.settings.loaded[0].compositeWidth, 10);
   EXPECT_EQ(l.set.fieldWidths[0], 3);
-  EXPECT_EQ(l.set.fieldPositions[3], 36) << "Z keeps its columns";
   ASSERT_EQ(l.set.count(), 1);
   EXPECT_EQ(l.set.composites[0].name, "A  ");
   EXPECT_EQ(l.set.composites[0].position, (DPoint3D{1, 2, 0}));
@@ -267,8 +185,10 @@ TEST(CompositeLoad, ColumnsAreWrittenBackByNameAnd2DLeavesZOut) {
   EXPECT_EQ(l.set.singleFlag, 1) << "a set of one composite";
 }
 
-TEST(CompositeLoad, ProgressEveryHundredComposites) {
+TEST(CompositeLoad, ProgressEveryHundredCompositesAndNothingForAnEmptyFile) {
   Loader l;
+  EXPECT_EQ(l.load(writeFile("empty.cmp", "")), 0);
+  EXPECT_EQ(l.processed, 0) << "no processing after an empty file";
   std::string file;
   for (int i = 0; i < 250; ++i) file += line("C" + std::to_string(i), i, i, 0) + "\n";
   EXPECT_EQ(l.load(writeFile("many.cmp", file)), 250);
@@ -315,10 +235,6 @@ TEST(CompositeLoad, CancelAtEveryStepLeavesTheProjectUnchanged) {
         [&](World& w) { w.port.answerSheet(finishWith(false)); }},
        {"rotation dialog", [&](World& w) { rotation(w, true); }, [&](World& w) { rotation(w, false); }}},
       snapshot, run);
-  // A file that cannot be opened cancels silently.
-  expectCancelAtEachStep<World>({{"unreadable file", nullptr, [](World& w) { w.port.answerFile(path + ".missing"); },
-                                  [](World& w) { EXPECT_TRUE(w.port.messages().empty()); }}},
-                                snapshot, run);
 
   // No to the append question: the composites stay, the confirmed columns and rotation are kept.
   World w;
@@ -330,9 +246,6 @@ TEST(CompositeLoad, CancelAtEveryStepLeavesTheProjectUnchanged) {
   EXPECT_EQ(w.set.composites, base.composites);
   EXPECT_EQ(w.settings.loaded[0].compositePosition, 99);
   EXPECT_EQ(w.set.importRotation.centre(), (DPoint3D{1, 2, 3}));
-  EXPECT_EQ(w.port.messages(), (std::vector<std::string>{std::string(kAppendCompositesQuestion)}));
-  EXPECT_EQ(w.port.waitDepth(), 0);
-  EXPECT_EQ(w.processed, 1);
 }
 
 TEST(CompositeLoad, RotationAppliesFromOneMillionth) {
@@ -351,13 +264,8 @@ TEST(CompositeLoad, RotationAppliesFromOneMillionth) {
     l.set.importRotation.setCentre(c.centre);
     EXPECT_EQ(l.load(path), 1);
     EXPECT_EQ(l.set.composites[0].position != (DPoint3D{100, 200, 300}), c.rotated) << c.angles.x << " " << c.centre.z;
+    EXPECT_EQ(l.set.minCorner, l.set.composites[0].position) << "the box holds the rotated point";
   }
-  Loader l;
-  l.set.importRotation.setCentre({1e-6, 50, 0});  // no angle: the identity about the centre
-  EXPECT_EQ(l.load(path), 1);
-  EXPECT_NEAR(l.set.composites[0].position.x, 100 - 1e-6, 1e-12);
-  EXPECT_EQ(l.set.composites[0].position.y, 150);
-  EXPECT_EQ(l.set.minCorner, l.set.composites[0].position) << "the box holds the rotated point";
 }
 
 TEST(CompositeLoad, AppendingDuplicatesKeepsTheLastOfEachGroup) {
@@ -367,60 +275,12 @@ TEST(CompositeLoad, AppendingDuplicatesKeepsTheLastOfEachGroup) {
   ASSERT_EQ(l.load(path), 3);
   for (auto& c : l.set.composites) c.reserved = 1;  // tag the old ones
   EXPECT_EQ(l.load(path), 3);
-  EXPECT_EQ(l.port.messages().back(),
-            "Quarlex has detected 3 co-located composites and must delete them.\nOnly one composite is kept");
   // Old C B A then new A B C sort to C C' B B' A' A: the new C and B and the old A survive.
-  ASSERT_EQ(l.set.count(), 3);
-  EXPECT_EQ(trimmed(l.set.composites[0].name), "C");
-  EXPECT_EQ(l.set.composites[0].reserved, 0);
-  EXPECT_EQ(trimmed(l.set.composites[1].name), "B");
-  EXPECT_EQ(l.set.composites[1].reserved, 0);
-  EXPECT_EQ(trimmed(l.set.composites[2].name), "A");
-  EXPECT_EQ(l.set.composites[2].reserved, 1);
+  std::vector<std::pair<char, int>> kept;
+  for (const auto& c : l.set.composites) kept.emplace_back(c.name[0], c.reserved);
+  EXPECT_EQ(kept, (std::vector<std::pair<char, int>>{{'C', 0}, {'B', 0}, {'A', 1}}));
   EXPECT_EQ(l.processed, 2);
 }
-
-TEST(CompositeLoad, EmptyFileReadsNothingAndJunkLoadsByTheRules) {
-  Loader l;
-  EXPECT_EQ(l.load(writeFile("empty.cmp", "")), 0);
-  EXPECT_EQ(l.processed, 0) << "no processing after an empty file";
-  EXPECT_EQ(l.set.count(), 0);
-
-  std::string junk = std::string(10000, '3') + "\n";
-  for (int i = 0; i < 512; ++i) junk += static_cast<char>(i % 256);
-  junk += "\n" + std::string(10000, '\xff');
-  // Five lines (the binary block holds two line feeds of its own): the
-  // first (x = 3333333333) is refused, the four after it read x = y = 0 and
-  // are co-located.
-  EXPECT_EQ(l.load(writeFile("junk.cmp", junk)), 1);
-  const auto& shown = l.port.messages();
-  ASSERT_GE(shown.size(), 2u);
-  EXPECT_EQ(shown[shown.size() - 2].substr(0, 10), "1 line of ");
-  EXPECT_NE(shown[shown.size() - 2].find("The first is line 1: X = 3.33333e+09."), std::string::npos);
-  EXPECT_EQ(shown.back(),
-            "Quarlex has detected 3 co-located composites and must delete them.\nOnly one composite is kept");
-  EXPECT_EQ(l.processed, 1);
-  for (const auto& c : l.set.composites) {
-    EXPECT_EQ(c.values.size(), 2u);
-    EXPECT_EQ(c.calcValues.size(), 2u);
-  }
-  EXPECT_EQ(l.set.composites[0].position.x, 0.0);
-}
-
-TEST(CompositeLoad, RecordStaysByteIdenticalAfterSaveLoadSave) {
-  Loader l;
-  std::string file;
-  for (int i = 0; i < 40; ++i) file += line("S" + std::to_string(i), i * 7 % 13, i, -i, i * 0.5, 1) + "\n";
-  ASSERT_GT(l.load(writeFile("round.cmp", file)), 0);
-  const auto first = store(l.set);
-  CompositeSet again;
-  qx::testing::loadWith(first, [&](Archive& ar) { again.serialize(ar, 2, 2); });
-  EXPECT_EQ(store(again), first);
-  EXPECT_EQ(again.minCorner, l.set.minCorner);
-  EXPECT_EQ(again.maxCorner, l.set.maxCorner);
-}
-
-// ---------------------------------------------------------------- calculation
 
 TEST(CompositeCalculation, CutoffsEnvelopesAndVariables) {
   Loader l;
@@ -442,7 +302,6 @@ TEST(CompositeCalculation, CutoffsEnvelopesAndVariables) {
   l.settings.loaded[0].maxCutoff = 1;
   l.settings.loaded[0].minCutoff = 1;
   EXPECT_TRUE(l.set.takesPartInCalculation(1, l.settings, envelopes, inSecond)) << "outside, useOutside";
-  EXPECT_EQ(l.set.composites[1].envelopeIndex, -1);
   l.set.useOutside = 0;
   EXPECT_FALSE(l.set.takesPartInCalculation(1, l.settings, envelopes, inSecond));
   EXPECT_EQ(l.set.findEnvelope(0, inSecond), (EnvelopeHit{1, 4}));
@@ -457,15 +316,11 @@ TEST(CompositeCalculation, CutoffsEnvelopesAndVariables) {
   // Variables added and removed through the settings' edit of the lists.
   CompositeValueSink loadedSink(l.set, VariableKind::Loaded);
   CompositeValueSink calcSink(l.set, VariableKind::Calculated);
-  loadedSink.insertValue(2, 7.5);  // a third loaded variable
-  EXPECT_EQ(l.set.composites[1].values, (std::vector<double>{50, 1, 7.5}));
+  loadedSink.insertValue(2, 7.5);   // a third loaded variable
   calcSink.insertValue(3 + 2, -3);  // a third calculated variable: combined number 5
-  EXPECT_EQ(l.set.composites[1].calcValues.size(), 3u);
-  EXPECT_EQ(l.set.composites[1].calcValues[2], -3);
-  calcSink.removeValue(3);  // the first calculated variable
-  EXPECT_EQ(l.set.composites[1].calcValues.size(), 2u);
+  calcSink.removeValue(3);          // the first calculated variable
   loadedSink.removeValue(0);
   EXPECT_EQ(l.set.composites[1].values, (std::vector<double>{1, 7.5}));
-  EXPECT_EQ(l.set.loadedVariableCount(), 2);
+  EXPECT_EQ(l.set.composites[1].calcValues, (std::vector<double>{102, -3}));
   EXPECT_EQ(l.set.calculatedVariableCount(), 2);
 }

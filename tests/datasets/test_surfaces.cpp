@@ -27,26 +27,10 @@ struct SurfaceSetRecord {
   using Type = SurfaceSet;
   static constexpr const char* kContext = "the surfaces";
   static Bytes defaultBytes() {
-    return B()
-        .f64(1e38)
-        .f64(1e38)
-        .f64(1e38)
-        .f64(-1e38)
-        .f64(-1e38)
-        .f64(-1e38)
-        .i32(0)
-        .str("X Coordinate")
-        .i32(1)
-        .i32(10)
-        .i32(2)
-        .str("Y Coordinate")
-        .i32(11)
-        .i32(10)
-        .i32(2)
-        .str("Elevation")
-        .i32(21)
-        .i32(10)
-        .i32(2);
+    B b;
+    b.f64(1e38).f64(1e38).f64(1e38).f64(-1e38).f64(-1e38).f64(-1e38).i32(0);
+    b.str("X Coordinate").i32(1).i32(10).i32(2).str("Y Coordinate").i32(11).i32(10).i32(2);
+    return b.str("Elevation").i32(21).i32(10).i32(2);
   }
   static SurfaceSet populated() {
     SurfaceSet set;
@@ -68,20 +52,10 @@ INSTANTIATE_TYPED_TEST_SUITE_P(Surfaces, RecordSuite, ::testing::Types<SurfaceSe
 }  // namespace
 
 TEST(SurfaceRecord, PointCountWrittenTwiceAndTheSecondIsRead) {
-  const Bytes expected = B().str("Topo")
-                             .raw({0x56, 0x34, 0x12, 0x00})
-                             .i32(0)
-                             .f32(0.5f)
-                             .i32(1)
-                             .i32(2)
-                             .i32(2)
-                             .f32(1.5f)
-                             .f32(2.5f)
-                             .f32(100.0f)
-                             .f32(3.0f)
-                             .f32(-4.0f)
-                             .f32(99.25f);
-  EXPECT_EQ(store(sampleSurface()), expected);
+  B expected;
+  expected.str("Topo").raw({0x56, 0x34, 0x12, 0x00}).i32(0).f32(0.5f).i32(1).i32(2).i32(2);
+  expected.f32(1.5f).f32(2.5f).f32(100.0f).f32(3.0f).f32(-4.0f).f32(99.25f);
+  EXPECT_EQ(store(sampleSurface()), expected.bytes());
   EXPECT_EQ(load<Surface>(expected), sampleSurface());
   EXPECT_EQ(store(Surface()), B().str("").i32(0).i32(1).f32(0.0f).i32(3).i32(0).i32(0).bytes());
 

@@ -1,5 +1,3 @@
-// Project settings: defaults, reset, copies, designated variables, the
-// default polygon, the data extents and applying edited variable lists.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -23,22 +21,9 @@ struct SettingsRecord {
   static constexpr const char* kContext = "the project settings";
   static void io(Archive& ar, QuarlexSettings& s) { serializeSettings(ar, s); }
   static Bytes defaultBytes() {
-    return B()
-        .f64(2.0)
-        .f64(2.0)
-        .i32(50)
-        .f64(100.0)
-        .f64(0.0)
-        .i32(0)
-        .i32(0)
-        .i32(1)
-        .i32(0)
-        .i32(0)
-        .i32(0)
-        .f64(10.0)
-        .f64(10.0)
-        .i32(0)
-        .i32(0);
+    B b;
+    b.f64(2.0).f64(2.0).i32(50).f64(100.0).f64(0.0).i32(0).i32(0).i32(1).i32(0).i32(0).i32(0);
+    return b.f64(10.0).f64(10.0).i32(0).i32(0);
   }
   static QuarlexSettings populated() {
     QuarlexSettings s;
@@ -84,111 +69,62 @@ QuarlexSettings withVariables() {
 }
 
 TEST(SettingsRecord, EveryFieldHasItsPlace) {
-  const Bytes head = B().f64(2.85)
-                         .f64(2.25)
-                         .i32(12)
-                         .f64(40.5)
-                         .f64(-30.0)
-                         .i32(1)
-                         .i32(2)
-                         .i32(3)
-                         .i32(4)
-                         .i32(5)
-                         .i32(6)
-                         .f64(3.5)
-                         .f64(1.5)
-                         .i32(1)
-                         .i32(1);
+  B head;
+  head.f64(2.85).f64(2.25).i32(12).f64(40.5).f64(-30.0).i32(1).i32(2).i32(3).i32(4).i32(5).i32(6);
+  head.f64(3.5).f64(1.5).i32(1).i32(1);
   EXPECT_TRUE(startsWith(storeRecord<SettingsRecord>(SettingsRecord::populated()), head));
 }
 
-// The fields the record does not hold: their defaults, and those reset keeps.
-TEST(Settings, UnstoredDefaultsAndWhatResetKeeps) {
+// Reset restores the fields the record does not hold, but keeps some.
+TEST(Settings, WhatResetKeeps) {
   QuarlexSettings s;
-  EXPECT_TRUE(s.defaultPolygon.empty());
-  EXPECT_EQ(s.fileVersion, 1000);
-  EXPECT_EQ(s.extentsMin, (DPoint3D{999999, 999999, 999999}));
-  EXPECT_EQ(s.extentsMax, (DPoint3D{-999999, -999999, -999999}));
-  EXPECT_EQ(s.fixedRecovery, 0.0);
-  EXPECT_EQ(s.lastSurfaceFile, "");
-  EXPECT_EQ(s.informationDialogShown, 0);
-
   s.fixedRecovery = 0.75;
   s.lastCompositeFile = "c.dat";
   s.informationDialogShown = 1;
-  s.fileVersion = 999;
   s.extentsMin = {1, 2, 3};
   s.sidesPerPolygon = 4;
   s.buildDefaultPolygon();
   s.moveDefaultPolygon({7, 8, 9});
   s.reset();
-  EXPECT_EQ(s.fileVersion, 1000);
   EXPECT_EQ(s.extentsMin, (DPoint3D{999999, 999999, 999999}));
   EXPECT_TRUE(s.defaultPolygon.empty());
   EXPECT_EQ(s.defaultPolygonCentre, (DPoint3D{0, 0, 0}));
-  EXPECT_EQ(s.fixedRecovery, 0.75);
-  EXPECT_EQ(s.lastCompositeFile, "c.dat");
-  EXPECT_EQ(s.informationDialogShown, 1);
+  EXPECT_EQ(std::tuple(s.fixedRecovery, s.lastCompositeFile, s.informationDialogShown), std::tuple(0.75, "c.dat", 1));
 }
 
 TEST(Settings, DesignatedVariablesUnderTheirConditions) {
   QuarlexSettings s = withVariables();
-  // Calculated Y is number 4.
-  s.setSGVariable(4);
-  EXPECT_EQ(s.calculated[1].sgMark, 1);
+  s.setSGVariable(4);                 // calculated Y
   EXPECT_EQ(s.findSGVariable(), -1);  // variable SG is off
   s.useVariableSG = 1;
   EXPECT_EQ(s.findSGVariable(), 4);
   s.setSGVariable(1);  // clears Y, marks Ag
   EXPECT_EQ(s.calculated[1].sgMark, 0);
-  EXPECT_EQ(s.findSGVariable(), 1);
 
   s.setRecoveryVariable(2);
-  EXPECT_EQ(s.findRecoveryVariable(), -1);
   s.recoveryMode = 1;
   EXPECT_EQ(s.findRecoveryVariable(), -1);
   s.recoveryMode = 2;
-  EXPECT_EQ(s.findRecoveryVariable(), 2);
-
   s.setThicknessVariable(3);
   EXPECT_EQ(s.findThicknessVariable(), 3);  // thickness is not fixed by default
   s.useFixedThickness = 1;
   EXPECT_EQ(s.findThicknessVariable(), -1);
-  s.useFixedThickness = 0;
   s.setThicknessVariable(-1);
-  EXPECT_EQ(s.findThicknessVariable(), -1);
   for (int n = 0; n < s.variableCount(); ++n) EXPECT_EQ(s.variable(n).thicknessMark, 0) << n;
   // The other marks were left alone.
   EXPECT_EQ(s.findSGVariable(), 1);
   EXPECT_EQ(s.findRecoveryVariable(), 2);
-  s.setRecoveryVariable(0);
-  EXPECT_EQ(s.findRecoveryVariable(), 0);
-  EXPECT_EQ(s.loaded[2].recoveryMark, 0);
-}
 
-TEST(Settings, FindTakesTheFirstMarkInCombinedOrder) {
-  QuarlexSettings s = withVariables();
-  s.useVariableSG = 1;
-  s.calculated[0].sgMark = 1;  // marks set by hand, e.g. by an old file
+  // Marks set by hand, e.g. by an old file: the first in combined order counts.
+  s.calculated[0].sgMark = 1;
+  s.loaded[1].sgMark = 0;
   s.loaded[2].sgMark = 1;
   EXPECT_EQ(s.findSGVariable(), 2);
   s.loaded[2].sgMark = 0;
   EXPECT_EQ(s.findSGVariable(), 3);
 }
 
-TEST(Settings, RecoveryModeZeroMeansFullRecovery) {
-  QuarlexSettings s;
-  s.fixedRecovery = 0.4;
-  s.setRecoveryMode(1);
-  EXPECT_EQ(s.fixedRecovery, 0.4);
-  s.setRecoveryMode(2);
-  EXPECT_EQ(s.fixedRecovery, 0.4);
-  s.setRecoveryMode(0);
-  EXPECT_EQ(s.recoveryMode, 0);
-  EXPECT_EQ(s.fixedRecovery, 1.0);
-}
-
-TEST(DefaultPolygon, SquareOfSizeTen) {
+TEST(DefaultPolygon, SquareOfSizeTenMovedFromItsCurrentCentre) {
   QuarlexSettings s;
   s.sidesPerPolygon = 4;
   s.defaultPolygonSize = 10;
@@ -198,14 +134,14 @@ TEST(DefaultPolygon, SquareOfSizeTen) {
   EXPECT_EQ(s.defaultPolygonCentre, (DPoint3D{0, 0, 0}));
   ASSERT_EQ(s.defaultPolygon.size(), 4u);
   const DPoint3D expected[4] = {{10, -10, 0}, {10, 10, 0}, {-10, 10, 0}, {-10, -10, 0}};
+  s.moveDefaultPolygon({100, 200, 5});
+  s.moveDefaultPolygon({-1, 2, 3});
+  EXPECT_EQ(s.defaultPolygonCentre, (DPoint3D{-1, 2, 3}));
   for (int k = 0; k < 4; ++k) {
-    const auto& p = s.defaultPolygon[k];
-    EXPECT_NEAR(std::hypot(p.x, p.y), 10 * std::sqrt(2.0), 1e-12) << k;
-    EXPECT_NEAR(p.x, expected[k].x, 1e-12) << k;
-    EXPECT_NEAR(p.y, expected[k].y, 1e-12) << k;
-    EXPECT_EQ(p.z, 0.0);
+    EXPECT_NEAR(s.defaultPolygon[k].x, expected[k].x - 1, 1e-9) << k;
+    EXPECT_NEAR(s.defaultPolygon[k].y, expected[k].y + 2, 1e-9) << k;
+    EXPECT_NEAR(s.defaultPolygon[k].z, 3.0, 1e-12) << k;
   }
-  EXPECT_NEAR(std::atan2(s.defaultPolygon[0].y, s.defaultPolygon[0].x) * 180 / std::numbers::pi, -45.0, 1e-12);
 }
 
 TEST(DefaultPolygon, EdgesTouchTheCircleOfTheSize) {
@@ -230,22 +166,6 @@ TEST(DefaultPolygon, EdgesTouchTheCircleOfTheSize) {
   EXPECT_TRUE(s.defaultPolygon.empty());
 }
 
-TEST(DefaultPolygon, MoveShiftsFromTheCurrentCentre) {
-  QuarlexSettings s;
-  s.sidesPerPolygon = 4;
-  s.defaultPolygonSize = 10;
-  s.buildDefaultPolygon();
-  const auto base = s.defaultPolygon;
-  s.moveDefaultPolygon({100, 200, 5});
-  s.moveDefaultPolygon({-1, 2, 3});
-  EXPECT_EQ(s.defaultPolygonCentre, (DPoint3D{-1, 2, 3}));
-  for (std::size_t k = 0; k < base.size(); ++k) {
-    EXPECT_NEAR(s.defaultPolygon[k].x, base[k].x - 1, 1e-9);
-    EXPECT_NEAR(s.defaultPolygon[k].y, base[k].y + 2, 1e-9);
-    EXPECT_NEAR(s.defaultPolygon[k].z, 3.0, 1e-12);
-  }
-}
-
 TEST(DataExtents, StartAtTheWidenedFloatAndGrowPerCoordinate) {
   QuarlexSettings s;
   s.recomputeDataExtents({});
@@ -254,28 +174,23 @@ TEST(DataExtents, StartAtTheWidenedFloatAndGrowPerCoordinate) {
   EXPECT_EQ(s.extentsMin, (DPoint3D{big, big, big}));
   EXPECT_EQ(s.extentsMax, (DPoint3D{-big, -big, -big}));
 
-  const DataExtents composites{{10, 20, -5}, {30, 40, 5}};
-  const DataExtents emptyEnvelopes{{big, big, big}, {-big, -big, -big}};
-  const DataExtents figures{{0, 25, -1}, {15, 50, 2}};
-  const DataExtents sets[] = {composites, emptyEnvelopes, figures};
+  // Composites, no envelopes, figures.
+  const DataExtents sets[] = {
+      {{10, 20, -5}, {30, 40, 5}}, {{big, big, big}, {-big, -big, -big}}, {{0, 25, -1}, {15, 50, 2}}};
   s.recomputeDataExtents(sets);
   EXPECT_EQ(s.extentsMin, (DPoint3D{0, 20, -5}));
   EXPECT_EQ(s.extentsMax, (DPoint3D{30, 50, 5}));
 }
 
 // Records what a dataset is told.
-class RecordingSink : public VariableValueSink {
- public:
-  explicit RecordingSink(bool realigns = true) : realigns_(realigns) {}
+struct RecordingSink : VariableValueSink {
+  bool realigns = true;
+  std::vector<std::string> log;
   void removeValue(int index) override { log.push_back("remove " + std::to_string(index)); }
   void insertValue(int index, double value) override {
     log.push_back("insert " + std::to_string(index) + " " + std::to_string(static_cast<int>(value)));
   }
-  bool realignsOnRemoval() const override { return realigns_; }
-  std::vector<std::string> log;
-
- private:
-  bool realigns_;
+  bool realignsOnRemoval() const override { return realigns; }
 };
 
 TEST(ApplyEditedVariables, LoadedListRemovesThenInserts) {
@@ -288,7 +203,8 @@ TEST(ApplyEditedVariables, LoadedListRemovesThenInserts) {
   auto calculated = s.calculated;
   calculated[0].formulaCode = "a#b+";
   RecordingSink composites;
-  RecordingSink figures(false);
+  RecordingSink figures;
+  figures.realigns = false;
   VariableValueSink* sinks[] = {&composites, &figures};
   s.applyEditedVariables(VariableKind::Loaded, edited, calculated, {"Ag"}, sinks);
 
