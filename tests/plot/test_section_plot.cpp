@@ -43,6 +43,8 @@ struct SmallProject {
     e.name = "E";
     e.contours = {{{50, 50, 0}, {150, 50, 0}, {150, 150, 0}, {50, 150, 0}}};
     envelopes.envelopes.push_back(e);
+    e.contours = {{{150, 0, 0}, {200, 50, 0}, {150, 60, 0}}};  // beside the window: nothing drawn
+    envelopes.envelopes.push_back(e);
     Section plan;
     plan.name = "PLAN";
     plan.azimuth = 0;
