@@ -14,6 +14,8 @@
 #include "datasets/surface_import.h"
 #include "engine/result_export.h"
 #include "io/column_pages.h"
+#include "plot/map_profiles_dialog.h"
+#include "plot/section_plot.h"
 #include "project/quarlex_settings.h"
 #include "sections/rotation_dialog.h"
 
@@ -311,6 +313,62 @@ struct StepKind {
   std::string_view name;
   Step (*parse)(JobObject& o, const std::filesystem::path& baseDir);
 };
+std::optional<DPoint3D> pointOf(JobObject& o, const char* key) {
+  const json* v = o.find(key);
+  if (v == nullptr) return std::nullopt;
+  if (!v->is_array() || v->size() != 3 || !(*v)[0].is_number() || !(*v)[1].is_number() || !(*v)[2].is_number())
+    throw JobError(o.keyPath(key), "expected [east, north, elevation]");
+  return DPoint3D{(*v)[0].get<double>(), (*v)[1].get<double>(), (*v)[2].get<double>()};
+}
+
+Step parseMapProfile(JobObject& o, const std::filesystem::path&) {
+  MapProfileStep s;
+  if (!o.has("name")) throw JobError(o.keyPath("name"), "missing");
+  s.name = *o.string("name");
+  s.copyOf = o.string("copy_of");
+  s.renameTo = o.string("rename_to");
+  s.scale = o.number("scale");
+  s.characterHeight = o.number("character_height");
+  if (const auto u = o.choice("units", {"imperial", "metric"})) s.units = *u == "metric" ? 1 : 0;
+  s.composites = o.boolean("composites");
+  s.polygons = o.boolean("polygons");
+  s.figures = o.boolean("figures");
+  s.envelopes = o.boolean("envelopes");
+  s.legend = o.boolean("legend");
+  s.frame = o.boolean("frame");
+  s.northArrow = o.boolean("north_arrow");
+  s.scaleRuler = o.boolean("scale_ruler");
+  s.bearing = o.number("bearing");
+  if (const auto f = o.number("frame_style")) s.frameStyle = static_cast<int>(*f);
+  s.title = o.string("title");
+  s.subTitles = nameList(o, "subtitles");
+  if (s.subTitles && s.subTitles->size() > 4) throw JobError(o.keyPath("subtitles"), "at most four sub-titles");
+  s.drawingNumber = o.string("drawing_number");
+  s.boxMin = pointOf(o, "box_min");
+  s.boxMax = pointOf(o, "box_max");
+  if (s.boxMin.has_value() != s.boxMax.has_value()) throw JobError(o.path(), "box_min and box_max go together");
+  s.limitComposites = o.boolean("limit_composites_by_envelope");
+  s.textSize = o.number("composite_text_size");
+  s.compositeLabels = nameList(o, "composite_labels");
+  return s;
+}
+
+Step parseGenerateMaps(JobObject& o, const std::filesystem::path& baseDir) {
+  GenerateMapsStep s;
+  const auto sections = nameList(o, "sections");
+  if (!sections) throw JobError(o.keyPath("sections"), "missing");
+  s.sections = *sections;
+  if (!o.has("profile")) throw JobError(o.keyPath("profile"), "missing");
+  s.profile = *o.string("profile");
+  if (!o.has("folder")) throw JobError(o.keyPath("folder"), "missing");
+  s.folder = resolve(baseDir, *o.string("folder"));
+  if (!std::filesystem::is_directory(s.folder)) throw JobError(o.keyPath("folder"), "no folder " + s.folder.string());
+  const auto kind = o.choice("kind", {"plt", "dxf", "pdf"}).value_or("plt");
+  s.kind = kind == "plt" ? 0 : kind == "dxf" ? 1 : 2;
+  s.worldCoordinates = o.boolean("world_coordinates").value_or(true);
+  return s;
+}
+
 constexpr StepKind kStepKinds[] = {
     {"import_composites", parseImportComposites},
     {"import_envelopes", parseImportEnvelopes},
@@ -326,6 +384,8 @@ constexpr StepKind kStepKinds[] = {
     {"recalculate_figures", parseRecalculateFigures},
     {"report_polygons", [](JobObject& o, const std::filesystem::path& d) { return parseReport(o, d, false); }},
     {"report_figures", [](JobObject& o, const std::filesystem::path& d) { return parseReport(o, d, true); }},
+    {"map_profile", parseMapProfile},
+    {"generate_maps", parseGenerateMaps},
 };
 
 std::string stepNames() {
@@ -638,11 +698,110 @@ std::string fixed(double v, int decimals) {
   return buf;
 }
 
+int findProfile(const MapOutputData& data, const std::string& name) {
+  for (int i = 0; i < data.count(); ++i)
+    if (data.profiles[static_cast<std::size_t>(i)].name == name) return i;
+  throw StepFailed{"no map profile is named \"" + name + "\""};
+}
+
+// The profile through the Map Profiles dialog's list edits and the sheet's pages.
+void runMapProfile(const MapProfileStep& s, ProjectObjects& objects, CliPort& port) {
+  MapOutputData& data = objects.mapOutput;
+  int at = -1;
+  if (s.copyOf) {
+    data.copy(findProfile(data, *s.copyOf), s.name);
+    at = data.count() - 1;
+  } else if (s.renameTo) {
+    at = findProfile(data, s.name);
+    data.rename(at, *s.renameTo);
+  } else {
+    MapProfileDef p;
+    p.name = s.name;
+    data.add(p);
+    at = data.count() - 1;
+  }
+  MapProfileContext context;
+  context.variableNames = objects.settings.variableNames();
+  for (const auto& e : objects.envelopes.envelopes) context.envelopeNames.push_back(e.name);
+  for (const auto& n : objects.colorTable.tableNames) context.colourTableNames.push_back(n);
+  CMapProfileSheet sheet(data.profiles[static_cast<std::size_t>(at)], context);
+  MapProfileDef& p = sheet.profile;
+  const auto flag = [](std::int32_t& v, const std::optional<bool>& b) {
+    if (b) v = *b ? 1 : 0;
+  };
+  if (s.scale) p.mapScale = *s.scale;
+  if (s.characterHeight) p.characterHeight = *s.characterHeight;
+  if (s.units) p.unitSystem = *s.units;
+  flag(p.plotComposites, s.composites);
+  flag(p.plotPolygons, s.polygons);
+  flag(p.plotFigures, s.figures);
+  flag(p.plotEnvelopes, s.envelopes);
+  flag(p.plotLegend, s.legend);
+  flag(p.plotFrame, s.frame);
+  flag(p.plotNorthArrow, s.northArrow);
+  flag(p.plotScaleRuler, s.scaleRuler);
+  if (s.bearing) p.northArrowBearing = *s.bearing;
+  if (s.frameStyle) {
+    if (*s.frameStyle < 0 || *s.frameStyle > 2) throw StepFailed{"frame_style: 0, 1 or 2"};
+    p.frameStyle = *s.frameStyle;
+  }
+  if (s.title) p.mainTitle = *s.title;
+  if (s.subTitles)
+    for (std::size_t i = 0; i < s.subTitles->size(); ++i) p.subTitles[i] = (*s.subTitles)[i];
+  if (s.drawingNumber) p.drawingNumber = *s.drawingNumber;
+  if (s.boxMin) {
+    p.extentMode = 1;
+    p.boxMin = *s.boxMin;
+    p.boxMax = *s.boxMax;
+  }
+  if (s.limitComposites) {
+    p.doNotLimitComposites = *s.limitComposites ? 0 : 1;
+    for (auto& f : p.envelopeFlags) f.plotComposites = 1;
+  }
+  if (s.textSize) p.compositeTextSize = *s.textSize;
+  if (s.compositeLabels) {
+    for (auto& l : p.compositeLabels) l.plot = 0;
+    for (const auto& name : *s.compositeLabels) {
+      auto it = std::find_if(p.compositeLabels.begin(), p.compositeLabels.end(),
+                             [&](const auto& l) { return l.name == name; });
+      if (it == p.compositeLabels.end()) throw StepFailed{"composite_labels: no field \"" + name + "\""};
+      it->plot = 1;
+    }
+  }
+  for (PageModel* page : sheet.pages())
+    if (!page->onKillActive(port))
+      throw StepFailed{page->title() + ": " +
+                       (port.messages().empty() ? std::string("refused") : port.messages().back())};
+  data.profiles[static_cast<std::size_t>(at)] = sheet.profile;
+}
+
+int runGenerateMaps(const GenerateMapsStep& s, ProjectObjects& objects, CliPort& port) {
+  MapOutputData& data = objects.mapOutput;
+  CDialogPlotMaps dialog(data, objects.sections);
+  dialog.selected.clear();
+  for (const auto& name : s.sections) {
+    const auto it = std::find(dialog.sections.begin(), dialog.sections.end(), name);
+    if (it == dialog.sections.end()) throw StepFailed{"no section \"" + name + "\" can be plotted"};
+    dialog.selected.push_back(static_cast<int>(it - dialog.sections.begin()));
+  }
+  dialog.profile = findProfile(data, s.profile);
+  dialog.directory = s.folder.string();
+  dialog.outputKind = s.kind;
+  dialog.worldCoordinates = s.worldCoordinates;
+  dialog.onOk(port);
+  const PlotProject project{objects.settings,  objects.composites, objects.colorTable, objects.sections,
+                            objects.envelopes, objects.figures,    objects.polygons};
+  const int written = generateMaps(data, project, port);
+  if (written != static_cast<int>(s.sections.size())) throw StepFailed{"some plot files were not written"};
+  return written;
+}
+
 const char* stepName(const Step& step) {
   static constexpr const char* kNames[] = {"import_composites",   "import_envelopes", "import_surface",
                                            "export_composites",   "export_envelopes", "colour_table",
                                            "calculation",         "generate",         "import_figures",
-                                           "recalculate_figures", "report",           "export"};
+                                           "recalculate_figures", "report",           "export",
+                                           "map_profile",         "generate_maps"};
   if (const auto* r = std::get_if<ReportStep>(&step)) return r->figures ? "report_figures" : "report_polygons";
   if (const auto* e = std::get_if<ExportResultsStep>(&step)) return e->figures ? "export_figures" : "export_polygons";
   return kNames[step.index()];
@@ -728,6 +887,12 @@ bool runStep(const Step& step, int index, CWQuarlexDoc& doc, ProjectObjects& obj
           } else if constexpr (std::is_same_v<T, ExportResultsStep>) {
             runExportResults(s, doc, objects, port);
             out << "Exported " << (s.figures ? "figures" : "polygons") << " to " << s.file.string() << '\n';
+          } else if constexpr (std::is_same_v<T, MapProfileStep>) {
+            runMapProfile(s, objects, port);
+            out << "Map profiles: " << objects.mapOutput.count() << '\n';
+          } else if constexpr (std::is_same_v<T, GenerateMapsStep>) {
+            const int n = runGenerateMaps(s, objects, port);
+            out << "Plotted " << n << " sections into " << s.folder.string() << '\n';
           } else if constexpr (std::is_same_v<T, GenerateStep>) {
             if (doc.onGeneratePolygons() < 0) throw StepFailed{"the polygons were not generated"};
             const auto t = objects.polygons.totals();

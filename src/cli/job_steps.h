@@ -139,9 +139,34 @@ struct ExportResultsStep {
   std::optional<std::string> figure;  // only this figure ("Single Figure")
 };
 
+// Adds (or, with copy_of, copies; with rename_to, renames) a map profile and
+// sets the groups given, checked by the pages of "Section Map Profile".
+struct MapProfileStep {
+  std::string name;
+  std::optional<std::string> copyOf;
+  std::optional<std::string> renameTo;
+  std::optional<double> scale, characterHeight, bearing, textSize;
+  std::optional<int> units, frameStyle;  // 0 "Imperial", 1 "Metric"
+  std::optional<bool> composites, polygons, figures, envelopes, legend, frame, northArrow, scaleRuler;
+  std::optional<std::string> title, drawingNumber;
+  std::optional<std::vector<std::string>> subTitles;
+  std::optional<DPoint3D> boxMin, boxMax;  // both given: "Use Coordinate Box"
+  std::optional<bool> limitComposites;
+  std::optional<std::vector<std::string>> compositeLabels;  // fields plotted
+};
+
+// Plots the sections with a profile into a folder ("Generate Plot Files").
+struct GenerateMapsStep {
+  std::vector<std::string> sections;
+  std::string profile;
+  std::filesystem::path folder;
+  int kind = 0;  // 0 plt, 1 dxf, 2 pdf
+  bool worldCoordinates = true;
+};
+
 using Step = std::variant<ImportCompositesStep, ImportEnvelopesStep, ImportSurfaceStep, ExportCompositesStep,
                           ExportEnvelopesStep, ColourTableStep, CalculationStep, GenerateStep, ImportFiguresStep,
-                          RecalculateFiguresStep, ReportStep, ExportResultsStep>;
+                          RecalculateFiguresStep, ReportStep, ExportResultsStep, MapProfileStep, GenerateMapsStep>;
 
 // Reads the "steps" list. Throws JobError.
 std::vector<Step> parseSteps(const nlohmann::json& steps, const std::string& path,

@@ -16,6 +16,18 @@ std::string trimmed(std::string_view s) {
 
 }  // namespace
 
+CMapProfileSheet::CMapProfileSheet(MapProfileDef profile, const MapProfileContext& context)
+    : SheetModel(kTitle, false),
+      profile(std::move(profile)),
+      limits(this->profile, context.envelopeNames),
+      composites(this->profile, MapLabelKind::Composites, context),
+      polygons(this->profile, MapLabelKind::Polygons, context),
+      figures(this->profile, MapLabelKind::Figures, context) {
+  for (PageModel* page : std::initializer_list<PageModel*>{&presentation, &frame, &graduations, &limits, &composites,
+                                                           &polygons, &figures})
+    addPage(page);
+}
+
 bool CNameEntryDialog::onOk(UiPort&) {
   name = trimmed(name);
   return true;
@@ -35,7 +47,7 @@ bool CMapProfilesDialog::askName(UiPort& port, std::string& name) {
 }
 
 bool CMapProfilesDialog::editProfile(UiPort& port, int index) {
-  CMapProfileSheet sheet(data_.profiles[static_cast<std::size_t>(index)]);
+  CMapProfileSheet sheet(data_.profiles[static_cast<std::size_t>(index)], context_);
   if (!port.runSheet(sheet)) return false;
   data_.profiles[static_cast<std::size_t>(index)] = std::move(sheet.profile);
   return true;

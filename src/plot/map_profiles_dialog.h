@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "plot/map_output.h"
+#include "plot/map_profile_pages.h"
 #include "port/dialog_model.h"
 
 namespace qx {
@@ -25,21 +26,33 @@ class CNameEntryDialog : public DialogModel {
   std::string name;
 };
 
-// The profile sheet "Section Map Profile" on a working copy of one profile;
-// its pages ("Map Presentation", "Map Frame", "Graduations", "Plot Limits",
-// "Composites", "Polygons", "Figures") join as they are built.
+// The profile sheet "Section Map Profile" on a working copy of one profile,
+// with its pages "Map Presentation", "Map Frame", "Graduations", "Plot
+// Limits", "Composites", "Polygons" and "Figures". Opening it rebuilds the
+// annotation lists from the project's variables and gives the profile one
+// pair of envelope switches per envelope of the project.
 class CMapProfileSheet : public SheetModel {
  public:
   static constexpr const char* kTitle = "Section Map Profile";
-  explicit CMapProfileSheet(MapProfileDef profile) : SheetModel(kTitle, false), profile(std::move(profile)) {}
+  explicit CMapProfileSheet(MapProfileDef profile, const MapProfileContext& context = {});
+  CMapProfileSheet(const CMapProfileSheet&) = delete;
+  CMapProfileSheet& operator=(const CMapProfileSheet&) = delete;
   MapProfileDef profile;
+  CMapPresentationPage presentation{profile};
+  CMapFramePage frame{profile};
+  CMapGraduationsPage graduations{profile};
+  CMapLimitsPage limits;
+  CMapLabelsPage composites;
+  CMapLabelsPage polygons;
+  CMapLabelsPage figures;
 };
 
 class CMapProfilesDialog : public DialogModel {
  public:
   static constexpr const char* kNamePrompt = "Enter New Map Profile Name";
 
-  explicit CMapProfilesDialog(MapOutputData& data) : data_(data) {}
+  explicit CMapProfilesDialog(MapOutputData& data, MapProfileContext context = {})
+      : data_(data), context_(std::move(context)) {}
   std::string_view kind() const override { return "map_profiles"; }
   std::string title() const override { return "Map Profiles"; }
 
@@ -62,6 +75,7 @@ class CMapProfilesDialog : public DialogModel {
   bool askName(UiPort& port, std::string& name);
   bool editProfile(UiPort& port, int index);
   MapOutputData& data_;
+  MapProfileContext context_;
 };
 
 // "Browse..." of the presentation page: the path chosen in "Open Style File"

@@ -283,3 +283,46 @@ TEST(JobSteps, ColoursAreReadAsHashRgb) {
   EXPECT_FALSE(parseColour("#ff00zz"));
   EXPECT_FALSE(parseColour("#ff00000"));
 }
+
+TEST(JobSteps, MapProfilesAndSectionMaps) {
+  const test::TempDir temp("qx_steps_maps");
+  const auto& dir = temp.path();
+  writeText(dir / "c.dat", compositeFile());
+  std::filesystem::create_directory(dir / "maps");
+  json j = job(R"([
+    {"import_composites": {"file": "c.dat", "columns": {"Au": [46, 10]}}},
+    {"map_profile": {"name": "Plans", "scale": 500, "units": "metric", "frame_style": 1, "title": "Level 100",
+                     "box_min": [990, 1990, 90], "box_max": [1050, 2040, 110], "composite_labels": ["Au"]}},
+    {"map_profile": {"name": "Copy", "copy_of": "Plans", "legend": true}},
+    {"map_profile": {"name": "Copy", "rename_to": "Sides"}},
+    {"generate_maps": {"sections": ["PLAN", "SIDE-090"], "profile": "Sides", "folder": "maps", "kind": "pdf"}},
+    {"generate_maps": {"sections": ["PLAN"], "profile": "Plans", "folder": "maps", "world_coordinates": false}}
+  ])");
+  j["save"] = "p.qrx";
+  writeText(dir / "job.json", j.dump());
+  std::ostringstream out, err;
+  ASSERT_EQ(runJobFile(dir / "job.json", out, err, false), 0) << err.str();
+  EXPECT_NE(out.str().find("Map profiles: 2\n"), std::string::npos) << out.str();
+  EXPECT_NE(out.str().find("Plotted 2 sections into "), std::string::npos) << out.str();
+  for (const char* f : {"PLAN.pdf", "SIDE-090.pdf", "PLAN.plt"})
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir / "maps" / f)) << f;
+  EXPECT_EQ(readFile(dir / "maps" / "PLAN.pdf").substr(0, 5), "%PDF-");
+
+  // Refusals: a page's limit, an oblique section, an unknown profile.
+  const std::pair<const char*, const char*> bad[] = {
+      {R"({"map_profile": {"name": "P", "scale": 0.001}})",
+       "(map_profile): Map Presentation: Please enter a value between 0.01 and 1e+20."},
+      {R"({"map_profile": {"name": "P", "title": "0123456789012345678901234567890"}})",
+       "(map_profile): Map Frame: Enter no more than 30 characters."},
+      {R"({"generate_maps": {"sections": ["ORTHO-045"], "profile": "P", "folder": "maps"}})",
+       "(generate_maps): no section \"ORTHO-045\" can be plotted"},
+      {R"({"generate_maps": {"sections": ["PLAN"], "profile": "nope", "folder": "maps"}})",
+       "(generate_maps): no map profile is named \"nope\""},
+  };
+  for (const auto& [step, message] : bad) {
+    writeText(dir / "bad.json", job("[" + std::string(step) + "]").dump());
+    std::ostringstream o, e;
+    EXPECT_EQ(runJobFile(dir / "bad.json", o, e, false), 1);
+    EXPECT_NE(e.str().find(message), std::string::npos) << e.str();
+  }
+}

@@ -6,9 +6,9 @@
 #include <limits>
 #include <string>
 
-#include "record_testing.h"
 #include "plot/gplot.h"
 #include "plot/plt_reader.h"
+#include "support/record_testing.h"
 
 using namespace qx;
 using qx::testing::B;

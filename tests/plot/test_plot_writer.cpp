@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "record_testing.h"
 #include "plot/gplot.h"
+#include "support/record_testing.h"
 #include "test_files.h"
 
 using namespace qx;
