@@ -18,13 +18,13 @@
 #include "datasets/color_table.h"
 #include "datasets/composite_import.h"
 #include "datasets/composites.h"
+#include "graphics/scene_tree.h"
 #include "io/line_reader.h"
 #include "port/dialog_model.h"
 #include "port/silent_port.h"
 #include "port/ui_port.h"
 #include "project/quarlex_settings.h"
 #include "scene/composites_drawing.h"
-#include "graphics/scene_tree.h"
 
 namespace {
 

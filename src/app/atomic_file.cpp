@@ -28,8 +28,7 @@ std::filesystem::path temporaryName(const std::filesystem::path& target) {
   std::random_device rd;
   char suffix[16];
   std::snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(rd()));
-  return target.parent_path() /
-         ("." + target.filename().string() + std::string(kTemporaryInfix) + suffix);
+  return target.parent_path() / ("." + target.filename().string() + std::string(kTemporaryInfix) + suffix);
 }
 
 bool isOurTemporary(const std::string& name, const std::string& targetName) {

@@ -1,11 +1,11 @@
 #include "app/project_file.h"
 
 #include "common/limits.h"
-#include "io/text_encoding.h"
-#include "variables/variable_rules.h"
 #include "io/archive.h"
+#include "io/text_encoding.h"
 #include "port/progress.h"
 #include "project/settings_record.h"
+#include "variables/variable_rules.h"
 
 namespace qx {
 

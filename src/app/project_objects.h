@@ -7,11 +7,11 @@
 #include "datasets/surfaces.h"
 #include "engine/figures.h"
 #include "engine/polygons.h"
-#include "sections/sections.h"
 #include "plot/map_output.h"
 #include "project/quarlex_settings.h"
 #include "scene/scene_model.h"
 #include "scene/view_grid_data.h"
+#include "sections/sections.h"
 
 namespace qx {
 

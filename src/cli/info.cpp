@@ -167,7 +167,8 @@ void printProjectInfo(std::ostream& out, const ProjectObjects& o) {
   }
   out << "Calculated variables: " << s.calculatedCount() << "\n";
   for (const auto& v : s.calculated) {
-    out << "  " << displayText(v.name) << " = " << displayText(v.formulaText) << (v.compiled.status == 0 ? "" : "  (does not compile)") << "\n";
+    out << "  " << displayText(v.name) << " = " << displayText(v.formulaText)
+        << (v.compiled.status == 0 ? "" : "  (does not compile)") << "\n";
   }
   out << "Specific gravity: default " << formatFixed(s.defaultSG, 4) << ", waste " << formatFixed(s.defaultWasteSG, 4)
       << ", variable " << j["model"]["sg_variable"].get<std::string>() << "\n";

@@ -175,7 +175,8 @@ int exportComposites(UiPort& port, CompositeSet& set, QuarlexSettings& settings,
     progress->setTitle(kCompositeSaveProgressTitle);
     progress->setRange(0, 52);
     progress->setStep(1);
-    written = writeComposites(out.get(), set, settings, envelopes, locate, description, description.rotate, progress.get());
+    written =
+        writeComposites(out.get(), set, settings, envelopes, locate, description, description.rotate, progress.get());
   }
   // A full disk shows in the stream's error flag or when the last bytes are
   // written at the close.

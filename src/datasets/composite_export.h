@@ -9,8 +9,8 @@
 #include <string_view>
 
 #include "datasets/composites.h"
-#include "sections/rotation.h"
 #include "io/columns.h"
+#include "sections/rotation.h"
 
 namespace qx {
 

@@ -107,8 +107,7 @@ namespace {
 // The first field of a record that the project cannot take, as "X = 1e+19";
 // empty when every number is usable.
 std::string unusableField(const CompositeRecord& r, const QuarlexSettings& settings) {
-  const std::pair<const char*, double> coordinates[] = {
-      {"X", r.position.x}, {"Y", r.position.y}, {"Z", r.position.z}};
+  const std::pair<const char*, double> coordinates[] = {{"X", r.position.x}, {"Y", r.position.y}, {"Z", r.position.z}};
   for (const auto& [name, v] : coordinates)
     if (!coordinateInRange(v)) return std::string(name) + " = " + formatGeneral(v);
   for (std::size_t k = 0; k < r.values.size(); ++k)

@@ -8,8 +8,8 @@
 
 #include "datasets/composite_reader.h"
 #include "datasets/composites.h"
-#include "sections/rotation.h"
 #include "io/columns.h"
+#include "sections/rotation.h"
 
 namespace qx {
 

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "common/types.h"
-#include "sections/rotation.h"
 #include "io/archive.h"
 #include "project/quarlex_settings.h"
+#include "sections/rotation.h"
 
 namespace qx {
 

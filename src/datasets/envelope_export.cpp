@@ -1,7 +1,7 @@
 // io/columns.h comes first: see the note on ColumnField in envelopes.h.
-#include "io/file.h"
 #include "io/column_pages.h"
 #include "io/columns.h"
+#include "io/file.h"
 //
 #include "datasets/envelope_export.h"
 #include "datasets/envelopes.h"

@@ -12,9 +12,9 @@
 #include <cstdio>
 #include <memory>
 
-#include "sections/rotation_dialog.h"
 #include "port/ui_port.h"
 #include "project/quarlex_settings.h"
+#include "sections/rotation_dialog.h"
 
 namespace qx {
 

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "common/types.h"
-#include "sections/rotation.h"
 #include "io/archive.h"
 #include "io/columns.h"
 #include "project/quarlex_settings.h"
+#include "sections/rotation.h"
 
 namespace qx {
 

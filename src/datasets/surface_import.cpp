@@ -7,13 +7,13 @@
 #include <memory>
 #include <optional>
 
-#include "sections/rotation_dialog.h"
+#include "datasets/outline_reader.h"
 #include "io/column_pages.h"
 #include "io/columns.h"
 #include "io/file.h"
-#include "datasets/outline_reader.h"
 #include "io/line_reader.h"
 #include "port/ui_port.h"
+#include "sections/rotation_dialog.h"
 
 namespace qx {
 

@@ -45,8 +45,7 @@ DPoint3D parseSurfaceLine(std::string_view line, const SurfaceFileLayout& layout
 // A point beyond the project's limits is noted in `fault` (the first only)
 // when it is given.
 std::vector<DPoint3D> readSurfaceRecords(ByteSource& source, const SurfaceFileLayout& layout,
-                                         const std::function<void(long)>& progress = {},
-                                         NumberFault* fault = nullptr);
+                                         const std::function<void(long)>& progress = {}, NumberFault* fault = nullptr);
 
 // "%ld Points Loaded".
 std::string pointsLoadedText(long count);

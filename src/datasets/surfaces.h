@@ -8,9 +8,9 @@
 
 #include "common/types.h"
 #include "datasets/triangulate.h"
-#include "sections/rotation.h"
 #include "io/archive.h"
 #include "project/quarlex_settings.h"
+#include "sections/rotation.h"
 
 namespace qx {
 

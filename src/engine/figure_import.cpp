@@ -77,8 +77,7 @@ std::string fewPointsMessage(int count) {
 
 std::string figuresLoadedText(long count) { return std::to_string(count) + " Figures Loaded"; }
 
-std::vector<FigureFileRecord> parseFigureFile(ByteSource& source, const FigureFileLayout& layout,
-                                              NumberFault* fault) {
+std::vector<FigureFileRecord> parseFigureFile(ByteSource& source, const FigureFileLayout& layout, NumberFault* fault) {
   std::vector<FigureFileRecord> out;
   LineReader reader(source);
   while (reader.readLine()) {
@@ -96,8 +95,8 @@ std::vector<FigureFileRecord> parseFigureFile(ByteSource& source, const FigureFi
       rec.values.reserve(layout.variables.size());
       for (const auto& v : layout.variables) rec.values.push_back(headerValue(line, v));
       if (fault != nullptr) {
-        const double header[] = {rec.area, rec.thickness, rec.volume, rec.oreTonnage, rec.wasteTonnage,
-                                 rec.oreFraction};
+        const double header[] = {rec.area,       rec.thickness,    rec.volume,
+                                 rec.oreTonnage, rec.wasteTonnage, rec.oreFraction};
         for (const double v : header)
           if (!valueInRange(v)) fault->note(static_cast<long>(reader.lineCount()), formatGeneral(v));
         for (const double v : rec.values)

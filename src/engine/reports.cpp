@@ -1,12 +1,12 @@
 #include "engine/reports.h"
 
-#include "io/file.h"
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <memory>
 #include <span>
 #include <vector>
+#include "io/file.h"
 
 #include "datasets/composites.h"
 #include "engine/figure_calculation.h"

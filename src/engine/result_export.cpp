@@ -12,9 +12,9 @@
 #include "datasets/outline_reader.h"
 #include "engine/figures.h"
 #include "engine/polygons.h"
-#include "sections/rotation_dialog.h"
 #include "port/ui_port.h"
 #include "project/quarlex_settings.h"
+#include "sections/rotation_dialog.h"
 #include "variables/formula_evaluator.h"
 
 namespace qx {

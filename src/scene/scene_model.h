@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "common/types.h"
-#include "io/archive.h"
 #include "graphics/types.h"
+#include "io/archive.h"
 
 namespace qx {
 

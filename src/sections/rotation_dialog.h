@@ -16,8 +16,8 @@
 #include <string_view>
 
 #include "common/types.h"
-#include "sections/rotation.h"
 #include "port/dialog_model.h"
+#include "sections/rotation.h"
 
 namespace qx {
 

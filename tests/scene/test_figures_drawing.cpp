@@ -7,8 +7,8 @@
 
 #include "datasets/color_table.h"
 #include "engine/figures.h"
-#include "scene/figures_drawing.h"
 #include "graphics/scene_tree.h"
+#include "scene/figures_drawing.h"
 #include "scene/scene_model.h"
 
 using namespace qx;

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <limits>
 
-#include "sections/rotation_dialog.h"
 #include "scripted_port.h"
+#include "sections/rotation_dialog.h"
 
 using namespace qx;
 using qx::test::ScriptedPort;

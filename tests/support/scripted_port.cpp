@@ -28,9 +28,7 @@ class RecordingProgress : public ProgressWindow {
   void setStep(int s) override { port_.log_.push_back("progress step: " + std::to_string(s)); }
   void setPos(int p) override { port_.log_.push_back("progress pos: " + std::to_string(p)); }
   void enableCancel() override { port_.log_.push_back("progress cancel button"); }
-  bool cancelRequested() override {
-    return port_.cancelAt_ > 0 && ++port_.cancelQuestions_ >= port_.cancelAt_;
-  }
+  bool cancelRequested() override { return port_.cancelAt_ > 0 && ++port_.cancelQuestions_ >= port_.cancelAt_; }
 
  private:
   ScriptedPort& port_;

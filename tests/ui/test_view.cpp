@@ -11,8 +11,8 @@
 
 #include "app/document.h"
 #include "app/project_objects.h"
-#include "qt_environment.h"
 #include "graphics/scene_tree.h"
+#include "qt_environment.h"
 #include "scripted_port.h"
 #include "ui/desktop_app.h"
 #include "ui/main_frame.h"
