@@ -45,9 +45,9 @@ void CWQuarlexView::displayChanged() {
   update();
 }
 
-void CWQuarlexView::compositeRemoved(int index) { ++notifications_; }
+void CWQuarlexView::compositeRemoved(int) { ++notifications_; }
 
-void CWQuarlexView::datasetChanged(DatasetChange code) { ++notifications_; }
+void CWQuarlexView::datasetChanged(DatasetChange) { ++notifications_; }
 
 void CWQuarlexView::rebuildScene() { ++notifications_; }
 

@@ -216,7 +216,9 @@ TEST(PlotRender, CommandDrawsEachFormatAndRefusesABrokenFile) {
   };
   EXPECT_EQ(be32(16), 1100);
   EXPECT_EQ(be32(20), 850);
-  if (have("pdfinfo")) EXPECT_NE(pdfPageSize(dir / "a.pdf").find("792 x 612 pts"), std::string::npos);
+  if (have("pdfinfo")) {
+    EXPECT_NE(pdfPageSize(dir / "a.pdf").find("792 x 612 pts"), std::string::npos);
+  }
 
   std::string plt = qx::test::readFile(dir / "a.plt");
   qx::test::writeText(dir / "cut.plt", plt.substr(0, 30));

@@ -176,7 +176,9 @@ TEST_F(MainFrameTest, BarsStatusPanesAndTheCentralWidget) {
     for (QAction* a : bar->actions()) {
       if (auto* field = qobject_cast<QWidgetAction*>(a)) {  // a field, or the label before it
         const QWidget* w = field->defaultWidget();
-        if (w != nullptr && !w->inherits("QLabel")) EXPECT_FALSE(w->isEnabled());
+        if (w != nullptr && !w->inherits("QLabel")) {
+          EXPECT_FALSE(w->isEnabled());
+        }
         continue;
       }
       const auto shared = std::find_if(menuTable().begin(), menuTable().end(),
