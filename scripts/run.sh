@@ -34,6 +34,7 @@ Outputs in $demo:
   polygons.dig            polygons exported as outlines
   figures_out.dig         figures exported as outlines
   composites_out.dat      composites exported
+  PLAN.plt PLAN.dxf PLAN.pdf   the plan plotted (quarlex plot-render PLAN.plt --to plan.png draws the PLT)
   run.log, messages.log   what the job printed; info.txt: everything the project holds
   composites.dat envelopes.dig blocks.dig topography.dat   the generated demo data
 TXT
