@@ -245,44 +245,38 @@ TEST(PolygonReport, PolygonWithoutCompositeHasBlankNameAndZeroValues) {
   EXPECT_EQ(text.substr(text.size() - last.size()), last);
 }
 
+// The same squares, the set in reverse order: the lines follow the set. A
+// polygon whose composite is gone covers the figure too; it has no values and
+// the figure's calculation skips it, so the report leaves it out. Far out on
+// the mine grid a float holds 7000005 only to half a unit, so the outlines are
+// brought near the figure's centre before the intersection.
 TEST(FigureReport, PolygonsAreListedInSetOrderWithTheirPieceOfTheFigure) {
-  // The same squares, the set in reverse order: the lines follow the set.
+  const double x0 = 500000.0, y0 = 7000000.0;
   CPolygonSet polygons = squarePolygons();
   std::swap(polygons.polygons[0], polygons.polygons[2]);
-  // A polygon whose composite is gone covers the figure too; it has no values
-  // and the figure's calculation skips it, so the report leaves it out.
   polygons.polygons.push_back(polygons.polygons[1]);
   polygons.polygons.back().compositeIndex = 42;
+  CPolygon& far = polygons.polygons.emplace_back(makePolygon(3, 0, 2.0, 0, 0, rectangle(x0, y0, x0 + 10, y0 + 10)));
+  far.specificGravity = 2.5;
+  far.recomputeBoundingBox();
   FigureSet figures;
-  figures.figures = {makeFigure("Cross", rectangle(5, 5, 15, 15), {0, 0, 0, 0, 0, 0}, {}, {})};
+  figures.figures = {makeFigure("Cross", rectangle(5, 5, 15, 15), {0, 0, 0, 0, 0, 0}, {}, {}),
+                     makeFigure("Far", rectangle(x0 + 5.25, y0 + 2.75, x0 + 15, y0 + 8.5), {0, 0, 0, 0, 0, 0}, {}, {})};
   CompositeSet composites = sampleComposites();
   composites.composites[1].name = "East";
   composites.composites[2].name = "North";
   const auto l = splitLines(figureReportText("T", fixedTime(), figures, polygons, composites, plainSettings()));
   // title (blank, 2 lines, blank), model lines, dilution, blank, column line,
-  // "Polygons inside", three pieces, total, blank.
-  ASSERT_EQ(l.size(), 16u);
+  // "Polygons inside", three pieces, total, blank; then blank, "Polygons
+  // inside", one piece, total, blank for the second.
+  ASSERT_EQ(l.size(), 16u + 5u);
   EXPECT_EQ(l[10], "Polygons inside figure Cross" + std::string(27, ' '));
   EXPECT_EQ(l[11].substr(0, 32 + 14), "North" + std::string(27, ' ') + "         25.00");
   EXPECT_EQ(l[12].substr(0, 32 + 14), "East" + std::string(28, ' ') + "         25.00");
   EXPECT_EQ(l[13].substr(0, 32 + 14), "DH-001" + std::string(26, ' ') + "         25.00");
   EXPECT_EQ(l[14].substr(0, 5), "Cross");
-}
-
-TEST(FigureReport, PiecesFarFromTheOriginKeepTheirArea) {
-  // Mine-grid coordinates: a float holds 7000005 only to half a unit, so the
-  // outlines are brought near the figure's centre before the intersection.
-  const double x0 = 500000.0, y0 = 7000000.0;
-  CPolygonSet polygons;
-  polygons.polygons = {makePolygon(0, 0, 2.0, 0, 0, rectangle(x0, y0, x0 + 10, y0 + 10))};
-  polygons.polygons[0].specificGravity = 2.5;
-  polygons.polygons[0].recomputeBoundingBox();
-  FigureSet figures;
-  figures.figures = {makeFigure("Far", rectangle(x0 + 5.25, y0 + 2.75, x0 + 15, y0 + 8.5), {0, 0, 0, 0, 0, 0}, {}, {})};
-  const auto l = splitLines(figureReportText("T", fixedTime(), figures, polygons, sampleComposites(), plainSettings()));
-  ASSERT_EQ(l.size(), 14u);
   // 4.75 x 5.75 = 27.3125; volume 54.625; tonnage 136.5625.
-  EXPECT_EQ(l[11], "DH-001" + std::string(26, ' ') + "         27.31       2.00          54.62         136.56" +
+  EXPECT_EQ(l[18], "DH-004" + std::string(26, ' ') + "         27.31       2.00          54.62         136.56" +
                        std::string(27, ' '));
 }
 
