@@ -19,6 +19,7 @@
 #include "io/line_reader.h"
 #include "project/quarlex_settings.h"
 #include "scripted_port.h"
+#include "support/result_records.h"
 
 using namespace qx;
 using namespace qx::testing;
@@ -70,12 +71,18 @@ struct Fixture {
   ScriptedPort port;
   FigureSet set;
   QuarlexSettings settings;
+  CPolygonSet polygons;
+  CompositeSet composites;
   Fixture() {
     settings.loaded.emplace_back("Au");
     settings.defaultPolygonSize = 100.0;  // repeated vertices: below 1e-7 apart
     settings.fixedThickness = 12.0;
   }
   FigureLoadOutcome load(const FigureRotationEditor& editor = {}) { return loadFigures(port, set, settings, editor); }
+  // Looking down.
+  int create(const std::vector<DPoint3D>& line) {
+    return createFigureFromLine(port, set, line, {0, 0, -1}, polygons, composites, settings);
+  }
 };
 
 }  // namespace
@@ -225,30 +232,16 @@ TEST(FigureImport, CancelAtEachStepChangesNothing) {
 // ---- creating a figure from a digitized line ----
 
 TEST(FigureCreate, NameDialogWindingCalculationAndCancel) {
-  struct World {
-    ScriptedPort port;
-    FigureSet set;
-    CPolygonSet polygons;
-    CompositeSet composites;
-    QuarlexSettings settings;
-    // Looking down.
-    int create(const std::vector<DPoint3D>& line) {
-      return createFigureFromLine(port, set, line, {0, 0, -1}, polygons, composites, settings);
-    }
-  };
   const std::vector<DPoint3D> ccw{{0, 0, 0}, {3, 0, 0}, {3, 4, 0}, {0, 4, 0}};
-  qx::test::expectCancelAtEachStep<World>(
-      {{"properties dialog", nullptr, [](World& w) { w.port.answerDialog([](DialogModel&) { return false; }); }}},
-      [](World& w) { return w.set; }, [&](World& w) { EXPECT_EQ(w.create(ccw), -1); });
+  qx::test::expectCancelAtEachStep<Fixture>(
+      {{"properties dialog", nullptr, [](Fixture& w) { w.port.answerDialog([](DialogModel&) { return false; }); }}},
+      [](Fixture& w) { return w.set; }, [&](Fixture& w) { EXPECT_EQ(w.create(ccw), -1); });
 
-  World w;
+  Fixture w;
   w.set.figures.emplace_back().name = "figure";
   w.composites.composites.push_back(CComposite());
-  CPolygon& p = w.polygons.polygons.emplace_back();
-  p.compositeIndex = 0;
-  p.outline = {{-10, -10, 0}, {10, -10, 0}, {10, 10, 0}, {-10, 10, 0}};
-  p.thickness = 2.0;
-  p.specificGravity = 3.0;
+  w.polygons.polygons.push_back(qx::test::makePolygon(0, 0, 2.0, 0, 0, qx::test::rectangle(-10, -10, 10, 10)));
+  w.polygons.polygons[0].specificGravity = 3.0;
   std::string shown;
   w.port.answerDialog([&](DialogModel& m) {
     shown = m.title() + ": " + dynamic_cast<CFigurePropertiesDialog&>(m).name();
