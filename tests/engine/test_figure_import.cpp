@@ -183,9 +183,7 @@ TEST(FigureImport, DuplicateNamesAbortAndLeaveTheSetAsItWas) {
   };
   for (const auto& [existingName, file, message] : cases) {
     Fixture f;
-    Figure& existing = f.set.figures.emplace_back();
-    existing.name = existingName;
-    existing.outline = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}};
+    f.set.figures.push_back(qx::test::makeFigure(existingName, qx::test::rectangle(0, 0, 1, 1), {}, {}, {}));
     const FigureSet before = f.set;
     f.port.answerFile(writeTemp("dup.dig", file));
     f.port.answerSheet(columns());

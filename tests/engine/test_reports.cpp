@@ -288,8 +288,7 @@ TEST(ReportCommand, BothReportsWriteTheChosenFileWholeOrReportTheFile) {
   const auto poly = temp.write("poly.txt", std::string(5000, 'x'));  // replaced whole
   const auto fig = temp.path() / "fig.txt", missing = temp.path() / "missing-folder" / "poly.txt";
   ScriptedPort port;
-  port.answerFile(std::nullopt);
-  port.answerFile(std::nullopt);
+  for (int k = 0; k < 2; ++k) port.answerFile(std::nullopt);  // cancelled
   for (const auto& path : {poly, fig, missing, missing}) port.answerFile(path.string());
   int clockAsked = 0;
   const ReportClock clock = [&] {
