@@ -157,21 +157,18 @@ QuarlexSettings plainSettings(std::vector<VariableInfo> loaded = {}, std::vector
 
 // ---- whole files ----
 
+// In the C locale the command test below writes both files.
 TEST(Reports, WholeFilesMatchTheGoldenTextWhateverTheLocale) {
-  auto expectGolden = [] {
-    EXPECT_EQ(polygonReportText("Kestrel Pit", fixedTime(), reportPolygons(), sampleComposites(), sampleSettings()),
-              golden("polygon_report.golden.txt"));
-    EXPECT_EQ(figureReportText("Unnamed Project", fixedTime(), sampleFigures(), squarePolygons(), sampleComposites(),
-                               figureSettings()),
-              golden("figure_report.golden.txt"));
-  };
-  expectGolden();
   LocaleGuard guard("de_DE.UTF-8");
   if (!guard.active()) GTEST_SKIP() << "the locale de_DE.UTF-8 is not installed here";
   char buffer[16];
   std::snprintf(buffer, sizeof buffer, "%.1f", 0.5);
   ASSERT_STREQ(buffer, "0,5");
-  expectGolden();
+  EXPECT_EQ(polygonReportText("Kestrel Pit", fixedTime(), reportPolygons(), sampleComposites(), sampleSettings()),
+            golden("polygon_report.golden.txt"));
+  EXPECT_EQ(figureReportText("Unnamed Project", fixedTime(), sampleFigures(), squarePolygons(), sampleComposites(),
+                             figureSettings()),
+            golden("figure_report.golden.txt"));
 }
 
 // ---- pieces ----
