@@ -1,6 +1,5 @@
-// The steps of a job: reading and checking them, and running the imports,
-// the exports, the colour table, the calculation settings and the
-// generation as the desktop's commands would.
+// The steps of a job: reading and checking them, and running every step as
+// the desktop's command would.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,6 +7,7 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <tuple>
 
 #include "cli/info.h"
 #include "cli/job.h"
@@ -26,51 +26,40 @@ using test::writeText;
 std::string compositeFile() {
   std::string text;
   char line[128];
-  int n = 0;
-  for (int j = 0; j < 4; ++j)
-    for (int i = 0; i < 5; ++i) {
-      const std::string name = "DH" + std::to_string(n);
-      std::snprintf(line, sizeof line, "%-15s%10.2f%10.2f%10.2f%10.3f\n", name.c_str(), 1000.0 + 10.0 * i,
-                    2000.0 + 10.0 * j, 100.0, 0.5 * (n + 1));
-      text += line;
-      ++n;
-    }
+  for (int n = 0; n < 20; ++n) {
+    std::snprintf(line, sizeof line, "%-15s%10.2f%10.2f%10.2f%10.3f\n", ("DH" + std::to_string(n)).c_str(),
+                  1000.0 + 10.0 * (n % 5), 2000.0 + 10.0 * (n / 5), 100.0, 0.5 * (n + 1));
+    text += line;
+  }
   return text;
 }
 
-// One envelope "ORE" over the first three columns of the grid.
-// Header "1" with the name in columns 3-12; points "2" with X in 11-20 and
-// Y in 21-30.
-std::string envelopeFile() {
-  std::string text = "1 ORE\n";
+// A header "1" with the name in columns 3-12 and the rectangle's corners as
+// points "2" with X in columns 11-20 and Y in 21-30.
+std::string outline(const char* name, double x0, double y0, double x1, double y1) {
+  std::string text = std::string("1 ") + name + "\n";
   char line[64];
-  for (auto [x, y] : {std::pair{995.0, 1995.0}, {1025.0, 1995.0}, {1025.0, 2035.0}, {995.0, 2035.0}}) {
+  for (auto [x, y] : {std::pair{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}}) {
     std::snprintf(line, sizeof line, "%-10s%10.2f%10.2f\n", "2", x, y);
     text += line;
   }
   return text;
 }
 
-// Two 20 x 20 blocks: "B1" over the cells of the first two columns and
-// rows, "B2" beside it. Name in columns 3-12, X 11-20, Y 21-30.
-std::string figureFile() {
-  std::string text;
-  char line[64];
-  const std::pair<const char*, double> blocks[] = {{"B1", 995.0}, {"B2", 1015.0}};
-  for (const auto& [name, x0] : blocks) {
-    text += std::string("1 ") + name + "\n";
-    for (auto [x, y] : {std::pair{x0, 1995.0}, {x0 + 20, 1995.0}, {x0 + 20, 2015.0}, {x0, 2015.0}}) {
-      std::snprintf(line, sizeof line, "%-10s%10.2f%10.2f\n", "2", x, y);
-      text += line;
-    }
-  }
-  return text;
+// A new project with Au and Au2 = 2 Au, 2 m thick, and the steps.
+json job(const std::string& steps) {
+  return json::parse(R"({"project": {"new": {"variables": [{"name": "Au"}], "model": {"fixed_thickness": 2},
+                        "calculated": [{"name": "Au2", "formula": "Au ENTER 2 *"}]}}, "steps": )" +
+                     steps + "}");
 }
 
-json job(const std::string& steps) {
-  return json::parse(R"({"project": {"new": {"variables": [{"name": "Au"}], "model": {"fixed_thickness": 2}}},
-                        "steps": )" +
-                     steps + "}");
+// Saves the job as job.json in `dir` and runs it: the exit code, the output
+// and the messages.
+std::tuple<int, std::string, std::string> run(const json& j, const std::filesystem::path& dir) {
+  writeText(dir / "job.json", j.dump());
+  std::ostringstream out, err;
+  const int rc = runJobFile(dir / "job.json", out, err, false);
+  return {rc, out.str(), err.str()};
 }
 
 std::string errorOf(const json& j, const std::filesystem::path& dir) {
@@ -84,7 +73,7 @@ std::string errorOf(const json& j, const std::filesystem::path& dir) {
 
 }  // namespace
 
-TEST(JobSteps, BadStepsNameTheKeyAndTheProblem) {
+TEST(JobSteps, BadStepsAndFormulasNameTheKeyAndTheProblemAndAppendingIsAnswered) {
   const test::TempDir temp("qx_steps_bad");
   const auto& dir = temp.path();
   writeText(dir / "c.dat", compositeFile());
@@ -108,119 +97,36 @@ TEST(JobSteps, BadStepsNameTheKeyAndTheProblem) {
   };
   for (const auto& [steps, error] : cases) EXPECT_EQ(errorOf(job(steps), dir), error) << steps;
   EXPECT_EQ(errorOf(job(R"([{"bake": {}}])"), dir).substr(0, 32), "steps[0].bake: unknown step \"bak");
-}
 
-TEST(JobSteps, ImportEnvelopesColoursCalculationGenerateAndExport) {
-  const test::TempDir temp("qx_steps_run");
-  const auto& dir = temp.path();
-  writeText(dir / "c.dat", compositeFile());
-  writeText(dir / "e.dig", envelopeFile());
-  json j = job(R"([
-    {"import_composites": {"file": "c.dat", "columns": {"Au": [46, 10]}}},
-    {"import_envelopes": {"file": "e.dig", "columns": {"Envelope Name": [3, 10], "X Coordinate": [11, 10],
-                          "Y Coordinate": [21, 10]},
-                          "envelopes": [{"file_name": "ORE", "name": "Ore zone", "colour": "#ff8000", "density": 2.7}]}},
-    {"colour_table": {"table": 2, "name": "Gold", "expand": {"variable": "Au", "low": 0, "high": 10}}},
-    {"calculation": {"sides": 4, "radius": 5, "envelopes": [{"name": "Ore zone", "clip": true}],
-                     "outside_composites": false}},
-    {"generate": {}},
-    {"export_composites": {"file": "out.cmp", "envelopes": ["Ore zone"], "outside": false,
-                           "columns": {"Name": [1, 8, 0], "X Coordinate": [9, 10, 1], "Y Coordinate": [19, 10, 1],
-                                       "Au": [29, 8, 2]}}}
-  ])");
+  // A column the page does not show stops the job before it saves.
+  json j = job(R"([{"import_composites": {"file": "c.dat", "columns": {"Ag": [46, 10]}}}])");
   j["save"] = "p.qrx";
-  writeText(dir / "job.json", j.dump());
-  std::ostringstream out, err;
-  ASSERT_EQ(runJobFile(dir / "job.json", out, err, false), 0) << err.str();
-  const std::string o = out.str();
-  EXPECT_NE(o.find("Composites: 20 after reading"), std::string::npos) << o;
-  EXPECT_NE(o.find("Envelopes: 1 after reading"), std::string::npos) << o;
-  // The twelve composites in the envelope (three columns of four rows)
-  // take part; each polygon is its 10 x 10 cell.
-  EXPECT_NE(o.find("Polygons: 12, area 1200.00, volume 2400.00, tonnage 4800.00"), std::string::npos) << o;
-  EXPECT_NE(o.find("Exported 12 composites to"), std::string::npos) << o;
-  EXPECT_NE(err.str().find("quarlex: 20 Composites Loaded"), std::string::npos) << err.str();
+  const auto [badRc, badOut, badErr] = run(j, dir);
+  EXPECT_EQ(badRc, 1);
+  EXPECT_EQ(badErr,
+            "quarlex: steps[0] (import_composites): columns: no field \"Ag\" on the column page (fields: \"Name\", "
+            "\"X Coordinate\", \"Y Coordinate\", \"Au\")\n");
+  EXPECT_FALSE(std::filesystem::exists(dir / "p.qrx"));
 
-  const std::string exported = readFile(dir / "out.cmp");
-  // Twelve lines of 35 characters; the composites were renumbered by
-  // descending X when they were read.
-  EXPECT_EQ(std::count(exported.begin(), exported.end(), '\n'), 12);
-  EXPECT_NE(exported.find("\nDH2         1020.0    2000.0    1.50\n"), std::string::npos) << exported;
-  EXPECT_NE(exported.find("DH15        1000.0    2030.0    8.00\n"), std::string::npos) << exported;
-  EXPECT_EQ(exported.find("1030.0"), std::string::npos) << "outside the envelope";
+  // The same file twice: every composite is co-located with its twin.
+  j = job(R"([{"import_composites": {"file": "c.dat", "columns": {"Au": [46, 10]}}},
+              {"import_composites": {"file": "c.dat", "columns": {"Au": [46, 10]}, "append": false}}])");
+  const auto [noRc, noOut, noErr] = run(j, dir);
+  EXPECT_EQ(noRc, 1);
+  EXPECT_NE(noErr.find("[answered no]"), std::string::npos) << noErr;
+  EXPECT_NE(noErr.find("steps[1] (import_composites): no composites were read"), std::string::npos) << noErr;
+  j["steps"][1]["import_composites"]["append"] = true;
+  const auto [yesRc, yesOut, yesErr] = run(j, dir);
+  EXPECT_EQ(yesRc, 0) << yesErr;
+  EXPECT_NE(yesOut.find("Composites: 20 after reading"), std::string::npos) << yesOut;
 
-  // The saved project holds what the steps made.
-  std::ostringstream info, infoErr;
-  ASSERT_EQ(runInfo(dir / "p.qrx", true, info, infoErr), 0) << infoErr.str();
-  const json saved = json::parse(info.str());
-  EXPECT_EQ(saved["counts"]["composites"], 20);
-  EXPECT_EQ(saved["envelopes"][0]["name"], "Ore zone");
-  EXPECT_EQ(saved["envelopes"][0]["density"], 2.7);
-  EXPECT_EQ(saved["polygons"]["count"], 12);
-  EXPECT_NEAR(saved["polygons"]["area"].get<double>(), 1200.0, 1e-3);
-}
-
-TEST(JobSteps, FiguresReportsAndResultExportsRunAfterGeneration) {
-  const test::TempDir temp("qx_steps_figures");
-  const auto& dir = temp.path();
-  writeText(dir / "c.dat", compositeFile());
-  writeText(dir / "b.dig", figureFile());
-  json j = json::parse(R"({"project": {"new": {"variables": [{"name": "Au"}],
-      "calculated": [{"name": "Au2", "formula": "Au ENTER 2 *"}], "model": {"fixed_thickness": 2}}}})");
-  j["steps"] = json::parse(R"([
-    {"import_composites": {"file": "c.dat", "columns": {"Au": [46, 10]}}},
-    {"calculation": {"sides": 4, "radius": 5}},
-    {"generate": {}},
-    {"import_figures": {"file": "b.dig", "columns": {"Name": [3, 8], "X Coordinate": [11, 10],
-                                                       "Y Coordinate": [21, 10]}}},
-    {"recalculate_figures": {}},
-    {"report_polygons": {"file": "polygons.txt"}},
-    {"report_figures": {"file": "figures.txt"}},
-    {"export_polygons": {"file": "polygons.dig"}},
-    {"export_figures": {"file": "b1.dig", "figure": "B1",
-                        "columns": {"Name": [3, 8, 0], "X Coordinate": [11, 10, 2], "Y Coordinate": [21, 10, 2]}}}
-  ])");
-  j["save"] = "p.qrx";
-  writeText(dir / "job.json", j.dump());
-  std::ostringstream out, err;
-  ASSERT_EQ(runJobFile(dir / "job.json", out, err, false), 0) << err.str();
-  const std::string o = out.str();
-  EXPECT_NE(o.find("Figures: 2 after reading"), std::string::npos) << o;
-  // Each block covers four whole 10 x 10 cells: 400 m2 x 2 m x SG 2.
-  EXPECT_NE(o.find("Figures recalculated: 2, ore tonnage 3200.00, waste tonnage 0.00"), std::string::npos) << o;
-  EXPECT_NE(o.find("Polygon report: "), std::string::npos) << o;
-  EXPECT_NE(readFile(dir / "polygons.txt").find("\nDH19   "), std::string::npos);
-  EXPECT_NE(readFile(dir / "figures.txt").find("B2"), std::string::npos);
-  // The single figure comes back as written: its header and four points.
-  const std::string b1 = readFile(dir / "b1.dig");
-  EXPECT_EQ(std::count(b1.begin(), b1.end(), '\n'), 5) << b1;
-  EXPECT_EQ(b1.find("B2"), std::string::npos) << b1;
-
-  std::ostringstream info, infoErr;
-  ASSERT_EQ(runInfo(dir / "p.qrx", true, info, infoErr), 0) << infoErr.str();
-  const json saved = json::parse(info.str());
-  ASSERT_EQ(saved["figures"].size(), 2u);
-  EXPECT_EQ(saved["figures"][0]["name"], "B1");
-  EXPECT_NEAR(saved["figures"][0]["ore_tonnage"].get<double>(), 1600.0, 1e-2);
-  // The tonnage-weighted Au of B1's cells (composites 0, 1, 5, 6: 0.5, 1.0,
-  // 3.0, 3.5) and the calculated Au2 twice that.
-  EXPECT_NEAR(saved["figures"][0]["grades"]["Au"].get<double>(), 2.0, 1e-6);
-  EXPECT_NEAR(saved["figures"][0]["grades"]["Au2"].get<double>(), 4.0, 2e-6);
-}
-
-TEST(JobSteps, CalculatedVariablesAreReadAsTheFormulaBoxShowsThem) {
-  const test::TempDir temp("qx_steps_calc");
-  const auto& dir = temp.path();
-  json j = json::parse(R"({"project": {"new": {"variables": [{"name": "Au"}, {"name": "Ag"}],
+  // Calculated variables are read as the formula box shows them.
+  j = json::parse(R"({"project": {"new": {"variables": [{"name": "Au"}, {"name": "Ag"}],
       "calculated": [{"name": "AuEq", "formula": "Au ENTER Ag ENTER 60 / +", "weighting": "volume"}]}}})");
   const Job job = parseJob(j, dir);
-  ASSERT_EQ(job.newProject->values.calculated.size(), 1u);
-  const VariableInfoCalc& v = job.newProject->values.calculated[0];
-  EXPECT_EQ(v.name, "AuEq");
-  EXPECT_EQ(v.formulaCode, "a#b#60/+");
-  EXPECT_EQ(v.formulaText, "Au  ENTER  Ag  ENTER  60  /  +  ");
-  EXPECT_EQ(v.compiled.status, 0);
-  EXPECT_EQ(v.weightingType, kWeightVolume);
+  const VariableInfoCalc& v = job.newProject->values.calculated.at(0);
+  EXPECT_EQ(std::tuple(v.formulaCode, v.formulaText, v.compiled.status, v.weightingType),
+            std::tuple("a#b#60/+", "Au  ENTER  Ag  ENTER  60  /  +  ", 0, kWeightVolume));
 
   const std::pair<const char*, const char*> bad[] = {
       {"Au ENTER Cu +", "\"Cu\" is no operator, number or variable defined before"},
@@ -237,43 +143,72 @@ TEST(JobSteps, CalculatedVariablesAreReadAsTheFormulaBoxShowsThem) {
             "project.new.calculated[0].name: The name entered is already in use.  Please use a unique name.");
 }
 
-TEST(JobSteps, AColumnThePageDoesNotShowStopsTheJobBeforeSaving) {
-  const test::TempDir temp("qx_steps_column");
+TEST(JobSteps, EveryStepRunsAsTheDesktopsCommandWould) {
+  const test::TempDir temp("qx_steps_run");
   const auto& dir = temp.path();
   writeText(dir / "c.dat", compositeFile());
-  json j = job(R"([{"import_composites": {"file": "c.dat", "columns": {"Ag": [46, 10]}}}])");
+  // One envelope "ORE" over the first three columns of the grid; two 20 x 20
+  // blocks: "B1" over the cells of the first two columns and rows, "B2" above it.
+  writeText(dir / "e.dig", outline("ORE", 995, 1995, 1025, 2035));
+  writeText(dir / "b.dig", outline("B1", 995, 1995, 1015, 2015) + outline("B2", 995, 2015, 1015, 2035));
+  json j = job(R"([
+    {"import_composites": {"file": "c.dat", "columns": {"Au": [46, 10]}}},
+    {"import_envelopes": {"file": "e.dig", "columns": {"Envelope Name": [3, 10], "X Coordinate": [11, 10],
+                          "Y Coordinate": [21, 10]},
+                          "envelopes": [{"file_name": "ORE", "name": "Ore zone", "colour": "#ff8000", "density": 2.7}]}},
+    {"colour_table": {"table": 2, "name": "Gold", "expand": {"variable": "Au", "low": 0, "high": 10}}},
+    {"calculation": {"sides": 4, "radius": 5, "envelopes": [{"name": "Ore zone", "clip": true}],
+                     "outside_composites": false}},
+    {"generate": {}},
+    {"export_composites": {"file": "out.cmp", "envelopes": ["Ore zone"], "outside": false,
+                           "columns": {"Name": [1, 8, 0], "X Coordinate": [9, 10, 1], "Y Coordinate": [19, 10, 1],
+                                       "Au": [29, 8, 2]}}},
+    {"import_figures": {"file": "b.dig", "columns": {"Name": [3, 8], "X Coordinate": [11, 10],
+                                                       "Y Coordinate": [21, 10]}}},
+    {"recalculate_figures": {}},
+    {"report_polygons": {"file": "polygons.txt"}},
+    {"report_figures": {"file": "figures.txt"}},
+    {"export_polygons": {"file": "polygons.dig"}},
+    {"export_figures": {"file": "b1.dig", "figure": "B1",
+                        "columns": {"Name": [3, 8, 0], "X Coordinate": [11, 10, 2], "Y Coordinate": [21, 10, 2]}}}
+  ])");
   j["save"] = "p.qrx";
-  writeText(dir / "job.json", j.dump());
-  std::ostringstream out, err;
-  EXPECT_EQ(runJobFile(dir / "job.json", out, err, false), 1);
-  EXPECT_EQ(err.str(),
-            "quarlex: steps[0] (import_composites): columns: no field \"Ag\" on the column page (fields: \"Name\", "
-            "\"X Coordinate\", \"Y Coordinate\", \"Au\")\n");
-  EXPECT_FALSE(std::filesystem::exists(dir / "p.qrx"));
-}
+  const auto [rc, o, err] = run(j, dir);
+  ASSERT_EQ(rc, 0) << err;
+  // The twelve composites in the envelope (three columns of four rows)
+  // take part; each polygon is its 10 x 10 cell.
+  EXPECT_NE(o.find("Polygons: 12, area 1200.00, volume 2400.00, tonnage 4800.00"), std::string::npos) << o;
+  EXPECT_NE(err.find("quarlex: 20 Composites Loaded"), std::string::npos) << err;
+  // Each block covers four whole 10 x 10 cells: 400 m2 x 2 m x SG 2.
+  EXPECT_NE(o.find("Figures recalculated: 2, ore tonnage 3200.00, waste tonnage 0.00"), std::string::npos) << o;
 
-TEST(JobSteps, AppendingIsAnsweredByTheJob) {
-  const test::TempDir temp("qx_steps_append");
-  const auto& dir = temp.path();
-  writeText(dir / "c.dat", compositeFile());
-  for (bool append : {false, true}) {
-    json j = job(R"([{"import_composites": {"file": "c.dat", "columns": {"Au": [46, 10]}}},
-                     {"import_composites": {"file": "c.dat", "columns": {"Au": [46, 10]}}}])");
-    j["steps"][1]["import_composites"]["append"] = append;
-    writeText(dir / "job.json", j.dump());
-    std::ostringstream out, err;
-    const int rc = runJobFile(dir / "job.json", out, err, false);
-    if (append) {
-      // The same file twice: every composite is co-located with its twin.
-      EXPECT_EQ(rc, 0) << err.str();
-      EXPECT_NE(out.str().find("Composites: 20 after reading"), std::string::npos) << out.str();
-    } else {
-      EXPECT_EQ(rc, 1);
-      EXPECT_NE(err.str().find("[answered no]"), std::string::npos) << err.str();
-      EXPECT_NE(err.str().find("steps[1] (import_composites): no composites were read"), std::string::npos)
-          << err.str();
-    }
-  }
+  const std::string exported = readFile(dir / "out.cmp");
+  // Twelve lines of 35 characters; the composites were renumbered by
+  // descending X when they were read.
+  EXPECT_EQ(std::count(exported.begin(), exported.end(), '\n'), 12);
+  EXPECT_NE(exported.find("\nDH2         1020.0    2000.0    1.50\n"), std::string::npos) << exported;
+  EXPECT_NE(exported.find("DH15        1000.0    2030.0    8.00\n"), std::string::npos) << exported;
+  EXPECT_EQ(exported.find("1030.0"), std::string::npos) << "outside the envelope";
+  EXPECT_NE(readFile(dir / "polygons.txt").find("\nDH15   "), std::string::npos);
+  EXPECT_NE(readFile(dir / "figures.txt").find("B2"), std::string::npos);
+  // The single figure comes back as written: its header and four points.
+  const std::string b1 = readFile(dir / "b1.dig");
+  EXPECT_EQ(std::count(b1.begin(), b1.end(), '\n'), 5) << b1;
+  EXPECT_EQ(b1.find("B2"), std::string::npos) << b1;
+
+  // The saved project holds what the steps made.
+  std::ostringstream info, infoErr;
+  ASSERT_EQ(runInfo(dir / "p.qrx", true, info, infoErr), 0) << infoErr.str();
+  const json saved = json::parse(info.str());
+  EXPECT_EQ(saved["envelopes"][0]["name"], "Ore zone");
+  EXPECT_EQ(saved["envelopes"][0]["density"], 2.7);
+  ASSERT_EQ(saved["figures"].size(), 2u);
+  EXPECT_EQ(saved["figures"][0]["name"], "B1");
+  EXPECT_NEAR(saved["figures"][0]["ore_tonnage"].get<double>(), 1600.0, 1e-2);
+  // The tonnage-weighted Au of B1's cells (composites 0, 1, 5, 6: 0.5, 1.0,
+  // 3.0, 3.5) and the calculated Au2 twice that.
+  EXPECT_NEAR(saved["figures"][0]["grades"]["Au"].get<double>(), 2.0, 1e-6);
+  EXPECT_NEAR(saved["figures"][0]["grades"]["Au2"].get<double>(), 4.0, 2e-6);
 }
 
 TEST(JobSteps, ColoursAreReadAsHashRgb) {
