@@ -237,8 +237,9 @@ TEST(VoronoiBands, LocalAndPlanTriangulationsGiveTheCellsToTheLastBit) {
     }
     EXPECT_GT(checked, 100) << s.name;
     // The point of it: on spread-out sets the strips triangulate a small part.
-    if (s.name == "uniform" || s.name == "far" || s.name == "clustered")
+    if (s.name == "uniform" || s.name == "far" || s.name == "clustered") {
       EXPECT_LT(triangulated, strips * n / 4) << s.name;
+    }
 
     // Exact repeats cannot make one triangulation (the bands shear them apart).
     qx::PlanVoronoi plan;
