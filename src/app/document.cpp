@@ -78,11 +78,11 @@ bool CWQuarlexDoc::onNewDocument() {
   return true;
 }
 
-bool CWQuarlexDoc::onFileNew() {
+CommandResult CWQuarlexDoc::onFileNew() {
   ProjectSetupSheet sheet(objects_.settings);
-  if (!port_.runSheet(sheet)) return false;
+  if (!port_.runSheet(sheet)) return CommandResult::cancelled();
   setUpProject(sheet.values());
-  return true;
+  return CommandResult::done();
 }
 
 void CWQuarlexDoc::setUpProject(const ProjectSetupValues& values) {
@@ -119,27 +119,27 @@ void CWQuarlexDoc::setUpProject(const ProjectSetupValues& values) {
   if (view_ != nullptr) view_->updateAllViews();
 }
 
-bool CWQuarlexDoc::onSaveDocument(const std::string& path) {
+CommandResult CWQuarlexDoc::onSaveDocument(const std::string& path) {
   const std::vector<std::uint8_t> bytes = storeProject(objects_, port_);
   const std::string error = writeFileAtomically(path, bytes);
   if (view_ != nullptr) view_->updateAllViews();
   if (!error.empty()) {
     port_.message("Unable to save the project " + path + ":\n" + error, MessageButtons::Ok, MessageIcon::Error);
-    return false;
+    return CommandResult::failed();
   }
   pathName_ = path;
   title_ = std::filesystem::path(path).filename().string();
   modified_ = false;
   changed();
-  return true;
+  return CommandResult::done();
 }
 
-bool CWQuarlexDoc::onOpenDocument(const std::string& path) {
+CommandResult CWQuarlexDoc::onOpenDocument(const std::string& path) {
   std::string error;
   const std::vector<std::uint8_t> bytes = readWholeFile(path, error);
   if (!error.empty()) {
     port_.message("Unable to open the project " + path + ":\n" + error, MessageButtons::Ok, MessageIcon::Error);
-    return false;
+    return CommandResult::failed();
   }
   auto fresh = std::make_unique<ProjectObjects>();
   // Not part of the file: kept from the open project.
@@ -148,7 +148,7 @@ bool CWQuarlexDoc::onOpenDocument(const std::string& path) {
     loadProject(bytes, *fresh, port_);
   } catch (const ArchiveError& e) {
     port_.message("Unable to open the project " + path + ":\n" + e.what(), MessageButtons::Ok, MessageIcon::Error);
-    return false;
+    return CommandResult::failed();
   }
   objects_ = std::move(*fresh);
   pathName_ = path;
@@ -160,10 +160,10 @@ bool CWQuarlexDoc::onOpenDocument(const std::string& path) {
     view_->zoomExtents();
     view_->updateAllViews();
   }
-  return true;
+  return CommandResult::done();
 }
 
-bool CWQuarlexDoc::onEditProjectSettings() {
+CommandResult CWQuarlexDoc::onEditProjectSettings() {
   CSpecGravPage page;
   page.loadFromSettings(objects_.settings);
   SheetModel sheet("Project Settings", /*wizard=*/false);
@@ -175,7 +175,7 @@ bool CWQuarlexDoc::onEditProjectSettings() {
     setModifiedFlag(true);
   }
   if (view_ != nullptr) view_->updateAllViews();
-  return ok;
+  return CommandResult::doneOrCancelled(ok);
 }
 
 void CWQuarlexDoc::afterImport() {
@@ -184,7 +184,7 @@ void CWQuarlexDoc::afterImport() {
   view_->updateAllViews();
 }
 
-int CWQuarlexDoc::onImportComposites() {
+CommandResult CWQuarlexDoc::onImportComposites() {
   CompositeLoadHooks hooks;
   hooks.editRotation = editImportRotation;
   if (scene_ != nullptr) {
@@ -213,10 +213,10 @@ int CWQuarlexDoc::onImportComposites() {
     setModifiedFlag(true);
   }
   afterImport();
-  return count;
+  return CommandResult::doneOrCancelled(count > 0, count);
 }
 
-int CWQuarlexDoc::onImportEnvelopes() {
+CommandResult CWQuarlexDoc::onImportEnvelopes() {
   const EnvelopeLoadResult result = loadEnvelopes(port_, objects_.envelopes, objects_.settings, editImportRotation);
   int count = 0;
   if (result == EnvelopeLoadResult::Loaded) {
@@ -230,10 +230,11 @@ int CWQuarlexDoc::onImportEnvelopes() {
     setModifiedFlag(true);
   }
   afterImport();
-  return count;
+  if (result == EnvelopeLoadResult::NoEnvelopes) return CommandResult::failed();
+  return CommandResult::doneOrCancelled(count > 0, count);
 }
 
-int CWQuarlexDoc::onImportSurfaces() {
+CommandResult CWQuarlexDoc::onImportSurfaces() {
   SurfaceSet& surfaces = objects_.surfaces;
   const int count = loadSurface(surfaces, port_, objects_.settings.lastSurfaceFile);
   if (count > 0) {
@@ -246,12 +247,13 @@ int CWQuarlexDoc::onImportSurfaces() {
     setModifiedFlag(true);
   }
   afterImport();
-  return count;
+  return CommandResult::doneOrCancelled(count > 0, count);
 }
 
-int CWQuarlexDoc::onImportFigures() {
+CommandResult CWQuarlexDoc::onImportFigures() {
   const FigureLoadOutcome outcome = loadFigures(port_, objects_.figures, objects_.settings, editImportRotation);
-  if (outcome.result != FigureLoadResult::Loaded) return 0;
+  if (outcome.result == FigureLoadResult::Cancelled) return CommandResult::cancelled();
+  if (outcome.result != FigureLoadResult::Loaded) return CommandResult::failed();
   if (view_ != nullptr) view_->datasetChanged(DatasetChange::FiguresLoaded);
   recomputeDataExtents(objects_);
   objects_.figures.updateColours(objects_.colorTable, objects_.settings);
@@ -259,45 +261,60 @@ int CWQuarlexDoc::onImportFigures() {
   port_.message(std::to_string(outcome.added) + " Figures Loaded", MessageButtons::Ok, MessageIcon::Information);
   setModifiedFlag(true);
   afterImport();
-  return outcome.added;
+  return CommandResult::done(outcome.added);
 }
 
-bool CWQuarlexDoc::onRecalculateFigures() {
+CommandResult CWQuarlexDoc::onRecalculateFigures() {
   try {
     if (!recalculateAllFigures(port_, objects_.figures, objects_.polygons, objects_.composites, objects_.settings))
-      return false;
+      return objects_.polygons.count() == 0 ? CommandResult::failed() : CommandResult::cancelled();
   } catch (const std::exception& e) {
     // The figures are calculated on a copy: they are as they were.
     port_.message(std::string("The figures could not be calculated: ") + e.what(), MessageButtons::Ok,
                   MessageIcon::Error);
-    return false;
+    return CommandResult::failed();
   }
   objects_.figures.updateColours(objects_.colorTable, objects_.settings);
   if (scene_ != nullptr) drawFigures(*scene_, objects_.figures, objects_.sceneModel, objects_.colorTable);
   if (view_ != nullptr) view_->updateAllViews();
-  return true;
+  return CommandResult::done(objects_.figures.count());
 }
 
-bool CWQuarlexDoc::onReportPolygons() {
-  return reportPolygons(port_, reportProjectName(), objects_.polygons, objects_.composites, objects_.settings) ==
-         ReportOutcome::Written;
+namespace {
+
+CommandResult resultOf(ReportOutcome o) {
+  return o == ReportOutcome::Written     ? CommandResult::done(1)
+         : o == ReportOutcome::FileError ? CommandResult::failed()
+                                         : CommandResult::cancelled();
 }
 
-bool CWQuarlexDoc::onReportFigures() {
-  return reportFigures(port_, reportProjectName(), objects_.figures, objects_.polygons, objects_.composites,
-                       objects_.settings) == ReportOutcome::Written;
+CommandResult resultOf(ResultExportOutcome o) {
+  return o == ResultExportOutcome::Written     ? CommandResult::done(1)
+         : o == ResultExportOutcome::FileError ? CommandResult::failed()
+                                               : CommandResult::cancelled();
 }
 
-bool CWQuarlexDoc::onExportPolygons() {
-  return exportPolygons(port_, objects_.polygons, objects_.composites, objects_.settings) ==
-         ResultExportOutcome::Written;
+}  // namespace
+
+CommandResult CWQuarlexDoc::onReportPolygons() {
+  return resultOf(
+      reportPolygons(port_, reportProjectName(), objects_.polygons, objects_.composites, objects_.settings));
 }
 
-bool CWQuarlexDoc::onExportFigures() {
-  return exportFigures(port_, objects_.figures, objects_.settings) == ResultExportOutcome::Written;
+CommandResult CWQuarlexDoc::onReportFigures() {
+  return resultOf(reportFigures(port_, reportProjectName(), objects_.figures, objects_.polygons, objects_.composites,
+                                objects_.settings));
 }
 
-int CWQuarlexDoc::onExportComposites() {
+CommandResult CWQuarlexDoc::onExportPolygons() {
+  return resultOf(exportPolygons(port_, objects_.polygons, objects_.composites, objects_.settings));
+}
+
+CommandResult CWQuarlexDoc::onExportFigures() {
+  return resultOf(exportFigures(port_, objects_.figures, objects_.settings));
+}
+
+CommandResult CWQuarlexDoc::onExportComposites() {
   CompositeExportHooks hooks = compositeExportEnvelopeHooks(objects_.envelopes);
   hooks.editRotation = editImportRotation;
   const EnvelopeSet& envelopes = objects_.envelopes;
@@ -306,14 +323,18 @@ int CWQuarlexDoc::onExportComposites() {
     hit.envelope = envelopes.findContaining(p.x, p.y, &hit.contour);
     return hit;
   };
-  return exportComposites(port_, objects_.composites, objects_.settings, objects_.envelopes, locate, hooks);
+  const int written =
+      exportComposites(port_, objects_.composites, objects_.settings, objects_.envelopes, locate, hooks);
+  if (written == kCompositeExportFailed) return CommandResult::failed();
+  return CommandResult::doneOrCancelled(written >= 0, written);
 }
 
-int CWQuarlexDoc::onExportEnvelopes() {
-  return exportEnvelopes(port_, objects_.envelopes, objects_.settings.projectType == kProject3D) ? 1 : -1;
+CommandResult CWQuarlexDoc::onExportEnvelopes() {
+  return CommandResult::doneOrCancelled(
+      exportEnvelopes(port_, objects_.envelopes, objects_.settings.projectType == kProject3D), 1);
 }
 
-int CWQuarlexDoc::onGeneratePolygons() {
+CommandResult CWQuarlexDoc::onGeneratePolygons() {
   port_.beginWaitCursor();
   struct EndWait {
     UiPort& port;
@@ -354,17 +375,17 @@ int CWQuarlexDoc::onGeneratePolygons() {
     port_.message(failure.empty() ? std::string(kGenerationCancelled) : kGenerationFailed + failure, MessageButtons::Ok,
                   failure.empty() ? MessageIcon::Information : MessageIcon::Error);
     if (view_ != nullptr) view_->updateAllViews();
-    return -1;
+    return failure.empty() ? CommandResult::cancelled() : CommandResult::failed();
   }
   if (scene_ != nullptr) clearPolygonItems(*scene_, objects_.sceneModel);
   objects_.polygons.updateColours(objects_.composites, objects_.colorTable, objects_.settings);
   if (scene_ != nullptr) drawPolygons(*scene_, objects_.polygons, objects_.sceneModel, objects_.colorTable);
   setModifiedFlag(true);
   if (view_ != nullptr) view_->updateAllViews();
-  return objects_.polygons.count();
+  return CommandResult::done(objects_.polygons.count());
 }
 
-void CWQuarlexDoc::onClearPolygons() {
+CommandResult CWQuarlexDoc::onClearPolygons() {
   if (view_ != nullptr) view_->datasetChanged(DatasetChange::PolygonsChanged);
   objects_.polygons.clear();
   if (scene_ != nullptr) {
@@ -372,6 +393,7 @@ void CWQuarlexDoc::onClearPolygons() {
     scene_->updateDisplay();
   }
   if (view_ != nullptr) view_->updateAllViews();
+  return CommandResult::done();
 }
 
 std::string bandsLeftText(int bands) { return std::to_string(bands) + " Bands Left To Process"; }

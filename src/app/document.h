@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 
+#include "app/command_result.h"
+
 #include "app/commands.h"
 #include "app/project_objects.h"
 #include "app/view_notifier.h"
@@ -53,12 +55,18 @@ class CWQuarlexDoc {
   // Called whenever the title, the path or the modified flag changes.
   void setChangeListener(std::function<void()> listener) { listener_ = std::move(listener); }
 
+  // The commands return a CommandResult (app/command_result.h): Done with the
+  // count the command has (composites read, polygons made, ...), Cancelled
+  // when the user stopped it or nothing was read, Failed when it could not be
+  // carried out (its message shown); after Cancelled and Failed the project
+  // is as it was.
+
   // The framework's new document: clears the path and the modified flag.
   bool onNewDocument();
 
   // "&New": the project-setup wizard. Returns true when a new project was set
   // up; Cancel leaves the project, its title and its modified flag as they were.
-  bool onFileNew();
+  CommandResult onFileNew();
   // Sets up a new project from values already entered (the wizard's Finish,
   // or a job file).
   void setUpProject(const ProjectSetupValues& values);
@@ -66,58 +74,57 @@ class CWQuarlexDoc {
   // Saves the project to `path` (a temporary file renamed over it). On
   // success the path and title follow the file and the modified flag clears;
   // on failure one message says why and nothing changes.
-  bool onSaveDocument(const std::string& path);
+  CommandResult onSaveDocument(const std::string& path);
   // Opens the project in `path` into a fresh set of objects and takes them
   // over only when the whole file was read; a failed open shows one message
   // (the file and what was wrong) and leaves the open project as it was.
-  bool onOpenDocument(const std::string& path);
+  CommandResult onOpenDocument(const std::string& path);
 
   // "Edit &Project Settings...": the model-parameters page alone.
-  bool onEditProjectSettings();
+  CommandResult onEditProjectSettings();
 
   // The imports: "Import &Composite Data", "Import &Envelope Data" and
   // "Import &Surface Data". Each runs the dataset's load through the port;
   // only when it read something are the data extents widened by the
   // dataset's, the count shown ("%d Composites Loaded", ...) and the project
   // marked modified. Whatever happened, the view is then fitted to the data
-  // extents and all views updated. Each returns the count it showed, 0 when
-  // nothing was read.
-  int onImportComposites();
-  int onImportEnvelopes();
-  int onImportSurfaces();
+  // extents and all views updated. Each is Done with the count it showed, or
+  // Cancelled when nothing was read.
+  CommandResult onImportComposites();
+  CommandResult onImportEnvelopes();
+  CommandResult onImportSurfaces();
   // "Import &Figure Data": when figures were added, "dataset changed" 1, the
   // data extents recomputed from every dataset, "%d Figures Loaded", the
-  // project modified, the view fitted and updated. Returns how many came.
-  int onImportFigures();
+  // project modified, the view fitted and updated. Done with how many came.
+  CommandResult onImportFigures();
   // "&Recalculate All Figures": the "no polygons" message, or the question
   // and, on OK, every figure in order; then the figures are redrawn. The
-  // modified flag stays. True when the figures were recalculated.
-  bool onRecalculateFigures();
-  // "Report &Polygons" and "Report &Figures" under the report name. True
-  // when a report was written.
-  bool onReportPolygons();
-  bool onReportFigures();
+  // modified flag stays. Failed without polygons.
+  CommandResult onRecalculateFigures();
+  // "Report &Polygons" and "Report &Figures" under the report name. Failed
+  // when the file could not be written.
+  CommandResult onReportPolygons();
+  CommandResult onReportFigures();
 
   // "Export C&omposite Data" and "Export E&nvelope Data": the dataset's
-  // export through the port; nothing else (the modified flag stays). Each
-  // returns what it wrote (composites; 1 for an envelope file), -1 when
-  // nothing was written.
-  int onExportComposites();
-  int onExportEnvelopes();
-  // "Export Po&lygon Data" and "Export F&igure Data". True when written.
-  bool onExportPolygons();
-  bool onExportFigures();
+  // export through the port; nothing else (the modified flag stays). Done
+  // with what it wrote (composites; 1 for an envelope file).
+  CommandResult onExportComposites();
+  CommandResult onExportEnvelopes();
+  // "Export Po&lygon Data" and "Export F&igure Data".
+  CommandResult onExportPolygons();
+  CommandResult onExportFigures();
 
   // "Generate &Polygons": with the wait cursor, tells the view the polygons
   // change, rebuilds the polygon set from the composites (bands in parallel,
   // progress in a bar), draws it, marks the project modified and updates all
-  // views. Returns the number of polygons. The bar's Cancel (Ctrl+C in
+  // views. Done with the number of polygons. The bar's Cancel (Ctrl+C in
   // quarlex) or a band that cannot be built leaves the polygons as they were,
-  // with a message, and returns -1.
-  int onGeneratePolygons();
+  // with a message: Cancelled or Failed.
+  CommandResult onGeneratePolygons();
   // "&Clear Polygons": tells the view, empties the set and its scene items,
   // updates all views; the modified flag stays as it was.
-  void onClearPolygons();
+  CommandResult onClearPolygons();
 
   // The project state the enabling rules of the commands read.
   CommandContext commandContext() const;

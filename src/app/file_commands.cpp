@@ -108,7 +108,7 @@ bool FileCommands::openRecent(int index) {
   return false;
 }
 
-bool FileCommands::newProject() { return saveModified() && doc_.onFileNew(); }
+bool FileCommands::newProject() { return saveModified() && doc_.onFileNew().ok(); }
 
 bool FileCommands::isEnabled(CommandId id) const {
   if (!qx::isEnabled(id, doc_.commandContext())) return false;

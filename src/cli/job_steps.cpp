@@ -495,7 +495,7 @@ int runImportComposites(const ImportCompositesStep& s, CWQuarlexDoc& doc, CliPor
     if (text == kAppendCompositesQuestion) return s.append ? MessageAnswer::Yes : MessageAnswer::No;
     return MessageAnswer::No;
   });
-  const int count = doc.onImportComposites();
+  const int count = doc.onImportComposites().count;
   if (count <= 0) throw StepFailed{"no composites were read from " + s.file.string()};
   return count;
 }
@@ -519,7 +519,7 @@ void runImportEnvelopes(const ImportEnvelopesStep& s, CWQuarlexDoc& doc, Project
   port.setQuestionPolicy(
       [&](std::string_view, MessageButtons) { return s.merge ? MessageAnswer::Yes : MessageAnswer::No; });
   const int before = objects.envelopes.count();
-  if (doc.onImportEnvelopes() <= 0) throw StepFailed{"no envelopes were read from " + s.file.string()};
+  if (!doc.onImportEnvelopes()) throw StepFailed{"no envelopes were read from " + s.file.string()};
   (void)before;
 }
 
@@ -535,7 +535,7 @@ void runImportSurface(const ImportSurfaceStep& s, CWQuarlexDoc& doc, CliPort& po
     if (!d->onOk(port)) throw StepFailed{"the surface name \"" + s.name + "\" was refused"};
     return true;
   });
-  if (doc.onImportSurfaces() <= 0) throw StepFailed{"no surface was read from " + s.file.string()};
+  if (!doc.onImportSurfaces()) throw StepFailed{"no surface was read from " + s.file.string()};
 }
 
 int runExportComposites(const ExportCompositesStep& s, CWQuarlexDoc& doc, ProjectObjects& objects, CliPort& port) {
@@ -556,7 +556,8 @@ int runExportComposites(const ExportCompositesStep& s, CWQuarlexDoc& doc, Projec
     return true;
   });
   port.setFallbackDialog([&](DialogModel& m) { return answerRotation(m, s.rotation, port); });
-  const int written = doc.onExportComposites();
+  const CommandResult exported = doc.onExportComposites();
+  const int written = exported ? exported.count : -1;
   if (written < 0) throw StepFailed{"could not write " + s.file.string()};
   return written;
 }
@@ -574,14 +575,14 @@ void runExportEnvelopes(const ExportEnvelopesStep& s, CWQuarlexDoc& doc, Project
       if (auto* format = dynamic_cast<CAsciiFormatPage*>(page)) applyColumns(port, *format, s.columns);
     return true;
   });
-  if (doc.onExportEnvelopes() < 0) throw StepFailed{"could not write " + s.file.string()};
+  if (!doc.onExportEnvelopes()) throw StepFailed{"could not write " + s.file.string()};
 }
 
 void runImportFigures(const ImportFiguresStep& s, CWQuarlexDoc& doc, CliPort& port) {
   port.queueFile(s.file.string());
   port.setFallbackSheet(importSheet(s.columns, s.rotation.has_value()));
   port.setFallbackDialog([&](DialogModel& m) { return answerRotation(m, s.rotation, port); });
-  if (doc.onImportFigures() <= 0) throw StepFailed{"no figures were added from " + s.file.string()};
+  if (!doc.onImportFigures()) throw StepFailed{"no figures were added from " + s.file.string()};
 }
 
 void runRecalculateFigures(CWQuarlexDoc& doc, CliPort& port) {
@@ -894,7 +895,7 @@ bool runStep(const Step& step, int index, CWQuarlexDoc& doc, ProjectObjects& obj
             const int n = runGenerateMaps(s, objects, port);
             out << "Plotted " << n << " sections into " << s.folder.string() << '\n';
           } else if constexpr (std::is_same_v<T, GenerateStep>) {
-            if (doc.onGeneratePolygons() < 0) throw StepFailed{"the polygons were not generated"};
+            if (!doc.onGeneratePolygons()) throw StepFailed{"the polygons were not generated"};
             const auto t = objects.polygons.totals();
             out << "Polygons: " << t.count << ", area " << fixed(t.area, 2) << ", volume " << fixed(t.volume, 2)
                 << ", tonnage " << fixed(t.tonnage, 2) << '\n';

@@ -183,7 +183,7 @@ int exportComposites(UiPort& port, CompositeSet& set, QuarlexSettings& settings,
   const bool streamOk = std::ferror(out.get()) == 0;
   if (!out.close() || !streamOk) {
     port.message("The file " + *path + " could not be written.", MessageButtons::Ok, MessageIcon::Error);
-    return -1;
+    return kCompositeExportFailed;
   }
   return written;
 }

@@ -64,7 +64,9 @@ int writeComposites(std::FILE* out, CompositeSet& set, const QuarlexSettings& se
                     ProgressWindow* progress);
 
 // The whole command. Returns the number of composites written, -1 when the
-// user cancelled or the file could not be created.
+// user cancelled or the file could not be created, kCompositeExportFailed
+// when writing it failed (a full disk; a message said so).
+inline constexpr int kCompositeExportFailed = -2;
 int exportComposites(UiPort& port, CompositeSet& set, QuarlexSettings& settings, EnvelopeSet& envelopes,
                      const EnvelopeLocator& locate, const CompositeExportHooks& hooks);
 

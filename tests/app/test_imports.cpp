@@ -74,7 +74,7 @@ TEST(ImportComposites, ReadShowsTheCountWidensTheExtentsAndPreparesTheScene) {
   p.port.answerFile(writeFile("three.cmp", kThreeComposites));
   p.port.answerSheet([](SheetModel&) { return true; });
 
-  EXPECT_EQ(p.doc.onImportComposites(), 3);
+  EXPECT_EQ(p.doc.onImportComposites().count, 3);
   EXPECT_EQ(p.port.log().back(), "message information ok -> ok: 3 Composites Loaded");
   EXPECT_EQ(p.view.events, (std::vector<std::string>{"dataset changed 0", "zoom extents", "update"}));
   EXPECT_TRUE(p.doc.isModified());
@@ -112,21 +112,21 @@ TEST(ImportComposites, CancelInTheRotationDialogChangesNothing) {
     EXPECT_EQ(m.title(), "Rotation Parameters");
     return false;
   });
-  EXPECT_EQ(p.doc.onImportComposites(), 0);
+  EXPECT_EQ(p.doc.onImportComposites().count, 0);
   EXPECT_FALSE(p.doc.isModified());
   EXPECT_EQ(p.objects.settings.extentsMin, (DPoint3D{150, 0, -5}));
   EXPECT_EQ(p.objects.sceneModel.selectionMode, 3);
 }
 
 TEST(ImportCommands, CancelAtTheFileDialogChangesNothingButStillZooms) {
-  using Import = int (CWQuarlexDoc::*)();
+  using Import = CommandResult (CWQuarlexDoc::*)();
   for (Import import :
        {&CWQuarlexDoc::onImportComposites, &CWQuarlexDoc::onImportEnvelopes, &CWQuarlexDoc::onImportSurfaces}) {
     Project p(/*withScene=*/false);
     ScriptedPort quiet;
     const auto before = storeProject(p.objects, quiet);
     p.port.answerFile(std::nullopt);
-    EXPECT_EQ((p.doc.*import)(), 0);
+    EXPECT_EQ((p.doc.*import)().status, CommandResult::Status::Cancelled);
     EXPECT_TRUE(p.port.messages().empty());
     EXPECT_FALSE(p.doc.isModified());
     EXPECT_EQ(p.view.events, (std::vector<std::string>{"zoom extents", "update"}));
@@ -145,7 +145,7 @@ TEST(ImportEnvelopes, ReadShowsTheCountWidensOnlyWhereTheEnvelopesReachFurther) 
   p.port.answerDialog([](DialogModel&) { return true; });  // "A" as shown
   p.port.answerDialog([](DialogModel&) { return true; });  // "B"
 
-  EXPECT_EQ(p.doc.onImportEnvelopes(), 2);
+  EXPECT_EQ(p.doc.onImportEnvelopes().count, 2);
   EXPECT_EQ(p.port.messages(), (std::vector<std::string>{"2 Envelopes Loaded"}));
   EXPECT_TRUE(p.doc.isModified());
   EXPECT_EQ(p.objects.settings.extentsMin, (DPoint3D{-10, 0, 0})) << "a 2D outline lies at z = 0, below 1";
@@ -169,7 +169,7 @@ TEST(ImportEnvelopes, AFileWithoutHeadersShowsNoCount) {
     dynamic_cast<CEnvelopePropertiesDialog&>(m).setName("Dropped");
     return true;
   });
-  EXPECT_EQ(p.doc.onImportEnvelopes(), 0);
+  EXPECT_EQ(p.doc.onImportEnvelopes().count, 0);
   EXPECT_EQ(p.port.messages().size(), 1u) << "only the load's own warning";
   EXPECT_FALSE(p.doc.isModified());
   EXPECT_EQ(p.objects.settings.extentsMin, (DPoint3D{0, 0, 0}));
@@ -189,7 +189,7 @@ TEST(ImportSurfaces, ReadShowsTheCountAndDrawsTheNewSurface) {
     return true;
   });
 
-  EXPECT_EQ(p.doc.onImportSurfaces(), 1);
+  EXPECT_EQ(p.doc.onImportSurfaces().count, 1);
   EXPECT_EQ(p.port.messages(), (std::vector<std::string>{"1 Surfaces Loaded"}));
   EXPECT_EQ(p.view.events, (std::vector<std::string>{"zoom extents", "update"}));
   EXPECT_TRUE(p.doc.isModified());

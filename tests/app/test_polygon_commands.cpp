@@ -54,7 +54,7 @@ using test::readFile;
 TEST(GeneratePolygons, BuildsDrawsNotifiesAndMarksTheProjectModified) {
   Project p;
   EXPECT_FALSE(p.doc.isModified());
-  EXPECT_EQ(p.doc.onGeneratePolygons(), 3);
+  EXPECT_EQ(p.doc.onGeneratePolygons().count, 3);
   EXPECT_TRUE(p.doc.isModified());
   EXPECT_EQ(p.view.events, (std::vector<std::string>{"dataset changed 4", "update"}));
   EXPECT_EQ(p.port.waitDepth(), 0) << "the wait cursor goes when the command ends";
@@ -85,7 +85,7 @@ TEST(GeneratePolygons, BuildsDrawsNotifiesAndMarksTheProjectModified) {
 TEST(GeneratePolygons, WithoutCompositesLeavesAnEmptySetButStillCounts) {
   Project p;
   p.objects.composites.composites.clear();
-  EXPECT_EQ(p.doc.onGeneratePolygons(), 0);
+  EXPECT_EQ(p.doc.onGeneratePolygons().count, 0);
   EXPECT_TRUE(p.doc.isModified());
   EXPECT_EQ(p.port.waitDepth(), 0);
 }

@@ -376,9 +376,32 @@ TEST(DataFaults, AGenerationThatStopsLeavesThePolygonsAsTheyWere) {
   test::ScriptedPort port;
   port.cancelProgressAt(1);  // Cancel pressed at the first band
   CWQuarlexDoc doc(objects, port);
-  EXPECT_EQ(doc.onGeneratePolygons(), -1);
+  EXPECT_EQ(doc.onGeneratePolygons().status, CommandResult::Status::Cancelled);
   EXPECT_TRUE(objects.polygons == before);
   EXPECT_EQ(port.messages().back(), kGenerationCancelled);
   EXPECT_FALSE(doc.isModified());
   EXPECT_EQ(port.waitDepth(), 0);
+}
+
+TEST(DataFaults, EveryCommandSaysWhetherItWasDoneCancelledOrFailed) {
+  TempDir dir("qx_faults_results");
+  makeProject(dir);
+  ProjectObjects objects = loadFile(dir / "p.qrx");
+  test::ScriptedPort port;
+  CWQuarlexDoc doc(objects, port);
+  using S = CommandResult::Status;
+  port.answerFile(std::nullopt);
+  EXPECT_EQ(doc.onReportPolygons().status, S::Cancelled);
+  port.answerFile((dir / "no-folder" / "r.txt").string());
+  EXPECT_EQ(doc.onReportPolygons().status, S::Failed);
+  port.answerFile((dir / "r.txt").string());
+  EXPECT_EQ(doc.onReportPolygons().status, S::Done);
+  port.answerMessage(MessageAnswer::Cancel);  // the recalculation's question
+  EXPECT_EQ(doc.onRecalculateFigures().status, S::Cancelled);
+  EXPECT_EQ(doc.onSaveDocument((dir / "no-folder" / "p.qrx").string()).status, S::Failed);
+  const CommandResult generated = doc.onGeneratePolygons();
+  EXPECT_TRUE(generated);
+  EXPECT_EQ(generated.count, 20);
+  doc.onClearPolygons();
+  EXPECT_EQ(doc.onRecalculateFigures().status, S::Failed) << "no polygons";
 }
