@@ -19,6 +19,7 @@
 #include "datasets/composite_import.h"
 #include "io/line_reader.h"
 #include "io/text_encoding.h"
+#include "job_files.h"
 #include "port/silent_port.h"
 #include "scripted_port.h"
 #include "test_files.h"
@@ -34,34 +35,13 @@ using qx::test::writeText;
 
 namespace {
 
-// Composites on a 10 m grid: name 1-15, X 16-25, Y 26-35, Z 36-45, Au 46-55.
-// `extra` lines go in after the first composite.
-std::string compositeFile(const std::string& extra = "") {
-  std::string text;
-  char line[128];
-  for (int n = 0; n < 20; ++n) {
-    std::snprintf(line, sizeof line, "%-15s%10.2f%10.2f%10.2f%10.3f\n", ("DH" + std::to_string(n)).c_str(),
-                  1000.0 + 10.0 * (n % 5), 2000.0 + 10.0 * (n / 5), 100.0, 0.5 * (n + 1));
-    text += line;
-    if (n == 0) text += extra;
-  }
-  return text;
-}
+using test::compositeFile;
 
-// An outline file: header "1" with the name in 3-12, points "2" with X in
-// 11-20 and Y in 21-30. `x0` may be a text such as "1e308".
-std::string outlineFile(const std::string& name, const std::string& x0, double left = 995.0) {
-  char line[96];
-  std::string text = "1 " + name + "\n";
-  const std::pair<double, double> corners[] = {
-      {left, 1995.0}, {left + 20, 1995.0}, {left + 20, 2015.0}, {left, 2015.0}};
-  bool first = true;
-  for (auto [x, y] : corners) {
-    std::snprintf(line, sizeof line, "%-10s%10s%10.2f\n", "2",
-                  first && !x0.empty() ? x0.c_str() : std::to_string(x).substr(0, 10).c_str(), y);
-    text += line;
-    first = false;
-  }
+// The envelope or figure `name` over the 20 x 20 m square from (left, 1995);
+// `x0`, when given, stands as the text of its first point's X.
+std::string outlineFile(const char* name, const std::string& x0, double left = 995.0) {
+  std::string text = test::outline(name, left, 1995.0, left + 20, 2015.0);
+  if (!x0.empty()) text.replace(text.find('\n') + 11, 10, std::string(10 - x0.size(), ' ') + x0);
   return text;
 }
 

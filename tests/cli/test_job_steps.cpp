@@ -11,6 +11,7 @@
 
 #include "cli/info.h"
 #include "cli/job.h"
+#include "job_files.h"
 #include "test_files.h"
 
 using namespace qx;
@@ -22,29 +23,8 @@ namespace {
 using test::readFile;
 using test::writeText;
 
-// Composites on a 10 m grid, Au in columns 46-55.
-std::string compositeFile() {
-  std::string text;
-  char line[128];
-  for (int n = 0; n < 20; ++n) {
-    std::snprintf(line, sizeof line, "%-15s%10.2f%10.2f%10.2f%10.3f\n", ("DH" + std::to_string(n)).c_str(),
-                  1000.0 + 10.0 * (n % 5), 2000.0 + 10.0 * (n / 5), 100.0, 0.5 * (n + 1));
-    text += line;
-  }
-  return text;
-}
-
-// A header "1" with the name in columns 3-12 and the rectangle's corners as
-// points "2" with X in columns 11-20 and Y in 21-30.
-std::string outline(const char* name, double x0, double y0, double x1, double y1) {
-  std::string text = std::string("1 ") + name + "\n";
-  char line[64];
-  for (auto [x, y] : {std::pair{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}}) {
-    std::snprintf(line, sizeof line, "%-10s%10.2f%10.2f\n", "2", x, y);
-    text += line;
-  }
-  return text;
-}
+using test::compositeFile;
+using test::outline;
 
 // A new project with Au and Au2 = 2 Au, 2 m thick, and the steps.
 json job(const std::string& steps) {
