@@ -80,6 +80,12 @@ void CairoPlotter::begin() {
     target_ = createTarget(format_, &sink_, dotsPerInch_, sheet_, scale);
     cr_ = cairo_create(target_);
     cairo_translate(cr_, 0.0, sheet_.y * kPointsPerInch);
+    // Glyph advances as the recording lays them out (whole points), so the
+    // page is the one a replayed recording gives.
+    cairo_font_options_t* options = cairo_font_options_create();
+    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
+    cairo_set_font_options(cr_, options);
+    cairo_font_options_destroy(options);
   } else {
     recording_ = cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, nullptr);
     cr_ = cairo_create(recording_);
