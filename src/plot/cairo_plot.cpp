@@ -25,33 +25,87 @@ constexpr double kPointsPerInch = 72.0;
 constexpr double kLineWidth = 0.01;  // inches
 constexpr double kMaxPixels = 10000.0;
 
+// The closure is the place of the sink: a page dropped unfinished finds it
+// empty and writes nowhere (its sink may be gone).
 cairo_status_t toSink(void* closure, const unsigned char* data, unsigned int length) {
-  static_cast<PlotSink*>(closure)->write(std::string_view(reinterpret_cast<const char*>(data), length));
+  if (PlotSink* sink = *static_cast<PlotSink**>(closure))
+    sink->write(std::string_view(reinterpret_cast<const char*>(data), length));
   return CAIRO_STATUS_SUCCESS;
 }
 
 }  // namespace
 
-CairoPlotter::CairoPlotter() {
-  recording_ = cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, nullptr);
-  cr_ = cairo_create(recording_);
+CairoPlotter::CairoPlotter() = default;
+
+CairoPlotter::CairoPlotter(PageFormat format, PlotSink& sink, double pngDotsPerInch)
+    : format_(format), sink_(&sink), dotsPerInch_(pngDotsPerInch) {}
+
+CairoPlotter::~CairoPlotter() {
+  if (cr_ != nullptr) cairo_destroy(cr_);
+  if (target_ != nullptr) {
+    sink_ = nullptr;  // destroying a page finishes it: nothing is written
+    cairo_surface_destroy(target_);
+  }
+  if (recording_ != nullptr) cairo_surface_destroy(recording_);
+}
+
+cairo_surface_t* CairoPlotter::createTarget(PageFormat format, PlotSink** slot, double pngDotsPerInch, DPoint2D page,
+                                            double& scale) {
+  scale = 1.0;  // device units per point
+  switch (format) {
+    case PageFormat::Pdf:
+      return cairo_pdf_surface_create_for_stream(toSink, slot, page.x * kPointsPerInch, page.y * kPointsPerInch);
+    case PageFormat::Svg: {
+      cairo_surface_t* svg =
+          cairo_svg_surface_create_for_stream(toSink, slot, page.x * kPointsPerInch, page.y * kPointsPerInch);
+      cairo_svg_surface_set_document_unit(svg, CAIRO_SVG_UNIT_PT);
+      return svg;
+    }
+    case PageFormat::Png: {
+      const double dpi = std::min(pngDotsPerInch, kMaxPixels / std::max(page.x, page.y));
+      scale = dpi / kPointsPerInch;
+      return cairo_image_surface_create(CAIRO_FORMAT_RGB24, std::max(1, static_cast<int>(std::lround(page.x * dpi))),
+                                        std::max(1, static_cast<int>(std::lround(page.y * dpi))));
+    }
+  }
+  return nullptr;
+}
+
+// The first drawing: straight onto the page when its sink and size are
+// known, else onto the recording.
+void CairoPlotter::begin() {
+  if (cr_ != nullptr) return;
+  if (sink_ != nullptr && format_ == PageFormat::Pdf && sheet_.x > 0.0 && sheet_.y > 0.0) {
+    double scale = 1.0;
+    target_ = createTarget(format_, &sink_, dotsPerInch_, sheet_, scale);
+    cr_ = cairo_create(target_);
+    cairo_translate(cr_, 0.0, sheet_.y * kPointsPerInch);
+    // Glyph advances as the recording lays them out (whole points), so the
+    // page is the one a replayed recording gives.
+    cairo_font_options_t* options = cairo_font_options_create();
+    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
+    cairo_set_font_options(cr_, options);
+    cairo_font_options_destroy(options);
+  } else {
+    recording_ = cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, nullptr);
+    cr_ = cairo_create(recording_);
+  }
   // Inches with y up; the page moves the sheet's origin to its lower left.
   cairo_scale(cr_, kPointsPerInch, -kPointsPerInch);
   cairo_set_line_width(cr_, kLineWidth);
   cairo_set_line_cap(cr_, CAIRO_LINE_CAP_ROUND);
   cairo_set_line_join(cr_, CAIRO_LINE_JOIN_ROUND);
   cairo_select_font_face(cr_, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-}
-
-CairoPlotter::~CairoPlotter() {
-  cairo_destroy(cr_);
-  cairo_surface_destroy(recording_);
+  fontSize_ = 0.0;
 }
 
 void CairoPlotter::setSource() {
   cairo_set_source_rgb(cr_, redOf(color_) / 255.0, greenOf(color_) / 255.0, blueOf(color_) / 255.0);
 }
 
+// Each pen lift ends a stroke. One path across lifts would save no
+// measurable time here (the colour changes with nearly every outline and
+// label), and shared edges stroked once would antialias lighter.
 void CairoPlotter::flush() {
   if (!pathOpen_) return;
   setSource();
@@ -70,6 +124,7 @@ void CairoPlotter::plot(double x, double y, int pen) {
   }
   const DPoint2D p = sheetPoint(x, y);
   if (pen == 2 || pen == -2) {
+    begin();
     if (!pathOpen_) cairo_move_to(cr_, current_.x, current_.y);
     cairo_line_to(cr_, p.x, p.y);
     pathOpen_ = true;
@@ -93,24 +148,30 @@ void CairoPlotter::color(ColorRef rgb) {
   color_ = rgb;
 }
 
-void CairoPlotter::sheetSize(double width, double height) { sheet_ = {width, height}; }
+// Once the drawing is on the page, the page keeps its size.
+void CairoPlotter::sheetSize(double width, double height) {
+  if (target_ == nullptr) sheet_ = {width, height};
+}
 
 void CairoPlotter::showText(double x, double y, double height, const std::string& text, double angle) {
   flush();
   const DPoint2D p = sheetPoint(x, y);
   const double size = std::fabs(height * factor_);
   if (!(size > 0.0) || text.empty()) return;
+  begin();
+  if (size != fontSize_) {
+    cairo_set_font_size(cr_, size);
+    fontSize_ = size;
+  }
   cairo_save(cr_);
   cairo_translate(cr_, p.x, p.y);
   cairo_rotate(cr_, angle * std::numbers::pi / 180.0);
   cairo_scale(cr_, 1.0, -1.0);  // glyphs upright in a y-up space
-  cairo_set_font_size(cr_, size);
   setSource();
   cairo_move_to(cr_, 0.0, 0.0);
   cairo_show_text(cr_, displayText(text).c_str());  // cairo takes UTF-8 only
   cairo_restore(cr_);
 }
-
 void CairoPlotter::text(double x, double y, double height, std::string_view text, double angle, int n) {
   if (n < 0) {
     symbol(x, y, height, text.empty() ? 0 : static_cast<unsigned char>(text[0]), angle, n);
@@ -126,6 +187,7 @@ void CairoPlotter::number(double x, double y, double height, double value, doubl
 void CairoPlotter::symbol(double x, double y, double height, int code, double angle, int pen) {
   if (code < 0 || code >= StrokeFont::kSymbolCount) return;
   flush();
+  begin();
   const DPoint2D centre = sheetPoint(x, y);
   cairo_new_path(cr_);
   if (pen == 2 || pen == -2) {
@@ -148,8 +210,9 @@ void CairoPlotter::symbol(double x, double y, double height, int code, double an
 }
 
 DPoint2D CairoPlotter::pageSize() {
-  flush();
   if (sheet_.x > 0.0 && sheet_.y > 0.0) return sheet_;
+  if (recording_ == nullptr) return {1.0, 1.0};
+  flush();
   double x0 = 0, y0 = 0, w = 0, h = 0;
   cairo_recording_surface_ink_extents(recording_, &x0, &y0, &w, &h);
   // In points with y down: the drawing reaches x0 + w to the right, -y0 up.
@@ -157,35 +220,39 @@ DPoint2D CairoPlotter::pageSize() {
 }
 
 bool CairoPlotter::write(PageFormat format, PlotSink& sink, double pngDotsPerInch) {
+  if (target_ != nullptr) return false;  // drawn onto its own page: finish()
   const DPoint2D page = pageSize();
-  double scale = 1.0;  // device units per point
-  cairo_surface_t* target = nullptr;
-  switch (format) {
-    case PageFormat::Pdf:
-      target = cairo_pdf_surface_create_for_stream(toSink, &sink, page.x * kPointsPerInch, page.y * kPointsPerInch);
-      break;
-    case PageFormat::Svg:
-      target = cairo_svg_surface_create_for_stream(toSink, &sink, page.x * kPointsPerInch, page.y * kPointsPerInch);
-      cairo_svg_surface_set_document_unit(target, CAIRO_SVG_UNIT_PT);
-      break;
-    case PageFormat::Png: {
-      const double dpi = std::min(pngDotsPerInch, kMaxPixels / std::max(page.x, page.y));
-      scale = dpi / kPointsPerInch;
-      target = cairo_image_surface_create(CAIRO_FORMAT_RGB24, std::max(1, static_cast<int>(std::lround(page.x * dpi))),
-                                          std::max(1, static_cast<int>(std::lround(page.y * dpi))));
-      break;
-    }
-  }
+  flush();
+  PlotSink* out = &sink;
+  double scale = 1.0;
+  cairo_surface_t* target = createTarget(format, &out, pngDotsPerInch, page, scale);
   cairo_t* cr = cairo_create(target);
   if (format == PageFormat::Png) {
     cairo_set_source_rgb(cr, 1, 1, 1);
     cairo_paint(cr);
   }
-  cairo_scale(cr, scale, scale);
-  cairo_set_source_surface(cr, recording_, 0.0, page.y * kPointsPerInch);
-  cairo_paint(cr);
+  if (recording_ != nullptr) {
+    cairo_scale(cr, scale, scale);
+    cairo_set_source_surface(cr, recording_, 0.0, page.y * kPointsPerInch);
+    cairo_paint(cr);
+  }
   cairo_destroy(cr);
-  if (format == PageFormat::Png) cairo_surface_write_to_png_stream(target, toSink, &sink);
+  return close(target, format, &out);
+}
+
+bool CairoPlotter::finish() {
+  if (sink_ == nullptr) return false;
+  if (target_ == nullptr) return write(format_, *sink_, dotsPerInch_);
+  flush();
+  cairo_destroy(cr_);
+  cr_ = nullptr;
+  cairo_surface_t* target = target_;
+  target_ = nullptr;
+  return close(target, format_, &sink_);
+}
+
+bool CairoPlotter::close(cairo_surface_t* target, PageFormat format, PlotSink** slot) {
+  if (format == PageFormat::Png) cairo_surface_write_to_png_stream(target, toSink, slot);
   cairo_surface_finish(target);
   const bool ok = cairo_surface_status(target) == CAIRO_STATUS_SUCCESS;
   cairo_surface_destroy(target);
@@ -208,11 +275,11 @@ bool pageFormatOf(const std::string& fileName, PageFormat& format) {
 }
 
 std::string renderPlot(const std::vector<PlotRecord>& records, PageFormat format, const std::string& fileName) {
-  CairoPlotter page;
-  replayPlot(records, page);
   FileSink file(fileName);
   if (!file.isOpen()) return "Unable to create " + fileName;
-  const bool drawn = page.write(format, file);
+  CairoPlotter page(format, file);
+  replayPlot(records, page);
+  const bool drawn = page.finish();
   if (!file.close() || !drawn) return "Unable to write " + fileName;
   return std::string();
 }

@@ -1,7 +1,10 @@
 #pragma once
 // Draws the plotter's calls with cairo and writes the page as PDF, SVG or
-// PNG. The calls are recorded first, so the sheet size may come at any
-// point; a plot without one gets a page around what it draws.
+// PNG. A PDF page whose sheet size comes before the first drawing is drawn
+// straight onto (replaying a recording into cairo's PDF writer cost more
+// than the drawing). Otherwise the calls are recorded: the sheet size may
+// come at any point, and a plot without one gets a page around what it
+// draws.
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,7 +23,11 @@ enum class PageFormat { Pdf, Svg, Png };
 
 class CairoPlotter {
  public:
+  // Records the calls; write() gives the page in any format.
   CairoPlotter();
+  // Writes a page of the format into the sink on finish(); the sink must
+  // outlive the plotter.
+  CairoPlotter(PageFormat format, PlotSink& sink, double pngDotsPerInch = 100.0);
   ~CairoPlotter();
   CairoPlotter(const CairoPlotter&) = delete;
   CairoPlotter& operator=(const CairoPlotter&) = delete;
@@ -39,15 +46,27 @@ class CairoPlotter {
   // Writes the page; false when cairo failed. PNG at the dots per inch,
   // fewer when a side would pass 10000 pixels.
   bool write(PageFormat format, PlotSink& sink, double pngDotsPerInch = 100.0);
+  // Writes the page into the sink given at construction; false when cairo
+  // failed.
+  bool finish();
 
  private:
+  static cairo_surface_t* createTarget(PageFormat format, PlotSink** slot, double pngDotsPerInch, DPoint2D page,
+                                       double& scale);
+  static bool close(cairo_surface_t* target, PageFormat format, PlotSink** slot);
+  void begin();
   void flush();
   void setSource();
   DPoint2D sheetPoint(double x, double y) const;
   void showText(double x, double y, double height, const std::string& text, double angle);
 
-  cairo_surface_t* recording_ = nullptr;
-  cairo_t* cr_ = nullptr;
+  PageFormat format_ = PageFormat::Pdf;
+  PlotSink* sink_ = nullptr;  // where finish() writes the page
+  double dotsPerInch_ = 100.0;
+  cairo_surface_t* recording_ = nullptr;  // the calls, when no page is drawn
+  cairo_surface_t* target_ = nullptr;     // the page being drawn
+  cairo_t* cr_ = nullptr;                 // null until the first drawing
+  double fontSize_ = 0.0;
   double factor_ = 1.0;
   DPoint2D origin_;
   DPoint2D current_;  // the pen on the sheet, in inches

@@ -40,12 +40,12 @@ void CGPlot::begin(bool beginFlag, int header) {
       flushRecord();
       break;
     case PlotOutput::Dxf: dxf.begin(sink_, beginFlag); break;
-    case PlotOutput::Pdf: page_ = std::make_unique<CairoPlotter>(); break;
+    case PlotOutput::Pdf: page_ = std::make_unique<CairoPlotter>(PageFormat::Pdf, *sink_); break;
   }
 }
 
 void CGPlot::finish() {
-  if (page_ && sink_ != nullptr && !page_->write(PageFormat::Pdf, *sink_)) failed_ = true;
+  if (page_ && !page_->finish()) failed_ = true;
   page_.reset();
   if (sink_ != nullptr && !sink_->close()) failed_ = true;
   ownedSink_.reset();

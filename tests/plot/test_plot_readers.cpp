@@ -179,7 +179,8 @@ std::string pdfPageSize(const std::filesystem::path& pdf) {
 }  // namespace
 
 // The PDF kind of the plotter: a page of the sheet's size (11 x 8.5 inches:
-// 792 x 612 points) that poppler reads and renders.
+// 792 x 612 points) that poppler reads and renders; without a sheet, a page
+// around the drawing.
 TEST(PdfPlot, OpensAndRendersInPoppler) {
   if (!have("pdfinfo") || !have("pdftoppm")) GTEST_SKIP() << "no poppler-utils";
   qx::test::TempDir dir("qx_pdf_plot");
@@ -191,6 +192,16 @@ TEST(PdfPlot, OpensAndRendersInPoppler) {
   EXPECT_NE(pdfPageSize(dir / "sheet.pdf").find("792 x 612 pts"), std::string::npos) << pdfPageSize(dir / "sheet.pdf");
   run("pdftoppm -r 20 -png " + (dir / "sheet.pdf").string() + " " + (dir / "page").string());
   EXPECT_GT(qx::test::readFile(dir / "page-1.png").size(), 100u);
+
+  // Without a sheet size: the ink reaches 216.36 x 144.36 points (whole
+  // points 217 x 145), and a half inch more each way.
+  CGPlot loose;
+  loose.output = PlotOutput::Pdf;
+  ASSERT_TRUE(loose.open(true, 0, (dir / "loose.pdf").string()));
+  loose.plot(0.5, 0.5, 3);
+  loose.plot(3, 2, 2);
+  loose.plot(0, 0, 999);
+  EXPECT_NE(pdfPageSize(dir / "loose.pdf").find("253 x 181 pts"), std::string::npos) << pdfPageSize(dir / "loose.pdf");
 }
 
 // quarlex plot-render: a PLT file drawn as PDF, SVG and PNG; a broken file
