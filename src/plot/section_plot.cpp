@@ -4,7 +4,11 @@
 #include <cmath>
 #include <cstdio>
 #include <ctime>
+#include <functional>
+#include <optional>
 #include <span>
+#include <string>
+#include <utility>
 
 #include "datasets/color_table.h"
 #include "datasets/composites.h"
@@ -470,12 +474,40 @@ void SectionPlot::outlines(const std::vector<DPoint3D>& outline, bool closed) {
   }
 }
 
+void SectionPlot::itemWithLabels(const std::vector<DPoint3D>& outline, ColorRef colour,
+                                 const std::vector<MapVariablesDef>& labels, double size,
+                                 const std::vector<double>& values, const OwnLabel& own) {
+  plot_.color(colour);
+  outlines(outline, true);
+  std::vector<DPoint2D> pts;
+  for (const auto& q : outline) pts.push_back(toSheet(q));
+  const DPoint2D at = labelPoint(pts);
+  if (at.x < 0 || at.x > width || at.y < 0 || at.y > height) return;
+  for (const auto& l : labels) {
+    if (!l.plot) continue;
+    std::string text;
+    if (const auto mine = own(l)) {
+      text = mine->first;
+      plot_.color(mine->second);
+    } else {
+      // A variable's value, coloured by the label's own search table.
+      const int n = variableIndex(project_.settings, l.name);
+      if (n < 0 || n >= static_cast<int>(values.size())) continue;
+      text = printf("%*.*f", l.width, l.decimals, values[static_cast<std::size_t>(n)]);
+      bool found = false;
+      plot_.color(binColour(l.searchTable, values, found));
+    }
+    const double x = at.x + (l.column - 1) * size * 8, y = at.y - (l.row - 1) * size * 1.5;
+    plot_.text(x, y, size, text, 0.0, static_cast<int>(text.size()));
+  }
+}
+
 void SectionPlot::polygons() {
   const double size = profile_.polygonTextSize < 0.001 ? 0.025 : profile_.polygonTextSize;
+  const auto& comps = project_.composites.composites;
   for (const CPolygon& p : project_.polygons.polygons) {
     if (p.outline.size() < 3) continue;
     std::vector<double> values;
-    const auto& comps = project_.composites.composites;
     if (p.compositeIndex >= 0 && p.compositeIndex < static_cast<int>(comps.size())) {
       const CComposite& c = comps[static_cast<std::size_t>(p.compositeIndex)];
       values = c.values;
@@ -483,32 +515,14 @@ void SectionPlot::polygons() {
     }
     bool found = false;
     const ColorRef colour = binColour(profile_.polygonColorTable, values, found);
-    plot_.color(found ? colour : ownColour(p.colour));
-    outlines(p.outline, true);
-    std::vector<DPoint2D> pts;
-    for (const auto& q : p.outline) pts.push_back(toSheet(q));
-    const DPoint2D at = labelPoint(pts);
-    if (at.x < 0 || at.x > width || at.y < 0 || at.y > height) continue;
-    for (const auto& l : profile_.polygonLabels) {
-      if (!l.plot) continue;
-      std::string text;
-      if (l.name == "Polygon Name") {
-        text = printf("%-*.*s", l.width, l.width, p.name.c_str());
-        plot_.color(0);
-      } else if (l.name == "Specific Gravity" || l.name == "Ore Volume" || l.name == "Ore Tonnage") {
-        const double v = l.name == "Ore Volume" ? p.volume : l.name == "Ore Tonnage" ? p.tonnage : p.specificGravity;
-        text = printf("%*.*f", l.width, l.decimals, v);
-        plot_.color(0);
-      } else {
-        const int n = variableIndex(project_.settings, l.name);
-        if (n < 0 || n >= static_cast<int>(values.size())) continue;
-        text = printf("%*.*f", l.width, l.decimals, values[static_cast<std::size_t>(n)]);
-        bool own = false;
-        plot_.color(binColour(l.searchTable, values, own));
-      }
-      const double x = at.x + (l.column - 1) * size * 8, y = at.y - (l.row - 1) * size * 1.5;
-      plot_.text(x, y, size, text, 0.0, static_cast<int>(text.size()));
-    }
+    itemWithLabels(
+        p.outline, found ? colour : ownColour(p.colour), profile_.polygonLabels, size, values,
+        [&](const MapVariablesDef& l) -> std::optional<std::pair<std::string, ColorRef>> {
+          if (l.name == "Polygon Name") return {{printf("%-*.*s", l.width, l.width, p.name.c_str()), 0}};
+          if (l.name != "Specific Gravity" && l.name != "Ore Volume" && l.name != "Ore Tonnage") return std::nullopt;
+          const double v = l.name == "Ore Volume" ? p.volume : l.name == "Ore Tonnage" ? p.tonnage : p.specificGravity;
+          return {{printf("%*.*f", l.width, l.decimals, v), 0}};
+        });
   }
 }
 
@@ -520,38 +534,22 @@ void SectionPlot::figures() {
     values.insert(values.end(), f.calculatedValues.begin(), f.calculatedValues.end());
     bool found = false;
     const ColorRef colour = binColour(profile_.figureColorTable, values, found);
-    plot_.color(found ? colour : ownColour(f.colour));
-    outlines(f.outline, true);
-    std::vector<DPoint2D> pts;
-    for (const auto& q : f.outline) pts.push_back(toSheet(q));
-    const DPoint2D at = labelPoint(pts);
-    if (at.x < 0 || at.x > width || at.y < 0 || at.y > height) continue;
-    for (const auto& l : profile_.figureLabels) {
-      if (!l.plot) continue;
-      std::string text;
-      if (l.name == "Figure Name") {
-        text = printf("%-*.*s", l.width, l.width, f.name.c_str());
-        plot_.color(0);
-      } else if (l.name == "Specific Gravity" || l.name == "Volume" || l.name == "Ore Tonnage" || l.name == "%Ore" ||
-                 l.name == "Waste Tonnage") {
-        const double v = l.name == "Volume"          ? f.volume
-                         : l.name == "Ore Tonnage"   ? f.oreTonnage
-                         : l.name == "%Ore"          ? f.oreFraction
-                         : l.name == "Waste Tonnage" ? f.wasteTonnage
-                                                     : f.specificGravity;
-        text = printf("%*.*f", l.width, l.decimals, v);
-        bool own = false;
-        plot_.color(l.name == "Specific Gravity" ? binColour(l.searchTable, values, own) : 0);
-      } else {
-        const int n = variableIndex(project_.settings, l.name);
-        if (n < 0 || n >= static_cast<int>(values.size())) continue;
-        text = printf("%*.*f", l.width, l.decimals, values[static_cast<std::size_t>(n)]);
-        bool own = false;
-        plot_.color(binColour(l.searchTable, values, own));
-      }
-      const double x = at.x + (l.column - 1) * size * 8, y = at.y - (l.row - 1) * size * 1.5;
-      plot_.text(x, y, size, text, 0.0, static_cast<int>(text.size()));
-    }
+    itemWithLabels(f.outline, found ? colour : ownColour(f.colour), profile_.figureLabels, size, values,
+                   [&](const MapVariablesDef& l) -> std::optional<std::pair<std::string, ColorRef>> {
+                     if (l.name == "Figure Name") return {{printf("%-*.*s", l.width, l.width, f.name.c_str()), 0}};
+                     if (l.name != "Specific Gravity" && l.name != "Volume" && l.name != "Ore Tonnage" &&
+                         l.name != "%Ore" && l.name != "Waste Tonnage")
+                       return std::nullopt;
+                     const double v = l.name == "Volume"          ? f.volume
+                                      : l.name == "Ore Tonnage"   ? f.oreTonnage
+                                      : l.name == "%Ore"          ? f.oreFraction
+                                      : l.name == "Waste Tonnage" ? f.wasteTonnage
+                                                                  : f.specificGravity;
+                     // The specific gravity takes the label's search table; the other quantities are black.
+                     bool found = false;
+                     const ColorRef c = l.name == "Specific Gravity" ? binColour(l.searchTable, values, found) : 0;
+                     return {{printf("%*.*f", l.width, l.decimals, v), c}};
+                   });
   }
 }
 

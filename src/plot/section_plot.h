@@ -6,7 +6,9 @@
 #include <array>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/types.h"
@@ -94,6 +96,13 @@ class SectionPlot {
   void legend();
   void composites();
   void outlines(const std::vector<DPoint3D>& outline, bool closed);
+  // The text and colour of a label that is the item's own (its name or one
+  // of its quantities); nothing for a variable's label.
+  using OwnLabel = std::function<std::optional<std::pair<std::string, ColorRef>>(const MapVariablesDef&)>;
+  // An outline in its colour and its labels at an interior point, when that
+  // point is on the sheet.
+  void itemWithLabels(const std::vector<DPoint3D>& outline, ColorRef colour, const std::vector<MapVariablesDef>& labels,
+                      double size, const std::vector<double>& values, const OwnLabel& own);
   void polygons();
   void figures();
   void envelopes();
