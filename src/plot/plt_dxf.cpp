@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <numbers>
 #include <utility>
 
@@ -182,12 +183,7 @@ void CPltDxf::vertex(const DPoint3D& p, bool first) {
   if (!first) colorLine();
   line(" 70");
   line(first ? "    32" : "   32");
-  line(" 10");
-  fixed(p.x, 12, 3);
-  line(" 20");
-  fixed(p.y, 12, 3);
-  line(" 30");
-  fixed(p.z, 12, 3);
+  triple(10, p, 12, 3);
 }
 
 void CPltDxf::closePolyline() {
@@ -239,6 +235,17 @@ void CPltDxf::plot(double x, double y, int pen) {
   }
 }
 
+void CPltDxf::triple(int code, const DPoint3D& p, int width, int decimals) {
+  // The group codes of X, then Y (code + 10) and Z (code + 20), each as "%3d".
+  const double values[3] = {p.x, p.y, p.z};
+  for (int k = 0; k < 3; ++k) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "%3d", code + 10 * k);
+    line(buf);
+    fixed(values[k], width, decimals);
+  }
+}
+
 void CPltDxf::textEntity(double height, std::string_view content, double angle) {
   closePolyline();
   line("  0");
@@ -246,20 +253,10 @@ void CPltDxf::textEntity(double height, std::string_view content, double angle) 
   line("  8");
   line(oneLine(layer));
   colorLine();
-  line(" 10");
-  fixed(currentOcs.x, 12, 3);
-  line(" 20");
-  fixed(currentOcs.y, 12, 3);
-  line(" 30");
-  fixed(currentOcs.z, 12, 3);
+  triple(10, currentOcs, 12, 3);
   line(" 40");
   fixed(unitFactor * scaleFactor * std::fabs(height), 7, 3);
-  line("210");
-  fixed(normal.x, 9, 6);
-  line("220");
-  fixed(normal.y, 9, 6);
-  line("230");
-  fixed(normal.z, 9, 6);
+  triple(210, normal, 9, 6);
   line("  1");
   line(oneLine(content));
   line(" 50");
@@ -288,18 +285,8 @@ void CPltDxf::lineEntity(const DPoint3D& from, const DPoint3D& to) {
   line("  8");
   line(oneLine(layer));
   colorLine();
-  line(" 10");
-  fixed(from.x, 12, 3);
-  line(" 20");
-  fixed(from.y, 12, 3);
-  line(" 30");
-  fixed(from.z, 12, 3);
-  line(" 11");
-  fixed(to.x, 12, 3);
-  line(" 21");
-  fixed(to.y, 12, 3);
-  line(" 31");
-  fixed(to.z, 12, 3);
+  triple(10, from, 12, 3);
+  triple(11, to, 12, 3);
 }
 
 void CPltDxf::symbol(double x, double y, double height, double angle, int pen, int code) {

@@ -73,6 +73,8 @@ class CPltDxf {
  private:
   void line(std::string_view s);
   void fixed(double value, int width, int decimals);
+  // A point: group code `code` and X, code + 10 and Y, code + 20 and Z.
+  void triple(int code, const DPoint3D& p, int width, int decimals);
   void colorLine();
   void vertex(const DPoint3D& p, bool first);
   void lineEntity(const DPoint3D& from, const DPoint3D& to);
