@@ -126,20 +126,24 @@ std::optional<std::vector<std::string>> nameList(JobObject& o, const char* key) 
   return names;
 }
 
+// The file (to read, or to write into an existing folder), the columns and
+// the rotation, in that order.
+void readFileStep(FileStep& s, JobObject& o, const std::filesystem::path& baseDir, bool output) {
+  s.file = output ? outputFile(o, baseDir) : inputFile(o, baseDir);
+  s.columns = parseColumns(o, output);
+  s.rotation = parseRotation(o);
+}
+
 Step parseImportComposites(JobObject& o, const std::filesystem::path& baseDir) {
   ImportCompositesStep s;
-  s.file = inputFile(o, baseDir);
-  s.columns = parseColumns(o, false);
-  s.rotation = parseRotation(o);
+  readFileStep(s, o, baseDir, false);
   s.append = o.boolean("append").value_or(false);
   return s;
 }
 
 Step parseImportEnvelopes(JobObject& o, const std::filesystem::path& baseDir) {
   ImportEnvelopesStep s;
-  s.file = inputFile(o, baseDir);
-  s.columns = parseColumns(o, false);
-  s.rotation = parseRotation(o);
+  readFileStep(s, o, baseDir, false);
   s.merge = o.boolean("merge").value_or(false);
   if (const json* list = o.find("envelopes")) {
     if (!list->is_array()) throw JobError(o.keyPath("envelopes"), "expected a list");
@@ -162,9 +166,7 @@ Step parseImportEnvelopes(JobObject& o, const std::filesystem::path& baseDir) {
 
 Step parseImportSurface(JobObject& o, const std::filesystem::path& baseDir) {
   ImportSurfaceStep s;
-  s.file = inputFile(o, baseDir);
-  s.columns = parseColumns(o, false);
-  s.rotation = parseRotation(o);
+  readFileStep(s, o, baseDir, false);
   if (!o.has("name")) throw JobError(o.keyPath("name"), "missing");
   s.name = *o.string("name");
   s.colour = colourKey(o, "colour").value_or(0);
@@ -173,9 +175,7 @@ Step parseImportSurface(JobObject& o, const std::filesystem::path& baseDir) {
 
 Step parseExportComposites(JobObject& o, const std::filesystem::path& baseDir) {
   ExportCompositesStep s;
-  s.file = outputFile(o, baseDir);
-  s.columns = parseColumns(o, true);
-  s.rotation = parseRotation(o);
+  readFileStep(s, o, baseDir, true);
   s.envelopes = nameList(o, "envelopes");
   s.outside = o.boolean("outside");
   return s;
@@ -282,9 +282,7 @@ Step parseGenerate(JobObject&, const std::filesystem::path&) { return GenerateSt
 
 Step parseImportFigures(JobObject& o, const std::filesystem::path& baseDir) {
   ImportFiguresStep s;
-  s.file = inputFile(o, baseDir);
-  s.columns = parseColumns(o, false);
-  s.rotation = parseRotation(o);
+  readFileStep(s, o, baseDir, false);
   return s;
 }
 
@@ -300,9 +298,7 @@ Step parseReport(JobObject& o, const std::filesystem::path& baseDir, bool figure
 Step parseExportResults(JobObject& o, const std::filesystem::path& baseDir, bool figures) {
   ExportResultsStep s;
   s.figures = figures;
-  s.file = outputFile(o, baseDir);
-  s.columns = parseColumns(o, true);
-  s.rotation = parseRotation(o);
+  readFileStep(s, o, baseDir, true);
   if (s.figures) s.figure = o.string("figure");
   return s;
 }

@@ -38,10 +38,15 @@ struct RotationSpec {
   bool inverse = false;
 };
 
-struct ImportCompositesStep {
+// What the steps that read or write a fixed-column file name: the file, its
+// columns and the rotation.
+struct FileStep {
   std::filesystem::path file;
   std::vector<ColumnSpec> columns;
   std::optional<RotationSpec> rotation;
+};
+
+struct ImportCompositesStep : FileStep {
   bool append = false;  // the answer to "append composites?"
 };
 
@@ -53,26 +58,17 @@ struct EnvelopeNaming {
   std::optional<double> density;
 };
 
-struct ImportEnvelopesStep {
-  std::filesystem::path file;
-  std::vector<ColumnSpec> columns;
-  std::optional<RotationSpec> rotation;
+struct ImportEnvelopesStep : FileStep {
   std::vector<EnvelopeNaming> envelopes;
   bool merge = false;  // the answer when a name is already in use
 };
 
-struct ImportSurfaceStep {
-  std::filesystem::path file;
-  std::vector<ColumnSpec> columns;
-  std::optional<RotationSpec> rotation;
+struct ImportSurfaceStep : FileStep {
   std::string name;
   ColorRef colour = 0;
 };
 
-struct ExportCompositesStep {
-  std::filesystem::path file;
-  std::vector<ColumnSpec> columns;
-  std::optional<RotationSpec> rotation;
+struct ExportCompositesStep : FileStep {
   std::optional<std::vector<std::string>> envelopes;  // whose composites; all when absent
   std::optional<bool> outside;                        // composites outside every envelope
 };
@@ -118,11 +114,7 @@ struct CalculationStep {
 
 struct GenerateStep {};
 
-struct ImportFiguresStep {
-  std::filesystem::path file;
-  std::vector<ColumnSpec> columns;
-  std::optional<RotationSpec> rotation;
-};
+struct ImportFiguresStep : FileStep {};
 
 struct RecalculateFiguresStep {};
 
@@ -131,11 +123,8 @@ struct ReportStep {
   std::filesystem::path file;
 };
 
-struct ExportResultsStep {
-  bool figures = false;  // the figures, else the polygons
-  std::filesystem::path file;
-  std::vector<ColumnSpec> columns;
-  std::optional<RotationSpec> rotation;
+struct ExportResultsStep : FileStep {
+  bool figures = false;               // the figures, else the polygons
   std::optional<std::string> figure;  // only this figure ("Single Figure")
 };
 
