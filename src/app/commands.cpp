@@ -149,6 +149,8 @@ constexpr std::array kImplemented = {
     C::RecalculateFigures,
     C::ReportFigures,
     C::ReportPolygons,
+    C::MapProfiles,
+    C::GenerateMaps,
     C::ViewFileToolBar,
     C::ViewDigitizeToolBar,
     C::ViewModifyToolBar,

@@ -125,6 +125,9 @@ class CWQuarlexDoc {
   // "&Clear Polygons": tells the view, empties the set and its scene items,
   // updates all views; the modified flag stays as it was.
   CommandResult onClearPolygons();
+  // "&Map Profiles..." and "&Generate Maps..." (app/plot_commands.cpp).
+  CommandResult onMapProfiles();
+  CommandResult onGenerateMaps();
 
   // The project state the enabling rules of the commands read.
   CommandContext commandContext() const;

@@ -132,6 +132,8 @@ CommandOutcome FileCommands::run(CommandId id) {
     case CommandId::RecalculateFigures: doc_.onRecalculateFigures(); break;
     case CommandId::ReportFigures: doc_.onReportFigures(); break;
     case CommandId::ReportPolygons: doc_.onReportPolygons(); break;
+    case CommandId::MapProfiles: doc_.onMapProfiles(); break;
+    case CommandId::GenerateMaps: doc_.onGenerateMaps(); break;
     case CommandId::ExportComposites: doc_.onExportComposites(); break;
     case CommandId::ExportEnvelopes: doc_.onExportEnvelopes(); break;
     case CommandId::EditProjectSettings: doc_.onEditProjectSettings(); break;

@@ -37,6 +37,10 @@ struct PlotProject {
   const EnvelopeSet& envelopes;
   const FigureSet& figures;
   const CPolygonSet& polygons;
+  // The view's bin visibility (a row per colour table, a column per bin and
+  // the unbinned); a bin switched off hides its composites and polygons.
+  // None: every bin shows.
+  const std::array<std::array<std::int32_t, 26>, 26>* binVisibility = nullptr;
 };
 
 // The frame of a section: u to the right on the sheet, v up, w away from the

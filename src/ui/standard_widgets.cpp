@@ -13,6 +13,7 @@
 #include "ui/formula_widget.h"
 #include "ui/model_parameters_widget.h"
 #include "ui/model_widget.h"
+#include "ui/plot_widgets.h"
 #include "ui/properties_widgets.h"
 #include "ui/selection_pages_widgets.h"
 #include "variables/entry_dialogs.h"
@@ -75,6 +76,7 @@ void registerStandardWidgets(WidgetRegistry& registry) {
                bind<CDialogRotationParams>([](CDialogRotationParams& m, UiPort&, QWidget* parent) {
                  return new CDialogRotationParamsWidget(m, parent);
                }));
+  registerPlotWidgets(registry);
 }
 
 }  // namespace qx
