@@ -70,6 +70,7 @@ class MapPresentationWidget : public ModelWidget {
   MapPresentationWidget(CMapPresentationPage& model, UiPort& port, QWidget* parent = nullptr);
   void loadFromModel() override;
   bool storeToModel(UiPort* port) override;
+  QLineEdit* scale() const { return scale_; }
 
  private:
   CMapPresentationPage& model_;

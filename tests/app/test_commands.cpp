@@ -65,8 +65,8 @@ TEST(EnablingRules, CommandsNotBuiltYetStayDisabledWhateverTheState) {
   CommandContext full;
   full.loadedVariables = full.composites = full.envelopes = full.surfaces = full.figures = full.polygons =
       full.mapProfiles = full.undoDepth = full.redoDepth = 3;
-  EXPECT_FALSE(isImplemented(CommandId::GenerateMaps));
-  EXPECT_FALSE(isEnabled(CommandId::GenerateMaps, full));
+  EXPECT_FALSE(isImplemented(CommandId::CreateFigure));
+  EXPECT_FALSE(isEnabled(CommandId::CreateFigure, full));
   EXPECT_TRUE(isEnabled(CommandId::GeneratePolygons, full));
   EXPECT_FALSE(isEnabled(CommandId::ClearPolygons, CommandContext{}));
   EXPECT_TRUE(isEnabled(CommandId::FileNew, CommandContext{}));
