@@ -86,6 +86,7 @@ void CairoPlotter::begin() {
     cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
     cairo_set_font_options(cr_, options);
     cairo_font_options_destroy(options);
+    batched_ = true;
   } else {
     recording_ = cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, nullptr);
     cr_ = cairo_create(recording_);
@@ -108,6 +109,10 @@ void CairoPlotter::setSource() {
 // label), and shared edges stroked once would antialias lighter.
 void CairoPlotter::flush() {
   if (!pathOpen_) return;
+  if (batched_) {
+    pathOpen_ = false;
+    return;
+  }
   setSource();
   cairo_stroke(cr_);
   pathOpen_ = false;
@@ -125,8 +130,13 @@ void CairoPlotter::plot(double x, double y, int pen) {
   const DPoint2D p = sheetPoint(x, y);
   if (pen == 2 || pen == -2) {
     begin();
-    if (!pathOpen_) cairo_move_to(cr_, current_.x, current_.y);
-    cairo_line_to(cr_, p.x, p.y);
+    if (batched_) {
+      if (!pathOpen_) moveTo(current_);
+      lineTo(p);
+    } else {
+      if (!pathOpen_) cairo_move_to(cr_, current_.x, current_.y);
+      cairo_line_to(cr_, p.x, p.y);
+    }
     pathOpen_ = true;
   } else {
     flush();
@@ -159,6 +169,13 @@ void CairoPlotter::showText(double x, double y, double height, const std::string
   const double size = std::fabs(height * factor_);
   if (!(size > 0.0) || text.empty()) return;
   begin();
+  if (batched_) {
+    const auto key = std::make_tuple(color_, size, angle);
+    auto [at, added] = runOf_.try_emplace(key, runs_.size());
+    if (added) runs_.push_back({color_, size, angle, {}});
+    runs_[at->second].texts.emplace_back(p, displayText(text));
+    return;
+  }
   if (size != fontSize_) {
     cairo_set_font_size(cr_, size);
     fontSize_ = size;
@@ -189,24 +206,98 @@ void CairoPlotter::symbol(double x, double y, double height, int code, double an
   flush();
   begin();
   const DPoint2D centre = sheetPoint(x, y);
-  cairo_new_path(cr_);
+  bool started = false;  // a draw with no point before it moves, as in cairo
+  const auto to = [&](const DPoint2D& p, bool draw) {
+    if (batched_) {
+      if (draw && started)
+        lineTo(p);
+      else
+        moveTo(p);
+    } else if (draw) {
+      cairo_line_to(cr_, p.x, p.y);
+    } else {
+      cairo_move_to(cr_, p.x, p.y);
+    }
+    started = true;
+  };
+  if (!batched_) cairo_new_path(cr_);
   if (pen == 2 || pen == -2) {
-    cairo_move_to(cr_, current_.x, current_.y);
-    cairo_line_to(cr_, centre.x, centre.y);
+    to(current_, false);
+    to(centre, true);
   }
   const StrokeFont& font = StrokeFont::standard();
   const double a = -angle * std::numbers::pi / 180.0, c = std::cos(a), s = std::sin(a);
   for (int i = font.first(code + 1); i <= font.last(code + 1); ++i) {
     const double ox = font.x(i) * height / 100.0, oy = font.y(i) * height / 100.0;
-    const DPoint2D p = sheetPoint(x + ox * c + oy * s, y + oy * c - ox * s);
-    if (font.pen(i) == 'D')
-      cairo_line_to(cr_, p.x, p.y);
-    else
-      cairo_move_to(cr_, p.x, p.y);
+    to(sheetPoint(x + ox * c + oy * s, y + oy * c - ox * s), font.pen(i) == 'D');
   }
-  setSource();
-  cairo_stroke(cr_);
+  if (!batched_) {
+    setSource();
+    cairo_stroke(cr_);
+  }
   current_ = centre;
+}
+
+CairoPlotter::Batch& CairoPlotter::batch() {
+  auto [at, added] = batchOf_.try_emplace(color_, batches_.size());
+  if (added) batches_.push_back({color_, {}, {}});
+  return batches_[at->second];
+}
+
+void CairoPlotter::moveTo(const DPoint2D& p) {
+  Batch& b = batch();
+  b.points.push_back(p);
+  b.moves.push_back(true);
+}
+
+void CairoPlotter::lineTo(const DPoint2D& p) {
+  Batch& b = batch();
+  b.points.push_back(p);
+  b.moves.push_back(false);
+}
+
+// The strokes of each colour in the order the colours came, then the texts
+// above them.
+void CairoPlotter::drawBatches() {
+  for (const Batch& b : batches_) {
+    cairo_new_path(cr_);
+    for (std::size_t i = 0; i < b.points.size(); ++i) {
+      if (b.moves[i])
+        cairo_move_to(cr_, b.points[i].x, b.points[i].y);
+      else
+        cairo_line_to(cr_, b.points[i].x, b.points[i].y);
+    }
+    color_ = b.colour;
+    setSource();
+    cairo_stroke(cr_);
+  }
+  std::vector<cairo_glyph_t> glyphs;
+  for (const TextRun& run : runs_) {
+    // The texts' frame turned by the angle with glyphs upright; each text's
+    // point is taken into it.
+    const double a = run.angle * std::numbers::pi / 180.0, c = std::cos(a), s = std::sin(a);
+    cairo_save(cr_);
+    cairo_rotate(cr_, a);
+    cairo_scale(cr_, 1.0, -1.0);
+    cairo_set_font_size(cr_, run.size);
+    cairo_scaled_font_t* font = cairo_get_scaled_font(cr_);
+    glyphs.clear();
+    for (const auto& [p, text] : run.texts) {
+      cairo_glyph_t* some = nullptr;
+      int count = 0;
+      if (cairo_scaled_font_text_to_glyphs(font, c * p.x + s * p.y, s * p.x - c * p.y, text.data(),
+                                           static_cast<int>(text.size()), &some, &count, nullptr, nullptr,
+                                           nullptr) == CAIRO_STATUS_SUCCESS)
+        glyphs.insert(glyphs.end(), some, some + count);
+      cairo_glyph_free(some);
+    }
+    color_ = run.colour;
+    setSource();
+    cairo_show_glyphs(cr_, glyphs.data(), static_cast<int>(glyphs.size()));
+    cairo_restore(cr_);
+  }
+  batches_.clear();
+  runs_.clear();
 }
 
 DPoint2D CairoPlotter::pageSize() {
@@ -244,6 +335,7 @@ bool CairoPlotter::finish() {
   if (sink_ == nullptr) return false;
   if (target_ == nullptr) return write(format_, *sink_, dotsPerInch_);
   flush();
+  drawBatches();
   cairo_destroy(cr_);
   cr_ = nullptr;
   cairo_surface_t* target = target_;

@@ -5,8 +5,10 @@
 // than the drawing). Otherwise the calls are recorded: the sheet size may
 // come at any point, and a plot without one gets a page around what it
 // draws.
+#include <map>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "common/types.h"
@@ -59,6 +61,24 @@ class CairoPlotter {
   void setSource();
   DPoint2D sheetPoint(double x, double y) const;
   void showText(double x, double y, double height, const std::string& text, double angle);
+  // The direct page's batches: the strokes of one colour are one path, the
+  // texts of one colour, height and angle one glyph run, all drawn at the
+  // end (cairo's page writer then has a few large operations instead of a
+  // million small ones).
+  struct Batch {
+    ColorRef colour = 0;
+    std::vector<DPoint2D> points;
+    std::vector<bool> moves;  // per point: starts a sub-path
+  };
+  struct TextRun {
+    ColorRef colour = 0;
+    double size = 0.0, angle = 0.0;
+    std::vector<std::pair<DPoint2D, std::string>> texts;
+  };
+  Batch& batch();
+  void lineTo(const DPoint2D& p);
+  void moveTo(const DPoint2D& p);
+  void drawBatches();
 
   PageFormat format_ = PageFormat::Pdf;
   PlotSink* sink_ = nullptr;  // where finish() writes the page
@@ -73,6 +93,11 @@ class CairoPlotter {
   DPoint2D sheet_;
   ColorRef color_ = 0;
   bool pathOpen_ = false;
+  bool batched_ = false;  // drawing onto the direct page, in batches
+  std::vector<Batch> batches_;
+  std::map<ColorRef, std::size_t> batchOf_;
+  std::vector<TextRun> runs_;
+  std::map<std::tuple<ColorRef, double, double>, std::size_t> runOf_;
 };
 
 // The page format of a file name's extension (.pdf, .svg, .png); false for
