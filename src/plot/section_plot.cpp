@@ -246,6 +246,7 @@ void SectionPlot::frame(const std::string& fileName) {
       titleBlock(0.06, 0.2, fileName);
     else
       titleBlock(0.0, 1.5, fileName);
+    graduations();
   }
   if (profile_.plotLegend) legend();
 }
@@ -316,6 +317,69 @@ void SectionPlot::compactTitleBlock(const std::string& fileName) {
   text(-0.2, -0.2, 0.06, organisation, 0.0);
 }
 
+namespace {
+
+double componentOf(const DPoint3D& p, int axis) { return axis == 0 ? p.x : axis == 1 ? p.y : p.z; }
+
+// The decimals that write a number of a graduation exactly (at most 6).
+int decimalsOf(double v) {
+  int d = 0;
+  for (double scaled = std::fabs(v); d < 6 && std::fabs(scaled - std::round(scaled)) > 1e-6 * std::max(1.0, scaled);
+       scaled *= 10)
+    ++d;
+  return d;
+}
+
+}  // namespace
+
+// Ticks along the drawing's edges for East, North and Elevation: where the
+// coordinate is the graduation's value plus a whole number of intervals, on
+// the edges chosen under "Graduations along:" (horizontal, vertical or both)
+// along which the coordinate changes, 0.1 inch outward on both sides of the
+// drawing, each labelled with its coordinate and notation (a negative
+// coordinate without a negative notation keeps its sign) in the character
+// height of the profile.
+void SectionPlot::graduations() {
+  const double h = profile_.characterHeight < 0.01 ? 0.05 : profile_.characterHeight;
+  const DPoint3D corner = frame_.toWorld({windowMin.x, windowMin.y, 0.0});
+  for (int c = 0; c < 3; ++c) {
+    const MapGraduation& g = profile_.graduations[static_cast<std::size_t>(c)];
+    if (!(g.interval > 0.0) || !std::isfinite(g.value)) continue;
+    const int decimals = std::max(decimalsOf(g.interval), decimalsOf(g.value));
+    for (int edge = 0; edge < 2; ++edge) {  // 0 the horizontal edges, 1 the vertical ones
+      if (g.axis != 2 && g.axis != edge) continue;
+      const double perInch = componentOf(frame_.axes[static_cast<std::size_t>(edge)], c) / sheetFactor;
+      if (std::fabs(perInch) * sheetFactor < 1e-9) continue;  // the coordinate does not change along it
+      const double length = edge == 0 ? width : height, start = componentOf(corner, c);
+      const double lo = std::min(start, start + perInch * length), hi = std::max(start, start + perInch * length);
+      const double first = std::ceil((lo - g.value) / g.interval - 1e-9);
+      const double last = std::floor((hi - g.value) / g.interval + 1e-9);
+      if (last - first > 1000) continue;  // an interval far too fine for the sheet
+      for (double k = first; k <= last; ++k) {
+        double v = g.value + k * g.interval;
+        if (std::fabs(v) < g.interval * 1e-9) v = 0.0;
+        const double t = (v - start) / perInch;
+        const std::string label = v < 0 && !g.negativeNotation.empty()
+                                      ? printf("%.*f%s", decimals, -v, g.negativeNotation.c_str())
+                                      : printf("%.*f%s", decimals, v, v < 0 ? "" : g.positiveNotation.c_str());
+        const int n = static_cast<int>(label.size());
+        const double along = t - 0.3 * h * n;  // the label centred on the tick
+        if (edge == 0) {
+          line(t, 0.0, t, -0.1);
+          line(t, height, t, height + 0.1);
+          plot_.text(along, -0.1 - 1.3 * h, h, label, 0.0, n);
+          plot_.text(along, height + 0.1 + 0.3 * h, h, label, 0.0, n);
+        } else {
+          line(0.0, t, -0.1, t);
+          line(width, t, width + 0.1, t);
+          plot_.text(-0.1 - 0.3 * h, along, h, label, 90.0, n);
+          plot_.text(width + 0.1 + 1.3 * h, along, h, label, 90.0, n);
+        }
+      }
+    }
+  }
+}
+
 // A ruler of ten divisions of a round length that fits in two inches.
 void SectionPlot::scaleRuler(double x, double y) {
   const double perInch = 1.0 / sheetFactor;
@@ -371,12 +435,23 @@ DPoint2D SectionPlot::toSheet(const DPoint3D& world) const {
   return {(s.x - windowMin.x) * sheetFactor, (s.y - windowMin.y) * sheetFactor};
 }
 
-ColorRef SectionPlot::binColour(int table, const std::vector<double>& values, bool& found) const {
+int SectionPlot::binOf(int table, const std::vector<double>& values) const {
   const auto loaded = project_.settings.variableNames();
   const std::vector<std::string> names(loaded.begin(), loaded.begin() + project_.settings.loadedCount());
   const std::vector<std::string> calc(loaded.begin() + project_.settings.loadedCount(), loaded.end());
-  const BinClassifier classifier(project_.colours, table, names, calc);
-  const int bin = classifier.classify(values);
+  return BinClassifier(project_.colours, table, names, calc).classify(values);
+}
+
+bool SectionPlot::binShown(int table, int bin) const {
+  const auto* rows = project_.binVisibility;
+  if (rows == nullptr || table < 0 || table >= static_cast<int>(rows->size()) || bin < 0 ||
+      bin > CColorTable::kUnbinned)
+    return true;
+  return (*rows)[static_cast<std::size_t>(table)][static_cast<std::size_t>(bin)] != 0;
+}
+
+ColorRef SectionPlot::binColour(int table, const std::vector<double>& values, bool& found) const {
+  const int bin = binOf(table, values);
   found = bin < CColorTable::kUnbinned;
   return found ? static_cast<ColorRef>(project_.colours.bin(table, bin).colour) : 0;
 }
@@ -410,9 +485,12 @@ void SectionPlot::composites() {
     }
     std::vector<double> values = c.values;
     values.insert(values.end(), c.calcValues.begin(), c.calcValues.end());
-    bool found = false;
-    const ColorRef colour = binColour(profile_.compositeColorTable, values, found);
-    plot_.color(colour);
+    // A bin hidden in the view hides its composites here too.
+    const int bin = binOf(profile_.compositeColorTable, values);
+    if (!binShown(profile_.compositeColorTable, bin)) continue;
+    plot_.color(bin < CColorTable::kUnbinned
+                    ? static_cast<ColorRef>(project_.colours.bin(profile_.compositeColorTable, bin).colour)
+                    : 0);
     plot_.text(u, v, size, "+", 0.0, 1);
     int line = 0;
     for (const auto& l : profile_.compositeLabels) {
@@ -515,6 +593,8 @@ void SectionPlot::polygons() {
     }
     bool found = false;
     const ColorRef colour = binColour(profile_.polygonColorTable, values, found);
+    // Hidden as in the view: by its bin in the current table.
+    if (!binShown(project_.colours.currentTable, p.colour)) continue;
     itemWithLabels(
         p.outline, found ? colour : ownColour(p.colour), profile_.polygonLabels, size, values,
         [&](const MapVariablesDef& l) -> std::optional<std::pair<std::string, ColorRef>> {

@@ -97,6 +97,7 @@ class SectionPlot {
   void compactTitleBlock(const std::string& fileName);
   void scaleRuler(double x, double y);
   void northArrow(double x, double y);
+  void graduations();
   void legend();
   void composites();
   void outlines(const std::vector<DPoint3D>& outline, bool closed);
@@ -113,6 +114,8 @@ class SectionPlot {
   void line(double x1, double y1, double x2, double y2);
   DPoint2D toSheet(const DPoint3D& world) const;
   ColorRef binColour(int table, const std::vector<double>& values, bool& found) const;
+  int binOf(int table, const std::vector<double>& values) const;
+  bool binShown(int table, int bin) const;
   ColorRef ownColour(int bin) const;
 
   PlotProject project_;  // the references, copied

@@ -215,3 +215,48 @@ TEST(SectionPlot, DialogListsRightAngledSectionsAndStoresTheChoices) {
   EXPECT_EQ(data.worldCoordinates, 0);
   EXPECT_EQ(plotOutputOf(2), PlotOutput::Pdf);
 }
+
+TEST(SectionPlot, GraduationsAlongTheEdgesWhereTheirCoordinateChanges) {
+  SmallProject project;
+  MapProfileDef p = planProfile();
+  p.plotFrame = 1;
+  p.compositeLabels.clear();
+  p.plotComposites = p.plotEnvelopes = 0;
+  p.boxMin = {-50, -50, -5};
+  p.boxMax = {50, 50, 5};                    // 0.012 inch per foot: the drawing 1.2 inches square
+  p.graduations[0] = {25, 10, "E", "W", 0};  // East, horizontal edges
+  p.graduations[1] = {40, 0, "N", "", 2};    // North, both: only the vertical edges
+  p.graduations[2] = {1, 0, "", "", 2};      // Elevation: no edge of a plan
+  SectionPlot plot(project.view(), p, PlotOutput::Marneth, true);
+  MemorySink sink;
+  plot.plot(sink, "g.plt", project.sections.named[0]);
+  std::vector<float> bottom, left;
+  std::vector<std::string> labels;
+  for (const auto& r : readPlt(sink.bytes()).records) {
+    if (r.opcode == kPltPlot && r.a == kPenDown && r.y == -0.1f) bottom.push_back(r.x);
+    if (r.opcode == kPltPlot && r.a == kPenDown && r.x == -0.1f) left.push_back(r.y);
+    if (r.opcode == kPltText && r.y < 0.0f && r.y > -0.5f) labels.push_back(r.text);
+    if (r.opcode == kPltText && r.x < 0.0f && r.x > -0.5f) labels.push_back(r.text);
+  }
+  EXPECT_EQ(bottom, (std::vector<float>{0.12f, 0.42f, 0.72f, 1.02f}));
+  EXPECT_EQ(left, (std::vector<float>{0.12f, 0.6f, 1.08f}));
+  EXPECT_EQ(labels, (std::vector<std::string>{"40W", "15W", "10E", "35E", "-40", "0N", "40N"}));
+}
+
+TEST(SectionPlot, ABinHiddenInTheViewHidesItsComposites) {
+  SmallProject project;
+  std::array<std::array<std::int32_t, 26>, 26> shown{};
+  for (auto& row : shown) row.fill(1);
+  PlotProject view = project.view();
+  view.binVisibility = &shown;
+  shown[1][CColorTable::kUnbinned] = 0;  // another table than the composites'
+  const auto texts = [&] {
+    SectionPlot plot(view, planProfile(), PlotOutput::Marneth, true);
+    MemorySink sink;
+    plot.plot(sink, "plan.plt", project.sections.named[0]);
+    return countOf(readPlt(sink.bytes()).records, kPltText);
+  };
+  EXPECT_EQ(texts(), 4);
+  shown[0][CColorTable::kUnbinned] = 0;  // the composites are in no bin of table 0
+  EXPECT_EQ(texts(), 0);
+}
