@@ -312,8 +312,23 @@ DPoint2D CairoPlotter::pageSize() {
 
 bool CairoPlotter::write(PageFormat format, PlotSink& sink, double pngDotsPerInch) {
   if (target_ != nullptr) return false;  // drawn onto its own page: finish()
-  const DPoint2D page = pageSize();
+  DPoint2D page = pageSize();
   flush();
+  // A page of the sheet's size grows to take in what is drawn beyond the
+  // sheet (a frame on its edge, the strip beside the title block).
+  DPoint2D low;
+  if (recording_ != nullptr && sheet_.x > 0.0 && sheet_.y > 0.0) {
+    double x0 = 0, y0 = 0, w = 0, h = 0;
+    cairo_recording_surface_ink_extents(recording_, &x0, &y0, &w, &h);
+    if (w > 0.0 && h > 0.0) {
+      constexpr double kMargin = 0.05;  // inches beyond the ink
+      const double left = x0 / kPointsPerInch, right = (x0 + w) / kPointsPerInch;
+      const double bottom = -(y0 + h) / kPointsPerInch, top = -y0 / kPointsPerInch;
+      low = {left < 0.0 ? left - kMargin : 0.0, bottom < 0.0 ? bottom - kMargin : 0.0};
+      page = {std::max(page.x, right > page.x ? right + kMargin : 0.0) - low.x,
+              std::max(page.y, top > page.y ? top + kMargin : 0.0) - low.y};
+    }
+  }
   PlotSink* out = &sink;
   double scale = 1.0;
   cairo_surface_t* target = createTarget(format, &out, pngDotsPerInch, page, scale);
@@ -324,7 +339,7 @@ bool CairoPlotter::write(PageFormat format, PlotSink& sink, double pngDotsPerInc
   }
   if (recording_ != nullptr) {
     cairo_scale(cr, scale, scale);
-    cairo_set_source_surface(cr, recording_, 0.0, page.y * kPointsPerInch);
+    cairo_set_source_surface(cr, recording_, -low.x * kPointsPerInch, (page.y + low.y) * kPointsPerInch);
     cairo_paint(cr);
   }
   cairo_destroy(cr);
