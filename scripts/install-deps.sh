@@ -18,8 +18,8 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # looking at the desktop without a display
   xvfb xauth imagemagick mesa-utils libgl1-mesa-dri xdotool
-  # plots: cairo draws PDF, SVG and PNG; independent DXF and PDF readers for the tests
-  libcairo2-dev python3-ezdxf libdxflib-dev librecad poppler-utils
+  # plots: cairo draws SVG, PNG and recorded PDF pages, zlib packs our own PDF pages; independent DXF and PDF readers for the tests
+  libcairo2-dev zlib1g-dev python3-ezdxf libdxflib-dev librecad poppler-utils
   # a German locale, to prove numbers ignore the user's locale
   locales
 )

@@ -78,4 +78,27 @@ std::string displayText(std::string_view bytes) {
   return out;
 }
 
+std::string windows1252Text(std::string_view bytes) {
+  if (!isValidUtf8(bytes)) return std::string(bytes);
+  std::string out;
+  out.reserve(bytes.size());
+  const auto* s = reinterpret_cast<const std::uint8_t*>(bytes.data());
+  for (std::size_t i = 0; i < bytes.size();) {
+    const std::uint8_t b = s[i];
+    const std::size_t len = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+    char32_t c = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
+    for (std::size_t k = 1; k < len; ++k) c = (c << 6) | (s[i + k] & 0x3F);
+    i += len;
+    char byte = '?';
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+      byte = static_cast<char>(c);
+    } else {
+      for (int k = 0; k < 32; ++k)
+        if (kCp1252High[k] == c) byte = static_cast<char>(0x80 + k);
+    }
+    out += byte;
+  }
+  return out;
+}
+
 }  // namespace qx

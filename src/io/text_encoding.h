@@ -20,4 +20,9 @@ bool isValidUtf8(std::string_view bytes);
 // and U+009D, as Windows decodes them). Never fails.
 std::string displayText(std::string_view bytes);
 
+// The same characters as Windows-1252 bytes (the encoding of the standard PDF
+// fonts): bytes that are not UTF-8 are taken as they are; a character the code
+// page lacks becomes '?'.
+std::string windows1252Text(std::string_view bytes);
+
 }  // namespace qx

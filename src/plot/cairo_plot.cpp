@@ -42,10 +42,6 @@ CairoPlotter::CairoPlotter(PageFormat format, PlotSink& sink, double pngDotsPerI
 
 CairoPlotter::~CairoPlotter() {
   if (cr_ != nullptr) cairo_destroy(cr_);
-  if (target_ != nullptr) {
-    sink_ = nullptr;  // destroying a page finishes it: nothing is written
-    cairo_surface_destroy(target_);
-  }
   if (recording_ != nullptr) cairo_surface_destroy(recording_);
 }
 
@@ -71,26 +67,17 @@ cairo_surface_t* CairoPlotter::createTarget(PageFormat format, PlotSink** slot, 
   return nullptr;
 }
 
-// The first drawing: straight onto the page when its sink and size are
-// known, else onto the recording.
+// The first drawing: in batches for the direct PDF page when its sink and
+// size are known, else onto the recording.
 void CairoPlotter::begin() {
-  if (cr_ != nullptr) return;
+  if (begun_) return;
+  begun_ = true;
   if (sink_ != nullptr && format_ == PageFormat::Pdf && sheet_.x > 0.0 && sheet_.y > 0.0) {
-    double scale = 1.0;
-    target_ = createTarget(format_, &sink_, dotsPerInch_, sheet_, scale);
-    cr_ = cairo_create(target_);
-    cairo_translate(cr_, 0.0, sheet_.y * kPointsPerInch);
-    // Glyph advances as the recording lays them out (whole points), so the
-    // page is the one a replayed recording gives.
-    cairo_font_options_t* options = cairo_font_options_create();
-    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
-    cairo_set_font_options(cr_, options);
-    cairo_font_options_destroy(options);
     batched_ = true;
-  } else {
-    recording_ = cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, nullptr);
-    cr_ = cairo_create(recording_);
+    return;
   }
+  recording_ = cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, nullptr);
+  cr_ = cairo_create(recording_);
   // Inches with y up; the page moves the sheet's origin to its lower left.
   cairo_scale(cr_, kPointsPerInch, -kPointsPerInch);
   cairo_set_line_width(cr_, kLineWidth);
@@ -158,9 +145,9 @@ void CairoPlotter::color(ColorRef rgb) {
   color_ = rgb;
 }
 
-// Once the drawing is on the page, the page keeps its size.
+// Once the direct page is begun, it keeps its size.
 void CairoPlotter::sheetSize(double width, double height) {
-  if (target_ == nullptr) sheet_ = {width, height};
+  if (!batched_) sheet_ = {width, height};
 }
 
 void CairoPlotter::showText(double x, double y, double height, const std::string& text, double angle) {
@@ -173,7 +160,7 @@ void CairoPlotter::showText(double x, double y, double height, const std::string
     const auto key = std::make_tuple(color_, size, angle);
     auto [at, added] = runOf_.try_emplace(key, runs_.size());
     if (added) runs_.push_back({color_, size, angle, {}});
-    runs_[at->second].texts.emplace_back(p, displayText(text));
+    runs_[at->second].texts.emplace_back(p, text);
     return;
   }
   if (size != fontSize_) {
@@ -238,66 +225,22 @@ void CairoPlotter::symbol(double x, double y, double height, int code, double an
   current_ = centre;
 }
 
-CairoPlotter::Batch& CairoPlotter::batch() {
+PdfStrokes& CairoPlotter::batch() {
   auto [at, added] = batchOf_.try_emplace(color_, batches_.size());
   if (added) batches_.push_back({color_, {}, {}});
   return batches_[at->second];
 }
 
 void CairoPlotter::moveTo(const DPoint2D& p) {
-  Batch& b = batch();
+  PdfStrokes& b = batch();
   b.points.push_back(p);
   b.moves.push_back(true);
 }
 
 void CairoPlotter::lineTo(const DPoint2D& p) {
-  Batch& b = batch();
+  PdfStrokes& b = batch();
   b.points.push_back(p);
   b.moves.push_back(false);
-}
-
-// The strokes of each colour in the order the colours came, then the texts
-// above them.
-void CairoPlotter::drawBatches() {
-  for (const Batch& b : batches_) {
-    cairo_new_path(cr_);
-    for (std::size_t i = 0; i < b.points.size(); ++i) {
-      if (b.moves[i])
-        cairo_move_to(cr_, b.points[i].x, b.points[i].y);
-      else
-        cairo_line_to(cr_, b.points[i].x, b.points[i].y);
-    }
-    color_ = b.colour;
-    setSource();
-    cairo_stroke(cr_);
-  }
-  std::vector<cairo_glyph_t> glyphs;
-  for (const TextRun& run : runs_) {
-    // The texts' frame turned by the angle with glyphs upright; each text's
-    // point is taken into it.
-    const double a = run.angle * std::numbers::pi / 180.0, c = std::cos(a), s = std::sin(a);
-    cairo_save(cr_);
-    cairo_rotate(cr_, a);
-    cairo_scale(cr_, 1.0, -1.0);
-    cairo_set_font_size(cr_, run.size);
-    cairo_scaled_font_t* font = cairo_get_scaled_font(cr_);
-    glyphs.clear();
-    for (const auto& [p, text] : run.texts) {
-      cairo_glyph_t* some = nullptr;
-      int count = 0;
-      if (cairo_scaled_font_text_to_glyphs(font, c * p.x + s * p.y, s * p.x - c * p.y, text.data(),
-                                           static_cast<int>(text.size()), &some, &count, nullptr, nullptr,
-                                           nullptr) == CAIRO_STATUS_SUCCESS)
-        glyphs.insert(glyphs.end(), some, some + count);
-      cairo_glyph_free(some);
-    }
-    color_ = run.colour;
-    setSource();
-    cairo_show_glyphs(cr_, glyphs.data(), static_cast<int>(glyphs.size()));
-    cairo_restore(cr_);
-  }
-  batches_.clear();
-  runs_.clear();
 }
 
 DPoint2D CairoPlotter::pageSize() {
@@ -311,7 +254,7 @@ DPoint2D CairoPlotter::pageSize() {
 }
 
 bool CairoPlotter::write(PageFormat format, PlotSink& sink, double pngDotsPerInch) {
-  if (target_ != nullptr) return false;  // drawn onto its own page: finish()
+  if (batched_) return false;  // the direct page: finish()
   DPoint2D page = pageSize();
   flush();
   // A page of the sheet's size grows to take in what is drawn beyond the
@@ -348,14 +291,12 @@ bool CairoPlotter::write(PageFormat format, PlotSink& sink, double pngDotsPerInc
 
 bool CairoPlotter::finish() {
   if (sink_ == nullptr) return false;
-  if (target_ == nullptr) return write(format_, *sink_, dotsPerInch_);
+  if (!batched_) return write(format_, *sink_, dotsPerInch_);
   flush();
-  drawBatches();
-  cairo_destroy(cr_);
-  cr_ = nullptr;
-  cairo_surface_t* target = target_;
-  target_ = nullptr;
-  return close(target, format_, &sink_);
+  const bool ok = writePdfPage(sheet_, batches_, runs_, *sink_);
+  batches_.clear();
+  runs_.clear();
+  return ok;
 }
 
 bool CairoPlotter::close(cairo_surface_t* target, PageFormat format, PlotSink** slot) {

@@ -1,10 +1,10 @@
 #pragma once
-// Draws the plotter's calls with cairo and writes the page as PDF, SVG or
-// PNG. A PDF page whose sheet size comes before the first drawing is drawn
-// straight onto (replaying a recording into cairo's PDF writer cost more
-// than the drawing). Otherwise the calls are recorded: the sheet size may
-// come at any point, and a plot without one gets a page around what it
-// draws.
+// Draws the plotter's calls and writes the page as PDF, SVG or PNG. A PDF
+// page whose sheet size comes before the first drawing is gathered in
+// batches and written by our own PDF page writer (plot/pdf_page.h: cairo's
+// PDF writer took seconds on a large plan). Otherwise the calls are recorded
+// with cairo: the sheet size may come at any point, and a plot without one
+// gets a page around what it draws.
 #include <map>
 #include <string>
 #include <string_view>
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "common/types.h"
+#include "plot/pdf_page.h"
 #include "plot/plot_sink.h"
 
 typedef struct _cairo cairo_t;
@@ -61,31 +62,18 @@ class CairoPlotter {
   void setSource();
   DPoint2D sheetPoint(double x, double y) const;
   void showText(double x, double y, double height, const std::string& text, double angle);
-  // The direct page's batches: the strokes of one colour are one path, the
-  // texts of one colour, height and angle one glyph run, all drawn at the
-  // end (cairo's page writer then has a few large operations instead of a
-  // million small ones).
-  struct Batch {
-    ColorRef colour = 0;
-    std::vector<DPoint2D> points;
-    std::vector<bool> moves;  // per point: starts a sub-path
-  };
-  struct TextRun {
-    ColorRef colour = 0;
-    double size = 0.0, angle = 0.0;
-    std::vector<std::pair<DPoint2D, std::string>> texts;
-  };
-  Batch& batch();
+  // The direct PDF page's batches: the strokes of one colour are one path,
+  // the texts of one colour, height and angle one text object, written at
+  // the end.
+  PdfStrokes& batch();
   void lineTo(const DPoint2D& p);
   void moveTo(const DPoint2D& p);
-  void drawBatches();
 
   PageFormat format_ = PageFormat::Pdf;
   PlotSink* sink_ = nullptr;  // where finish() writes the page
   double dotsPerInch_ = 100.0;
   cairo_surface_t* recording_ = nullptr;  // the calls, when no page is drawn
-  cairo_surface_t* target_ = nullptr;     // the page being drawn
-  cairo_t* cr_ = nullptr;                 // null until the first drawing
+  cairo_t* cr_ = nullptr;                 // the recording's, null until the first drawing
   double fontSize_ = 0.0;
   double factor_ = 1.0;
   DPoint2D origin_;
@@ -93,10 +81,11 @@ class CairoPlotter {
   DPoint2D sheet_;
   ColorRef color_ = 0;
   bool pathOpen_ = false;
-  bool batched_ = false;  // drawing onto the direct page, in batches
-  std::vector<Batch> batches_;
+  bool begun_ = false;
+  bool batched_ = false;  // drawing the direct PDF page, in batches
+  std::vector<PdfStrokes> batches_;
   std::map<ColorRef, std::size_t> batchOf_;
-  std::vector<TextRun> runs_;
+  std::vector<PdfTexts> runs_;
   std::map<std::tuple<ColorRef, double, double>, std::size_t> runOf_;
 };
 

@@ -167,6 +167,8 @@ void writeSheet(CGPlot& p) {
   p.color(makeRgb(200, 30, 30));
   p.text(1, 4, 0.3, "Section 1200 N", 0, 14);
   p.number(1, 5, 0.2, 3.14159, 30, 2);
+  p.text(1, 6, 0.3, "Zona \xD1", 0, 6);     // Windows-1252
+  p.text(5, 6, 0.3, "Ley \xC3\xA9", 0, 6);  // UTF-8
   p.plot(0, 0, 999);
 }
 
@@ -190,8 +192,17 @@ TEST(PdfPlot, OpensAndRendersInPoppler) {
   writeSheet(p);
   ASSERT_TRUE(p.ok());
   EXPECT_NE(pdfPageSize(dir / "sheet.pdf").find("792 x 612 pts"), std::string::npos) << pdfPageSize(dir / "sheet.pdf");
-  run("pdftoppm -r 20 -png " + (dir / "sheet.pdf").string() + " " + (dir / "page").string());
-  EXPECT_GT(qx::test::readFile(dir / "page-1.png").size(), 100u);
+  // The texts as poppler extracts them; the frame's left edge (0.5 inch from
+  // the left and the bottom) dark at 20 dots per inch, the sheet's middle white.
+  const std::string text = run("pdftotext " + (dir / "sheet.pdf").string() + " - 2>&1");
+  for (const char* expected : {"Section 1200 N", "Zona \xC3\x91", "Ley \xC3\xA9"})
+    EXPECT_NE(text.find(expected), std::string::npos) << expected << " in " << text;
+  run("pdftoppm -r 20 -gray " + (dir / "sheet.pdf").string() + " " + (dir / "page").string());
+  const std::string pgm = qx::test::readFile(dir / "page-1.pgm");
+  ASSERT_EQ(pgm.rfind("P5\n220 170\n255\n", 0), 0u) << pgm.substr(0, 20);
+  const auto grey = [&](int x, int y) { return static_cast<unsigned char>(pgm[15 + y * 220 + x]); };
+  EXPECT_LT(grey(10, 100), 240);
+  EXPECT_EQ(grey(100, 130), 255);
 
   // Without a sheet size: the ink reaches 216.36 x 144.36 points (whole
   // points 217 x 145), and a half inch more each way.
