@@ -257,22 +257,6 @@ TEST_F(EnterFormulaTest, TheDesktopPortShowsTheFormulaWidgetInItsDialog) {
   EXPECT_EQ(entry.formula.formulaCode, "b#V/2*");
 }
 
-class FormulaWidgetTest : public WidgetTest {
- protected:
-  CFormulaDialog model{{"Au", "Cu", "SG"}, FormulaEntry{"", "", {}}};
-  CFormulaWidget w{model, port};
-};
-
-TEST_F(FormulaWidgetTest, ListsAndButtonsAreTheModels) {
-  w.loadFromModel();
-  EXPECT_EQ(w.fieldList()->item(2)->text(), QStringLiteral("SG"));
-  ASSERT_EQ(w.specialList()->count(), static_cast<int>(kSpecialFields.size()));
-  ASSERT_EQ(w.operatorButtons().size(), kFormulaOperatorButtons.size());
-  for (size_t i = 0; i < kFormulaOperatorButtons.size(); ++i)
-    EXPECT_EQ(w.operatorButtons()[i]->text().toStdString(), kFormulaOperatorButtons[i].label);
-  EXPECT_TRUE(w.formulaBox()->isReadOnly());
-}
-
 TEST_F(WidgetTest, FormulaOkRefusesAnInvalidFormulaAndStaysOpen) {
   CFormulaDialog model({"Au", "Cu"}, FormulaEntry{"", "", {}});
   auto* widget = new CFormulaWidget(model, port);
