@@ -100,20 +100,6 @@ TEST(ClearPolygons, EmptiesTheSetAndTheSceneButNotTheModifiedFlag) {
   EXPECT_TRUE(p.doc.isModified()) << "clearing leaves the flag as it was";
 }
 
-TEST(GeneratePolygons, GeneratedPolygonsSurviveSaveAndOpenByteForByte) {
-  Project p;
-  p.doc.onGeneratePolygons();
-  const test::TempDir dir("qx_polygon_commands");
-  const std::string first = (dir / "first.qrx").string();
-  const std::string second = (dir / "second.qrx").string();
-  ASSERT_TRUE(p.doc.onSaveDocument(first));
-  Project q;
-  ASSERT_TRUE(q.doc.onOpenDocument(first));
-  EXPECT_TRUE(q.objects.polygons == p.objects.polygons);
-  ASSERT_TRUE(q.doc.onSaveDocument(second));
-  EXPECT_EQ(readFile(first), readFile(second));
-}
-
 TEST(PolygonPrism, HeightFallsBackToOneTenthAndPiecesGetTheirOwnFaces) {
   EXPECT_EQ(prismHeight(2.0, 0.0), 0.1);
   EXPECT_EQ(prismHeight(0.0000001, 1.0), 0.1) << "1e-7 is not above 0.0000001";

