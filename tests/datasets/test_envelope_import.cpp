@@ -53,6 +53,9 @@ struct Fixture {
   EnvelopeSet set;
   QuarlexSettings settings;
   Fixture() { settings.defaultSG = 2.7; }
+  void existing(std::initializer_list<const char*> names) {
+    for (const char* n : names) set.envelopes.emplace_back().name = n;
+  }
   EnvelopeLoadResult load(const RotationEditor& editor = {}) { return loadEnvelopes(port, set, settings, editor); }
 };
 
@@ -109,8 +112,7 @@ TEST(EnvelopeImport, NamedFileOneDialogPerNameAndHeaderRules) {
 TEST(EnvelopeImport, NoNamesPutsEveryContourInTheOneEnvelope) {
   Fixture f;
   f.settings.projectType = kProject3D;
-  f.set.envelopes.resize(1);
-  f.set.envelopes[0].name = "Old";
+  f.existing({"Old"});
   f.port.answerFile(writeTemp("plain.dig", "1 0000   A\n2 1 2 3\n2 4 5 6\n2 7 8 9\n1 0001   B\n2 9 9 9\n"));
   f.port.answerSheet([](SheetModel& sheet) {
     auto& s = dynamic_cast<CFileLoadPropertySheet&>(sheet);
@@ -133,8 +135,7 @@ TEST(EnvelopeImport, NoNamesPutsEveryContourInTheOneEnvelope) {
 
 TEST(EnvelopeImport, MergeGivesDensityAndColourAndAddsContours) {
   Fixture f;
-  f.set.envelopes.resize(1);
-  f.set.envelopes[0].name = "A";
+  f.existing({"A"});
   f.set.envelopes[0].contours = {{{1, 1, 0}}};
   f.set.envelopes[0].contourCount = 1;
   f.port.answerFile(writeTemp("merge.dig", "1 0000   A\n2     10.00      0.00\n2     10.00     10.00\n"));
@@ -152,9 +153,7 @@ TEST(EnvelopeImport, MergeGivesDensityAndColourAndAddsContours) {
 
 TEST(EnvelopeImport, BlankHeaderNamesGoToTheLastEnvelope) {
   Fixture f;
-  f.set.envelopes.resize(2);
-  f.set.envelopes[0].name = "First";
-  f.set.envelopes[1].name = "Second";
+  f.existing({"First", "Second"});
   // The blank header goes to the last envelope ("New"); "Other" maps to the
   // name given in its dialog.
   f.port.answerFile(
@@ -176,8 +175,7 @@ TEST(EnvelopeImport, BlankHeaderNamesGoToTheLastEnvelope) {
 
 TEST(EnvelopeImport, NoHeaderWarnsAndCutsBack) {
   Fixture f;
-  f.set.envelopes.resize(1);
-  f.set.envelopes[0].name = "Keep";
+  f.existing({"Keep"});
   const Bytes before = store(f.set);
   f.port.answerFile(writeTemp("noheader.dig", "2      10.00      0.00\nnothing\n"));
   f.port.answerSheet([](SheetModel&) { return true; });
@@ -195,8 +193,7 @@ TEST(EnvelopeImport, CancelAtEachStepLeavesTheSetUnchanged) {
     bool asked = false;
     RotationEditor rotation = [](UiPort&, CParamsRotation&) { return true; };
     World() {
-      set.envelopes.resize(1);
-      set.envelopes[0].name = "Existing";
+      existing({"Existing"});
       set.envelopes[0].contours = {{{1, 2, 3}}};
       set.envelopes[0].contourCount = 1;
     }
