@@ -38,17 +38,11 @@ TEST(OptionStrings, SplitsEntriesNoPrefixAndBareKeywords) {
   EXPECT_EQ(parseOptions("  Related   Selection Limit = 1 , hsr algorithm=software z-buffer, related selection limit=3")
                 .entries(),
             (Entries{{"related selection limit", "3"}, {"hsr algorithm", "software z-buffer"}}));
-  // Commas inside parentheses do not split.
+  // Commas inside parentheses do not split; an unclosed one runs to the end.
   EXPECT_EQ(parseOptions("a=(x, y), b").entries(), (Entries{{"a", "(x, y)"}, {"b", "on"}}));
+  EXPECT_EQ(parseOptions("a=(b, c").entries(), (Entries{{"a", "(b, c"}}));
   // "no" alone or "nothing" are keywords, not negations.
   EXPECT_EQ(parseOptions("no, nothing").entries(), (Entries{{"no", "on"}, {"nothing", "on"}}));
-}
-
-TEST(OptionStrings, MalformedTextYieldsWhatCanBeRead) {
-  for (const char* empty : {"", " , ,, ", "=5, = "}) EXPECT_TRUE(parseOptions(empty).empty()) << empty;
-  EXPECT_EQ(parseOptions("a=(b, c").entries(), (Entries{{"a", "(b, c"}}));
-  EXPECT_EQ(parseOptions(")), x=1").entries(), (Entries{{"))", "on"}, {"x", "1"}}));
-  EXPECT_EQ(parseOptions(std::string(10000, '(')).entries().size(), 1u);
 }
 
 TEST(OptionStrings, NumbersIgnoreTheLocale) {
