@@ -227,7 +227,6 @@ TEST_F(EnterFormulaTest, AnAcceptedFormulaFillsTheBoxCancelKeepsItAndWhatWasType
   }
   EXPECT_EQ(w.fieldName()->text(), QStringLiteral("AuCu"));
   EXPECT_TRUE(w.calculateFieldValue()->isChecked());
-  EXPECT_TRUE(port.allAnswersUsed());
 }
 
 TEST_F(EnterFormulaTest, TheDesktopPortShowsTheFormulaWidgetInItsDialog) {
@@ -239,8 +238,6 @@ TEST_F(EnterFormulaTest, TheDesktopPortShowsTheFormulaWidgetInItsDialog) {
     ASSERT_NE(dialog, nullptr);
     auto* formula = qobject_cast<CFormulaWidget*>(dialog->modelWidget());
     ASSERT_NE(formula, nullptr);
-    formula->deleteButton()->click();
-    formula->deleteButton()->click();
     formula->fieldList()->setCurrentRow(1);
     formula->selectFieldButton()->click();
     formula->operatorButton(QStringLiteral("Enter"))->click();
