@@ -238,6 +238,8 @@ TEST_F(EnterFormulaTest, TheDesktopPortShowsTheFormulaWidgetInItsDialog) {
     ASSERT_NE(dialog, nullptr);
     auto* formula = qobject_cast<CFormulaWidget*>(dialog->modelWidget());
     ASSERT_NE(formula, nullptr);
+    formula->deleteButton()->click();  // the starting "0  ENTER  " goes
+    formula->deleteButton()->click();
     formula->fieldList()->setCurrentRow(1);
     formula->selectFieldButton()->click();
     formula->operatorButton(QStringLiteral("Enter"))->click();
