@@ -346,6 +346,24 @@ Step parseMapProfile(JobObject& o, const std::filesystem::path&) {
   s.limitComposites = o.boolean("limit_composites_by_envelope");
   s.textSize = o.number("composite_text_size");
   s.compositeLabels = nameList(o, "composite_labels");
+  if (o.has("graduations")) {
+    JobObject axes = o.object("graduations");
+    const char* names[] = {"east", "north", "elevation"};
+    for (std::size_t i = 0; i < 3; ++i) {
+      if (!axes.has(names[i])) continue;
+      JobObject a = axes.object(names[i]);
+      MapGraduation g;
+      const auto along = a.choice("along", {"horizontal", "vertical", "both"}).value_or("both");
+      g.axis = along == "horizontal" ? 0 : along == "vertical" ? 1 : 2;
+      g.interval = a.number("interval").value_or(0.0);
+      g.value = a.number("value").value_or(0.0);
+      g.positiveNotation = a.string("positive").value_or("");
+      g.negativeNotation = a.string("negative").value_or("");
+      a.finish();
+      s.graduations[i] = g;
+    }
+    axes.finish();
+  }
   return s;
 }
 
@@ -756,6 +774,8 @@ void runMapProfile(const MapProfileStep& s, ProjectObjects& objects, CliPort& po
     for (auto& f : p.envelopeFlags) f.plotComposites = 1;
   }
   if (s.textSize) p.compositeTextSize = *s.textSize;
+  for (std::size_t i = 0; i < 3; ++i)
+    if (s.graduations[i]) p.graduations[i] = *s.graduations[i];
   if (s.compositeLabels) {
     for (auto& l : p.compositeLabels) l.plot = 0;
     for (const auto& name : *s.compositeLabels) {

@@ -3,6 +3,7 @@
 // opened, in order. Each step is read and checked with the rest of the job;
 // names that depend on the project (column fields, envelopes, variables)
 // are checked when the step runs, and a step that fails stops the job.
+#include <array>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -13,6 +14,7 @@
 
 #include "common/types.h"
 #include "datasets/color_table.h"
+#include "plot/map_output.h"
 
 namespace qx {
 class CWQuarlexDoc;
@@ -142,6 +144,8 @@ struct MapProfileStep {
   std::optional<DPoint3D> boxMin, boxMax;  // both given: "Use Coordinate Box"
   std::optional<bool> limitComposites;
   std::optional<std::vector<std::string>> compositeLabels;  // fields plotted
+  // East, North, Elevation: interval, value of one graduation, notations.
+  std::array<std::optional<MapGraduation>, 3> graduations;
 };
 
 // Plots the sections with a profile into a folder ("Generate Plot Files").
