@@ -35,41 +35,30 @@ struct Project {
     settings.defaultWasteSG = 1.5;
   }
   VariableInfo& addVariable(const std::string& name, int weighting, double missing = -99.0, double def = 0.0) {
-    VariableInfo v(name);
-    v.weightingType = weighting;
-    v.missingValue = missing;
-    v.defaultValue = def;
-    settings.loaded.push_back(v);
-    return settings.loaded.back();
+    VariableInfo& v = settings.loaded.emplace_back(name);
+    std::tie(v.weightingType, v.missingValue, v.defaultValue) = std::tuple(weighting, missing, def);
+    return v;
   }
   VariableInfoCalc& addCalculated(const std::string& name, std::string_view code) {
-    VariableInfoCalc v(name);
+    VariableInfoCalc& v = settings.calculated.emplace_back(name);
     v.formulaCode = std::string(code);
     v.compiled = compileFormula(code).block;
-    EXPECT_EQ(v.compiled.status, 0) << code;
-    settings.calculated.push_back(v);
-    return settings.calculated.back();
+    return v;
   }
   void addPolygon(double x0, double y0, double x1, double y1, double thickness, double sg,
                   std::vector<double> values = {}) {
-    CComposite c;
+    CComposite& c = composites.composites.emplace_back();
     c.position = {(x0 + x1) / 2, (y0 + y1) / 2, 0.0};
     c.values = std::move(values);
-    composites.composites.push_back(c);
-    CPolygon p;
-    p.compositeIndex = composites.count() - 1;
-    p.outline = rectangle(x0, y0, x1, y1);
-    p.thickness = thickness;
+    CPolygon& p = polygons.polygons.emplace_back(
+        qx::test::makePolygon(composites.count() - 1, 0, thickness, 0, 0, rectangle(x0, y0, x1, y1)));
     p.specificGravity = sg;
     p.outlineChanged();
-    polygons.polygons.push_back(p);
   }
-  int addFigure(std::vector<DPoint3D> outline, std::string name = "F") {
-    Figure f;
-    f.name = std::move(name);
+  int addFigure(std::vector<DPoint3D> outline) {
+    Figure& f = figures.figures.emplace_back();
     f.outline = std::move(outline);
     f.pointCount = static_cast<std::int32_t>(f.outline.size());
-    figures.figures.push_back(f);
     return figures.count() - 1;
   }
   bool calculate(int i) { return calculateFigure(figures, i, {polygons, composites, settings}); }
@@ -306,7 +295,7 @@ TEST(FigureCalculation, SpatialIndexEqualsFullScanBitForBit) {
       std::vector<DPoint3D> o{
           {x, y, 0}, {x + w, y + h * 0.2, 0}, {x + w * 0.8, y + h, 0}, {x - w * 0.1, y + h * 0.7, 0}};
       if (i % 10 == 3) o.resize(2);  // degenerate
-      p.addFigure(o, "F" + std::to_string(i));
+      p.addFigure(o);
     }
     FigureSet scanned = p.figures;
     for (int i = 0; i < scanned.count(); ++i)
