@@ -117,19 +117,6 @@ void storeFile(ProjectObjects& o, const std::filesystem::path& file) {
 
 }  // namespace
 
-TEST(DataFaults, AReopenedProjectExportsTheCalculatedValuesItWasSavedWith) {
-  TempDir dir("qx_faults_reopen");
-  makeProject(dir);
-  json job;
-  job["project"] = {{"open", "p.qrx"}};
-  job["steps"] = json::array({{{"export_composites", {{"file", "after.cmp"}, {"columns", kExportColumns}}}}});
-  const Outcome r = runJob(dir, job);
-  ASSERT_EQ(r.code, 0) << r.err;
-  const std::string before = readFile(dir / "before.cmp");
-  EXPECT_NE(before.find("   1.000"), std::string::npos) << before;  // Au2 of DH0 = 2 x 0.5
-  EXPECT_EQ(readFile(dir / "after.cmp"), before);
-}
-
 TEST(DataFaults, NamesInTheWindowsCodePageShowAsTheirCharacters) {
   // Valid UTF-8 stays; anything else is Windows-1252, its holes as C1 controls.
   const std::pair<std::string, std::string> cases[] = {
@@ -145,23 +132,11 @@ TEST(DataFaults, NamesInTheWindowsCodePageShowAsTheirCharacters) {
   };
   for (const auto& [bytes, shown] : cases) EXPECT_EQ(displayText(bytes), shown) << bytes;
   EXPECT_FALSE(isValidUtf8("\xC0\xAF"));
-
-  TempDir dir("qx_faults_names");
-  makeProject(dir);
-  ProjectObjects o = loadFile(dir / "p.qrx");
-  o.settings.loaded[0].name = "Ley \xE9";
-  o.figures.figures[0].name = "Banco 5\xB0";
-  storeFile(o, dir / "w.qrx");
-  const json info = json::parse(runInfoOn(dir / "w.qrx", true).out);
-  EXPECT_EQ(info["figures"][0]["name"], "Banco 5\xC2\xB0");
-  EXPECT_TRUE(info["figures"][0]["grades"].contains("Ley \xC3\xA9"));
-  EXPECT_NE(runInfoOn(dir / "w.qrx", false).out.find("  Ley \xC3\xA9  default"), std::string::npos);
 }
 
 TEST(DataFaults, AbsurdNumbersInDataFilesAreRefusedWithTheirLine) {
   TempDir dir("qx_faults_numbers");
-  // Three bad lines among twenty good ones (lines 2 to 4): the rest is
-  // estimated exactly as without them.
+  // Three bad lines among twenty good ones: the rest is estimated as without them.
   writeText(dir / "clean.dat", compositeFile());
   writeText(dir / "bad.dat", compositeFile("X1                 1e19   2000.00    100.00     1.000\n"
                                            "X2             1005.00   -2.5e08    100.00     1.000\n"
@@ -205,9 +180,27 @@ TEST(DataFaults, AbsurdNumbersInDataFilesAreRefusedWithTheirLine) {
   }
 }
 
-TEST(DataFaults, AbsurdProjectFilesAreRefusedWithWhatIsWrong) {
+// One saved project: reopened, with names in the Windows code page, and spoilt.
+TEST(DataFaults, AReopenedProjectKeepsItsValuesShowsItsNamesAndRefusesAbsurdNumbers) {
   TempDir dir("qx_faults_project");
   makeProject(dir);
+  json job;
+  job["project"] = {{"open", "p.qrx"}};
+  job["steps"] = json::array({{{"export_composites", {{"file", "after.cmp"}, {"columns", kExportColumns}}}}});
+  ASSERT_EQ(runJob(dir, job).code, 0);
+  const std::string before = readFile(dir / "before.cmp");
+  EXPECT_NE(before.find("   1.000"), std::string::npos) << before;  // Au2 of DH0 = 2 x 0.5
+  EXPECT_EQ(readFile(dir / "after.cmp"), before);
+
+  ProjectObjects o = loadFile(dir / "p.qrx");
+  o.settings.loaded[0].name = "Ley \xE9";
+  o.figures.figures[0].name = "Banco 5\xB0";
+  storeFile(o, dir / "w.qrx");
+  const json info = json::parse(runInfoOn(dir / "w.qrx", true).out);
+  EXPECT_EQ(info["figures"][0]["name"], "Banco 5\xC2\xB0");
+  EXPECT_TRUE(info["figures"][0]["grades"].contains("Ley \xC3\xA9"));
+  EXPECT_NE(runInfoOn(dir / "w.qrx", false).out.find("  Ley \xC3\xA9  default"), std::string::npos);
+
   const struct {
     const char* what;
     void (*spoil)(ProjectObjects&);
@@ -263,8 +256,7 @@ TEST(DataFaults, ASaveKeepsTheModeFollowsLinksAndClearsItsStaleTemporaries) {
   EXPECT_TRUE(std::filesystem::exists(dir / ".p.qrx.tmp0badf00dx"));
   EXPECT_TRUE(std::filesystem::exists(dir / ".q.qrx.tmp0badf00d"));
 
-  // Through a symbolic link (relative, in another folder): the file it names
-  // is written and the link stays a link.
+  // Through a relative symbolic link in another folder: the link stays.
   std::filesystem::create_directories(dir / "links");
   std::filesystem::create_symlink("../p.qrx", dir / "links" / "l.qrx");
   const std::vector<std::uint8_t> nine{9};
@@ -293,9 +285,8 @@ TEST(DataFaults, ACancelledCompositeReadLeavesTheSetAsItWas) {
     bool cancelRequested() override { return ++looks >= 2; }
   };
   QuarlexSettings settings;
-  settings.loaded.emplace_back("Au");
-  settings.loaded[0].compositePosition = 46;
-  settings.loaded[0].compositeWidth = 10;
+  VariableInfo& au = settings.loaded.emplace_back("Au");
+  std::tie(au.compositePosition, au.compositeWidth) = std::pair(46, 10);
   CompositeSet set;
   std::string lines = compositeFile();
   MemorySource first(lines);
