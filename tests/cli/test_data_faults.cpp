@@ -15,8 +15,6 @@
 #include "app/project_file.h"
 #include "cli/info.h"
 #include "cli/job.h"
-#include "datasets/composite_import.h"
-#include "io/line_reader.h"
 #include "io/text_encoding.h"
 #include "job_files.h"
 #include "port/silent_port.h"
@@ -276,28 +274,6 @@ TEST(DataFaults, AFormulaWithoutAFiniteResultGivesZeroAndItsErrorFlag) {
     const FormulaResult r = evaluateFormula(values, SpecialQuantities{}, compileFormula(c.code).block);
     EXPECT_EQ(std::pair(r.value, r.error), std::pair(c.value, c.error)) << c.code;
   }
-}
-
-TEST(DataFaults, ACancelledCompositeReadLeavesTheSetAsItWas) {
-  // A window whose Cancel is pressed after the second look.
-  struct CancelLater : SilentProgress {
-    int looks = 0;
-    bool cancelRequested() override { return ++looks >= 2; }
-  };
-  QuarlexSettings settings;
-  VariableInfo& au = settings.loaded.emplace_back("Au");
-  std::tie(au.compositePosition, au.compositeWidth) = std::pair(46, 10);
-  CompositeSet set;
-  std::string lines = compositeFile();
-  MemorySource first(lines);
-  ASSERT_EQ(readComposites(first, set, settings, nullptr), 20);
-  const CompositeSet before = set;
-  for (int i = 0; i < 12; ++i) lines += compositeFile();
-  MemorySource more(lines);
-  CancelLater window;
-  EXPECT_EQ(readComposites(more, set, settings, &window), -1);
-  EXPECT_EQ(window.looks, 2);
-  EXPECT_TRUE(set == before);
 }
 
 TEST(DataFaults, EveryCommandSaysWhetherItWasDoneCancelledOrFailed) {

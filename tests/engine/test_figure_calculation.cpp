@@ -252,25 +252,6 @@ TEST(FigureCalculation, FarFromTheOriginTheResultsKeepTheirPrecision) {
   }
 }
 
-TEST(FigureCalculation, CandidatesOverlapOnTheHighSideButNotTheLow) {
-  Project p;
-  p.addPolygon(10, 0, 20, 10, 1, 1);   // p.min X == f.max X: taken
-  p.addPolygon(-10, 0, 0, 10, 1, 1);   // p.max X == f.min X: not taken
-  p.addPolygon(0, 10, 10, 20, 1, 1);   // p.min Y == f.max Y: taken
-  p.addPolygon(0, -10, 10, 0, 1, 1);   // p.max Y == f.min Y: not taken
-  p.addPolygon(2, 2, 3, 3, 1, 1);      // inside
-  p.addPolygon(30, 30, 40, 40, 1, 1);  // apart
-  p.polygons.polygons.emplace_back();  // no outline
-  const PolygonIndex index(p.polygons);
-  std::vector<int> tree, scan, plain;
-  const DPoint3D lo{0, 0, 0}, hi{10, 10, 0};
-  index.overlapping(lo, hi, tree);
-  index.overlappingByScan(lo, hi, scan);
-  PolygonIndex::scan(p.polygons, lo, hi, plain);
-  EXPECT_EQ(tree, (std::vector<int>{0, 2, 4}));
-  EXPECT_TRUE(scan == tree && plain == tree);
-}
-
 // The R-tree path on one thread or several equals the scan of every polygon
 // bit for bit: random overlapping polygons (so candidate order matters for
 // the sums) and random figures, some far out, some degenerate.

@@ -187,20 +187,6 @@ TEST(FigureImport, DuplicateNamesAbortAndLeaveTheSetAsItWas) {
   }
 }
 
-TEST(FigureImport, RepeatedVertexToleranceIsTheRadiusTimesOneBillionth) {
-  Figure f;
-  // Radius 1000: tolerance 1e-6. 9e-7 apart goes, 1.5e-6 apart stays; the
-  // last vertex repeating the first stays.
-  f.outline = {{0, 0, 0}, {5, 0, 0}, {5, 0, 9e-7}, {5, 5, 0}, {5 + 1.5e-6, 5, 0}, {0, 0, 0}};
-  EXPECT_EQ(f.removeRepeatedVertices(1000.0), 1);
-  EXPECT_EQ(f.outline, (std::vector<DPoint3D>{{0, 0, 0}, {5, 0, 0}, {5, 5, 0}, {5 + 1.5e-6, 5, 0}, {0, 0, 0}}));
-  // |dx| + |dy| + |dz|: 4e-7 + 4e-7 + 4e-7 = 1.2e-6 is not below the tolerance.
-  f.outline = {{0, 0, 0}, {4e-7, 4e-7, 4e-7}, {1, 1, 0}};
-  EXPECT_EQ(f.removeRepeatedVertices(1000.0), 0);
-  f.outline = {{0, 0, 0}, {3e-7, 3e-7, 3e-7}, {1, 1, 0}};
-  EXPECT_EQ(f.removeRepeatedVertices(1000.0), 1);
-}
-
 TEST(FigureImport, CancelAtEachStepChangesNothing) {
   static const std::string path = writeTemp("c.dig", kFile);
   struct World : Fixture {
