@@ -125,22 +125,28 @@ TEST(JobRun, SetsUpTheProjectAndPrintsItsSummary) {
   EXPECT_EQ(err.str(), "");
 }
 
-TEST(JobRun, ABadJobExitsWithTwoAndOneMessage) {
+TEST(JobRun, BadJobsExitWithTwoAndOneLineBeforeAnythingRuns) {
   const test::TempDir temp("qx_cli_bad");
   const auto& dir = temp.path();
-  const auto file =
-      temp.write("bad.json", "{\"project\": {\"new\": {\"variables\": [{\"name\": \"Au\"}]}}, \"save\": 3");
-  std::ostringstream out, err;
-  EXPECT_EQ(runJobFile(file, out, err, false), 2);
-  EXPECT_EQ(out.str(), "");
-  const std::string text = err.str();
-  EXPECT_EQ(text.rfind("quarlex: bad job " + file.string() + ": the job file is not valid JSON", 0), 0u) << text;
-  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
-
-  err.str("");
-  EXPECT_EQ(runJobFile(dir / "missing.json", out, err, false), 2);
-  EXPECT_EQ(err.str(), "quarlex: bad job " + (dir / "missing.json").string() + ": cannot read the job file " +
-                           (dir / "missing.json").string() + "\n");
+  // The job's text (none: no file), and how the message goes on.
+  const std::pair<const char*, std::string> cases[] = {
+      {"{\"project\": {\"new\": {\"variables\": [{\"name\": \"Au\"}]}}, \"save\": 3", "the job file is not valid JSON"},
+      {R"({"project": {"new": {"variables": [{"name": "Au"}]}}, "save": "nowhere/x.qrx"})",
+       "save: no folder " + (dir / "nowhere").string() + "\n"},
+      {R"({"project": {"open": "missing.qrx"}})", "project.open: no project file " + (dir / "missing.qrx").string()},
+      {nullptr, "cannot read the job file " + (dir / "job.json").string() + "\n"},
+  };
+  for (const auto& [text, message] : cases) {
+    std::filesystem::remove(dir / "job.json");
+    if (text != nullptr) test::writeText(dir / "job.json", text);
+    std::ostringstream out, err;
+    EXPECT_EQ(runJobFile(dir / "job.json", out, err, false), 2);
+    const std::string e = err.str();
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(e.rfind("quarlex: bad job " + (dir / "job.json").string() + ": " + message, 0), 0u) << e;
+    EXPECT_EQ(std::count(e.begin(), e.end(), '\n'), 1) << e;
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(dir));
 }
 
 TEST(CliPort, QuestionsTakeTheSafeAnswerUnlessTheJobGaveOne) {
@@ -184,22 +190,10 @@ TEST(JobSave, SavesOpensAndSavesAgainToTheSameBytes) {
   EXPECT_NE(text.find("Specific gravity: default 2.0000, waste 2.0000, variable SG\n"), std::string::npos) << text;
 }
 
-TEST(JobSave, BadPathsAreRefusedBeforeAnythingRuns) {
+TEST(JobSave, ADamagedProjectIsNamedInOneLine) {
   const test::TempDir temp("qx_cli_badsave");
   const auto& dir = temp.path();
-  test::writeText(dir / "job.json",
-                  R"({"project": {"new": {"variables": [{"name": "Au"}]}}, "save": "nowhere/x.qrx"})");
-  std::ostringstream out, err;
-  EXPECT_EQ(runJobFile(dir / "job.json", out, err, false), 2);
-  EXPECT_EQ(err.str(), "quarlex: bad job " + (dir / "job.json").string() + ": save: no folder " +
-                           (dir / "nowhere").string() + "\n");
-  test::writeText(dir / "open.json", R"({"project": {"open": "missing.qrx"}})");
-  err.str("");
-  EXPECT_EQ(runJobFile(dir / "open.json", out, err, false), 2);
-  EXPECT_NE(err.str().find("project.open: no project file " + (dir / "missing.qrx").string()), std::string::npos);
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 2);
-
-  // A damaged project: info says what is wrong, in one line, and exits with 1.
+  // info says what is wrong, in one line, and exits with 1.
   test::writeText(dir / "short.qrx", std::string("\xE8\x03\x00\x00\x00", 5));
   std::ostringstream info, infoErr;
   EXPECT_EQ(runInfo(dir / "short.qrx", false, info, infoErr), 1);
