@@ -178,7 +178,8 @@ TEST(DataFaults, AbsurdNumbersInDataFilesAreRefusedWithTheirLine) {
   }
 }
 
-// One saved project: reopened, with names in the Windows code page, and spoilt.
+// One saved project: reopened, with names in the Windows code page, spoilt,
+// and the commands' results on it.
 TEST(DataFaults, AReopenedProjectKeepsItsValuesShowsItsNamesAndRefusesAbsurdNumbers) {
   TempDir dir("qx_faults_project");
   makeProject(dir);
@@ -186,9 +187,9 @@ TEST(DataFaults, AReopenedProjectKeepsItsValuesShowsItsNamesAndRefusesAbsurdNumb
   job["project"] = {{"open", "p.qrx"}};
   job["steps"] = json::array({{{"export_composites", {{"file", "after.cmp"}, {"columns", kExportColumns}}}}});
   ASSERT_EQ(runJob(dir, job).code, 0);
-  const std::string before = readFile(dir / "before.cmp");
-  EXPECT_NE(before.find("   1.000"), std::string::npos) << before;  // Au2 of DH0 = 2 x 0.5
-  EXPECT_EQ(readFile(dir / "after.cmp"), before);
+  const std::string exported = readFile(dir / "before.cmp");
+  EXPECT_NE(exported.find("   1.000"), std::string::npos) << exported;  // Au2 of DH0 = 2 x 0.5
+  EXPECT_EQ(readFile(dir / "after.cmp"), exported);
 
   ProjectObjects o = loadFile(dir / "p.qrx");
   o.settings.loaded[0].name = "Ley \xE9";
@@ -233,6 +234,33 @@ TEST(DataFaults, AReopenedProjectKeepsItsValuesShowsItsNamesAndRefusesAbsurdNumb
   const Outcome zero = runInfoOn("/dev/zero", false);
   EXPECT_EQ(zero.code, 1);
   EXPECT_EQ(zero.err, "quarlex: Unable to open the project /dev/zero: it is not a regular file\n");
+
+  // Every command says whether it was done, cancelled or failed.
+  ProjectObjects objects = loadFile(dir / "p.qrx");
+  const CPolygonSet before = objects.polygons;
+  test::ScriptedPort port;
+  CWQuarlexDoc doc(objects, port);
+  using S = CommandResult::Status;
+  // Cancel pressed at the first band: the polygons stay as they were.
+  port.cancelProgressAt(1);
+  EXPECT_EQ(doc.onGeneratePolygons().status, S::Cancelled);
+  EXPECT_TRUE(objects.polygons == before);
+  EXPECT_FALSE(doc.isModified());
+  EXPECT_EQ(port.messages().back(), kGenerationCancelled);
+  port.cancelProgressAt(0);
+
+  port.answerFile(std::nullopt);
+  EXPECT_EQ(doc.onReportPolygons().status, S::Cancelled);
+  port.answerFile((dir / "no-folder" / "r.txt").string());
+  EXPECT_EQ(doc.onReportPolygons().status, S::Failed);
+  port.answerFile((dir / "r.txt").string());
+  EXPECT_EQ(doc.onReportPolygons().status, S::Done);
+  port.answerMessage(MessageAnswer::Cancel);  // the recalculation's question
+  EXPECT_EQ(doc.onRecalculateFigures().status, S::Cancelled);
+  EXPECT_EQ(doc.onSaveDocument((dir / "no-folder" / "p.qrx").string()).status, S::Failed);
+  EXPECT_EQ(doc.onGeneratePolygons().count, 20);
+  doc.onClearPolygons();
+  EXPECT_EQ(doc.onRecalculateFigures().status, S::Failed) << "no polygons";
 }
 
 TEST(DataFaults, ASaveKeepsTheModeFollowsLinksAndClearsItsStaleTemporaries) {
@@ -274,34 +302,4 @@ TEST(DataFaults, AFormulaWithoutAFiniteResultGivesZeroAndItsErrorFlag) {
     const FormulaResult r = evaluateFormula(values, SpecialQuantities{}, compileFormula(c.code).block);
     EXPECT_EQ(std::pair(r.value, r.error), std::pair(c.value, c.error)) << c.code;
   }
-}
-
-TEST(DataFaults, EveryCommandSaysWhetherItWasDoneCancelledOrFailed) {
-  TempDir dir("qx_faults_results");
-  makeProject(dir);
-  ProjectObjects objects = loadFile(dir / "p.qrx");
-  const CPolygonSet before = objects.polygons;
-  test::ScriptedPort port;
-  CWQuarlexDoc doc(objects, port);
-  using S = CommandResult::Status;
-  // Cancel pressed at the first band: the polygons stay as they were.
-  port.cancelProgressAt(1);
-  EXPECT_EQ(doc.onGeneratePolygons().status, S::Cancelled);
-  EXPECT_TRUE(objects.polygons == before);
-  EXPECT_FALSE(doc.isModified());
-  EXPECT_EQ(port.messages().back(), kGenerationCancelled);
-  port.cancelProgressAt(0);
-
-  port.answerFile(std::nullopt);
-  EXPECT_EQ(doc.onReportPolygons().status, S::Cancelled);
-  port.answerFile((dir / "no-folder" / "r.txt").string());
-  EXPECT_EQ(doc.onReportPolygons().status, S::Failed);
-  port.answerFile((dir / "r.txt").string());
-  EXPECT_EQ(doc.onReportPolygons().status, S::Done);
-  port.answerMessage(MessageAnswer::Cancel);  // the recalculation's question
-  EXPECT_EQ(doc.onRecalculateFigures().status, S::Cancelled);
-  EXPECT_EQ(doc.onSaveDocument((dir / "no-folder" / "p.qrx").string()).status, S::Failed);
-  EXPECT_EQ(doc.onGeneratePolygons().count, 20);
-  doc.onClearPolygons();
-  EXPECT_EQ(doc.onRecalculateFigures().status, S::Failed) << "no polygons";
 }
