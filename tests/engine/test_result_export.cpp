@@ -281,14 +281,9 @@ TEST_F(ExportCommand, PolygonsAndFiguresThroughTheWizards) {
                 "file save: Save Figure Datafile [Polygon Dataset Files (*.dig)|*.dig|All Files (*.*)|*.*||]",
                 "wizard: Export Figures",
                 "file save: Save Figure Datafile [Figure Dataset Files (*.dig)|*.dig|All Files (*.*)|*.*||]"}));
-}
 
-TEST_F(ExportCommand, PolygonsWithRotation) {
-  CPolygonSet set = exportPolygons();
-  set.polygons.resize(1);
-  set.polygons[0].outline = {{3, 5, 0}};
-  ScriptedPort port;
-  port.answerSheet([&](SheetModel& sheet) {
+  // Half a turn about Z around (1, 2), taken from the centre: (x, y) -> (1 - x, 2 - y).
+  port.answerSheet([](SheetModel& sheet) {
     dynamic_cast<CAsciiFormatPage&>(*sheet.pages()[0]).setRotate(true);
     return true;
   });
@@ -298,12 +293,10 @@ TEST_F(ExportCommand, PolygonsWithRotation) {
     return true;
   });
   port.answerFile((dir_ / "rot.dig").string());
-  QuarlexSettings settings = exportSettings(false);
-  EXPECT_EQ(qx::exportPolygons(port, set, exportComposites(), settings), ResultExportOutcome::Written);
-  const std::string text = readFile(dir_ / "rot.dig");
-  // Half a turn about Z around (1, 2): (x, y) -> (1 - x, 2 - y) taken from the centre.
-  EXPECT_EQ(text.substr(text.find("\n2")), "\n2               -2.00     -3.00\n");
-  EXPECT_EQ(set.exportRotation.theta(), 180.0);  // kept in the set
+  EXPECT_EQ(qx::exportPolygons(port, start, exportComposites(), settings), ResultExportOutcome::Written);
+  EXPECT_EQ(qx::test::splitLines(readFile(dir_ / "rot.dig"))[2],
+            "2               -9.00      2.00      7.00");  // (10, 0, 7)
+  EXPECT_EQ(start.exportRotation.theta(), 180.0);          // kept in the set
 }
 
 TEST_F(ExportCommand, CancelAtEveryStepWritesNothing) {
