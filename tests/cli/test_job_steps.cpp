@@ -211,8 +211,6 @@ TEST(JobSteps, MapProfilesAndSectionMaps) {
   const std::pair<const char*, const char*> bad[] = {
       {R"({"map_profile": {"name": "P", "scale": 0.001}})",
        "(map_profile): Map Presentation: Please enter a value between 0.01 and 1e+20."},
-      {R"({"map_profile": {"name": "P", "title": "0123456789012345678901234567890"}})",
-       "(map_profile): Map Frame: Enter no more than 30 characters."},
       {R"({"generate_maps": {"sections": ["ORTHO-045"], "profile": "P", "folder": "maps"}})",
        "(generate_maps): no section \"ORTHO-045\" can be plotted"},
       {R"({"generate_maps": {"sections": ["PLAN"], "profile": "nope", "folder": "maps"}})",
