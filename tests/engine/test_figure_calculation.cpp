@@ -335,6 +335,7 @@ TEST(FigureCalculation, VariableEditsInsertDefaultsAndTheNextCalculationRealigns
   EXPECT_EQ(p.fig(0).calculatedValues, (std::vector<double>{2.0}));
 }
 
+// The bin rules are the classifier's (its own tests); here the values' places.
 TEST(FigureCalculation, ColoursFromTheBinsOfLoadedAndCalculatedValues) {
   Project p;
   p.addVariable("Au", kWeightTonnage);
@@ -342,16 +343,14 @@ TEST(FigureCalculation, ColoursFromTheBinsOfLoadedAndCalculatedValues) {
   CColorTable colours;
   colours.currentTable = 2;
   colours.bin(2, 4) = ColorBin{"Au", "", 1.0, 2.0, 0};
-  colours.bin(2, 9) = ColorBin{"Grade", "", 10.0, 20.0, 0};  // higher bins win
-  // Low end inside, high end outside, both bins (the higher wins), nothing to bin.
-  const std::vector<std::pair<std::vector<double>, std::vector<double>>> values = {
-      {{1.0}, {}}, {{2.0}, {}}, {{1.5}, {15.0}}, {{}, {}}};
-  for (const auto& [loaded, calculated] : values) {
+  colours.bin(2, 9) = ColorBin{"Grade", "", 10.0, 20.0, 0};
+  // No loaded value stored yet: the calculated one still stands at its place.
+  for (const auto& [loaded, calculated] :
+       {std::pair(std::vector{1.5}, std::vector{0.0}), std::pair(std::vector<double>{}, std::vector{15.0})}) {
     p.addFigure(rectangle(0, 0, 1, 1));
     p.figures.figures.back().loadedValues = loaded;
     p.figures.figures.back().calculatedValues = calculated;
   }
   p.figures.updateColours(colours, p.settings);
-  const int expected[] = {4, CColorTable::kUnbinned, 9, CColorTable::kUnbinned};
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(p.fig(i).colour, expected[i]) << i;
+  EXPECT_EQ(std::pair(p.fig(0).colour, p.fig(1).colour), std::pair(4, 9));
 }
