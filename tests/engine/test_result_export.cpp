@@ -1,6 +1,5 @@
-// Writing polygons and figures to outline files: the header and vertex lines
-// byte for byte, the column pages and the figure selection, the rotation and
-// the Cancel of every step.
+// Writing polygons and figures to outline files byte for byte, the column
+// pages, the figure selection, the rotation and the Cancel of every step.
 #include "io/column_pages.h"
 #include "io/columns.h"
 //
@@ -32,11 +31,7 @@ namespace {
 
 void setColumn(std::vector<ColumnField>& columns, const char* name, int position, int width, int decimals) {
   for (auto& c : columns)
-    if (c.name == name) {
-      c = {name, position, width, decimals};
-      return;
-    }
-  ADD_FAILURE() << "no column " << name;
+    if (c.name == name) c = {name, position, width, decimals};
 }
 
 // Where a variable goes in the polygon file and in the figure file.
@@ -72,14 +67,10 @@ CompositeSet exportComposites() {
 
 CPolygonSet exportPolygons() {
   CPolygonSet set;
-  setColumn(set.columns, "Name", 2, 10, 0);
-  setColumn(set.columns, "X Coordinate", 12, 10, 2);
-  setColumn(set.columns, "Y Coordinate", 22, 10, 2);
-  setColumn(set.columns, "Z Coordinate", 32, 10, 2);  // a 2D project leaves it out
-  setColumn(set.columns, "Surface Area", 32, 12, 3);
-  setColumn(set.columns, "Thickness", 40, 0, 2);  // width 0 inside other columns: nothing
-  setColumn(set.columns, "Volume", 44, 10, 1);
-  setColumn(set.columns, "Tonnage", 54, 12, 2);
+  // Z: a 2D project leaves it out; Thickness: width 0 inside other columns.
+  set.columns = {{"Name", 2, 10, 0},          {"X Coordinate", 12, 10, 2}, {"Y Coordinate", 22, 10, 2},
+                 {"Z Coordinate", 32, 10, 2}, {"Surface Area", 32, 12, 3}, {"Thickness", 40, 0, 2},
+                 {"Volume", 44, 10, 1},       {"Tonnage", 54, 12, 2}};
   using qx::test::makePolygon;
   set.polygons = {
       makePolygon(0, 100.5, 2, 201, 502.5, {{0, 0, 7}, {10, 0, 7}, {10, 10, 7}}),
@@ -101,16 +92,11 @@ const char* const kPolygonFile =
 
 FigureSet exportFigures() {
   FigureSet set;
-  setColumn(set.columns, "Name", 5, 8, 0);
-  setColumn(set.columns, "X Coordinate", 13, 9, 3);
-  setColumn(set.columns, "Y Coordinate", 22, 9, 3);
-  setColumn(set.columns, "Z Coordinate", 31, 8, 1);
-  setColumn(set.columns, "Surface Area", 40, 8, 1);
-  setColumn(set.columns, "Thickness", 48, 6, 2);
-  setColumn(set.columns, "Volume", 50, 0, 2);
-  setColumn(set.columns, "Ore Tonnage", 54, 9, 1);
-  setColumn(set.columns, "Waste Tonnage", 63, 7, 0);
-  setColumn(set.columns, "Coverage (% Ore)", 70, 6, 3);
+  set.columns = {{"Name", 5, 8, 0},           {"X Coordinate", 13, 9, 3},
+                 {"Y Coordinate", 22, 9, 3},  {"Z Coordinate", 31, 8, 1},
+                 {"Surface Area", 40, 8, 1},  {"Thickness", 48, 6, 2},
+                 {"Volume", 50, 0, 2},        {"Ore Tonnage", 54, 9, 1},
+                 {"Waste Tonnage", 63, 7, 0}, {"Coverage (% Ore)", 70, 6, 3}};
   using qx::test::makeFigure;
   set.figures = {
       makeFigure("Block A", {{5, 2, 100.5}, {15, 2, 100.5}, {15, 8, 100.5}, {5, 8, 100.5}},
@@ -119,8 +105,7 @@ FigureSet exportFigures() {
       makeFigure("Stope_9_North_Extension", {{0, 0, -3}, {4, 0, -3}, {4, 4, -3}, {0, 4, -3}, {-1, -1, -3}},
                  {12.25, 1, 12.25, 30, 0, 1}, {7.125, 9.0}, {}),
   };
-  // Five vertices, of which the point count says three are used.
-  set.figures[1].pointCount = 3;
+  set.figures[1].pointCount = 3;  // of five vertices
   return set;
 }
 
@@ -140,8 +125,6 @@ class ExportCommand : public ::testing::Test {
   qx::test::TempDir temp_{"qx_result_export"};
   std::filesystem::path dir_ = temp_.path();
 };
-
-// ---- lines ----
 
 TEST(ResultHeaderLine, ColumnsAreCutPaddedPlacedAndOverwritten) {
   const std::vector<ColumnField> columns{
@@ -208,34 +191,23 @@ TEST(FigureExport, SmallSetByteForByte) {
 
 // ---- column pages ----
 
-std::vector<std::string> namesOf(const ColumnDescription& d) {
+TEST(ExportDescription, ColumnsInPageOrderAndChoicesGoBackByPlace) {
   std::vector<std::string> names;
-  for (const auto& f : d.fields) names.push_back(f.name);
-  return names;
-}
-
-TEST(ExportDescription, ColumnsInPageOrder) {
-  const ColumnDescription d2 = polygonExportDescription(exportPolygons(), exportSettings(false));
-  EXPECT_EQ(namesOf(d2), (std::vector<std::string>{"Name", "X Coordinate", "Y Coordinate", "Surface Area", "Thickness",
-                                                   "Volume", "Tonnage", "Au", "Cu", "Metal"}));
-  EXPECT_EQ(d2.fields[8], (ColumnField{"Cu", 20, 0, 4}));
+  for (const auto& f : figureExportDescription(exportFigures(), exportSettings(true)).fields) names.push_back(f.name);
+  EXPECT_EQ(names, (std::vector<std::string>{"Name", "X Coordinate", "Y Coordinate", "Z Coordinate", "Surface Area",
+                                             "Thickness", "Volume", "Ore Tonnage", "Waste Tonnage", "Coverage (% Ore)",
+                                             "Au", "Cu", "Metal"}));
   EXPECT_EQ(polygonExportDescription(exportPolygons(), exportSettings(true)).fields[3],
             (ColumnField{"Z Coordinate", 32, 10, 2}));
-  const ColumnDescription f3 = figureExportDescription(exportFigures(), exportSettings(true));
-  EXPECT_EQ(namesOf(f3), (std::vector<std::string>{"Name", "X Coordinate", "Y Coordinate", "Z Coordinate",
-                                                   "Surface Area", "Thickness", "Volume", "Ore Tonnage",
-                                                   "Waste Tonnage", "Coverage (% Ore)", "Au", "Cu", "Metal"}));
-  EXPECT_EQ(f3.fields[10], (ColumnField{"Au", 76, 7, 2}));
-}
-
-TEST(ExportDescription, ChoicesGoBackByPlaceEvenWhenAVariableSharesAColumnsName) {
+  // 2D: no Z. A variable named like a fixed column; an old record without "Tonnage".
   QuarlexSettings s = exportSettings(false);
-  s.loaded[1].name = "Volume";  // a variable named like a fixed column
+  s.loaded[1].name = "Volume";
   CPolygonSet set = exportPolygons();
-  set.columns.erase(set.columns.begin() + 7);  // an old record without "Tonnage"
+  set.columns.erase(set.columns.begin() + 7);
   ColumnDescription d = polygonExportDescription(set, s);
   ASSERT_EQ(d.fields.size(), 10u);
   EXPECT_EQ(d.fields[6], (ColumnField{"Tonnage", 0, 0, 2}));
+  EXPECT_EQ(d.fields[8], (ColumnField{"Volume", 20, 0, 4}));
   d.fields[5] = {"Volume", 101, 11, 3};  // the fixed column
   d.fields[6] = {"Tonnage", 120, 9, 1};
   d.fields[8] = {"Volume", 140, 5, 0};  // the variable
@@ -246,69 +218,72 @@ TEST(ExportDescription, ChoicesGoBackByPlaceEvenWhenAVariableSharesAColumnsName)
             std::tuple(140, 5, 0));  // the figure-file columns are another set of numbers
 }
 
-// ---- the figure selection page ----
-
 TEST(SelectFiguresPage, ChoicesGiveTheFiguresToExport) {
   FigureSet set = exportFigures();
   set.figures.push_back(set.figures[0]);
-  set.figures.back().name = "Third";
   CPropPageSelectFigures page(set);
-  EXPECT_EQ(page.title(), "Figures");
   EXPECT_EQ(page.selectedFigures(), (std::vector<int>{0, 1, 2}));
   page.setChoice(CPropPageSelectFigures::kSingle);
   page.setSingleFigure(2);
   page.setSingleFigure(3);  // outside the list: ignored
   EXPECT_EQ(page.selectedFigures(), (std::vector<int>{2}));
-
   page.setChoice(CPropPageSelectFigures::kGroup);
   ScriptedPort port;
   EXPECT_FALSE(page.onKillActive(port));
   EXPECT_EQ(port.messages(), (std::vector<std::string>{std::string(CPropPageSelectFigures::kEmptyGroupMessage)}));
-  page.setInGroup(2, true);
-  page.setInGroup(0, true);
-  page.setInGroup(5, true);
+  for (const int i : {2, 0, 5}) page.setInGroup(i, true);
   EXPECT_TRUE(page.onKillActive(port));
   EXPECT_EQ(page.selectedFigures(), (std::vector<int>{0, 2}));
-  EXPECT_TRUE(CPropPageSelectFigures{FigureSet{}}.selectedFigures().empty());
 }
 
 // ---- the commands ----
 
-TEST_F(ExportCommand, PolygonsThroughTheWizard) {
-  const auto path = dir_ / "poly.dig";
-  CPolygonSet set = exportPolygons();
-  CPolygonSet start = set;
+TEST_F(ExportCommand, PolygonsAndFiguresThroughTheWizards) {
+  CPolygonSet start = exportPolygons();
   // The page starts from the stored columns; the user moves "Surface Area"
   // back to where the test file has it.
   setColumn(start.columns, "Surface Area", 150, 3, 0);
   QuarlexSettings settings = exportSettings(false);
   ScriptedPort port;
   port.answerSheet([&](SheetModel& sheet) {
-    EXPECT_TRUE(sheet.isWizard());
     auto& page = dynamic_cast<CAsciiFormatPage&>(*sheet.pages()[0]);
-    EXPECT_TRUE(page.rotationVisible());
     page.chooseField(3);
     EXPECT_EQ(page.position(), 150);
     EXPECT_TRUE(page.setValues(port, 32, 12, 3));
     return true;
   });
-  port.answerFile(path.string());
+  port.answerFile((dir_ / "poly.dig").string());
   EXPECT_EQ(qx::exportPolygons(port, start, exportComposites(), settings), ResultExportOutcome::Written);
-  EXPECT_EQ(readFile(path), kPolygonFile);
-  EXPECT_EQ(start.columns, set.columns);
+  EXPECT_EQ(readFile(dir_ / "poly.dig"), kPolygonFile);
+  EXPECT_EQ(start.columns, exportPolygons().columns);
+  // A file that cannot be created ends silently.
+  port.answerSheet([](SheetModel&) { return true; });
+  port.answerFile((dir_ / "no-such-folder" / "x.dig").string());
+  EXPECT_EQ(qx::exportPolygons(port, start, exportComposites(), settings), ResultExportOutcome::FileError);
+
+  FigureSet figures = exportFigures();
+  port.answerSheet([&](SheetModel& sheet) {
+    auto& select = dynamic_cast<CPropPageSelectFigures&>(*sheet.pages()[0]);
+    select.setChoice(CPropPageSelectFigures::kGroup);
+    select.setInGroup(0, true);
+    return true;
+  });
+  port.answerFile((dir_ / "group.dig").string());
+  settings.projectType = kProject3D;
+  EXPECT_EQ(qx::exportFigures(port, figures, settings), ResultExportOutcome::Written);
+  const std::string text = kFigureFile;
+  EXPECT_EQ(readFile(dir_ / "group.dig"), text.substr(0, text.find("1   Stope")));
   EXPECT_EQ(port.log(),
             (std::vector<std::string>{
                 "wizard: Export Polygons",
-                "file save: Save Figure Datafile [Polygon Dataset Files (*.dig)|*.dig|All Files (*.*)|*.*||]"}));
-}
+                "file save: Save Figure Datafile [Polygon Dataset Files (*.dig)|*.dig|All Files (*.*)|*.*||]",
+                "wizard: Export Polygons",
+                "file save: Save Figure Datafile [Polygon Dataset Files (*.dig)|*.dig|All Files (*.*)|*.*||]",
+                "wizard: Export Figures",
+                "file save: Save Figure Datafile [Figure Dataset Files (*.dig)|*.dig|All Files (*.*)|*.*||]"}));
 
-TEST_F(ExportCommand, PolygonsWithRotation) {
-  const auto path = dir_ / "rot.dig";
-  CPolygonSet set = exportPolygons();
-  set.polygons.resize(1);
-  set.polygons[0].outline = {{3, 5, 0}};
-  ScriptedPort port;
-  port.answerSheet([&](SheetModel& sheet) {
+  // Half a turn about Z around (1, 2), taken from the centre: (x, y) -> (1 - x, 2 - y).
+  port.answerSheet([](SheetModel& sheet) {
     dynamic_cast<CAsciiFormatPage&>(*sheet.pages()[0]).setRotate(true);
     return true;
   });
@@ -317,34 +292,11 @@ TEST_F(ExportCommand, PolygonsWithRotation) {
     std::tie(d.theta, d.centre) = std::tuple(180.0, DPoint3D{1, 2, 0});
     return true;
   });
-  port.answerFile(path.string());
-  QuarlexSettings settings = exportSettings(false);
-  EXPECT_EQ(qx::exportPolygons(port, set, exportComposites(), settings), ResultExportOutcome::Written);
-  const std::string text = readFile(path);
-  // Half a turn about Z around (1, 2): (x, y) -> (1 - x, 2 - y) taken from the centre.
-  EXPECT_EQ(text.substr(text.find("\n2")), "\n2               -2.00     -3.00\n");
-  EXPECT_EQ(set.exportRotation.theta(), 180.0);  // kept in the set
-  EXPECT_EQ(port.log()[1], "dialog rotation_params: Rotation Parameters");
-}
-
-TEST_F(ExportCommand, FiguresThroughTheWizard) {
-  FigureSet set = exportFigures();
-  const auto group = dir_ / "group.dig";
-  ScriptedPort port;
-  port.answerSheet([&](SheetModel& sheet) {
-    EXPECT_EQ(sheet.title(), "Export Figures");
-    auto& select = dynamic_cast<CPropPageSelectFigures&>(*sheet.pages()[0]);
-    select.setChoice(CPropPageSelectFigures::kGroup);
-    select.setInGroup(0, true);
-    return true;
-  });
-  port.answerFile(group.string());
-  QuarlexSettings settings = exportSettings(true);
-  EXPECT_EQ(qx::exportFigures(port, set, settings), ResultExportOutcome::Written);
-  const std::string text = kFigureFile;
-  EXPECT_EQ(readFile(group), text.substr(0, text.find("1   Stope")));
-  EXPECT_EQ(port.log()[1],
-            "file save: Save Figure Datafile [Figure Dataset Files (*.dig)|*.dig|All Files (*.*)|*.*||]");
+  port.answerFile((dir_ / "rot.dig").string());
+  EXPECT_EQ(qx::exportPolygons(port, start, exportComposites(), settings), ResultExportOutcome::Written);
+  EXPECT_EQ(qx::test::splitLines(readFile(dir_ / "rot.dig"))[2],
+            "2               -9.00      2.00      7.00");  // (10, 0, 7)
+  EXPECT_EQ(start.exportRotation.theta(), 180.0);          // kept in the set
 }
 
 TEST_F(ExportCommand, CancelAtEveryStepWritesNothing) {
@@ -354,7 +306,7 @@ TEST_F(ExportCommand, CancelAtEveryStepWritesNothing) {
     CPolygonSet polygons = exportPolygons();
     FigureSet figures = exportFigures();
     QuarlexSettings settings = exportSettings(true);
-    ResultExportOutcome polygonsDone{}, figuresDone{};
+    std::pair<ResultExportOutcome, ResultExportOutcome> done;
   };
   using Step = qx::test::CancelStep<World>;
   const auto sheet = [](bool finish) {
@@ -380,14 +332,7 @@ TEST_F(ExportCommand, CancelAtEveryStepWritesNothing) {
         });
     };
   };
-  const auto outcome = [](ResultExportOutcome expected) {
-    return [expected](World& w) {
-      EXPECT_EQ(w.polygonsDone, expected);
-      EXPECT_EQ(w.figuresDone, expected);
-    };
-  };
-  // A cancelled rotation dialog leaves the rotation as it was; a cancelled
-  // wizard leaves the columns.
+  const auto outcome = [](ResultExportOutcome e) { return [e](World& w) { EXPECT_EQ(w.done, std::pair(e, e)); }; };
   qx::test::expectCancelAtEachStep<World>(
       {Step{"wizard", sheet(true), sheet(false), outcome(ResultExportOutcome::Cancelled)},
        Step{"rotation dialog", rotation(true), rotation(false), outcome(ResultExportOutcome::ColumnsKept)},
@@ -398,20 +343,9 @@ TEST_F(ExportCommand, CancelAtEveryStepWritesNothing) {
                           w.settings.loaded, std::filesystem::is_empty(dir_));
       },
       [](World& w) {
-        w.polygonsDone = qx::exportPolygons(w.port, w.polygons, exportComposites(), w.settings);
-        w.figuresDone = qx::exportFigures(w.port, w.figures, w.settings);
+        w.done = {qx::exportPolygons(w.port, w.polygons, exportComposites(), w.settings),
+                  qx::exportFigures(w.port, w.figures, w.settings)};
       });
-}
-
-TEST_F(ExportCommand, AFileThatCannotBeCreatedEndsSilently) {
-  const auto path = dir_ / "no-such-folder" / "x.dig";
-  ScriptedPort port;
-  CPolygonSet polygons = exportPolygons();
-  QuarlexSettings settings = exportSettings(false);
-  port.answerSheet([](SheetModel&) { return true; });
-  port.answerFile(path.string());
-  EXPECT_EQ(qx::exportPolygons(port, polygons, exportComposites(), settings), ResultExportOutcome::FileError);
-  EXPECT_TRUE(port.messages().empty());
 }
 
 }  // namespace

