@@ -257,7 +257,6 @@ CommandResult CWQuarlexDoc::onImportComposites() {
       applyCompositeBinColours(*scene_, objects_.colorTable);
       SceneBuilder scene(*scene_, sceneProject());
       scene.applyBinVisibility();
-      scene.applySelectionMode();
       scene_->updateDisplay();
     }
     port_.message(std::to_string(count) + " Composites Loaded", MessageButtons::Ok, MessageIcon::Information);
