@@ -145,6 +145,30 @@ TEST(SceneBuilder, MarkerStyleGoesOnTheCompositesSegment) {
   EXPECT_EQ(s.tree.resolvedAttributes(s.model.compositesKey)->markerSymbol, "/*\\");
 }
 
+TEST(SceneBuilder, RefreshesGiveSurfacesTransparencyAndHideSwitchedOffEnvelopes) {
+  Scene s;
+  Surface f;
+  f.colour = 0x0000FF;  // red in the low byte
+  f.transparency = 0.5f;
+  f.renderingMethod = 3;
+  s.surfaces.surfaces = {f, f};
+  s.surfaces.surfaces[1].transparency = 0.2f;
+  s.model.surfaceKeys = {s.tree.createSegment("?Model/Surfaces/Surface0"),
+                         s.tree.createSegment("?Model/Surfaces/Surface1")};
+  s.envelopes.envelopes.resize(1);
+  s.model.envelopeKeys = {s.tree.createSegment("?Model/Envelopes/Envelope0")};
+  s.model.envelopesShown = 0;
+  s.builder.applyDatasetVisibility();
+  const auto a = s.tree.resolvedAttributes(s.model.surfaceKeys[0]);
+  EXPECT_EQ(a->transmissionOf(gfx::ColorClass::Faces), (gfx::Rgb{0.5, 0.5, 0.5}));
+  EXPECT_EQ(a->colorOf(gfx::ColorClass::Lines), (gfx::Rgb{1, 0, 0}));
+  EXPECT_EQ(*a->renderingOptions.find("lighting"), "gouraud");
+  EXPECT_TRUE(a->isVisible(gfx::Kind::Faces));
+  EXPECT_FALSE(a->isVisible(gfx::Kind::Lines)) << "more than a quarter transparent";
+  EXPECT_TRUE(s.tree.resolvedAttributes(s.model.surfaceKeys[1])->isVisible(gfx::Kind::Lines));
+  EXPECT_FALSE(s.tree.resolvedAttributes(s.model.envelopeKeys[0])->isVisible(gfx::Kind::Lines));
+}
+
 TEST(SceneBuilder, AxisIconSitsBottomRightAndTurnsOffEmpty) {
   Scene s({0, 0, 0}, 150, 60);
   const gfx::Segment& icon = s.segment("?Model/IconXYZ");
