@@ -173,6 +173,7 @@ CommandResult CWQuarlexDoc::onOpenDocument(const std::string& path) {
   drawLoadedProject();
   if (view_ != nullptr) {
     view_->rebuildScene();
+    view_->zoomExtents();
     view_->updateAllViews();
   }
   return CommandResult::done();

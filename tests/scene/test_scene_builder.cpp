@@ -121,6 +121,7 @@ TEST(SceneBuilder, CameraAndLightOfASideViewAndTheRepairedField) {
   v.target = {5, 6, 7};
   v.referencePoint = {100, -3, 9};  // the centre moves onto the plane x = 100
   s.builder.setViewFromSection();
+  expectNear(projectOntoPlane(1, 1, 1, -3, {1, 2, 3}), {0, 1, 2});
   expectNear(s.camera().target, {100, 6, 7});
   expectNear(s.camera().position, {100 - 5 * 40, 6, 7});
   expectNear(s.camera().up, {0, 0, 1});
@@ -139,10 +140,6 @@ TEST(SceneBuilder, MarkerStyleGoesOnTheCompositesSegment) {
   const auto a = s.tree.resolvedAttributes(s.model.compositesKey);
   EXPECT_EQ(a->markerSize, 0.5);
   EXPECT_EQ(a->markerSymbol, "<*>");
-  s.builder.setMarkerSize(1);
-  s.builder.setMarkerSymbol(5);
-  EXPECT_EQ(s.tree.resolvedAttributes(s.model.compositesKey)->markerSize, 0.2);
-  EXPECT_EQ(s.tree.resolvedAttributes(s.model.compositesKey)->markerSymbol, "/*\\");
 }
 
 TEST(SceneBuilder, RefreshesGiveSurfacesTransparencyAndHideSwitchedOffEnvelopes) {
