@@ -83,6 +83,13 @@ TEST(SceneBuilder, BuildingTwiceDeletesAndRecreatesTheModelUnderTheSamePicture) 
   EXPECT_EQ(s.tree.segmentCount(), segments - 2);
   EXPECT_EQ(s.segment("?Picture").includes, std::vector<Key>{s.tree.findSegment("?Model")});
   EXPECT_EQ(*s.tree.resolvedAttributes(s.tree.findSegment("?Picture"))->driverOptions.find("use window id"), "42");
+  // A window sized before the first build keeps its size on the view's segment.
+  s.model.initialised = 0;
+  s.tree.defineAlias("?Picture", "/null");
+  s.view.resize(640, 480);
+  s.builder.buildScene();
+  EXPECT_EQ(s.tree.expandPath("?Picture"), "/driver/qt/window1");
+  EXPECT_EQ(s.tree.showDeviceInfo("?Picture", "pixels"), "640,480");
 }
 
 TEST(SceneBuilder, SlabThicknessesBecomeTheTwoCuttingPlanes) {
