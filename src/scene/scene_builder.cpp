@@ -94,6 +94,9 @@ GridAxis gridAxis(double origin, double spacing, double min, double max) {
 
 void SceneBuilder::buildScene(unsigned windowId) {
   HoopsModel& m = p_.model;
+  // The window's size, set while "?Picture" stood for another segment, stays.
+  std::optional<gfx::WindowSize> window;
+  if (const gfx::Segment* old = tree_.segment(tree_.findSegment(kPictureSegment))) window = old->attributes.windowSize;
   if (m.initialised == 0) {
     tree_.defineAlias(kPictureSegment, kPictureWindow);
     tree_.defineAlias(kModelSegment, kModelRoot);
@@ -126,6 +129,7 @@ void SceneBuilder::buildScene(unsigned windowId) {
   tree_.setHandedness("right");
   tree_.setHeuristics("hidden surfaces");
   tree_.setRenderingOptions("hsr algorithm=software z-buffer");
+  if (window) tree_.setWindowSize(window->width, window->height);
   tree_.flushContents(".", "includes");
   tree_.includeSegment(kModelSegment);
   tree_.closeSegment();
