@@ -274,8 +274,9 @@ CommandResult CWQuarlexDoc::onImportEnvelopes() {
     if (scene_ != nullptr) {
       showLoadedEnvelopes(*scene_, objects_.sceneModel, objects_.envelopes);
       SceneBuilder(*scene_, sceneProject()).refreshEnvelopes();
-    } else
+    } else {
       objects_.sceneModel.envelopesShown = 1;
+    }
     widenDataExtents(objects_.settings, objects_.envelopes.extents());
     count = objects_.envelopes.count();
     port_.message(std::to_string(count) + " Envelopes Loaded", MessageButtons::Ok, MessageIcon::Information);
