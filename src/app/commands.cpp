@@ -75,6 +75,10 @@ constexpr std::array kTable = {
     MenuEntry{kView, "Pan &View", "Pan the current view", C::PanView, R::SetUp, true, false},
     MenuEntry{kView, "&Zoom", "User defined zoom", C::Zoom, R::SetUp, false, false},
     MenuEntry{kView, "Zoom &All", "Zooms out to show entire model", C::ZoomAll, R::SetUp, false, false},
+    MenuEntry{kView, "Pan &Left", "Pan the view left", C::PanLeft, R::SetUp, false, false},
+    MenuEntry{kView, "Pan R&ight", "Pan the view right", C::PanRight, R::SetUp, false, false},
+    MenuEntry{kView, "Pan &Up", "Pan the view up", C::PanUp, R::SetUp, false, false},
+    MenuEntry{kView, "Pan &Down", "Pan the view down", C::PanDown, R::SetUp, false, false},
     MenuEntry{kView, "View &Composites", "Show or hide the composites", C::ViewComposites, R::CompositesExist, true,
               true},
     MenuEntry{kView, "View &Polygons", "Show or hide the polygons", C::ViewPolygons, R::PolygonsExist, false, true},
@@ -151,6 +155,25 @@ constexpr std::array kImplemented = {
     C::ReportPolygons,
     C::MapProfiles,
     C::GenerateMaps,
+    C::UndoViewChange,
+    C::RedoViewChange,
+    C::PanView,
+    C::Zoom,
+    C::ZoomAll,
+    C::PanLeft,
+    C::PanRight,
+    C::PanUp,
+    C::PanDown,
+    C::ViewComposites,
+    C::ViewPolygons,
+    C::ViewEnvelopes,
+    C::ViewFigures,
+    C::ViewSurfaces,
+    C::ViewGrid,
+    C::SelectComposites,
+    C::SelectPolygons,
+    C::SelectFigures,
+    C::SelectEnvelopes,
     C::ViewFileToolBar,
     C::ViewDigitizeToolBar,
     C::ViewModifyToolBar,
@@ -198,6 +221,22 @@ bool ruleHolds(EnableRule rule, const CommandContext& c) {
 bool isEnabled(CommandId id, const CommandContext& context) {
   const MenuEntry* e = findMenuEntry(id);
   return e != nullptr && isImplemented(id) && ruleHolds(e->rule, context);
+}
+
+bool isChecked(CommandId id, const CommandContext& c) {
+  switch (id) {
+    case C::ViewComposites: return c.shown[0];
+    case C::ViewPolygons: return c.shown[1];
+    case C::ViewEnvelopes: return c.shown[2];
+    case C::ViewFigures: return c.shown[3];
+    case C::ViewSurfaces: return c.shown[4];
+    case C::ViewGrid: return c.shown[5];
+    case C::SelectComposites: return c.selectionMode == 0;
+    case C::SelectFigures: return c.selectionMode == 1;
+    case C::SelectEnvelopes: return c.selectionMode == 2;
+    case C::SelectPolygons: return c.selectionMode == 4;
+    default: return false;
+  }
 }
 
 }  // namespace qx

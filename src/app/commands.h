@@ -2,6 +2,7 @@
 // The command set of the main window: every menu entry in its order with its
 // status-bar prompt and its enabling rule. The desktop builds its menu from this
 // table and asks `isEnabled`; it holds no rules of its own.
+#include <array>
 #include <span>
 #include <string_view>
 
@@ -44,6 +45,10 @@ enum class CommandId {
   PanView,
   Zoom,
   ZoomAll,
+  PanLeft,
+  PanRight,
+  PanUp,
+  PanDown,
   ViewComposites,
   ViewPolygons,
   ViewEnvelopes,
@@ -115,6 +120,11 @@ struct CommandContext {
   int undoDepth = 0;
   int redoDepth = 0;
   bool digitizing = false;
+  // Shown switches in menu order: composites, polygons, envelopes, figures,
+  // surfaces, the reference grid.
+  std::array<bool, 6> shown{};
+  // 0 composites, 1 figures, 2 envelopes, 3 surfaces, 4 polygons.
+  int selectionMode = 0;
 };
 
 // Every menu entry, in menu order.
@@ -128,5 +138,8 @@ std::span<const std::string_view> menuTitles();
 bool isImplemented(CommandId id);
 bool ruleHolds(EnableRule rule, const CommandContext& context);
 bool isEnabled(CommandId id, const CommandContext& context);
+// The check mark of a dataset switch or a selection mode; false for every
+// other command (the bars' marks are the window's).
+bool isChecked(CommandId id, const CommandContext& context);
 
 }  // namespace qx

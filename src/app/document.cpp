@@ -104,7 +104,14 @@ void CWQuarlexDoc::setUpProject(const ProjectSetupValues& values) {
   objects_.surfaces.reset();
   objects_.viewGrid.reset();
 
-  // 3. The scene is rebuilt for the view's window, then the default sections.
+  // 3. The scene is reset and rebuilt for the view's window, then the default sections.
+  if (scene_ != nullptr) {
+    SceneBuilder scene(*scene_, sceneProject());
+    scene.resetScene();
+    scene.buildScene();
+  } else {
+    objects_.sceneModel.reset();
+  }
   if (view_ != nullptr) view_->rebuildScene();
   objects_.sections.createStandardSections();
 
@@ -116,6 +123,12 @@ void CWQuarlexDoc::setUpProject(const ProjectSetupValues& values) {
 
   // 6.
   setModifiedFlag(true);
+  if (scene_ != nullptr) {
+    SceneBuilder scene(*scene_, sceneProject());
+    scene.applySelectionMode();
+    scene.setViewFromSection();
+    scene.buildGrid();
+  }
   if (view_ != nullptr) view_->updateAllViews();
 }
 
@@ -144,6 +157,8 @@ CommandResult CWQuarlexDoc::onOpenDocument(const std::string& path) {
   auto fresh = std::make_unique<ProjectObjects>();
   // Not part of the file: kept from the open project.
   fresh->settings.fixedRecovery = objects_.settings.fixedRecovery;
+  fresh->colorTable.currentTable = objects_.colorTable.currentTable;
+  fresh->sceneModel.initialised = objects_.sceneModel.initialised;
   try {
     loadProject(bytes, *fresh, port_);
   } catch (const ArchiveError& e) {
@@ -155,12 +170,40 @@ CommandResult CWQuarlexDoc::onOpenDocument(const std::string& path) {
   title_ = std::filesystem::path(path).filename().string();
   modified_ = false;
   changed();
+  drawLoadedProject();
   if (view_ != nullptr) {
     view_->rebuildScene();
     view_->zoomExtents();
     view_->updateAllViews();
   }
   return CommandResult::done();
+}
+
+SceneProject CWQuarlexDoc::sceneProject() {
+  ProjectObjects& o = objects_;
+  return SceneProject{o.sceneModel, o.sections, o.settings, o.viewGrid, o.colorTable,
+                      o.envelopes,  o.surfaces, o.figures,  o.polygons};
+}
+
+void CWQuarlexDoc::drawLoadedProject() {
+  if (scene_ == nullptr) return;
+  ProjectObjects& o = objects_;
+  HoopsModel& model = o.sceneModel;
+  SceneBuilder scene(*scene_, sceneProject());
+  // The marker style read from the file is applied by the build.
+  scene.buildScene();
+  drawEnvelopes(*scene_, o.envelopes, model.envelopeKeys);
+  drawSurfaces(*scene_, o.surfaces, model.surfaceKeys);
+  drawFigures(*scene_, o.figures, model, o.colorTable);
+  drawPolygons(*scene_, o.polygons, model, o.colorTable);
+  applyCompositeBinColours(*scene_, o.colorTable);
+  if (o.composites.count() > 0) processComposites(port_, o.composites, o.settings, o.colorTable, *scene_);
+  recomputeDataExtents(o);
+  scene.applyBinVisibility();
+  scene.applyDatasetVisibility();
+  scene.applySelectionMode();
+  scene.setViewFromSection();
+  scene.buildGrid();
 }
 
 CommandResult CWQuarlexDoc::onEditProjectSettings() {
@@ -179,6 +222,11 @@ CommandResult CWQuarlexDoc::onEditProjectSettings() {
 }
 
 void CWQuarlexDoc::afterImport() {
+  if (scene_ != nullptr) {
+    SceneBuilder scene(*scene_, sceneProject());
+    scene.zoomExtents();
+    scene.buildGrid();
+  }
   if (view_ == nullptr) return;
   view_->zoomExtents();
   view_->updateAllViews();
@@ -207,6 +255,9 @@ CommandResult CWQuarlexDoc::onImportComposites() {
       scene_->setVisibility("cutting planes=on, markers=on");
       scene_->setSelectability("markers=on");
       scene_->closeSegment();
+      applyCompositeBinColours(*scene_, objects_.colorTable);
+      SceneBuilder scene(*scene_, sceneProject());
+      scene.applyBinVisibility();
       scene_->updateDisplay();
     }
     port_.message(std::to_string(count) + " Composites Loaded", MessageButtons::Ok, MessageIcon::Information);
@@ -220,10 +271,12 @@ CommandResult CWQuarlexDoc::onImportEnvelopes() {
   const EnvelopeLoadResult result = loadEnvelopes(port_, objects_.envelopes, objects_.settings, editImportRotation);
   int count = 0;
   if (result == EnvelopeLoadResult::Loaded) {
-    if (scene_ != nullptr)
+    if (scene_ != nullptr) {
       showLoadedEnvelopes(*scene_, objects_.sceneModel, objects_.envelopes);
-    else
+      SceneBuilder(*scene_, sceneProject()).refreshEnvelopes();
+    } else {
       objects_.sceneModel.envelopesShown = 1;
+    }
     widenDataExtents(objects_.settings, objects_.envelopes.extents());
     count = objects_.envelopes.count();
     port_.message(std::to_string(count) + " Envelopes Loaded", MessageButtons::Ok, MessageIcon::Information);
@@ -240,7 +293,7 @@ CommandResult CWQuarlexDoc::onImportSurfaces() {
   if (count > 0) {
     if (scene_ != nullptr) {
       drawSurface(*scene_, surfaces, surfaces.count() - 1, objects_.sceneModel.surfaceKeys);
-      scene_->updateDisplay();
+      SceneBuilder(*scene_, sceneProject()).refreshSurfaces();
     }
     widenDataExtents(objects_.settings, surfaces.extents());
     port_.message(std::to_string(count) + " Surfaces Loaded", MessageButtons::Ok, MessageIcon::Information);
@@ -407,6 +460,10 @@ CommandContext CWQuarlexDoc::commandContext() const {
   c.figures = objects_.figures.count();
   c.polygons = objects_.polygons.count();
   c.mapProfiles = objects_.mapOutput.count();
+  const HoopsModel& m = objects_.sceneModel;
+  c.shown = {m.compositesShown != 0, m.polygonsShown != 0, m.envelopesShown != 0,
+             m.figuresShown != 0,    m.surfacesShown != 0, m.gridShown != 0};
+  c.selectionMode = m.selectionMode;
   c.undoDepth = static_cast<int>(objects_.sections.back.size());
   c.redoDepth = static_cast<int>(objects_.sections.forward.size());
   return c;

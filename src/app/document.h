@@ -10,6 +10,7 @@
 #include "app/project_objects.h"
 #include "app/view_notifier.h"
 #include "port/ui_port.h"
+#include "scene/scene_builder.h"
 
 namespace qx {
 
@@ -40,10 +41,14 @@ class CWQuarlexDoc {
   void setView(ViewNotifier* view) { view_ = view; }
   ViewNotifier* view() const { return view_; }
 
-  // The scene tree the imports draw into, or none (command-line tool, tests):
-  // without it the data are read and nothing is drawn. Not owned.
+  // The scene tree the project is drawn into, or none (command-line tool,
+  // tests): without it the data are read and nothing is drawn. Not owned.
+  // New, Open and every import, generation and clearing keep it showing what
+  // the project holds.
   void setScene(gfx::SceneTree* scene) { scene_ = scene; }
   gfx::SceneTree* scene() const { return scene_; }
+  // The project objects the scene is drawn from.
+  SceneProject sceneProject();
 
   bool isModified() const { return modified_; }
   void setModifiedFlag(bool modified = true);
@@ -137,8 +142,12 @@ class CWQuarlexDoc {
 
  private:
   void changed();
-  // After an import: fit the view to the extents, then update all views.
+  // After an import: fit the view to the extents and draw the grid for
+  // them, then update all views.
   void afterImport();
+  // After a load: the scene built again and every dataset drawn, the stored
+  // display state and view applied.
+  void drawLoadedProject();
 
   ProjectObjects& objects_;
   UiPort& port_;

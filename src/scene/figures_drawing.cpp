@@ -5,6 +5,7 @@
 
 #include "datasets/color_table.h"
 #include "engine/figures.h"
+#include "scene/scene_builder.h"
 #include "scene/scene_model.h"
 
 namespace qx {
@@ -24,16 +25,6 @@ std::int32_t binColour(const Figure& f, const CColorTable& colours) {
   const bool binned =
       table >= 0 && table < CColorTable::kTableCount && f.colour >= 0 && f.colour < CColorTable::kBinsPerTable;
   return binned ? static_cast<std::int32_t>(colours.bin(table, f.colour).colour) : 0;
-}
-
-std::string_view modeVisibility(int mode) {
-  return mode == 0   ? "faces=off, lines=on, lights=off, cutting planes=on"
-         : mode == 1 ? "polygons=on, lines=on, lights=off, cutting planes=on"
-                     : "polygons=on, lines=on, lights=on, cutting planes=on";
-}
-
-std::string_view modeRendering(int mode) {
-  return mode == 3 ? "lighting=gouraud" : mode == 4 ? "lighting=phong" : "no lighting";
 }
 
 bool segmentLive(const gfx::SceneTree& tree, const HoopsModel& model, int i, gfx::Key& key) {
@@ -112,10 +103,10 @@ void refreshFigures(gfx::SceneTree& tree, const FigureSet& set, HoopsModel& mode
     const std::string rgb = rgbTriple(binColour(f, colours));
     tree.setColor("lines=(" + rgb + "),polygons=(" + rgb + ")");
     if (f.visible != 0 && model.figuresShown != 0) {
-      tree.setVisibility(modeVisibility(f.renderingMethod));
-      tree.setRenderingOptions(modeRendering(f.renderingMethod));
+      tree.setVisibility(displayModeVisibility(f.renderingMethod));
+      tree.setRenderingOptions(displayModeRendering(f.renderingMethod));
     } else {
-      tree.setVisibility("everything=off, polygons=off, faces=off, lines=off, lights=off");
+      tree.setVisibility(kHiddenItem);
     }
     tree.closeSegment();
   }

@@ -5,6 +5,7 @@
 
 #include "datasets/color_table.h"
 #include "engine/polygons.h"
+#include "scene/scene_builder.h"
 #include "scene/scene_model.h"
 
 namespace qx {
@@ -54,10 +55,6 @@ std::string_view modeVisibility(int mode) {
   return mode == 0   ? "polygons=on, faces=off, lines=on, lights=off, cutting planes=on"
          : mode == 1 ? "polygons=on, lines=on, lights=off, cutting planes=on"
                      : "polygons=on, lines=on, lights=on, cutting planes=on";
-}
-
-std::string_view modeRendering(int mode) {
-  return mode == 3 ? "lighting=gouraud" : mode == 4 ? "lighting=phong" : "no lighting";
 }
 
 }  // namespace
@@ -147,9 +144,9 @@ void refreshPolygons(gfx::SceneTree& tree, const CPolygonSet& set, HoopsModel& m
         model.binVisibility[static_cast<std::size_t>(table)][static_cast<std::size_t>(poly.colour)] > 0;
     if (set.shown != 0 && model.polygonsShown != 0 && binShown) {
       tree.setVisibility(modeVisibility(set.displayMode));
-      tree.setRenderingOptions(modeRendering(set.displayMode));
+      tree.setRenderingOptions(displayModeRendering(set.displayMode));
     } else {
-      tree.setVisibility("everything=off, polygons=off, faces=off, lines=off, lights=off");
+      tree.setVisibility(kHiddenItem);
     }
     tree.closeSegment();
   }

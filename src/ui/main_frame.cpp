@@ -18,7 +18,9 @@
 #include <string>
 
 #include "app/document.h"
+#include "app/project_file.h"
 #include "app/version.h"
+#include "scene/view_controller.h"
 #include "ui/glyph_icon.h"
 #include "ui/qt_text.h"
 #include "ui/quarlex_view.h"
@@ -58,6 +60,10 @@ CMainFrame::CMainFrame(CWQuarlexDoc& doc, Options options, QWidget* parent)
     : QMainWindow(parent), doc_(doc), options_(options), recent_(options.recentFileCount), files_(doc, recent_, [this] {
         recentFilesChanged();
       }) {
+  if (doc_.scene() != nullptr) {
+    controller_ = std::make_unique<ViewController>(*doc_.scene(), doc_.sceneProject());
+    controller_->setModifiedListener([this] { doc_.setModifiedFlag(true); });
+  }
   setWindowIcon(glyphIcon(QStringLiteral("Q")));
   buildMenus();
   buildToolBars();
@@ -171,19 +177,12 @@ void CMainFrame::buildToolBars() {
   addToolBarBreak(Qt::TopToolBarArea);
   // Buttons that are menu commands share the menu's action, so they follow its rule.
   sectionViewBar_ = makeBar("SectionViewToolBar", QStringLiteral("Section View"));
-  placeholder(sectionViewBar_, QStringLiteral("ZB"), QStringLiteral("Zoom Box"));
-  const std::pair<CommandId, const char*> viewCommands[] = {{CommandId::ZoomAll, "ZA"}, {CommandId::PanView, "Pn"}};
-  for (const auto& [id, glyph] : viewCommands) {
-    action(id)->setIcon(glyphIcon(QLatin1String(glyph)));
-    sectionViewBar_->addAction(action(id));
-  }
-  const std::pair<const char*, const char*> pans[] = {
-      {"PL", "Pan Left"}, {"PR", "Pan Right"}, {"PU", "Pan Up"}, {"PD", "Pan Down"}};
-  for (const auto& [glyph, text] : pans) placeholder(sectionViewBar_, QLatin1String(glyph), QLatin1String(text));
   const std::pair<CommandId, const char*> datasetCommands[] = {
-      {CommandId::UndoViewChange, "Uv"}, {CommandId::RedoViewChange, "Rv"}, {CommandId::ViewComposites, "Co"},
-      {CommandId::ViewPolygons, "Po"},   {CommandId::ViewEnvelopes, "En"},  {CommandId::ViewFigures, "Fg"},
-      {CommandId::ViewSurfaces, "Su"},   {CommandId::ViewGrid, "Gr"},
+      {CommandId::Zoom, "ZB"},           {CommandId::ZoomAll, "ZA"},        {CommandId::PanView, "Pn"},
+      {CommandId::PanLeft, "PL"},        {CommandId::PanRight, "PR"},       {CommandId::PanUp, "PU"},
+      {CommandId::PanDown, "PD"},        {CommandId::UndoViewChange, "Uv"}, {CommandId::RedoViewChange, "Rv"},
+      {CommandId::ViewComposites, "Co"}, {CommandId::ViewPolygons, "Po"},   {CommandId::ViewEnvelopes, "En"},
+      {CommandId::ViewFigures, "Fg"},    {CommandId::ViewSurfaces, "Su"},   {CommandId::ViewGrid, "Gr"},
   };
   for (const auto& [id, glyph] : datasetCommands) {
     action(id)->setIcon(glyphIcon(QLatin1String(glyph)));
@@ -192,22 +191,38 @@ void CMainFrame::buildToolBars() {
 
   sectionBar_ = makeBar("SectionBar", QStringLiteral("Section Bar"));
   sectionBar_->addWidget(new QLabel(QStringLiteral(" Sections: "), sectionBar_));
-  auto* sections = new QComboBox(sectionBar_);
-  sections->setMinimumWidth(180);
-  sections->setEnabled(false);
-  sectionBar_->addWidget(sections);
+  sectionCombo_ = new QComboBox(sectionBar_);
+  sectionCombo_->setMinimumWidth(180);
+  sectionCombo_->setEnabled(false);
+  sectionBar_->addWidget(sectionCombo_);
+  connect(sectionCombo_, &QComboBox::activated, this, [this](int index) {
+    if (controller_ == nullptr) return;
+    controller_->selectSection(index);
+    sceneChanged();
+  });
 
   renderingBar_ = makeBar("RenderingBar", QStringLiteral("Polygon Rendering"));
   renderingBar_->addWidget(new QLabel(QStringLiteral(" Polygon Rendering "), renderingBar_));
-  auto* rendering = new QComboBox(renderingBar_);
-  rendering->setMinimumWidth(120);
-  rendering->setEnabled(false);
-  renderingBar_->addWidget(rendering);
+  renderingCombo_ = new QComboBox(renderingBar_);
+  renderingCombo_->setMinimumWidth(120);
+  for (std::string_view name : kRenderingModeNames) renderingCombo_->addItem(qs(name));
+  renderingCombo_->setEnabled(false);
+  renderingBar_->addWidget(renderingCombo_);
+  connect(renderingCombo_, &QComboBox::activated, this, [this](int mode) {
+    if (controller_ == nullptr) return;
+    controller_->setPolygonRendering(mode);
+    sceneChanged();
+  });
   renderingBar_->addWidget(new QLabel(QStringLiteral("  Vertical Exaggeration "), renderingBar_));
-  auto* exaggeration = new QLineEdit(renderingBar_);
-  exaggeration->setFixedWidth(60);
-  exaggeration->setEnabled(false);
-  renderingBar_->addWidget(exaggeration);
+  exaggerationCombo_ = new QComboBox(renderingBar_);
+  for (double step : kExaggerationSteps) exaggerationCombo_->addItem(QString::number(step), step);
+  exaggerationCombo_->setEnabled(false);
+  renderingBar_->addWidget(exaggerationCombo_);
+  connect(exaggerationCombo_, &QComboBox::activated, this, [this](int index) {
+    if (controller_ == nullptr) return;
+    controller_->setVerticalExaggeration(exaggerationCombo_->itemData(index).toDouble());
+    sceneChanged();
+  });
 }
 
 void CMainFrame::buildStatusBar() {
@@ -231,6 +246,7 @@ void CMainFrame::buildCentralWidget(bool useOpenGL) {
     view_ = new CWQuarlexView(this);
     setCentralWidget(view_);
     doc_.setView(view_);
+    connectView();
     return;
   }
   auto* message =
@@ -334,8 +350,8 @@ QToolBar* CMainFrame::barOf(CommandId id) const {
 bool CMainFrame::isChecked(CommandId id) const {
   if (const QToolBar* bar = barOf(id)) return !bar->isHidden();
   if (id == CommandId::ViewStatusBar) return !statusBar()->isHidden();
-  // Datasets, the information dialog and the selection modes arrive with their code.
-  return false;
+  // The information dialog arrives with its code.
+  return qx::isChecked(id, doc_.commandContext());
 }
 
 void CMainFrame::updateCommandStates() {
@@ -343,6 +359,86 @@ void CMainFrame::updateCommandStates() {
     action->setEnabled(files_.isEnabled(id));
     if (action->isCheckable()) action->setChecked(isChecked(id));
   }
+  updateBars();
+}
+
+void CMainFrame::updateBars() {
+  const CommandContext context = doc_.commandContext();
+  const bool live = controller_ != nullptr;
+  if (live) {
+    const std::vector<std::string> names = controller_->sectionNames();
+    QStringList items;
+    for (const std::string& name : names) items << qs(name);
+    QStringList shown;
+    for (int i = 0; i < sectionCombo_->count(); ++i) shown << sectionCombo_->itemText(i);
+    if (shown != items) {
+      sectionCombo_->clear();
+      sectionCombo_->addItems(items);
+    }
+    sectionCombo_->setCurrentIndex(controller_->currentSection());
+    renderingCombo_->setCurrentIndex(controller_->polygonRendering());
+    exaggerationCombo_->setCurrentIndex(exaggerationCombo_->findData(controller_->verticalExaggeration()));
+  }
+  sectionCombo_->setEnabled(live && ruleHolds(EnableRule::SetUp, context) && sectionCombo_->count() > 0);
+  renderingCombo_->setEnabled(live && ruleHolds(EnableRule::PolygonsExist, context));
+  exaggerationCombo_->setEnabled(live && ruleHolds(EnableRule::PolygonsExist, context));
+}
+
+void CMainFrame::connectView() {
+  if (controller_ == nullptr) return;
+  ViewController* c = controller_.get();
+  connect(view_, &CWQuarlexView::viewResized, this, [c](int width, int height) { c->resize(width, height); });
+  connect(view_, &CWQuarlexView::mouseMovedTo, this, [this, c](double x, double y) {
+    c->mouseMoved(x, y);
+    statusPane(0)->setText(qs(c->statusText()));
+  });
+  connect(view_, &CWQuarlexView::mousePressedAt, this,
+          [c](double x, double y, int button) { c->mousePressed(x, y, button); });
+  connect(view_, &CWQuarlexView::mouseReleasedAt, this, [this, c](double x, double y, int button) {
+    c->mouseReleased(x, y, button);
+    sceneChanged();
+  });
+  connect(view_, &CWQuarlexView::wheelTurned, this, [this, c](double x, double y, int delta) {
+    c->wheel(x, y, delta);
+    sceneChanged();
+  });
+}
+
+void CMainFrame::sceneChanged() {
+  if (view_ != nullptr) view_->update();
+  updateCommandStates();
+}
+
+bool CMainFrame::runViewCommand(CommandId id) {
+  if (controller_ == nullptr) return false;
+  ViewController& c = *controller_;
+  switch (id) {
+    case CommandId::Zoom: c.armZoomBox(); break;
+    case CommandId::PanView: c.armPan(); break;
+    case CommandId::ZoomAll:
+      recomputeDataExtents(doc_.objects());
+      c.zoomAll();
+      break;
+    case CommandId::PanLeft: c.stepPan(ViewController::Step::Left); break;
+    case CommandId::PanRight: c.stepPan(ViewController::Step::Right); break;
+    case CommandId::PanUp: c.stepPan(ViewController::Step::Up); break;
+    case CommandId::PanDown: c.stepPan(ViewController::Step::Down); break;
+    case CommandId::UndoViewChange: c.undoView(); break;
+    case CommandId::RedoViewChange: c.redoView(); break;
+    case CommandId::ViewComposites: c.toggle(ViewDataset::Composites); break;
+    case CommandId::ViewPolygons: c.toggle(ViewDataset::Polygons); break;
+    case CommandId::ViewEnvelopes: c.toggle(ViewDataset::Envelopes); break;
+    case CommandId::ViewFigures: c.toggle(ViewDataset::Figures); break;
+    case CommandId::ViewSurfaces: c.toggle(ViewDataset::Surfaces); break;
+    case CommandId::ViewGrid: c.toggle(ViewDataset::Grid); break;
+    case CommandId::SelectComposites: c.builder().setSelectionMode(0); break;
+    case CommandId::SelectFigures: c.builder().setSelectionMode(1); break;
+    case CommandId::SelectEnvelopes: c.builder().setSelectionMode(2); break;
+    case CommandId::SelectPolygons: c.builder().setSelectionMode(4); break;
+    default: return false;
+  }
+  sceneChanged();
+  return true;
 }
 
 void CMainFrame::updateTitle() {
@@ -363,7 +459,10 @@ void CMainFrame::onCommand(CommandId id, bool checked) {
       }
       case CommandId::ViewStatusBar: statusBar()->setVisible(checked); break;
       default:
-        if (QToolBar* bar = barOf(id)) bar->setVisible(checked);
+        if (QToolBar* bar = barOf(id))
+          bar->setVisible(checked);
+        else
+          runViewCommand(id);
         break;
     }
   }

@@ -6,12 +6,14 @@
 #include <QMainWindow>
 #include <QStringList>
 #include <map>
+#include <memory>
 #include <vector>
 
 #include "app/commands.h"
 #include "app/file_commands.h"
 #include "app/startup.h"
 
+class QComboBox;
 class QLabel;
 class QMenu;
 class QSettings;
@@ -21,6 +23,7 @@ namespace qx {
 
 class CWQuarlexDoc;
 class CWQuarlexView;
+class ViewController;
 
 // The application's name in the profile and in the About box's title.
 inline constexpr const char* kApplicationName = "wQuarlex";
@@ -69,6 +72,13 @@ class CMainFrame : public QMainWindow {
   QLabel* statusPane(int index) const;
   // The view, or nullptr when no OpenGL context can be made.
   CWQuarlexView* view() const { return view_; }
+  // What the view does with the mouse and the view commands; nullptr when
+  // the document has no scene.
+  ViewController* viewController() const { return controller_.get(); }
+  // The section selector and the polygons' two controls.
+  QComboBox* sectionCombo() const { return sectionCombo_; }
+  QComboBox* renderingCombo() const { return renderingCombo_; }
+  QComboBox* exaggerationCombo() const { return exaggerationCombo_; }
 
   // Enabling and check marks of every command, from the document's state.
   void updateCommandStates();
@@ -102,6 +112,12 @@ class CMainFrame : public QMainWindow {
   void saveRecentFiles(QSettings& settings) const;
   void recentFilesChanged();
   void onCommand(CommandId id, bool checked);
+  // The view's commands; false for a command that is not one.
+  bool runViewCommand(CommandId id);
+  void connectView();
+  void updateBars();
+  // After a change of the scene: the view repaints, the commands follow.
+  void sceneChanged();
   bool isChecked(CommandId id) const;
   QToolBar* barOf(CommandId id) const;
   QAction* placeholder(QToolBar* bar, const QString& glyph, const QString& text);
@@ -121,7 +137,11 @@ class CMainFrame : public QMainWindow {
   QToolBar* sectionBar_ = nullptr;
   QToolBar* renderingBar_ = nullptr;
   std::vector<QLabel*> statusPanes_;
+  QComboBox* sectionCombo_ = nullptr;
+  QComboBox* renderingCombo_ = nullptr;
+  QComboBox* exaggerationCombo_ = nullptr;
   CWQuarlexView* view_ = nullptr;
+  std::unique_ptr<ViewController> controller_;
 };
 
 }  // namespace qx

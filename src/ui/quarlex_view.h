@@ -37,6 +37,16 @@ class CWQuarlexView : public QOpenGLWidget, protected QOpenGLFunctions, public V
   void zoomExtents() override;
   void updateAllViews() override;
 
+ signals:
+  // Mouse and window events; points in "local window" coordinates (x, y
+  // from -1 to 1, y up).
+  void mouseMovedTo(double x, double y);
+  void mousePressedAt(double x, double y, int button);  // Qt::MouseButton value
+  void mouseReleasedAt(double x, double y, int button);
+  void mouseDoubleClickedAt(double x, double y);
+  void wheelTurned(double x, double y, int angleDelta);  // angleDelta as QWheelEvent::angleDelta().y()
+  void viewResized(int width, int height);               // pixels
+
  protected:
   void initializeGL() override;
   void paintGL() override;

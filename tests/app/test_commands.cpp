@@ -72,6 +72,9 @@ TEST(EnablingRules, CommandsNotBuiltYetStayDisabledWhateverTheState) {
   EXPECT_TRUE(isEnabled(CommandId::FileNew, CommandContext{}));
   EXPECT_FALSE(isEnabled(CommandId::EditProjectSettings, CommandContext{}));
   EXPECT_TRUE(isEnabled(CommandId::EditProjectSettings, full));
+  EXPECT_FALSE(isEnabled(CommandId::PanLeft, CommandContext{}));
+  EXPECT_TRUE(isEnabled(CommandId::PanLeft, full));
+  EXPECT_TRUE(isEnabled(CommandId::RedoViewChange, full));
 }
 
 // Each command that needs a dataset is enabled by that dataset alone.
@@ -86,6 +89,11 @@ TEST(EnablingRules, EachDatasetCommandFollowsItsOwnDataset) {
       {CommandId::RecalculateFigures, &CommandContext::figures},
       {CommandId::GeneratePolygons, &CommandContext::composites},
       {CommandId::ClearPolygons, &CommandContext::polygons},
+      {CommandId::ViewComposites, &CommandContext::composites},
+      {CommandId::ViewPolygons, &CommandContext::polygons},
+      {CommandId::ViewEnvelopes, &CommandContext::envelopes},
+      {CommandId::ViewFigures, &CommandContext::figures},
+      {CommandId::ViewSurfaces, &CommandContext::surfaces},
   };
   int CommandContext::*const datasets[] = {&CommandContext::composites, &CommandContext::envelopes,
                                            &CommandContext::surfaces, &CommandContext::figures,
@@ -97,5 +105,26 @@ TEST(EnablingRules, EachDatasetCommandFollowsItsOwnDataset) {
       context.*dataset = 1;
       EXPECT_EQ(isEnabled(id, context), dataset == own) << findMenuEntry(id)->text;
     }
+  }
+}
+
+// Each switch's check mark follows its own slot; each selection command its own mode.
+TEST(CheckMarks, FollowTheShownSwitchesAndTheSelectionMode) {
+  const CommandId switches[] = {CommandId::ViewComposites, CommandId::ViewPolygons, CommandId::ViewEnvelopes,
+                                CommandId::ViewFigures,    CommandId::ViewSurfaces, CommandId::ViewGrid};
+  for (std::size_t i = 0; i < 6; ++i) {
+    CommandContext c;
+    c.selectionMode = -1;
+    c.shown[i] = true;
+    for (std::size_t j = 0; j < 6; ++j) EXPECT_EQ(isChecked(switches[j], c), i == j) << i << " " << j;
+  }
+  const std::pair<CommandId, int> modes[] = {{CommandId::SelectComposites, 0},
+                                             {CommandId::SelectFigures, 1},
+                                             {CommandId::SelectEnvelopes, 2},
+                                             {CommandId::SelectPolygons, 4}};
+  for (const auto& [id, mode] : modes) {
+    CommandContext c;
+    c.selectionMode = mode;
+    for (const auto& [other, unused] : modes) EXPECT_EQ(isChecked(other, c), other == id) << mode;
   }
 }

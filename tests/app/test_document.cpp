@@ -4,8 +4,12 @@
 #include "app/project_file.h"
 #include "app/project_setup.h"
 #include "cancel_steps.h"
+#include "graphics/scene_tree.h"
 #include "recording_view.h"
+#include "scene/composites_drawing.h"
+#include "scene/envelopes_drawing.h"
 #include "scripted_port.h"
+#include "test_files.h"
 
 using namespace qx;
 using qx::test::RecordingView;
@@ -230,4 +234,66 @@ TEST(Document, ReportNameAndChangeListener) {
   doc.setModifiedFlag(true);
   doc.setModifiedFlag(true);  // no change, no call
   EXPECT_EQ(calls, 3);
+}
+
+namespace {
+
+// Every segment of the tree with its item count, sorted.
+std::vector<std::string> sceneOutline(const gfx::SceneTree& tree) {
+  std::vector<std::string> out;
+  tree.traverse(tree.rootKey(), [&](const gfx::SegmentVisit& v) {
+    if (!v.throughInclude) out.push_back(tree.pathOf(v.segment.key) + " " + std::to_string(v.segment.items.size()));
+    return true;
+  });
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+}  // namespace
+
+TEST(OpenProject, AReopenedProjectDrawsTheSceneItWasSavedWith) {
+  ScriptedPort port;
+  ProjectObjects objects;
+  CWQuarlexDoc doc(objects, port);
+  gfx::SceneTree scene;
+  doc.setScene(&scene);
+  ProjectSetupValues values;
+  values.loaded = {VariableInfo("Au")};
+  doc.setUpProject(values);
+  QuarlexSettings& s = objects.settings;
+  s.sidesPerPolygon = 4;
+  s.defaultPolygonSize = 10.0;
+  objects.composites.setVariableCounts(1, 0);
+  for (int i = 0; i < 3; ++i) {
+    CComposite c;
+    c.position = {100.0 * i, 50.0, 7.0};
+    c.values = {1.5};
+    objects.composites.composites.push_back(c);
+  }
+  processComposites(port, objects.composites, s, objects.colorTable, scene);
+  doc.onGeneratePolygons();
+  Envelope e;
+  e.contours = {{{0, 0, 0}, {10, 0, 0}, {10, 10, 0}}};
+  objects.envelopes.envelopes.push_back(e);
+  showLoadedEnvelopes(scene, objects.sceneModel, objects.envelopes);
+  objects.sceneModel.gridShown = 1;
+  SceneBuilder(scene, doc.sceneProject()).buildGrid();
+  const std::vector<std::string> before = sceneOutline(scene);
+  for (const char* drawn : {"/model/Composites/Bin25 3", "/model/Envelopes/Envelope0 1", "/model/Polygons/Polygon2 1",
+                            "/model/IconXYZ 6", "/model/DistantLights 1", "/model/Grid/GridXY 1"})
+    EXPECT_NE(std::find(before.begin(), before.end(), drawn), before.end()) << drawn;
+
+  const test::TempDir dir("qx_reopen_scene");
+  const std::string path = (dir / "p.qrx").string();
+  ASSERT_TRUE(doc.onSaveDocument(path));
+  ScriptedPort port2;
+  ProjectObjects objects2;
+  CWQuarlexDoc doc2(objects2, port2);
+  gfx::SceneTree scene2;
+  doc2.setScene(&scene2);
+  ASSERT_TRUE(doc2.onOpenDocument(path));
+  EXPECT_EQ(sceneOutline(scene2), before);
+  // Opening again into the same scene replaces what was drawn.
+  ASSERT_TRUE(doc2.onOpenDocument(path));
+  EXPECT_EQ(sceneOutline(scene2), before);
 }
