@@ -126,6 +126,14 @@ class CWQuarlexDoc {
   // updates all views; the modified flag stays as it was.
   CommandResult onClearPolygons();
 
+  // The property sheets (app/property_commands.cpp): "&Display Properties...",
+  // "&Envelope, Composite && Surface Properties..." and "&Figure && Polygon
+  // Properties...". OK writes the pages back, tells the view and marks the
+  // project modified; a deletion on a page acts at once, Cancel or not.
+  CommandResult onDisplayProperties();
+  CommandResult onEnvelopeCompositeSurfaceProperties();
+  CommandResult onFigurePolygonProperties();
+
   // The project state the enabling rules of the commands read.
   CommandContext commandContext() const;
 
@@ -136,6 +144,10 @@ class CWQuarlexDoc {
   void changed();
   // After an import: fit the view to the extents, then update all views.
   void afterImport();
+  void itemDeleted();
+  void redrawEnvelopesAndSurfaces();
+  void redrawFiguresAndPolygons(bool polygons);
+  void afterPropertySheet();
 
   ProjectObjects& objects_;
   UiPort& port_;
