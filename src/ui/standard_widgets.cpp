@@ -14,6 +14,7 @@
 #include "ui/model_parameters_widget.h"
 #include "ui/model_widget.h"
 #include "ui/properties_widgets.h"
+#include "ui/property_widgets.h"
 #include "ui/selection_pages_widgets.h"
 #include "variables/entry_dialogs.h"
 #include "variables/field_name_entry.h"
@@ -75,6 +76,7 @@ void registerStandardWidgets(WidgetRegistry& registry) {
                bind<CDialogRotationParams>([](CDialogRotationParams& m, UiPort&, QWidget* parent) {
                  return new CDialogRotationParamsWidget(m, parent);
                }));
+  registerPropertyWidgets(registry);
 }
 
 }  // namespace qx
