@@ -97,7 +97,7 @@ CommandResult CWQuarlexDoc::onDisplayProperties() {
   if (!port_.runSheet(sheet)) return CommandResult::cancelled();
 
   const bool coloursChanged = colours.changed();
-  const std::vector<std::string> markerColours = colours.apply();
+  colours.apply();  // the marker colours follow from the tables below
   CViewGridData& out = objects_.viewGrid;
   out.origin = {static_cast<float>(grid.origin[0]), static_cast<float>(grid.origin[1]),
                 static_cast<float>(grid.origin[2])};
