@@ -33,9 +33,12 @@ std::array<std::int32_t*, 5> datasetSwitches(HoopsModel& m) {
 
 }  // namespace
 
+// A deletion on a page: the project changed at once, whatever becomes of the sheet.
 void CWQuarlexDoc::itemDeleted() {
   setModifiedFlag(true);
-  if (view_ != nullptr) view_->updateAllViews();
+  if (view_ == nullptr) return;
+  view_->displayChanged();
+  view_->updateAllViews();
 }
 
 void CWQuarlexDoc::redrawEnvelopesAndSurfaces() {
