@@ -134,6 +134,14 @@ class CWQuarlexDoc {
   CommandResult onMapProfiles();
   CommandResult onGenerateMaps();
 
+  // The property sheets (app/property_commands.cpp): "&Display Properties...",
+  // "&Envelope, Composite && Surface Properties..." and "&Figure && Polygon
+  // Properties...". OK writes the pages back, tells the view and marks the
+  // project modified; a deletion on a page acts at once, Cancel or not.
+  CommandResult onDisplayProperties();
+  CommandResult onEnvelopeCompositeSurfaceProperties();
+  CommandResult onFigurePolygonProperties();
+
   // The project state the enabling rules of the commands read.
   CommandContext commandContext() const;
 
@@ -148,6 +156,10 @@ class CWQuarlexDoc {
   // After a load: the scene built again and every dataset drawn, the stored
   // display state and view applied.
   void drawLoadedProject();
+  void itemDeleted();
+  void redrawEnvelopesAndSurfaces();
+  void redrawFiguresAndPolygons(bool polygons);
+  void afterPropertySheet();
 
   ProjectObjects& objects_;
   UiPort& port_;

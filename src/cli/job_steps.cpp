@@ -400,6 +400,8 @@ constexpr StepKind kStepKinds[] = {
     {"report_figures", [](JobObject& o, const std::filesystem::path& d) { return parseReport(o, d, true); }},
     {"map_profile", parseMapProfile},
     {"generate_maps", parseGenerateMaps},
+    {"properties", parsePropertiesStep},
+    {"display", parseDisplayStep},
 };
 
 std::string stepNames() {
@@ -814,11 +816,11 @@ int runGenerateMaps(const GenerateMapsStep& s, ProjectObjects& objects, CliPort&
 }
 
 const char* stepName(const Step& step) {
-  static constexpr const char* kNames[] = {"import_composites",   "import_envelopes", "import_surface",
-                                           "export_composites",   "export_envelopes", "colour_table",
-                                           "calculation",         "generate",         "import_figures",
-                                           "recalculate_figures", "report",           "export",
-                                           "map_profile",         "generate_maps"};
+  static constexpr const char* kNames[] = {
+      "import_composites", "import_envelopes",    "import_surface", "export_composites",
+      "export_envelopes",  "colour_table",        "calculation",    "generate",
+      "import_figures",    "recalculate_figures", "report",         "export",
+      "map_profile",       "generate_maps",       "properties",     "display"};
   if (const auto* r = std::get_if<ReportStep>(&step)) return r->figures ? "report_figures" : "report_polygons";
   if (const auto* e = std::get_if<ExportResultsStep>(&step)) return e->figures ? "export_figures" : "export_polygons";
   return kNames[step.index()];
@@ -910,6 +912,10 @@ bool runStep(const Step& step, int index, CWQuarlexDoc& doc, ProjectObjects& obj
           } else if constexpr (std::is_same_v<T, GenerateMapsStep>) {
             const int n = runGenerateMaps(s, objects, port);
             out << "Plotted " << n << " sections into " << s.folder.string() << '\n';
+          } else if constexpr (std::is_same_v<T, PropertiesStep>) {
+            runPropertiesStep(s, doc, port, out);
+          } else if constexpr (std::is_same_v<T, DisplayStep>) {
+            runDisplayStep(s, doc, port);
           } else if constexpr (std::is_same_v<T, GenerateStep>) {
             if (!doc.onGeneratePolygons()) throw StepFailed{"the polygons were not generated"};
             const auto t = objects.polygons.totals();

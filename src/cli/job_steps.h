@@ -5,6 +5,7 @@
 // are checked when the step runs, and a step that fails stops the job.
 #include <array>
 #include <filesystem>
+#include <iosfwd>
 #include <optional>
 #include <string>
 #include <variant>
@@ -157,9 +158,40 @@ struct GenerateMapsStep {
   bool worldCoordinates = true;
 };
 
+// Renames and deletes envelopes, surfaces and figures and sets the figures'
+// dilution, through the two property sheets (job_steps_properties.cpp).
+struct PropertiesStep {
+  enum class Kind { Envelope, Surface, Figure };
+  struct Item {
+    Kind kind = Kind::Envelope;
+    std::string name;
+    std::string to;  // renames only
+  };
+  std::vector<Item> renames;
+  std::vector<Item> deletes;
+  std::optional<bool> diluteFigures;
+};
+
+// The display switches the project stores, through "Display Settings" and
+// the composites page.
+struct DisplayStep {
+  std::optional<bool> axisIcon, grid;
+  std::array<std::optional<bool>, 3> planes;    // YZ, XZ, XY
+  std::array<std::optional<bool>, 5> datasets;  // composites, envelopes, figures, polygons, surfaces
+  std::optional<int> markerSymbol, markerSize;
+};
+
 using Step = std::variant<ImportCompositesStep, ImportEnvelopesStep, ImportSurfaceStep, ExportCompositesStep,
                           ExportEnvelopesStep, ColourTableStep, CalculationStep, GenerateStep, ImportFiguresStep,
-                          RecalculateFiguresStep, ReportStep, ExportResultsStep, MapProfileStep, GenerateMapsStep>;
+                          RecalculateFiguresStep, ReportStep, ExportResultsStep, MapProfileStep, GenerateMapsStep,
+                          PropertiesStep, DisplayStep>;
+
+// The readers and runners of job_steps_properties.cpp. The runners throw
+// PageRefused with the reason a step fails.
+Step parsePropertiesStep(JobObject& o, const std::filesystem::path& baseDir);
+Step parseDisplayStep(JobObject& o, const std::filesystem::path& baseDir);
+void runPropertiesStep(const PropertiesStep& s, CWQuarlexDoc& doc, CliPort& port, std::ostream& out);
+void runDisplayStep(const DisplayStep& s, CWQuarlexDoc& doc, CliPort& port);
 
 // Reads the "steps" list. Throws JobError.
 std::vector<Step> parseSteps(const nlohmann::json& steps, const std::string& path,

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "port/ui_port.h"
+#include "project/field_range.h"
 
 namespace qx {
 
@@ -187,6 +188,12 @@ std::vector<std::string> COptionsSearchTable::markerColourOptions(const CColorTa
   options.reserve(kBins);
   for (int b = 0; b < kBins; ++b) options.push_back(markerColourOption(colours.bin(table, b).colour));
   return options;
+}
+
+bool CReferenceGridPage::onOk(UiPort& port) {
+  for (const double d : spacing)
+    if (!checkRange(port, d, kMinSpacing, kMaxSpacing)) return false;
+  return true;
 }
 
 }  // namespace qx

@@ -162,4 +162,29 @@ class COptionsSearchTable : public PageModel {
   bool changed_ = false;
 };
 
+// The other page of "Display Settings" ("Reference Grid"): the grid's origin
+// and spacing, whether the grid and each of its planes are drawn, the axis
+// icon, and which datasets are shown. The document fills it and takes it back.
+class CReferenceGridPage : public PageModel {
+ public:
+  static constexpr std::string_view kKind = "reference_grid";
+  static constexpr double kMinSpacing = 0.1;
+  static constexpr double kMaxSpacing = 1e10;
+  static constexpr std::array<std::string_view, 3> kPlanes = {"YZ Plane", "XZ Plane", "XY Plane"};
+  static constexpr std::array<std::string_view, 5> kDatasets = {"Composites", "Envelopes", "Figures", "Polygons",
+                                                                "Surfaces"};
+  std::string_view kind() const override { return kKind; }
+  std::string title() const override { return "Reference Grid"; }
+
+  std::array<double, 3> origin{};
+  std::array<double, 3> spacing{100.0, 100.0, 100.0};
+  bool gridShown = false;
+  std::array<bool, 3> planes{true, true, true};  // YZ, XZ, XY
+  bool axisIcon = true;
+  std::array<bool, 5> datasets{true, true, true, true, true};  // in the order of kDatasets
+
+  // A spacing outside 0.1 to 1e10 is refused with the range message.
+  bool onOk(UiPort& port) override;
+};
+
 }  // namespace qx

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/types.h"
+#include "datasets/envelope_dialogs.h"
 #include "datasets/triangulate.h"
 #include "io/archive.h"
 #include "project/quarlex_settings.h"
@@ -71,6 +72,15 @@ class SurfaceSet {
   void serialize(Archive& ar);
 
   friend bool operator==(const SurfaceSet&, const SurfaceSet&) = default;
+};
+
+// "Surfaces": name, "Surface Visible", colour, "Transparency" and
+// "Rendering Method"; accepting the sheet writes them back (apply).
+class CSurfacesPropertyPage : public ItemPropertiesPage {
+ public:
+  static constexpr std::string_view kKind = "surfaces_properties";
+  CSurfacesPropertyPage(const SurfaceSet& set, std::function<void(int)> erase);
+  void apply(SurfaceSet& set) const;
 };
 
 }  // namespace qx

@@ -2,14 +2,19 @@
 // The models of the two figure dialogs: "Figure Properties", which names a
 // newly digitized figure, and "Modify Values", which edits one value of a
 // figure.
+#include <array>
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "datasets/envelope_dialogs.h"
 #include "port/dialog_model.h"
 
 namespace qx {
 
+class CPolygonSet;
 class FigureSet;
 
 inline constexpr std::size_t kFigureNameMaxLength = 32;
@@ -85,6 +90,75 @@ class CModifyValuesDialog : public DialogModel {
   std::string newText_ = formatModifyValue(0.0);
   double current_ = 0.0;
   double new_ = 0.0;
+};
+
+// "Figures": name, "Figure Visible" and "Rendering Method" (written back when
+// the page is left), the figure set's dilution switch, and the selected
+// figure's values, which "Edit Figure Values" and "Recalculate Values" change
+// in the figure itself.
+class CFiguresPropertyPage : public ItemPropertiesPage {
+ public:
+  static constexpr std::string_view kKind = "figures_properties";
+  static constexpr std::string_view kDilution = "Use Dilution in Figure Calculations (Affects all Figures)";
+  struct ValueLine {
+    std::string name;
+    std::string value;
+  };
+  // `variableNames`: the loaded then the calculated variables. `recalculate(i)`
+  // calculates figure i again.
+  CFiguresPropertyPage(FigureSet& set, std::vector<std::string> variableNames, std::function<void(int)> erase,
+                       std::function<void(int)> recalculate);
+
+  // The check box reads as its words: ticked while figures are diluted (the
+  // set's switch 0).
+  bool dilution = true;
+
+  // "Name" / "Value" of the selected figure: "Surface Area", "Volume",
+  // "Percent Ore", "Tonnage Ore", "Tonnage Waste", "Specific Gravity",
+  // "Thickness", then its loaded and calculated values.
+  std::vector<ValueLine> valueLines() const;
+  // "Edit Figure Values": the "Modify Values" dialog for value `line`; its new
+  // value is stored in the figure. False when cancelled or nothing is selected.
+  bool editValue(UiPort& port, int line);
+  // "Recalculate Values": the selected figure, nothing without one.
+  void recalculateSelected();
+
+  bool onKillActive(UiPort& port) override;
+  void apply();
+
+ private:
+  double* valueOf(int line);
+
+  FigureSet& set_;
+  std::vector<std::string> variables_;
+  std::function<void(int)> recalculate_;
+};
+
+// "Polygons": "Polygons Visible", "Rendering Method" and "Vertical
+// Exaggeration", the polygon set's display switch, display mode and display
+// thickness factor, written back when the page is left.
+class CPolygonsPropertyPage : public PageModel {
+ public:
+  static constexpr std::string_view kKind = "polygons_properties";
+  static constexpr std::array<double, 8> kExaggerationSteps = {0.0, 0.1, 0.25, 0.5, 1.0, 2.0, 5.0, 10.0};
+  explicit CPolygonsPropertyPage(CPolygonSet& set);
+  std::string_view kind() const override { return kKind; }
+  std::string title() const override { return "Polygons"; }
+
+  bool visible = true;
+  int renderingMethod = 2;
+  double exaggeration = 1.0;  // 0 to 10
+  // The spin control: `steps` places up (negative: down) through the
+  // values of kExaggerationSteps, from the value shown, stopping at the ends.
+  static double stepExaggeration(double value, int steps);
+
+  // Refuses an exaggeration outside 0 to 10; writes back and records the change.
+  bool onKillActive(UiPort& port) override;
+  bool changed() const { return changed_; }
+
+ private:
+  CPolygonSet& set_;
+  bool changed_ = false;
 };
 
 }  // namespace qx

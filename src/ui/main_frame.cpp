@@ -458,6 +458,9 @@ void CMainFrame::onCommand(CommandId id, bool checked) {
         break;
       }
       case CommandId::ViewStatusBar: statusBar()->setVisible(checked); break;
+      case CommandId::DisplayProperties: doc_.onDisplayProperties(); break;
+      case CommandId::EnvelopeCompositeSurfaceProperties: doc_.onEnvelopeCompositeSurfaceProperties(); break;
+      case CommandId::FigurePolygonProperties: doc_.onFigurePolygonProperties(); break;
       default:
         if (QToolBar* bar = barOf(id))
           bar->setVisible(checked);

@@ -15,6 +15,7 @@
 #include "ui/model_widget.h"
 #include "ui/plot_widgets.h"
 #include "ui/properties_widgets.h"
+#include "ui/property_widgets.h"
 #include "ui/selection_pages_widgets.h"
 #include "variables/entry_dialogs.h"
 #include "variables/field_name_entry.h"
@@ -77,6 +78,7 @@ void registerStandardWidgets(WidgetRegistry& registry) {
                  return new CDialogRotationParamsWidget(m, parent);
                }));
   registerPlotWidgets(registry);
+  registerPropertyWidgets(registry);
 }
 
 }  // namespace qx

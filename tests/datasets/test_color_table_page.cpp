@@ -273,3 +273,15 @@ TEST(ColorTablePage, AdvancedEditsTheShownTablesSwitches) {
   EXPECT_EQ(colours.currentTable, 1);
   EXPECT_EQ(stored.size(), 1u);
 }
+
+TEST(ReferenceGridPage, ASpacingOutsideItsRangeIsRefused) {
+  CReferenceGridPage page;
+  ScriptedPort port;
+  for (const double refused : {0.09, 1.1e10}) {
+    page.spacing[2] = refused;
+    EXPECT_FALSE(page.onOk(port)) << refused;
+  }
+  EXPECT_EQ(port.messages().back(), "Please enter a value between 0.1 and 1e+10.");
+  page.spacing = {0.1, 1e10, 1.0};
+  EXPECT_TRUE(page.onOk(port));
+}
