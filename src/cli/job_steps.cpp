@@ -246,6 +246,7 @@ Step parseCalculation(JobObject& o, const std::filesystem::path&) {
     s.angle = a;
   }
   s.dilution = o.boolean("dilution");
+  s.overwrite = o.boolean("overwrite_polygons");
   s.outside = o.boolean("outside_composites");
   s.order = o.boolean("envelope_priority").value_or(false);
   if (const json* list = o.find("envelopes")) {
@@ -382,6 +383,7 @@ constexpr StepKind kStepKinds[] = {
     {"report_figures", [](JobObject& o, const std::filesystem::path& d) { return parseReport(o, d, true); }},
     {"map_profile", parseMapProfile},
     {"generate_maps", parseGenerateMaps},
+    {"edit_variables", parseEditVariables},
 };
 
 std::string stepNames() {
@@ -657,6 +659,7 @@ void runCalculation(const CalculationStep& s, ProjectObjects& objects) {
   if (s.radius) settings.defaultPolygonSize = *s.radius;
   if (s.angle) settings.firstVertexAngle = *s.angle;
   if (s.dilution) settings.useDilution = *s.dilution ? 1 : 0;
+  if (s.overwrite) settings.overwriteExistingPolygons = *s.overwrite ? 1 : 0;
   EnvelopeSet& envelopes = objects.envelopes;
   for (const auto& u : s.envelopes) {
     Envelope& e = envelopes.envelopes[static_cast<std::size_t>(envelopeIndex(envelopes, u.name))];
@@ -798,7 +801,7 @@ const char* stepName(const Step& step) {
                                            "export_composites",   "export_envelopes", "colour_table",
                                            "calculation",         "generate",         "import_figures",
                                            "recalculate_figures", "report",           "export",
-                                           "map_profile",         "generate_maps"};
+                                           "map_profile",         "generate_maps",    "edit_variables"};
   if (const auto* r = std::get_if<ReportStep>(&step)) return r->figures ? "report_figures" : "report_polygons";
   if (const auto* e = std::get_if<ExportResultsStep>(&step)) return e->figures ? "export_figures" : "export_polygons";
   return kNames[step.index()];
@@ -866,6 +869,10 @@ bool runStep(const Step& step, int index, CWQuarlexDoc& doc, ProjectObjects& obj
             runColourTable(s, objects, port);
           } else if constexpr (std::is_same_v<T, CalculationStep>) {
             runCalculation(s, objects);
+          } else if constexpr (std::is_same_v<T, EditVariablesStep>) {
+            if (auto failure = runEditVariables(s, doc, port); !failure.empty()) throw StepFailed{failure};
+            out << "Variables: " << objects.settings.loadedCount() << " loaded, " << objects.settings.calculatedCount()
+                << " calculated\n";
           } else if constexpr (std::is_same_v<T, ImportFiguresStep>) {
             runImportFigures(s, doc, port);
             out << "Figures: " << objects.figures.count() << " after reading " << s.file.string() << '\n';

@@ -96,6 +96,7 @@ struct CalculationStep {
   std::optional<double> radius;
   std::optional<double> angle;
   std::optional<bool> dilution;
+  std::optional<bool> overwrite;  // "Overwrite Existing Polygons"
   struct EnvelopeUse {
     std::string name;
     std::optional<bool> clip;
@@ -153,9 +154,28 @@ struct GenerateMapsStep {
   bool worldCoordinates = true;
 };
 
+// "Edit Defined Variables" and "Edit Calculated Variables" (job_steps_settings.cpp):
+// deletions, then renames, then the values of the variables by their new names.
+struct EditVariablesStep {
+  std::vector<std::string> deletions;
+  std::vector<std::pair<std::string, std::string>> renames;  // old name, new name
+  struct Change {
+    std::string variable;
+    std::optional<double> defaultValue, missingValue;
+    std::optional<std::int32_t> weighting;
+    std::optional<std::string> formula;  // as the formula box shows it
+  };
+  std::vector<Change> changes;
+};
+
 using Step = std::variant<ImportCompositesStep, ImportEnvelopesStep, ImportSurfaceStep, ExportCompositesStep,
                           ExportEnvelopesStep, ColourTableStep, CalculationStep, GenerateStep, ImportFiguresStep,
-                          RecalculateFiguresStep, ReportStep, ExportResultsStep, MapProfileStep, GenerateMapsStep>;
+                          RecalculateFiguresStep, ReportStep, ExportResultsStep, MapProfileStep, GenerateMapsStep,
+                          EditVariablesStep>;
+
+Step parseEditVariables(JobObject& o, const std::filesystem::path& baseDir);
+// Runs the two commands through the document; "" when done, else why not.
+std::string runEditVariables(const EditVariablesStep& s, CWQuarlexDoc& doc, CliPort& port);
 
 // Reads the "steps" list. Throws JobError.
 std::vector<Step> parseSteps(const nlohmann::json& steps, const std::string& path,

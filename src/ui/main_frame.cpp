@@ -362,6 +362,9 @@ void CMainFrame::onCommand(CommandId id, bool checked) {
         break;
       }
       case CommandId::ViewStatusBar: statusBar()->setVisible(checked); break;
+      case CommandId::CalculationSettings: doc_.onCalculationSettings(); break;
+      case CommandId::EditDefinedVariables: doc_.onEditVariables(VariableKind::Loaded); break;
+      case CommandId::EditCalculatedVariables: doc_.onEditVariables(VariableKind::Calculated); break;
       default:
         if (QToolBar* bar = barOf(id)) bar->setVisible(checked);
         break;

@@ -15,6 +15,7 @@
 #include "ui/model_widget.h"
 #include "ui/properties_widgets.h"
 #include "ui/selection_pages_widgets.h"
+#include "ui/settings_widgets.h"
 #include "variables/entry_dialogs.h"
 #include "variables/field_name_entry.h"
 #include "variables/formula_dialog.h"
@@ -75,6 +76,7 @@ void registerStandardWidgets(WidgetRegistry& registry) {
                bind<CDialogRotationParams>([](CDialogRotationParams& m, UiPort&, QWidget* parent) {
                  return new CDialogRotationParamsWidget(m, parent);
                }));
+  registerSettingsWidgets(registry);
 }
 
 }  // namespace qx
