@@ -35,15 +35,20 @@ QTreeWidget* makeList(QWidget* parent, const std::vector<ListColumn>& columns) {
   return list;
 }
 
-// Rewrites the list and selects `selected` (none when -1).
+// Rewrites the list and selects `selected` (none when -1). The items stay
+// when the number of lines does, since the list may be rewritten while it
+// reports a click on one of them.
 void fillList(QTreeWidget* list, const std::vector<std::vector<std::string>>& lines, int selected) {
-  list->clear();
-  for (const auto& line : lines) {
-    QStringList texts;
-    for (const std::string& t : line) texts << qs(t);
-    list->addTopLevelItem(new QTreeWidgetItem(texts));
+  if (list->topLevelItemCount() != static_cast<int>(lines.size())) {
+    list->clear();
+    for (std::size_t i = 0; i < lines.size(); ++i) list->addTopLevelItem(new QTreeWidgetItem);
   }
-  if (selected >= 0 && selected < list->topLevelItemCount()) list->topLevelItem(selected)->setSelected(true);
+  for (int r = 0; r < list->topLevelItemCount(); ++r) {
+    QTreeWidgetItem* item = list->topLevelItem(r);
+    const auto& line = lines[static_cast<std::size_t>(r)];
+    for (int c = 0; c < static_cast<int>(line.size()); ++c) item->setText(c, qs(line[static_cast<std::size_t>(c)]));
+    item->setSelected(r == selected);
+  }
 }
 
 int selectedRow(const QTreeWidget* list) {
