@@ -76,8 +76,6 @@ TEST(EditVariablesStep, RefusalsStopTheStepWithTheDialogsWords) {
   } cases[] = {
       {R"({"delete": ["Th"]})",
        "That variable has Thickness dependent upon it. Please change the Thickness dependency before deleting"},
-      {R"({"delete": ["Au"]})",
-       "That variable has formula(s) dependent upon it. Please edit the dependent variables before deleting"},
       {R"({"rename": {"Au": "Au2"}})", "The name entered is already in use.  Please use a unique name."},
       {R"({"rename": {"Cu": "Copper"}})", "no variable is named \"Cu\""},
       {R"({"rename": {"Au": "Gold"}, "variables": {"Au": {"default": 1}}})",
