@@ -88,6 +88,19 @@ class CWQuarlexDoc {
   // "Edit &Project Settings...": the model-parameters page alone.
   CommandResult onEditProjectSettings();
 
+  // "Calculation &Settings" (settings_commands.cpp): "General", "Variables"
+  // and, with envelopes, "Envelopes" and "Composites" over a working copy;
+  // OK takes everything over and marks the project modified.
+  CommandResult onCalculationSettings();
+  // "Edit Defined &Variables..." (Loaded) and "Edit &Calculated Variables...":
+  // "Edit Variables"; OK applies the lists through applyVariableEdit.
+  CommandResult onEditVariables(VariableKind kind);
+  // The edited lists into the settings, the composites and the figures
+  // (deleted values out, new ones in at their default), the calculated values
+  // of the composites again; display changed, modified, views updated.
+  void applyVariableEdit(VariableKind kind, const std::vector<VariableInfo>& loaded,
+                         const std::vector<VariableInfoCalc>& calculated, const std::vector<std::string>& deletedNames);
+
   // The imports: "Import &Composite Data", "Import &Envelope Data" and
   // "Import &Surface Data". Each runs the dataset's load through the port;
   // only when it read something are the data extents widened by the

@@ -246,6 +246,7 @@ Step parseCalculation(JobObject& o, const std::filesystem::path&) {
     s.angle = a;
   }
   s.dilution = o.boolean("dilution");
+  s.overwrite = o.boolean("overwrite_polygons");
   s.outside = o.boolean("outside_composites");
   s.order = o.boolean("envelope_priority").value_or(false);
   if (const json* list = o.find("envelopes")) {
@@ -402,6 +403,7 @@ constexpr StepKind kStepKinds[] = {
     {"generate_maps", parseGenerateMaps},
     {"properties", parsePropertiesStep},
     {"display", parseDisplayStep},
+    {"edit_variables", parseEditVariables},
 };
 
 std::string stepNames() {
@@ -677,6 +679,7 @@ void runCalculation(const CalculationStep& s, ProjectObjects& objects) {
   if (s.radius) settings.defaultPolygonSize = *s.radius;
   if (s.angle) settings.firstVertexAngle = *s.angle;
   if (s.dilution) settings.useDilution = *s.dilution ? 1 : 0;
+  if (s.overwrite) settings.overwriteExistingPolygons = *s.overwrite ? 1 : 0;
   EnvelopeSet& envelopes = objects.envelopes;
   for (const auto& u : s.envelopes) {
     Envelope& e = envelopes.envelopes[static_cast<std::size_t>(envelopeIndex(envelopes, u.name))];
@@ -820,7 +823,8 @@ const char* stepName(const Step& step) {
       "import_composites", "import_envelopes",    "import_surface", "export_composites",
       "export_envelopes",  "colour_table",        "calculation",    "generate",
       "import_figures",    "recalculate_figures", "report",         "export",
-      "map_profile",       "generate_maps",       "properties",     "display"};
+      "map_profile",       "generate_maps",       "properties",     "display",
+      "edit_variables"};
   if (const auto* r = std::get_if<ReportStep>(&step)) return r->figures ? "report_figures" : "report_polygons";
   if (const auto* e = std::get_if<ExportResultsStep>(&step)) return e->figures ? "export_figures" : "export_polygons";
   return kNames[step.index()];
@@ -888,6 +892,10 @@ bool runStep(const Step& step, int index, CWQuarlexDoc& doc, ProjectObjects& obj
             runColourTable(s, objects, port);
           } else if constexpr (std::is_same_v<T, CalculationStep>) {
             runCalculation(s, objects);
+          } else if constexpr (std::is_same_v<T, EditVariablesStep>) {
+            if (auto failure = runEditVariables(s, doc, port); !failure.empty()) throw StepFailed{failure};
+            out << "Variables: " << objects.settings.loadedCount() << " loaded, " << objects.settings.calculatedCount()
+                << " calculated\n";
           } else if constexpr (std::is_same_v<T, ImportFiguresStep>) {
             runImportFigures(s, doc, port);
             out << "Figures: " << objects.figures.count() << " after reading " << s.file.string() << '\n';

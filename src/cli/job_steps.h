@@ -99,6 +99,7 @@ struct CalculationStep {
   std::optional<double> radius;
   std::optional<double> angle;
   std::optional<bool> dilution;
+  std::optional<bool> overwrite;  // "Overwrite Existing Polygons"
   struct EnvelopeUse {
     std::string name;
     std::optional<bool> clip;
@@ -179,12 +180,24 @@ struct DisplayStep {
   std::array<std::optional<bool>, 3> planes;    // YZ, XZ, XY
   std::array<std::optional<bool>, 5> datasets;  // composites, envelopes, figures, polygons, surfaces
   std::optional<int> markerSymbol, markerSize;
+// "Edit Defined Variables" and "Edit Calculated Variables" (job_steps_settings.cpp):
+// deletions, then renames, then the values of the variables by their new names.
+struct EditVariablesStep {
+  std::vector<std::string> deletions;
+  std::vector<std::pair<std::string, std::string>> renames;  // old name, new name
+  struct Change {
+    std::string variable;
+    std::optional<double> defaultValue, missingValue;
+    std::optional<std::int32_t> weighting;
+    std::optional<std::string> formula;  // as the formula box shows it
+  };
+  std::vector<Change> changes;
 };
 
 using Step = std::variant<ImportCompositesStep, ImportEnvelopesStep, ImportSurfaceStep, ExportCompositesStep,
                           ExportEnvelopesStep, ColourTableStep, CalculationStep, GenerateStep, ImportFiguresStep,
                           RecalculateFiguresStep, ReportStep, ExportResultsStep, MapProfileStep, GenerateMapsStep,
-                          PropertiesStep, DisplayStep>;
+                          PropertiesStep, DisplayStep, EditVariablesStep>;
 
 // The readers and runners of job_steps_properties.cpp. The runners throw
 // PageRefused with the reason a step fails.
@@ -192,6 +205,10 @@ Step parsePropertiesStep(JobObject& o, const std::filesystem::path& baseDir);
 Step parseDisplayStep(JobObject& o, const std::filesystem::path& baseDir);
 void runPropertiesStep(const PropertiesStep& s, CWQuarlexDoc& doc, CliPort& port, std::ostream& out);
 void runDisplayStep(const DisplayStep& s, CWQuarlexDoc& doc, CliPort& port);
+
+Step parseEditVariables(JobObject& o, const std::filesystem::path& baseDir);
+// Runs the two commands through the document; "" when done, else why not.
+std::string runEditVariables(const EditVariablesStep& s, CWQuarlexDoc& doc, CliPort& port);
 
 // Reads the "steps" list. Throws JobError.
 std::vector<Step> parseSteps(const nlohmann::json& steps, const std::string& path,

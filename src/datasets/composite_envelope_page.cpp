@@ -47,6 +47,45 @@ void applyCompositeUsePage(const CPropPageCompositeEnvelopes& page, EnvelopeSet&
   composites.useOutside = page.outside() ? 1 : 0;
 }
 
+CPropPageEnvelopeClipping::CPropPageEnvelopeClipping(const EnvelopeSet& envelopes) {
+  for (const auto& e : envelopes.envelopes) {
+    order_.push_back(static_cast<int>(names_.size()));
+    names_.push_back(e.name);
+    clip_.push_back(e.clipPolygons != 0 ? 1 : 0);  // as the generation reads it
+  }
+}
+
+std::vector<CPropPageEnvelopeClipping::Line> CPropPageEnvelopeClipping::lines() const {
+  std::vector<Line> out;
+  for (std::size_t line = 0; line < order_.size(); ++line) {
+    const auto e = static_cast<std::size_t>(order_[line]);
+    out.push_back({names_[e], std::string(clip_[e] == 1 ? kActive : kNotUsed), std::to_string(line + 1)});
+  }
+  return out;
+}
+
+void CPropPageEnvelopeClipping::setClip(std::int32_t flag) {
+  if (selected_ >= 0) clip_[static_cast<std::size_t>(order_[static_cast<std::size_t>(selected_)])] = flag;
+}
+
+void CPropPageEnvelopeClipping::swapWith(int step) {
+  const int other = selected_ + step;
+  if (selected_ < 0 || other < 0 || other >= lineCount()) return;
+  std::swap(order_[static_cast<std::size_t>(selected_)], order_[static_cast<std::size_t>(other)]);
+  selected_ = other;
+}
+
+void CPropPageEnvelopeClipping::applyTo(EnvelopeSet& envelopes) const {
+  if (envelopes.envelopes.size() != order_.size()) return;
+  std::vector<Envelope> ordered;
+  ordered.reserve(order_.size());
+  for (int e : order_) {
+    ordered.push_back(std::move(envelopes.envelopes[static_cast<std::size_t>(e)]));
+    ordered.back().clipPolygons = clip_[static_cast<std::size_t>(e)];
+  }
+  envelopes.envelopes = std::move(ordered);
+}
+
 std::unique_ptr<CPropPageCompositeEnvelopes> makeCompositeExportPage(const EnvelopeSet& envelopes) {
   std::vector<std::string> names;
   std::vector<std::int32_t> flags;

@@ -2,7 +2,9 @@
 // The page that says, envelope by envelope, whether the composites inside
 // it are used, and whether those outside every envelope are. The calculation
 // settings show it with the use-composites flags ("Composites"); the
-// composite export shows it first with the export flags.
+// composite export shows it first with the export flags. Beside it, the
+// calculation settings' "Envelopes" page: which envelopes clip the polygons,
+// and their priority.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -75,6 +77,58 @@ std::unique_ptr<CPropPageCompositeEnvelopes> makeCompositeUsePage(const Envelope
                                                                   const CompositeSet& composites);
 // Writes the page's flags back: line i to envelope i, the switch to the set.
 void applyCompositeUsePage(const CPropPageCompositeEnvelopes& page, EnvelopeSet& envelopes, CompositeSet& composites);
+
+// "Envelopes" of the calculation settings: one line per envelope in the
+// project's order, which is the priority (where envelopes overlap, the first
+// that contains a composite owns it and clips its polygon).
+class CPropPageEnvelopeClipping : public PageModel {
+ public:
+  static constexpr std::string_view kKind = "envelope_clipping";
+  static constexpr std::string_view kNameColumn = "Envelope Name";
+  static constexpr std::string_view kClipColumn = "Clip Polygons With Envelope?";
+  static constexpr std::string_view kPriorityColumn = "Priority";
+  static constexpr std::string_view kActive = "CLIPPING ACTIVE";
+  static constexpr std::string_view kNotUsed = "NOT USED";
+
+  struct Line {
+    std::string name;
+    std::string status;    // "CLIPPING ACTIVE" or "NOT USED"
+    std::string priority;  // the line's position from 1
+    friend bool operator==(const Line&, const Line&) = default;
+  };
+
+  explicit CPropPageEnvelopeClipping(const EnvelopeSet& envelopes);
+
+  std::string_view kind() const override { return kKind; }
+  std::string title() const override { return "Envelopes"; }
+
+  std::vector<Line> lines() const;
+  int lineCount() const { return static_cast<int>(order_.size()); }
+  int selectedLine() const { return selected_; }
+  void selectLine(int line) { selected_ = line >= 0 && line < lineCount() ? line : -1; }
+  // "Select" and "De-Select" in "Clipping Selection".
+  void select() { setClip(1); }
+  void deSelect() { setClip(0); }
+  // "Increase" and "Decrease" in "Envelope Priority": the selected envelope
+  // changes places with the one above (below) it, and stays selected.
+  // Nothing on the first (last) line or without a selection.
+  void increase() { swapWith(-1); }
+  void decrease() { swapWith(1); }
+
+  // The project's envelopes in the page's order, each with its line's
+  // clip-polygons flag. Lines carry their envelope's index, so two envelopes
+  // of one name stay two.
+  void applyTo(EnvelopeSet& envelopes) const;
+
+ private:
+  void setClip(std::int32_t flag);
+  void swapWith(int step);
+
+  std::vector<std::string> names_;
+  std::vector<std::int32_t> clip_;  // per envelope, in the project's order
+  std::vector<int> order_;          // line -> envelope index
+  int selected_ = -1;
+};
 
 // The export's page: each envelope's export-composites flag and the flag for
 // composites outside every envelope, both kept in the envelope set.

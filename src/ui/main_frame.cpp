@@ -461,6 +461,9 @@ void CMainFrame::onCommand(CommandId id, bool checked) {
       case CommandId::DisplayProperties: doc_.onDisplayProperties(); break;
       case CommandId::EnvelopeCompositeSurfaceProperties: doc_.onEnvelopeCompositeSurfaceProperties(); break;
       case CommandId::FigurePolygonProperties: doc_.onFigurePolygonProperties(); break;
+      case CommandId::CalculationSettings: doc_.onCalculationSettings(); break;
+      case CommandId::EditDefinedVariables: doc_.onEditVariables(VariableKind::Loaded); break;
+      case CommandId::EditCalculatedVariables: doc_.onEditVariables(VariableKind::Calculated); break;
       default:
         if (QToolBar* bar = barOf(id))
           bar->setVisible(checked);

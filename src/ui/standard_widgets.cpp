@@ -17,6 +17,7 @@
 #include "ui/properties_widgets.h"
 #include "ui/property_widgets.h"
 #include "ui/selection_pages_widgets.h"
+#include "ui/settings_widgets.h"
 #include "variables/entry_dialogs.h"
 #include "variables/field_name_entry.h"
 #include "variables/formula_dialog.h"
@@ -79,6 +80,7 @@ void registerStandardWidgets(WidgetRegistry& registry) {
                }));
   registerPlotWidgets(registry);
   registerPropertyWidgets(registry);
+  registerSettingsWidgets(registry);
 }
 
 }  // namespace qx

@@ -24,6 +24,7 @@
 #include "saved_project.h"
 #include "scripted_port.h"
 #include "ui/main_frame.h"
+#include "variables/variable_edit_dialog.h"
 
 namespace qx {
 namespace {
@@ -196,6 +197,24 @@ TEST_F(MainFrameTest, BarsStatusPanesAndTheCentralWidget) {
   EXPECT_EQ(doc.view(), nullptr);
   ASSERT_NE(qobject_cast<QLabel*>(frame->centralWidget()), nullptr);
   EXPECT_EQ(CAboutDlg().versionLabel()->text().toStdString(), aboutText());
+}
+
+TEST_F(MainFrameTest, TheSettingsCommandsReachTheDocument) {
+  addLoadedVariable("Au");
+  objects.composites.composites.emplace_back();
+  openMenus();
+  port.answerSheet([](SheetModel& sheet) { return sheet.title() == "Calculation Settings"; });
+  frame->action(CommandId::CalculationSettings)->trigger();
+  for (auto [id, kind] : {std::pair{CommandId::EditDefinedVariables, VariableKind::Loaded},
+                          std::pair{CommandId::EditCalculatedVariables, VariableKind::Calculated}}) {
+    port.answerDialog([kind = kind](DialogModel& m) {
+      EXPECT_EQ(dynamic_cast<CVariableEditDialog&>(m).variableKind(), kind);
+      return false;
+    });
+    frame->action(id)->trigger();
+  }
+  EXPECT_TRUE(port.allAnswersUsed());
+  EXPECT_TRUE(doc.isModified());
 }
 
 TEST_F(MainFrameTest, TheProfileKeepsTheRecentListAtOnceAndTheMenuShowsItBeforeExit) {

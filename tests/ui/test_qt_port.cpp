@@ -8,8 +8,11 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTimer>
+#include <QTreeWidget>
 
+#include "app/document.h"
 #include "app/project_setup.h"
 #include "port/dialog_model.h"
 #include "port/progress.h"
@@ -21,6 +24,8 @@
 #include "ui/model_parameters_widget.h"
 #include "ui/progress_dialogs.h"
 #include "ui/qt_ui_port.h"
+#include "ui/selection_pages_widgets.h"
+#include "ui/settings_widgets.h"
 #include "ui/sheet_dialogs.h"
 
 namespace qx {
@@ -215,6 +220,55 @@ TEST_F(SheetFlowTest, PropertySheetTabsAskThePageBeingLeft) {
   EXPECT_EQ(log, (std::vector<std::string>{"1 active", "1 load", "1 store", "1 kill",    // tab 2, refused
                                            "1 store", "1 kill", "2 active", "2 load",    // tab 2
                                            "2 store", "2 kill", "2 store", "2 kill"}));  // OK twice
+}
+
+// The calculation settings and variable editing open through the desktop
+// port, each page and dialog shown by its own widget.
+TEST_F(QtPortTest, SettingsCommandsShowTheirWidgets) {
+  ProjectObjects objects;
+  objects.settings.loaded.emplace_back("Au");
+  objects.settings.calculated.emplace_back("Au2");
+  objects.envelopes.envelopes.emplace_back();
+  CWQuarlexDoc doc(objects, port);
+  auto activeDialog = [] { return QApplication::activeModalWidget(); };
+
+  QTimer::singleShot(0, [&] {
+    auto* sheet = qobject_cast<CPropertySheetDlg*>(activeDialog());
+    ASSERT_NE(sheet, nullptr);
+    const auto& pages = sheet->pages();
+    ASSERT_EQ(pages.size(), 4u);
+    EXPECT_NE(qobject_cast<CalcGeneralWidget*>(pages[0].widget), nullptr);
+    EXPECT_NE(qobject_cast<CalcVariablesWidget*>(pages[1].widget), nullptr);
+    EXPECT_NE(qobject_cast<EnvelopeClippingWidget*>(pages[2].widget), nullptr);
+    EXPECT_NE(qobject_cast<CompositeEnvelopesWidget*>(pages[3].widget), nullptr);
+    sheet->accept();
+  });
+  EXPECT_TRUE(doc.onCalculationSettings());
+
+  for (VariableKind kind : {VariableKind::Loaded, VariableKind::Calculated}) {
+    QTimer::singleShot(0, [&] {
+      auto* dialog = qobject_cast<CModelDialog*>(activeDialog());
+      ASSERT_NE(dialog, nullptr);
+      auto* list = qobject_cast<VariableEditWidget*>(dialog->modelWidget());
+      ASSERT_NE(list, nullptr);
+      list->findChild<QTreeWidget*>()->topLevelItem(0)->setSelected(true);
+      QTimer::singleShot(0, [&] {
+        auto* properties = qobject_cast<CModelDialog*>(activeDialog());
+        ASSERT_NE(properties, nullptr);
+        ModelWidget* w = properties->modelWidget();
+        EXPECT_TRUE(kind == VariableKind::Loaded ? qobject_cast<VariableLoadedWidget*>(w) != nullptr
+                                                 : qobject_cast<VariableCalculatedWidget*>(w) != nullptr);
+        properties->findChild<QLineEdit*>()->setText(kind == VariableKind::Loaded ? QStringLiteral("Gold")
+                                                                                  : QStringLiteral("Twice"));
+        properties->accept();
+      });
+      for (auto* button : list->findChildren<QPushButton*>())
+        if (button->text() == QStringLiteral("&Edit")) button->click();
+      dialog->accept();
+    });
+    EXPECT_TRUE(doc.onEditVariables(kind));
+  }
+  EXPECT_EQ(objects.settings.variableNames(), (std::vector<std::string>{"Gold", "Twice"}));
 }
 
 }  // namespace
