@@ -180,6 +180,8 @@ struct DisplayStep {
   std::array<std::optional<bool>, 3> planes;    // YZ, XZ, XY
   std::array<std::optional<bool>, 5> datasets;  // composites, envelopes, figures, polygons, surfaces
   std::optional<int> markerSymbol, markerSize;
+};
+
 // "Edit Defined Variables" and "Edit Calculated Variables" (job_steps_settings.cpp):
 // deletions, then renames, then the values of the variables by their new names.
 struct EditVariablesStep {
