@@ -138,6 +138,7 @@ constexpr std::array kImplemented = {
     C::FileSaveAs,
     C::FileExit,
     C::FileMru,
+    C::FilePrint, C::FilePrintPreview, C::FilePrintSetup,
     C::ImportComposites,
     C::ImportEnvelopes,
     C::ImportSurfaces,

@@ -21,6 +21,7 @@
 #include "app/version.h"
 #include "ui/glyph_icon.h"
 #include "ui/qt_text.h"
+#include "ui/print_view.h"
 #include "ui/quarlex_view.h"
 
 namespace qx {
@@ -362,6 +363,9 @@ void CMainFrame::onCommand(CommandId id, bool checked) {
         break;
       }
       case CommandId::ViewStatusBar: statusBar()->setVisible(checked); break;
+      case CommandId::FilePrint: ViewPrinter::of(this).print(view_, qs(doc_.title())); break;
+      case CommandId::FilePrintPreview: ViewPrinter::of(this).preview(view_, qs(doc_.title())); break;
+      case CommandId::FilePrintSetup: ViewPrinter::of(this).setup(); break;
       default:
         if (QToolBar* bar = barOf(id)) bar->setVisible(checked);
         break;
