@@ -179,10 +179,18 @@ QColor colorOf(const gfx::Rgb& c) { return QColor::fromRgbF(float(c.r), float(c.
 
 MarkerShape markerShapeOf(std::string_view symbol) {
   static const std::pair<std::string_view, MarkerShape> table[] = {
-      {".", MarkerShape::Dot},          {"+", MarkerShape::Plus},          {"x", MarkerShape::Cross},
-      {"*", MarkerShape::Asterisk},     {"()", MarkerShape::Circle},       {"(*)", MarkerShape::FilledCircle},
-      {"(.)", MarkerShape::FatDot},     {"[]", MarkerShape::Square},       {"[*]", MarkerShape::FilledSquare},
-      {"/\\", MarkerShape::Triangle},   {"/*\\", MarkerShape::FilledTriangle}, {"<>", MarkerShape::Diamond},
+      {".", MarkerShape::Dot},
+      {"+", MarkerShape::Plus},
+      {"x", MarkerShape::Cross},
+      {"*", MarkerShape::Asterisk},
+      {"()", MarkerShape::Circle},
+      {"(*)", MarkerShape::FilledCircle},
+      {"(.)", MarkerShape::FatDot},
+      {"[]", MarkerShape::Square},
+      {"[*]", MarkerShape::FilledSquare},
+      {"/\\", MarkerShape::Triangle},
+      {"/*\\", MarkerShape::FilledTriangle},
+      {"<>", MarkerShape::Diamond},
       {"<*>", MarkerShape::FilledDiamond},
   };
   std::string s;
@@ -238,8 +246,8 @@ void buildChunk(const gfx::SceneTree& tree, const gfx::SegmentVisit& v, const DP
   };
   const auto vertex = [&](const DPoint3D& p, const gfx::Rgb& c, double alpha, std::uint8_t flags) {
     const DPoint3D q = rel(p);
-    chunk.vertices.push_back(V{float(q.x), float(q.y), float(q.z), 0, 0, 0, flags, byteOf(c.r), byteOf(c.g),
-                               byteOf(c.b), byteOf(alpha)});
+    chunk.vertices.push_back(
+        V{float(q.x), float(q.y), float(q.z), 0, 0, 0, flags, byteOf(c.r), byteOf(c.g), byteOf(c.b), byteOf(alpha)});
     return static_cast<std::uint32_t>(chunk.vertices.size() - 1);
   };
   const float width = static_cast<float>(std::max(1.0, a.lineWeight));
@@ -263,8 +271,8 @@ void buildChunk(const gfx::SceneTree& tree, const gfx::SegmentVisit& v, const DP
       const DPoint3D q = rel(m->at);
       const gfx::Rgb& c = a.colorOf(ColorClass::Markers);
       chunk.markers.push_back(GlRenderer::MarkerVertex{float(q.x), float(q.y), float(q.z), byteOf(c.r), byteOf(c.g),
-                                                       byteOf(c.b), 255, markerPixels,
-                                                       static_cast<std::uint8_t>(shape), cut, 0, 0});
+                                                       byteOf(c.b), 255, markerPixels, static_cast<std::uint8_t>(shape),
+                                                       cut, 0, 0});
     } else if (const auto* l = std::get_if<gfx::Line>(&g)) {
       if (a.isVisible(Kind::Lines)) segmentLine(l->from, l->to, ColorClass::Lines, width);
     } else if (const auto* pl = std::get_if<gfx::Polyline>(&g)) {
@@ -572,7 +580,8 @@ void GlRenderer::walk(const gfx::SceneTree& tree, Key picture) {
     front[depth] = (depth > 0 && front[depth - 1]) || drawnInFront(v);
     // The group: the segment two levels below the picture, or the outermost one drawn in front.
     Key root = route[std::min<std::size_t>(depth, 2)];
-    if (front[depth]) root = route[static_cast<std::size_t>(std::find(front.begin(), front.end(), true) - front.begin())];
+    if (front[depth])
+      root = route[static_cast<std::size_t>(std::find(front.begin(), front.end(), true) - front.begin())];
     for (Key k : v.segment.items) {
       const gfx::Item* item = tree.item(k);
       if (item == nullptr) continue;
@@ -887,7 +896,8 @@ bool GlRenderer::render(const gfx::SceneTree& tree, std::string_view picture, QS
   bool frontStarted = false;
   const auto transparentPass = [&](bool inFront) {
     f->glEnable(GL_BLEND);
-    f->glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    // The colour blends; the picture stays opaque.
+    f->glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ZERO, GL_ONE);
     f->glDepthMask(GL_FALSE);
     for (Key k : groupOrder_) {
       if (groups_.at(k)->inFront == inFront) drawGroup(*groups_.at(k), true);

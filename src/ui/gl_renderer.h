@@ -72,10 +72,10 @@ struct ViewLabel {
 
 // What the last render did, for the tests and the benchmark.
 struct RenderStats {
-  int groupsUploaded = 0;    // groups whose GPU buffers were filled again
-  int segmentsRebuilt = 0;   // segments whose vertices were made again
-  int segmentsReached = 0;   // segments reached from the picture
-  bool treeWalked = false;   // the tree was walked again for changes
+  int groupsUploaded = 0;   // groups whose GPU buffers were filled again
+  int segmentsRebuilt = 0;  // segments whose vertices were made again
+  int segmentsReached = 0;  // segments reached from the picture
+  bool treeWalked = false;  // the tree was walked again for changes
 };
 
 class GlRenderer {
@@ -125,7 +125,7 @@ class GlRenderer {
   std::map<gfx::Key, std::unique_ptr<Group>> groups_;
   std::vector<gfx::Key> groupOrder_;
   std::vector<std::array<double, 4>> planes_;  // world a, b, c, d
-  std::vector<DPoint3D> lights_;           // unit directions toward the light
+  std::vector<DPoint3D> lights_;               // unit directions toward the light
   std::array<float, 3> lightColor_{1, 1, 1};
   std::array<float, 3> ambient_{0.25f, 0.25f, 0.25f};
   std::optional<DPoint3D> origin_;  // world point the float positions are relative to

@@ -20,8 +20,8 @@
 #include "app/document.h"
 #include "app/version.h"
 #include "ui/glyph_icon.h"
-#include "ui/qt_text.h"
 #include "ui/print_view.h"
+#include "ui/qt_text.h"
 #include "ui/quarlex_view.h"
 
 namespace qx {

@@ -34,6 +34,8 @@ CWQuarlexView::CWQuarlexView(QWidget* parent) : QOpenGLWidget(parent) {
   format.setVersion(3, 3);
   format.setProfile(QSurfaceFormat::CoreProfile);
   format.setDepthBufferSize(24);
+  // Not forward compatible, so that lines may be wider than one pixel.
+  format.setOption(QSurfaceFormat::DeprecatedFunctions);
   setFormat(format);
   // The tree has no signals: its update count is read a few times a second.
   poll_.setInterval(40);
@@ -43,7 +45,10 @@ CWQuarlexView::CWQuarlexView(QWidget* parent) : QOpenGLWidget(parent) {
   poll_.start();
 }
 
-CWQuarlexView::~CWQuarlexView() { releaseRenderer(); }
+CWQuarlexView::~CWQuarlexView() {
+  if (context() != nullptr) disconnect(context(), nullptr, this, nullptr);
+  releaseRenderer();
+}
 
 bool CWQuarlexView::openGLAvailable() {
   QOpenGLContext context;
@@ -79,8 +84,7 @@ void CWQuarlexView::initializeGL() {
     return;
   }
   // A new context (the widget moved to another window) needs new GPU objects.
-  connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &CWQuarlexView::releaseRenderer,
-          Qt::UniqueConnection);
+  connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &CWQuarlexView::releaseRenderer, Qt::UniqueConnection);
   renderer_ = std::make_unique<GlRenderer>();
   if (!renderer_->initialize()) {
     failure_ = QStringLiteral("The 3D view cannot be drawn: ") + renderer_->error() + QLatin1Char('.');
@@ -111,8 +115,7 @@ void CWQuarlexView::drawScene(QPaintDevice& device, QSize pixels, double pixelRa
   const QString line = !failure_.isEmpty() ? failure_ : empty ? QString::fromUtf8(kEmptyHint) : QString();
   if (!line.isEmpty()) {
     painter.setPen(readableOn(background));
-    painter.drawText(QRectF(0, 0, pixels.width() / pixelRatio, pixels.height() / pixelRatio),
-                     Qt::AlignCenter | Qt::TextWordWrap, line);
+    painter.drawText(QRectF(0, 0, pixels.width() / pixelRatio, pixels.height() / pixelRatio), Qt::AlignCenter, line);
   }
 }
 
