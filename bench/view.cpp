@@ -107,7 +107,8 @@ void build(Scene& s, int composites, int polygons, double& fieldW, double& field
   for (int bin = 0; bin < 26; ++bin) {
     t.openSegment("Bin" + std::to_string(bin));
     t.setColor("Markers = " + rgbText(bin / 25.0, 0.2, 1.0 - bin / 25.0));
-    for (int i = bin; i < composites; i += 26) t.insertMarker({500000.0 + ux(random), 7000000.0 + uy(random), uz(random)});
+    for (int i = bin; i < composites; i += 26)
+      t.insertMarker({500000.0 + ux(random), 7000000.0 + uy(random), uz(random)});
     t.closeSegment();
   }
   t.closeSegment();
@@ -149,7 +150,9 @@ double peerFrameMs(QOpenGLFunctions_3_3_Core& f, const Scene& s, int frames, dou
       if (const auto* sh = std::get_if<qx::gfx::Shell>(&g)) {
         for (std::size_t i = 0; i < sh->faceList.size();) {
           const int n = sh->faceList[i];
-          const auto at = [&](int j) { return sh->points[static_cast<std::size_t>(sh->faceList[i + 1 + std::size_t(j)])]; };
+          const auto at = [&](int j) {
+            return sh->points[static_cast<std::size_t>(sh->faceList[i + 1 + std::size_t(j)])];
+          };
           for (int j = 1; j + 1 < n; ++j) put(tris, at(0)), put(tris, at(j)), put(tris, at(j + 1));
           for (int j = 0; j < n; ++j) put(lines, at(j)), put(lines, at((j + 1) % n));
           i += static_cast<std::size_t>(n) + 1;
@@ -256,8 +259,8 @@ int main(int argc, char** argv) {
     return msSince(start);
   };
   const double first = frame();
-  std::printf("first frame: %.0f ms (%d segments made, %d groups uploaded)\n", first,
-              renderer.stats().segmentsRebuilt, renderer.stats().groupsUploaded);
+  std::printf("first frame: %.0f ms (%d segments made, %d groups uploaded)\n", first, renderer.stats().segmentsRebuilt,
+              renderer.stats().groupsUploaded);
 
   t0 = Clock::now();
   for (int i = 0; i < frames; ++i) {

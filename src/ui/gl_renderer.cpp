@@ -777,6 +777,13 @@ bool GlRenderer::render(const gfx::SceneTree& tree, std::string_view picture, QS
   const std::optional<gfx::ResolvedAttributes> pa =
       pictureKey == gfx::kNoKey ? std::nullopt : tree.resolvedAttributes(pictureKey);
   background_ = pa ? colorOf(pa->colorOf(ColorClass::Window)) : QColor(Qt::white);
+  // A painter may have drawn on this context before: start from a known state.
+  f->glDisable(GL_BLEND);
+  f->glDisable(GL_SCISSOR_TEST);
+  f->glDisable(GL_STENCIL_TEST);
+  f->glDisable(GL_CULL_FACE);
+  f->glDepthMask(GL_TRUE);
+  f->glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
   f->glViewport(0, 0, pixels.width(), pixels.height());
   f->glClearColor(background_.redF(), background_.greenF(), background_.blueF(), 1.0f);
   f->glClearDepth(1.0);

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWheelEvent>
@@ -21,6 +22,7 @@
 #include "ui/desktop_app.h"
 #include "ui/gl_renderer.h"
 #include "ui/main_frame.h"
+#include "ui/print_view.h"
 #include "ui/qt_ui_port.h"
 #include "ui/quarlex_view.h"
 
@@ -182,6 +184,25 @@ TEST(QuarlexView, ReportsTheMouseInLocalWindowUnits) {
   view->resize(300, 120);
   EXPECT_EQ(heard, (std::vector<std::string>{"press -0.50 -0.50 2", "move 1.00 1.00 0", "release -0.50 -0.50 2",
                                              "double 0.00 0.00 0", "wheel -0.50 -0.50 -120", "size 300.00 120.00 0"}));
+}
+
+TEST(ViewPrinting, APageIsTheHeaderLineOverTheViewKeepingItsProportions) {
+  test::qtApp();
+  QImage page(400, 300, QImage::Format_RGB32);
+  page.fill(Qt::white);
+  QImage view(100, 50, QImage::Format_RGB32);
+  view.fill(Qt::red);
+  QPainter painter(&page);
+  const double line = QFontMetricsF(painter.font(), &page).height();
+  paintViewPage(painter, QRectF(0, 0, 400, 300), view, QStringLiteral("Pit"), QDate(2026, 3, 1));
+  painter.end();
+  int inked = 0;  // the title at the left of the header, the date at its right
+  for (int x = 0; x < 400; ++x) inked += (x < 100 || x > 300) && page.pixelColor(x, int(line / 2)).lightness() < 128;
+  EXPECT_GT(inked, 4);
+  const double top = line * 1.5;  // the view: 400 wide, so 200 high, right under the header
+  expectColor(page, {2, top + 2}, rgb(1, 0, 0), "the view's top left");
+  expectColor(page, {397, top + 197}, rgb(1, 0, 0), "the view's bottom right");
+  expectColor(page, {200, top + 203}, rgb(1, 1, 1), "below the view");
 }
 
 TEST(QuarlexView, FrameGivesTheDocumentItsViewWhichHearsTheNotifications) {
