@@ -83,7 +83,9 @@ TEST(QuarlexView, DrawsEachKindWhereTheCameraPutsItAndRebuildsOnlyWhatChanged) {
   tree.openSegment("?Model/Composites");
   tree.setColor("markers=red");
   tree.setMarkerSymbol("[*]");
+  tree.openSegment("Bin0");  // takes its colour from above
   tree.insertMarker({-30, 20, 0});
+  tree.closeSegment();
   tree.closeSegment();
   const DPoint3D quad[] = {{10, -30, 0}, {30, -30, 0}, {30, -10, 0}, {10, -10, 0}};
   const int face[] = {4, 0, 1, 2, 3};
