@@ -803,6 +803,10 @@ bool GlRenderer::render(const gfx::SceneTree& tree, std::string_view picture, QS
   if (&tree != walkedTree_ || pictureKey != walkedPicture_ || tree.revision() != walkedRevision_) {
     const std::uint64_t sig = signature(tree, pictureKey);
     if (&tree != walkedTree_ || pictureKey != walkedPicture_ || sig != signature_ || own != pictureAttributes_) {
+      if (&tree != walkedTree_) {  // another tree's keys mean nothing here
+        for (auto& [key, group] : groups_) group->chunks.clear();
+        origin_.reset();
+      }
       walk(tree, pictureKey);
       stats_.treeWalked = true;
       signature_ = sig;
