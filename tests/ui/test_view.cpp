@@ -94,13 +94,21 @@ TEST(QuarlexView, DrawsEachKindWhereTheCameraPutsItAndRebuildsOnlyWhatChanged) {
   tree.setVisibility("faces=on, edges=off, lights=off");
   tree.insertShell(quad, face);
   tree.closeSegment();
-  const DPoint3D lower[] = {{-30, -30, 0}, {-10, -30, 0}, {-10, -10, 0}, {-30, -10, 0}};
-  tree.openSegment("?Model/Polygons/Polygon1");  // lit: ambient 0.1 + light 0.8
+  // Lit faces in each shading: ambient 0.1 + 0.8 from the light on a face toward the viewer.
+  const std::pair<const char*, DPoint3D> lit[] = {
+      {"no lighting", {-20, -20, 0}}, {"lighting=gouraud", {-20, 0, 0}}, {"lighting=phong", {-40, -20, 0}}};
+  tree.openSegment("?Model/Polygons/Lit");
   tree.setColor("faces=(R=0 G=1 B=0), ambient=(R=0.1 G=0.1 B=0.1)");
   tree.setVisibility("faces=on, edges=off, lights=on");
-  tree.setRenderingOptions("no lighting");
-  tree.insertShell(lower, face);
   tree.insertDistantLight({0, 0.6, 0.8});
+  for (const auto& [option, c] : lit) {
+    const DPoint3D square[] = {
+        {c.x - 8, c.y - 8, 0}, {c.x + 8, c.y - 8, 0}, {c.x + 8, c.y + 8, 0}, {c.x - 8, c.y + 8, 0}};
+    tree.openSegment(option);
+    tree.setRenderingOptions(option);
+    tree.insertShell(square, face);
+    tree.closeSegment();
+  }
   tree.closeSegment();
   const DPoint3D left[] = {{10, 10, 0}, {30, 10, 0}, {30, 30, 0}, {10, 30, 0}};
   tree.openSegment("?Model/Surfaces/Surface0");  // half transmitted over white
@@ -138,7 +146,7 @@ TEST(QuarlexView, DrawsEachKindWhereTheCameraPutsItAndRebuildsOnlyWhatChanged) {
   expectColor(image, marker + QPointF(10, 10), rgb(1, 1, 1), "beyond the marker");
   expectColor(image, at({25, -25, 0}), rgb(0, 0, 1), "unlit face");
   expectColor(image, at({20.25, -25, 0}), rgb(0, 0, 0), "icon line over the face");
-  expectColor(image, at({-20, -20, 0}), rgb(0, 0.9, 0), "lit face");
+  for (const auto& [option, c] : lit) expectColor(image, at(c), rgb(0, 0.9, 0), option);
   expectColor(image, at({20, 20, 0}), rgb(1, 0.5, 0.5), "transmitted face");
   expectColor(image, at({0, 40, 0}) + QPointF(0, 1), rgb(0, 0.5, 0), "weighted envelope line");
   expectColor(image, at({38, 40, 0}), rgb(1, 1, 1), "the line beyond the cutting plane");
