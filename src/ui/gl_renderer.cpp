@@ -903,7 +903,9 @@ bool GlRenderer::render(const gfx::SceneTree& tree, std::string_view picture, QS
   f->glEnable(GL_DEPTH_TEST);
   f->glDepthFunc(GL_LEQUAL);
   f->glEnable(GL_PROGRAM_POINT_SIZE);
-  for (int i = 0; i < kMaxPlanes; ++i) f->glEnable(GL_CLIP_DISTANCE0 + static_cast<GLenum>(i));
+  // Only as many clip distances as there are planes: each costs every vertex.
+  const int planeCount = static_cast<int>(planes_.size());
+  for (int i = 0; i < planeCount; ++i) f->glEnable(GL_CLIP_DISTANCE0 + static_cast<GLenum>(i));
   bool frontStarted = false;
   const auto transparentPass = [&](bool inFront) {
     f->glEnable(GL_BLEND);
@@ -926,7 +928,7 @@ bool GlRenderer::render(const gfx::SceneTree& tree, std::string_view picture, QS
     drawGroup(g, false);
   }
   transparentPass(frontStarted);
-  for (int i = 0; i < kMaxPlanes; ++i) f->glDisable(GL_CLIP_DISTANCE0 + static_cast<GLenum>(i));
+  for (int i = 0; i < planeCount; ++i) f->glDisable(GL_CLIP_DISTANCE0 + static_cast<GLenum>(i));
   f->glDisable(GL_PROGRAM_POINT_SIZE);
   f->glDisable(GL_DEPTH_TEST);
   f->glBindVertexArray(0);
