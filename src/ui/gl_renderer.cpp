@@ -14,6 +14,7 @@
 #include <functional>
 
 #include "graphics/vecmath.h"
+#include "ui/qt_text.h"
 
 namespace qx {
 
@@ -293,8 +294,8 @@ void buildChunk(const gfx::SceneTree& tree, const gfx::SegmentVisit& v, const DP
     } else if (const auto* t = std::get_if<gfx::Text>(&g)) {
       if (!a.isVisible(Kind::Text)) continue;
       chunk.bounds.add(t->at);
-      chunk.texts.push_back(TextItem{t->at, QString::fromUtf8(t->text.data(), static_cast<qsizetype>(t->text.size())),
-                                     colorOf(a.colorOf(ColorClass::Text)), a.textAlignment, cut != 0});
+      chunk.texts.push_back(
+          TextItem{t->at, qs(t->text), colorOf(a.colorOf(ColorClass::Text)), a.textAlignment, cut != 0});
     } else if (const auto* s = std::get_if<gfx::Shell>(&g)) {
       const bool faces = a.isVisible(Kind::Faces), edges = a.isVisible(Kind::Edges);
       if (faces) {

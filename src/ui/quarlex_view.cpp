@@ -11,6 +11,7 @@
 
 #include "graphics/scene_tree.h"
 #include "ui/gl_renderer.h"
+#include "ui/qt_text.h"
 
 // Warnings only: the view's notifications are counted, never logged.
 Q_LOGGING_CATEGORY(lcView, "qx.view", QtWarningMsg)
@@ -112,7 +113,7 @@ void CWQuarlexView::drawScene(QPaintDevice& device, QSize pixels, double pixelRa
   QPainter painter(&device);
   painter.setRenderHint(QPainter::TextAntialiasing);
   if (renderer_ && tree_ != nullptr) renderer_->paintLabels(painter);
-  const QString line = !failure_.isEmpty() ? failure_ : empty ? QString::fromUtf8(kEmptyHint) : QString();
+  const QString line = !failure_.isEmpty() ? failure_ : empty ? qs(kEmptyHint) : QString();
   if (!line.isEmpty()) {
     painter.setPen(readableOn(background));
     painter.drawText(QRectF(0, 0, pixels.width() / pixelRatio, pixels.height() / pixelRatio), Qt::AlignCenter, line);
