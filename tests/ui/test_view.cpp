@@ -124,6 +124,24 @@ TEST(QuarlexView, DrawsEachKindWhereTheCameraPutsItAndRebuildsOnlyWhatChanged) {
   tree.insertPolyline(envelope);
   tree.insertText({0, -45, 0}, "Au");
   tree.closeSegment();
+  // A row of symbols, 16 pixels (size 1) unless said, centred on pixel centres; with
+  // each a pixel offset that must be inked and one that must stay white.
+  struct Symbol {
+    const char* symbol;
+    double size;
+    QPointF ink, clear;
+  };
+  const Symbol symbols[] = {{"+", 1, {0, -6}, {5, 5}},    {"*", 1, {4, 4}, {2, 6}},     {"(.)", 1, {2, 2}, {5, 0}},
+                            {"()", 1, {7, 0}, {0, 0}},    {"/*\\", 1, {0, 4}, {6, -6}}, {"<*>", 1, {3, 3}, {6, 5}},
+                            {"[*]", 0.5, {3, 3}, {5, 5}}, {".", 1, {0, 0}, {1, 1}}};
+  for (int i = 0; i < 8; ++i) {
+    tree.openSegment("?Model/Symbols/" + std::to_string(i));
+    tree.setVisibility("cutting planes=off");
+    tree.setMarkerSymbol(symbols[i].symbol);
+    tree.setMarkerSize(symbols[i].size);
+    tree.insertMarker({-44.75 + 12 * i, 46.75, 0});
+    tree.closeSegment();
+  }
   tree.openSegment("?Model/CuttingPlanes");
   tree.insertCuttingPlane(1, 0, 0, -35);  // cuts x > 35
   tree.closeSegment();
@@ -144,6 +162,11 @@ TEST(QuarlexView, DrawsEachKindWhereTheCameraPutsItAndRebuildsOnlyWhatChanged) {
   const QPointF marker = at({-30, 20, 0});
   expectColor(image, marker + QPointF(6, 6), rgb(1, 0, 0), "corner of the square marker");
   expectColor(image, marker + QPointF(10, 10), rgb(1, 1, 1), "beyond the marker");
+  for (int i = 0; i < 8; ++i) {
+    const QPointF centre = at({-44.75 + 12 * i, 46.75, 0});
+    expectColor(image, centre + symbols[i].ink, rgb(0, 0, 0), symbols[i].symbol);
+    expectColor(image, centre + symbols[i].clear, rgb(1, 1, 1), symbols[i].symbol);
+  }
   expectColor(image, at({25, -25, 0}), rgb(0, 0, 1), "unlit face");
   expectColor(image, at({20.25, -25, 0}), rgb(0, 0, 0), "icon line over the face");
   for (const auto& [option, c] : lit) expectColor(image, at(c), rgb(0, 0.9, 0), option);
