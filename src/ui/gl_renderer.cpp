@@ -358,6 +358,7 @@ layout(location = 2) in uint flags;
 layout(location = 3) in vec4 color;
 uniform mat4 mvp;
 uniform vec4 planes[8];
+uniform int planeCount;
 uniform vec3 lights[4];
 uniform int lightCount;
 uniform vec3 lightColor;
@@ -378,7 +379,7 @@ vec3 shade(vec3 n, vec3 c) {
 void main() {
   gl_Position = mvp * vec4(position, 1.0);
   bool cut = (flags & 1u) != 0u;
-  for (int i = 0; i < 8; ++i) gl_ClipDistance[i] = cut ? -dot(planes[i], vec4(position, 1.0)) : 1.0;
+  for (int i = 0; i < planeCount; ++i) gl_ClipDistance[i] = cut ? -dot(planes[i], vec4(position, 1.0)) : 1.0;
   vPosition = position;
   vNormal = normal;
   vFlags = flags;
@@ -422,6 +423,7 @@ layout(location = 3) in uint shape;
 layout(location = 4) in uint flags;
 uniform mat4 mvp;
 uniform vec4 planes[8];
+uniform int planeCount;
 uniform float pixelRatio;
 out vec4 vColor;
 flat out uint vShape;
@@ -430,7 +432,7 @@ out float gl_ClipDistance[8];
 void main() {
   gl_Position = mvp * vec4(position, 1.0);
   bool cut = (flags & 1u) != 0u;
-  for (int i = 0; i < 8; ++i) gl_ClipDistance[i] = cut ? -dot(planes[i], vec4(position, 1.0)) : 1.0;
+  for (int i = 0; i < planeCount; ++i) gl_ClipDistance[i] = cut ? -dot(planes[i], vec4(position, 1.0)) : 1.0;
   gl_PointSize = size * pixelRatio;
   vColor = color;
   vShape = shape;
@@ -892,6 +894,7 @@ bool GlRenderer::render(const gfx::SceneTree& tree, std::string_view picture, QS
     p->bind();
     p->setUniformValue("mvp", mvp);
     p->setUniformValueArray("planes", planes, kMaxPlanes);
+    p->setUniformValue("planeCount", static_cast<int>(planes_.size()));
   }
   markers_->setUniformValue("pixelRatio", pixelRatio_);
   shapes_->bind();
