@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPrinter>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWheelEvent>
@@ -19,6 +20,7 @@
 #include "graphics/scene_tree.h"
 #include "qt_environment.h"
 #include "scripted_port.h"
+#include "test_files.h"
 #include "ui/desktop_app.h"
 #include "ui/gl_renderer.h"
 #include "ui/main_frame.h"
@@ -236,6 +238,14 @@ TEST(ViewPrinting, APageIsTheHeaderLineOverTheViewKeepingItsProportions) {
   expectColor(page, {2, top + 2}, rgb(1, 0, 0), "the view's top left");
   expectColor(page, {397, top + 197}, rgb(1, 0, 0), "the view's bottom right");
   expectColor(page, {200, top + 203}, rgb(1, 1, 1), "below the view");
+  // Printed without a view (no OpenGL): the header alone, into a PDF file.
+  test::TempDir dir;
+  QWidget window;
+  ViewPrinter& printer = ViewPrinter::of(&window);
+  EXPECT_EQ(&ViewPrinter::of(&window), &printer);
+  printer.printer().setOutputFileName(QString::fromStdString((dir.path() / "page.pdf").string()));
+  ASSERT_TRUE(printer.printPage(nullptr, QStringLiteral("Pit")));
+  EXPECT_EQ(test::readFile(dir.path() / "page.pdf").substr(0, 5), "%PDF-");
 }
 
 TEST(QuarlexView, FrameGivesTheDocumentItsViewWhichHearsTheNotifications) {
