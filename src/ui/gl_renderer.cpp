@@ -541,22 +541,24 @@ void GlRenderer::release() {
 
 // ---------------------------------------------------------------- walking
 
-std::uint64_t GlRenderer::signature(const gfx::SceneTree& tree, Key picture) const {
-  std::uint64_t h = 1469598103934665603ULL;
+std::uint64_t GlRenderer::signature(const gfx::SceneTree& tree, Key picture) {
+  subtreeSignatures_.clear();
   std::vector<Key> route;
-  std::function<void(Key)> visit = [&](Key k) {
-    if (route.size() > 64 || std::find(route.begin(), route.end(), k) != route.end()) return;
+  std::function<std::uint64_t(Key)> visit = [&](Key k) {
+    std::uint64_t h = 1469598103934665603ULL;
+    if (route.size() > 64 || std::find(route.begin(), route.end(), k) != route.end()) return h;
     const gfx::Segment* s = tree.segment(k);
-    if (s == nullptr) return;
+    if (s == nullptr) return h;
     if (k != picture) h = mix(mix(h, static_cast<std::uint64_t>(k)), s->revision);
     route.push_back(k);
-    for (Key c : s->subsegments) visit(c);
+    for (Key c : s->subsegments) h = mix(h, visit(c));
     h = mix(h, 0x9e37);
-    for (Key c : s->includes) visit(c);
+    for (Key c : s->includes) h = mix(h, visit(c));
     route.pop_back();
+    if (route.size() == 2) subtreeSignatures_[k] = h;  // two levels below the picture
+    return h;
   };
-  visit(picture);
-  return h;
+  return visit(picture);
 }
 
 void GlRenderer::walk(const gfx::SceneTree& tree, Key picture) {
@@ -572,6 +574,18 @@ void GlRenderer::walk(const gfx::SceneTree& tree, Key picture) {
   groupOrder_.clear();
   planes_.clear();
   lights_.clear();
+  std::unordered_map<Key, Subtree> subtrees;
+  Subtree* current = nullptr;  // the record of the subtree being walked
+  const auto addPlane = [&](const std::array<double, 4>& p) {
+    if (planes_.size() < kMaxPlanes) planes_.push_back(p);
+  };
+  const auto addLight = [&](const DPoint3D& d, const std::array<float, 3>& colour,
+                            const std::array<float, 3>& ambient) {
+    if (lights_.size() >= kMaxLights) return;
+    lights_.push_back(d);
+    lightColor_ = colour;
+    ambient_ = ambient;
+  };
   std::vector<Key> route;
   std::vector<bool> front;
   tree.traverse(picture, [&](const gfx::SegmentVisit& v) {
@@ -581,6 +595,34 @@ void GlRenderer::walk(const gfx::SceneTree& tree, Key picture) {
     front.resize(depth + 1);
     route[depth] = v.segment.key;
     front[depth] = (depth > 0 && front[depth - 1]) || drawnInFront(v);
+    if (depth < 2) current = nullptr;
+    if (depth == 2) {
+      // A subtree two levels down that did not change since the last walk keeps what it gave.
+      const auto sig = subtreeSignatures_.find(v.segment.key);
+      const std::uint64_t look = mix(lookOf(v.attributes), front[1] ? 1 : 0);
+      const auto old = subtrees_.find(v.segment.key);
+      if (sig != subtreeSignatures_.end() && old != subtrees_.end() && old->second.signature == sig->second &&
+          old->second.look == look && !subtrees.contains(v.segment.key) &&
+          std::all_of(old->second.groups.begin(), old->second.groups.end(), [&](Key g) {
+            auto it = groups_.find(g);
+            return it != groups_.end() && !it->second->seen;
+          })) {
+        for (Key g : old->second.groups) {
+          Group& group = *groups_.at(g);
+          group.seen = true;
+          group.members = oldMembers[g];
+          group.chunks = std::move(oldChunks[g]);
+          groupOrder_.push_back(g);
+        }
+        for (const auto& p : old->second.planes) addPlane(p);
+        for (const auto& l : old->second.lights) addLight(l.direction, l.colour, l.ambient);
+        subtrees.emplace(v.segment.key, std::move(old->second));
+        return false;
+      }
+      current = &subtrees[v.segment.key];
+      current->signature = sig != subtreeSignatures_.end() ? sig->second : 0;
+      current->look = look;
+    }
     // The group: the segment two levels below the picture, or the outermost one drawn in front.
     Key root = route[std::min<std::size_t>(depth, 2)];
     if (front[depth])
@@ -589,16 +631,18 @@ void GlRenderer::walk(const gfx::SceneTree& tree, Key picture) {
       const gfx::Item* item = tree.item(k);
       if (item == nullptr) continue;
       if (const auto* p = std::get_if<gfx::CuttingPlane>(&item->geometry)) {
-        if (v.attributes.isVisible(Kind::CuttingPlanes) && planes_.size() < kMaxPlanes)
-          planes_.push_back({p->a, p->b, p->c, p->d});
+        if (!v.attributes.isVisible(Kind::CuttingPlanes)) continue;
+        addPlane({p->a, p->b, p->c, p->d});
+        if (current != nullptr) current->planes.push_back({p->a, p->b, p->c, p->d});
       } else if (const auto* l = std::get_if<gfx::DistantLight>(&item->geometry)) {
-        if (v.attributes.isVisible(Kind::Lights) && lights_.size() < kMaxLights) {
-          lights_.push_back(gfx::normalized(l->direction).value_or(DPoint3D{0, 0, 1}));
-          const gfx::Rgb& c = v.attributes.colorOf(ColorClass::Lights);
-          const gfx::Rgb& am = v.attributes.colorOf(ColorClass::Ambient);
-          lightColor_ = {float(c.r), float(c.g), float(c.b)};
-          ambient_ = {float(am.r), float(am.g), float(am.b)};
-        }
+        if (!v.attributes.isVisible(Kind::Lights)) continue;
+        const gfx::Rgb& c = v.attributes.colorOf(ColorClass::Lights);
+        const gfx::Rgb& am = v.attributes.colorOf(ColorClass::Ambient);
+        const Light light{gfx::normalized(l->direction).value_or(DPoint3D{0, 0, 1}),
+                          {float(c.r), float(c.g), float(c.b)},
+                          {float(am.r), float(am.g), float(am.b)}};
+        addLight(light.direction, light.colour, light.ambient);
+        if (current != nullptr) current->lights.push_back(light);
       }
     }
     auto& slot = groups_[root];
@@ -608,6 +652,7 @@ void GlRenderer::walk(const gfx::SceneTree& tree, Key picture) {
       group.seen = true;
       group.inFront = front[depth];
       groupOrder_.push_back(root);
+      if (current != nullptr) current->groups.push_back(root);
     }
     if (v.segment.items.empty()) return true;
     const std::uint64_t stamp = mix(lookOf(v.attributes), v.segment.revision);
@@ -634,6 +679,7 @@ void GlRenderer::walk(const gfx::SceneTree& tree, Key picture) {
     group.dirty = true;
     return true;
   });
+  subtrees_ = std::move(subtrees);
   for (auto it = groups_.begin(); it != groups_.end();) {
     Group& g = *it->second;
     if (g.seen) {
@@ -808,6 +854,7 @@ bool GlRenderer::render(const gfx::SceneTree& tree, std::string_view picture, QS
     if (&tree != walkedTree_ || pictureKey != walkedPicture_ || sig != signature_ || own != pictureAttributes_) {
       if (&tree != walkedTree_) {  // another tree's keys mean nothing here
         for (auto& [key, group] : groups_) group->chunks.clear();
+        subtrees_.clear();
         origin_.reset();
       }
       walk(tree, pictureKey);

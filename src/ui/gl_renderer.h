@@ -114,7 +114,9 @@ class GlRenderer {
 
  private:
   void walk(const gfx::SceneTree& tree, gfx::Key picture);
-  std::uint64_t signature(const gfx::SceneTree& tree, gfx::Key picture) const;
+  // A hash of the keys and revisions of everything below the picture; fills
+  // subtreeSignatures_ with the same for each segment two levels down.
+  std::uint64_t signature(const gfx::SceneTree& tree, gfx::Key picture);
   void upload(Group& group);
   void drawGroup(const Group& group, bool transparentPass);
 
@@ -131,6 +133,21 @@ class GlRenderer {
   std::optional<DPoint3D> origin_;  // world point the float positions are relative to
   std::uint64_t walkedRevision_ = 0;
   std::uint64_t signature_ = 0;
+  std::unordered_map<gfx::Key, std::uint64_t> subtreeSignatures_;
+  // What each segment two levels below the picture gave at the last walk, so
+  // that a walk passes over the ones that did not change.
+  struct Light {
+    DPoint3D direction;
+    std::array<float, 3> colour, ambient;
+  };
+  struct Subtree {
+    std::uint64_t signature = 0;
+    std::uint64_t look = 0;  // the attributes that apply at its top
+    std::vector<gfx::Key> groups;
+    std::vector<std::array<double, 4>> planes;
+    std::vector<Light> lights;
+  };
+  std::unordered_map<gfx::Key, Subtree> subtrees_;
   gfx::Attributes pictureAttributes_;
   bool walkedOnce_ = false;
   const gfx::SceneTree* walkedTree_ = nullptr;

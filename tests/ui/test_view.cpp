@@ -183,9 +183,13 @@ TEST(QuarlexView, DrawsEachKindWhereTheCameraPutsItAndRebuildsOnlyWhatChanged) {
   tree.openSegment("?Model/Composites");
   tree.setColor("markers=blue");
   tree.closeSegment();
-  expectColor(view->renderToImage(QSize(200, 200)), marker, rgb(0, 0, 1), "recoloured marker");
+  const QImage again = view->renderToImage(QSize(200, 200));
+  expectColor(again, marker, rgb(0, 0, 1), "recoloured marker");
+  expectColor(again, at({38, 40, 0}), rgb(1, 1, 1), "still cut");  // planes and lights of the datasets passed over
+  expectColor(again, at(lit[0].second), rgb(0, 0.9, 0), "still lit");
   EXPECT_EQ(view->renderer()->stats().groupsUploaded, 1);
   EXPECT_EQ(view->renderer()->stats().segmentsRebuilt, 1);
+  EXPECT_EQ(view->renderer()->stats().segmentsReached, 10);  // the unchanged datasets' insides passed over
   tree.openSegment("?Picture");
   tree.setCameraTarget({10, 0, 0});
   tree.closeSegment();
