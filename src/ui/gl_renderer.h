@@ -19,7 +19,8 @@
 // attributes that apply to it change. The GPU buffers are kept per group: a
 // group is a segment two levels below the picture (a dataset such as
 // "?Model/Polygons", with all of its subsegments), so a change of one dataset
-// uploads that dataset's buffers and no other. A camera change uploads nothing.
+// uploads that dataset's buffers and no other. A camera change uploads nothing,
+// and a walk after a change passes over the datasets that did not change.
 #include <QColor>
 #include <QPointF>
 #include <QSize>
