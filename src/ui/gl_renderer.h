@@ -150,7 +150,6 @@ class GlRenderer {
   };
   std::unordered_map<gfx::Key, Subtree> subtrees_;
   gfx::Attributes pictureAttributes_;
-  bool walkedOnce_ = false;
   const gfx::SceneTree* walkedTree_ = nullptr;
   gfx::Key walkedPicture_ = gfx::kNoKey;
   std::vector<ViewLabel> labels_;
