@@ -248,14 +248,19 @@ void SceneTree::removeItem(Key key) {
   const Item* found = items_.find(key);
   if (!found) return;
   const Item& item = *found;
-  if (Segment* owner = mutableSegment(item.owner)) {
+  Segment* owner = mutableSegment(item.owner);
+  if (owner) {
     auto& v = owner->items;
     if (auto pos = std::find(v.rbegin(), v.rend(), key); pos != v.rend()) v.erase(std::next(pos).base());
   }
   if (auto ink = inkOf_.find(item.owner); ink != inkOf_.end() && ink->second == key) inkOf_.erase(ink);
   forgetUserKey(item.owner, key, item.hasUserKey, item.userKey);
   items_.erase(key);
-  touch();
+  if (owner) {
+    touch(*owner);
+  } else {
+    touch();
+  }
 }
 
 void SceneTree::removeSegmentTree(Key top, bool detachFromOwner) {
@@ -365,7 +370,7 @@ int SceneTree::flushOne(Key segmentKey, unsigned kinds) {
     seg->attributes = {};
     ++removed;
   }
-  if (removed > 0) touch();
+  if (removed > 0) touch(*seg);
   return removed;
 }
 
@@ -483,21 +488,21 @@ bool SceneTree::renumberKey(Key key, Key userKey, KeyScope scope) {
 bool SceneTree::setColor(std::string_view options) {
   Segment* s = attributeTarget();
   if (!s) return false;
-  touch();
+  touch(*s);
   return applyColorOptions(s->attributes.color, options);
 }
 
 bool SceneTree::setVisibility(std::string_view options) {
   Segment* s = attributeTarget();
   if (!s) return false;
-  touch();
+  touch(*s);
   return applyVisibilityOptions(s->attributes.visibility, options);
 }
 
 bool SceneTree::setSelectability(std::string_view options) {
   Segment* s = attributeTarget();
   if (!s) return false;
-  touch();
+  touch(*s);
   return applySelectabilityOptions(s->attributes.selectability, options);
 }
 
@@ -505,7 +510,7 @@ bool SceneTree::mergeOptionList(OptionList Attributes::*list, std::string_view o
   Segment* s = attributeTarget();
   if (!s) return false;
   (s->attributes.*list).merge(parseOptions(options));
-  touch();
+  touch(*s);
   return true;
 }
 
@@ -524,7 +529,7 @@ bool SceneTree::setHandedness(std::string_view value) {
   const std::string v = normalizeKeyword(value);
   if (!s || (v != "right" && v != "left")) return false;
   s->attributes.handedness = v == "right" ? Handedness::Right : Handedness::Left;
-  touch();
+  touch(*s);
   return true;
 }
 
@@ -533,7 +538,7 @@ bool SceneTree::setWindowFrame(std::string_view value) {
   const auto on = parseSwitch(value);
   if (!s || !on) return false;
   s->attributes.windowFrame = *on;
-  touch();
+  touch(*s);
   return true;
 }
 
@@ -541,7 +546,7 @@ bool SceneTree::setLineWeight(double weight) {
   Segment* s = attributeTarget();
   if (!s || !std::isfinite(weight) || weight < 0.0) return false;
   s->attributes.lineWeight = weight;
-  touch();
+  touch(*s);
   return true;
 }
 
@@ -549,7 +554,7 @@ bool SceneTree::setMarkerSize(double size) {
   Segment* s = attributeTarget();
   if (!s || !std::isfinite(size) || size < 0.0) return false;
   s->attributes.markerSize = size;
-  touch();
+  touch(*s);
   return true;
 }
 
@@ -558,7 +563,7 @@ bool SceneTree::setMarkerSymbol(std::string_view symbol) {
   const std::string_view sym = trimView(symbol);
   if (!s || sym.empty()) return false;
   s->attributes.markerSymbol = std::string(sym);
-  touch();
+  touch(*s);
   return true;
 }
 
@@ -567,7 +572,7 @@ bool SceneTree::setTextAlignment(std::string_view alignment) {
   const std::string_view a = trimView(alignment);
   if (!s || a.empty() || a.size() > 3 || a.find_first_not_of("<>^v*") != std::string_view::npos) return false;
   s->attributes.textAlignment = std::string(a);
-  touch();
+  touch(*s);
   return true;
 }
 
@@ -575,7 +580,7 @@ bool SceneTree::setWindowSize(int width, int height) {
   Segment* s = attributeTarget();
   if (!s || width <= 0 || height <= 0) return false;
   s->attributes.windowSize = WindowSize{width, height};
-  touch();
+  touch(*s);
   return true;
 }
 
@@ -583,7 +588,7 @@ bool SceneTree::unsetAttribute(AttributeGroup group) {
   Segment* s = attributeTarget();
   if (!s) return false;
   s->attributes.unset(group);
-  touch();
+  touch(*s);
   return true;
 }
 
@@ -608,7 +613,7 @@ bool SceneTree::applyCameraChange(const std::function<void(Camera&)>& change) {
   Camera c = s->attributes.camera ? *s->attributes.camera : showCamera();
   change(c);
   s->attributes.camera = c;
-  touch();
+  touch(*s);
   return true;
 }
 
@@ -676,7 +681,7 @@ Key SceneTree::insertItem(Geometry geometry) {
   it.geometry = std::move(geometry);
   items_.add(std::move(it));
   seg->items.push_back(k);
-  touch();
+  touch(*seg);
   return k;
 }
 
@@ -737,7 +742,7 @@ Key SceneTree::addInk(const DPoint3D& point) {
     if (Item* item = items_.find(it->second)) {
       if (auto* line = std::get_if<Polyline>(&item->geometry)) {
         line->points.push_back(point);
-        touch();
+        touch(*mutableSegment(seg));
         return it->second;
       }
     }
@@ -758,7 +763,7 @@ bool SceneTree::editPolyline(Key key, int offset, int deleteCount, std::span<con
   const size_t count = std::min(static_cast<size_t>(deleteCount), pts.size() - from);
   pts.erase(pts.begin() + static_cast<std::ptrdiff_t>(from), pts.begin() + static_cast<std::ptrdiff_t>(from + count));
   pts.insert(pts.begin() + static_cast<std::ptrdiff_t>(from), insert.begin(), insert.end());
-  touch();
+  touch(*mutableSegment(it->owner));
   return true;
 }
 

@@ -57,6 +57,10 @@ struct Segment {
   Attributes attributes;
   Key userKey = kNoKey;
   bool hasUserKey = false;
+  // The tree's revision() at the last change of this segment's own items or
+  // attributes (not of its subsegments): the renderer rebuilds what it drew
+  // from a segment only when this moved.
+  std::uint64_t revision = 0;
 };
 
 struct Item {
@@ -241,6 +245,7 @@ class SceneTree {
   int runSelection(std::string_view picture, double left, double right, double bottom, double top,
                    std::optional<double> proximity);
   void touch() { ++revision_; }
+  void touch(Segment& s) { s.revision = ++revision_; }
 
   std::unordered_map<Key, Segment> segments_;
   ChunkedStore<Item> items_;

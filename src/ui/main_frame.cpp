@@ -22,6 +22,7 @@
 #include "app/version.h"
 #include "scene/view_controller.h"
 #include "ui/glyph_icon.h"
+#include "ui/print_view.h"
 #include "ui/qt_text.h"
 #include "ui/quarlex_view.h"
 
@@ -464,6 +465,9 @@ void CMainFrame::onCommand(CommandId id, bool checked) {
       case CommandId::CalculationSettings: doc_.onCalculationSettings(); break;
       case CommandId::EditDefinedVariables: doc_.onEditVariables(VariableKind::Loaded); break;
       case CommandId::EditCalculatedVariables: doc_.onEditVariables(VariableKind::Calculated); break;
+      case CommandId::FilePrint: ViewPrinter::of(this).print(view_, qs(doc_.title())); break;
+      case CommandId::FilePrintPreview: ViewPrinter::of(this).preview(view_, qs(doc_.title())); break;
+      case CommandId::FilePrintSetup: ViewPrinter::of(this).setup(); break;
       default:
         if (QToolBar* bar = barOf(id))
           bar->setVisible(checked);

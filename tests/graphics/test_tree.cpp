@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -279,6 +280,50 @@ TEST(Ink, OnePolylinePerStartAndPerSegmentAndEditsDeleteThenInsert) {
   EXPECT_TRUE(t.editPolyline(42, 0, 100, {}));  // by user key; a delete count past the end stops there
   t.closeSegment();
   EXPECT_TRUE(t.showPolyline(k).empty());
+}
+
+TEST(Revisions, EachSegmentMovesOnlyWithItsOwnItemsAndAttributes) {
+  SceneTree t;
+  const Key a = t.openSegment("/a");
+  const Key inked = t.addInk({0, 0, 0});
+  const Key b = t.openSegment("b");
+  const DPoint3D two[] = {{0, 0, 0}, {1, 1, 1}};
+  const Key line = t.insertPolyline(two);
+  const Key marker = t.insertMarker({0, 0, 0});
+  t.closeSegment();
+  t.closeSegment();
+  ASSERT_NE(inked, kNoKey);
+  struct Case {
+    const char* change;
+    std::function<void()> run;
+    bool aMoves, bMoves;
+  };
+  const std::vector<Case> cases = {
+      {"insert in a", [&] { t.openSegmentByKey(a), t.insertText({}, "x"), t.closeSegment(); }, true, false},
+      {"ink grows in a",
+       [&] {
+         t.openSegmentByKey(a), t.addInk({1, 0, 0}), t.closeSegment();
+       },
+       true, false},
+      {"colour of b", [&] { t.openSegmentByKey(b), t.setColor("red"), t.closeSegment(); }, false, true},
+      {"camera of a", [&] { t.openSegmentByKey(a), t.setCameraField(3, 3), t.closeSegment(); }, true, false},
+      {"unset in b", [&] { t.openSegmentByKey(b), t.unsetAttribute(AttributeGroup::Color), t.closeSegment(); }, false,
+       true},
+      {"edit b's polyline", [&] { t.editPolyline(line, 0, 1, {}); }, false, true},
+      {"delete b's marker", [&] { t.deleteByKey(marker); }, false, true},
+      {"flush what a lacks", [&] { t.flushContents("/a", "shells"); }, false, false},
+      {"flush a's text", [&] { t.flushContents("/a", "text"); }, true, false},
+      {"renumber b's line", [&] { t.renumberKey(line, 7); }, false, false},
+  };
+  for (const Case& c : cases) {
+    const std::uint64_t ra = t.segment(a)->revision, rb = t.segment(b)->revision;
+    c.run();
+    EXPECT_EQ(t.segment(a)->revision != ra, c.aMoves) << c.change;
+    EXPECT_EQ(t.segment(b)->revision != rb, c.bMoves) << c.change;
+    if (c.aMoves) {
+      EXPECT_EQ(t.segment(a)->revision, t.revision()) << c.change;
+    }
+  }
 }
 
 TEST(VectorMath, PolygonNormal) {
