@@ -388,6 +388,7 @@ void CMainFrame::updateBars() {
 void CMainFrame::connectView() {
   if (controller_ == nullptr) return;
   ViewController* c = controller_.get();
+  view_->setSceneTree(doc_.scene());
   connect(view_, &CWQuarlexView::viewResized, this, [c](int width, int height) { c->resize(width, height); });
   connect(view_, &CWQuarlexView::mouseMovedTo, this, [this, c](double x, double y) {
     c->mouseMoved(x, y);
