@@ -63,7 +63,18 @@ void CWQuarlexDoc::redrawFiguresAndPolygons(bool polygons) {
   }
 }
 
+// The scene follows the display state the sheet wrote: markers, bins,
+// every dataset's refresh and switch, the grid and the axis icon.
 void CWQuarlexDoc::afterPropertySheet() {
+  if (scene_ != nullptr) {
+    SceneBuilder scene(*scene_, sceneProject());
+    scene.applyMarkerStyle();
+    scene.applyBinVisibility();
+    scene.applyDatasetVisibility();  // with every dataset's refresh
+    scene.buildGrid();
+    scene.setViewFromSection();
+    scene_->updateDisplay();
+  }
   if (view_ != nullptr) {
     view_->displayChanged();
     view_->updateAllViews();

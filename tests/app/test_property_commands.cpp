@@ -8,7 +8,9 @@
 #include "app/document.h"
 #include "app/project_file.h"
 #include "cli/job.h"
+#include "datasets/color_table_page.h"
 #include "engine/figure_dialogs.h"
+#include "graphics/scene_tree.h"
 #include "job_files.h"
 #include "recording_view.h"
 #include "scripted_port.h"
@@ -141,6 +143,28 @@ TEST(PropertySheets, DeletionsActAtOnceAndMarkedEnvelopesLoseTheirCompositesHigh
             (std::vector<std::string>{"composite removed 5", "composite removed 2", "display changed", "update"}));
   EXPECT_EQ(objects.composites.count(), 5);
   EXPECT_EQ(objects.envelopes.envelopes[0].transparency, 1.0f);
+}
+
+// What the display sheet switches reaches the scene the view draws.
+TEST(PropertySheets, TheDisplaySheetsSwitchesReachTheScene) {
+  ProjectObjects objects;
+  test::ScriptedPort port;
+  CWQuarlexDoc doc(objects, port);
+  gfx::SceneTree scene;
+  doc.setScene(&scene);
+  ProjectSetupValues values;
+  values.loaded = {VariableInfo("Au")};
+  doc.setUpProject(values);
+  const auto markersShown = [&] {
+    return scene.resolvedAttributes(scene.findSegment("?Model/Composites"))->isVisible(gfx::Kind::Markers);
+  };
+  ASSERT_TRUE(markersShown());
+  port.answerSheet([&](SheetModel& sheet) {
+    dynamic_cast<CReferenceGridPage&>(*sheet.pages()[1]).datasets[0] = false;
+    return true;
+  });
+  EXPECT_TRUE(doc.onDisplayProperties());
+  EXPECT_FALSE(markersShown());
 }
 
 TEST(PropertySheets, FiguresPageNamesValuesAndDilutionAndThePolygonsExaggerationSteps) {
