@@ -1,5 +1,7 @@
 // The document's commands that edit the settings: "Calculation &Settings"
 // and the two variable-editing commands.
+#include <algorithm>
+#include <map>
 #include <memory>
 
 #include "app/document.h"
@@ -61,10 +63,43 @@ CommandResult CWQuarlexDoc::onEditVariables(VariableKind kind) {
   return CommandResult::done();
 }
 
+namespace {
+
+// The names the edit gives the variables it keeps: the survivors of the
+// deletions, in order, take the edited list's names at their places.
+std::map<std::string, std::string> renamesOf(std::vector<std::string> before, const std::vector<std::string>& after,
+                                             const std::vector<std::string>& deletedNames) {
+  for (const auto& name : deletedNames)
+    if (const auto it = std::find(before.begin(), before.end(), name); it != before.end()) before.erase(it);
+  std::map<std::string, std::string> renames;
+  for (std::size_t i = 0; i < std::min(before.size(), after.size()); ++i)
+    if (before[i] != after[i]) renames[before[i]] = after[i];
+  return renames;
+}
+
+}  // namespace
+
 void CWQuarlexDoc::applyVariableEdit(VariableKind kind, const std::vector<VariableInfo>& loaded,
                                      const std::vector<VariableInfoCalc>& calculated,
                                      const std::vector<std::string>& deletedNames) {
   QuarlexSettings& s = objects_.settings;
+  std::vector<std::string> before, after;
+  if (kind == VariableKind::Loaded) {
+    for (const auto& v : s.loaded) before.push_back(v.name);
+    for (const auto& v : loaded) after.push_back(v.name);
+  } else {
+    for (const auto& v : s.calculated) before.push_back(v.name);
+    for (const auto& v : calculated) after.push_back(v.name);
+  }
+  // Colour-table bins and plot annotations name their variable: they follow a rename.
+  const auto renames = renamesOf(before, after, deletedNames);
+  const auto follow = [&renames](std::string& name) {
+    if (const auto it = renames.find(name); it != renames.end()) name = it->second;
+  };
+  for (ColorBin& bin : objects_.colorTable.bins) follow(bin.variableName);
+  for (MapProfileDef& profile : objects_.mapOutput.profiles)
+    for (auto* labels : {&profile.compositeLabels, &profile.polygonLabels, &profile.figureLabels})
+      for (MapVariablesDef& label : *labels) follow(label.name);
   CompositeValueSink composites(objects_.composites, kind);
   FigureValueSink figures(objects_.figures, kind, s.loadedCount());
   VariableValueSink* sinks[] = {&composites, &figures};

@@ -167,7 +167,13 @@ TEST(EditVariables, RenameKeepsFormulasDeletionFollowsTheRulesAndCancelKeepsAll)
   EXPECT_EQ(p.objects.composites, before.composites);
   EXPECT_FALSE(p.doc.isModified());
 
-  // Th carries the thickness and stays; Au is renamed, Ag goes.
+  // Th carries the thickness and stays; Au is renamed, Ag goes. Colour bins
+  // and plot labels follow the rename: Cu, whose place moves, keeps its name.
+  p.objects.colorTable.bin(0, 0).variableName = "Au";
+  p.objects.colorTable.bin(0, 1).variableName = "Cu";
+  p.objects.mapOutput.profiles.resize(1);
+  p.objects.mapOutput.profiles[0].polygonLabels.resize(1);
+  p.objects.mapOutput.profiles[0].polygonLabels[0].name = "Au";
   p.port.answerDialog([&](DialogModel& m) {
     auto& d = dynamic_cast<CVariableEditDialog&>(m);
     d.select(3);
@@ -189,6 +195,9 @@ TEST(EditVariables, RenameKeepsFormulasDeletionFollowsTheRulesAndCancelKeepsAll)
   EXPECT_EQ(s.calculated[0].formulaText, "Gold  ENTER  Cu  *  ");
   EXPECT_EQ(s.calculated[0].compiled.codeString(), "a#b*");
   EXPECT_EQ(s.findThicknessVariable(), 2);
+  EXPECT_EQ(p.objects.colorTable.bin(0, 0).variableName + "," + p.objects.colorTable.bin(0, 1).variableName + "," +
+                p.objects.mapOutput.profiles[0].polygonLabels[0].name,
+            "Gold,Cu,Gold");
   const CComposite& c = p.objects.composites.composites[2];
   EXPECT_EQ(c.values, (std::vector<double>{3.0, 2.0, 5.0}));
   EXPECT_EQ(c.calcValues, (std::vector<double>{6.0}));
