@@ -4,11 +4,14 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QSettings>
 #include <QStatusBar>
 #include <QStyle>
@@ -17,10 +20,12 @@
 #include <memory>
 #include <string>
 
+#include "app/command_messages.h"
 #include "app/document.h"
 #include "app/version.h"
 #include "ui/glyph_icon.h"
 #include "ui/qt_text.h"
+#include "ui/qt_ui_port.h"
 #include "ui/quarlex_view.h"
 
 namespace qx {
@@ -68,12 +73,16 @@ CMainFrame::CMainFrame(CWQuarlexDoc& doc, Options options, QWidget* parent)
     updateTitle();
     updateCommandStates();
   });
+  // The desktop's file dialogs start in the project's folder.
+  if (auto* port = dynamic_cast<QtUiPort*>(&doc_.port()))
+    port->setProjectFolder([this] { return projectFolder(doc_); });
   updateTitle();
   updateCommandStates();
 }
 
 CMainFrame::~CMainFrame() {
   doc_.setChangeListener({});
+  if (auto* port = dynamic_cast<QtUiPort*>(&doc_.port())) port->setProjectFolder({});
   if (doc_.view() == view_) doc_.setView(nullptr);
 }
 
@@ -352,8 +361,17 @@ void CMainFrame::updateTitle() {
   setWindowModified(doc_.isModified());
 }
 
+void CMainFrame::showCommandMessage(CommandId id) {
+  const auto* port = dynamic_cast<const QtUiPort*>(&doc_.port());
+  const std::string text = commandMessage(id, files_.lastResult(), port != nullptr ? port->lastChosenFile() : "");
+  if (!text.empty()) statusBar()->showMessage(qs(text));
+}
+
 void CMainFrame::onCommand(CommandId id, bool checked) {
-  if (files_.run(id) == CommandOutcome::Window) {
+  if (auto* port = dynamic_cast<QtUiPort*>(&doc_.port())) port->forgetChosenFile();
+  const CommandOutcome outcome = files_.run(id);
+  if (outcome == CommandOutcome::Done) showCommandMessage(id);
+  if (outcome == CommandOutcome::Window) {
     switch (id) {
       case CommandId::FileExit: close(); break;
       case CommandId::AppAbout: {
@@ -367,6 +385,20 @@ void CMainFrame::onCommand(CommandId id, bool checked) {
         break;
     }
   }
+  updateCommandStates();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+  std::vector<std::string> paths;
+  for (const QUrl& url : event->mimeData()->urls())
+    paths.push_back(url.isLocalFile() ? url.toLocalFile().toStdString() : url.toString().toStdString());
+  if (paths.empty()) return;
+  event->acceptProposedAction();
+  files_.openDropped(paths);
   updateCommandStates();
 }
 

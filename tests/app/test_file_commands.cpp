@@ -33,7 +33,9 @@ TEST(SaveAs, ProposesThePathOrTheTitleCutBeforeAnyPathCharacter) {
   CWQuarlexDoc doc(objects, port);
   const std::pair<const char*, const char*> cases[] = {
       {"Untitled", "Untitled.qrx"},
-      {"[Untitled]", "[Untitled].qrx"},
+      {"[Untitled]", "Untitled.qrx"},
+      {" [Pit 4] ", "Pit 4.qrx"},
+      {"[ ]", ""},
       {"Pit 3: east", "Pit 3.qrx"},
       {"a/b", "a.qrx"},
       {"c\\d", "c.qrx"},
