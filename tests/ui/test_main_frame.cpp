@@ -4,11 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -24,6 +27,7 @@
 #include "saved_project.h"
 #include "scripted_port.h"
 #include "ui/main_frame.h"
+#include "ui/qt_text.h"
 
 namespace qx {
 namespace {
@@ -263,6 +267,34 @@ TEST_F(MainFrameTest, ClosingTheWindowAsksTheSaveChangesQuestion) {
   QApplication::sendEvent(frame.get(), &closed);
   EXPECT_TRUE(closed.isAccepted());
   EXPECT_TRUE(port.allAnswersUsed());
+}
+
+}  // namespace
+}  // namespace qx
+
+namespace qx {
+namespace {
+
+TEST_F(MainFrameTest, ADroppedProjectOpensAndADroppedDataFileIsRefusedWithTheReason) {
+  const std::string project = test::writeProject(pathIn("pit.QRX"), "Cu");
+  const std::string data = pathIn("holes.dat");
+  const auto drop = [this](const std::vector<std::string>& paths) {
+    QMimeData mime;
+    QList<QUrl> urls;
+    for (const std::string& p : paths) urls << QUrl::fromLocalFile(qs(p));
+    mime.setUrls(urls);
+    QDropEvent event(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    static_cast<QObject*>(frame.get())->event(&event);  // straight to the window, without a drag in progress
+  };
+  drop({data, project});
+  EXPECT_EQ(doc.pathName(), project);
+  EXPECT_EQ(objects.settings.loaded.at(0).name, "Cu");
+  drop({data});
+  ASSERT_EQ(port.messages().size(), 1u);
+  EXPECT_EQ(port.messages()[0], data +
+                                    " was not opened: only project files (*.qrx) are opened by dropping them on "
+                                    "the window.\nData files are read with the Import commands of the File menu.");
+  EXPECT_EQ(doc.pathName(), project);
 }
 
 }  // namespace
