@@ -48,6 +48,7 @@ OutlineFileRecords parseOutline(ByteSource& source, const OutlineLayout& layout)
   OutlineFileRecords out;
   LineReader reader(source);
   while (reader.readLine()) {
+    if (reader.nulLine() > 0) break;  // not a text file: read no further
     const std::string_view line = reader.line();
     const char type = characterAt(line, 1);
     if (type == '1') {
@@ -68,6 +69,7 @@ OutlineFileRecords parseOutline(ByteSource& source, const OutlineLayout& layout)
       out.contours.back().points.push_back(p);
     }
   }
+  out.text = textFault(reader);
   return out;
 }
 
