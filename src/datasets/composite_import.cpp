@@ -211,19 +211,20 @@ int loadComposites(UiPort& port, CompositeSet& set, QuarlexSettings& settings, c
   spec.initialPath = settings.lastCompositeFile;
   const std::optional<std::string> path = port.chooseFile(spec);
   if (!path) return 0;
-  std::string preview;
+  std::vector<std::string> preview;
   {
     CFile file = openForReading(*path);
     if (!file) return 0;
     FileSource source(file.get());
-    preview = previewText(readPreviewLines(source));
+    preview = readPreviewLines(source);
   }
   settings.lastCompositeFile = *path;
 
-  // 2. The column wizard.
+  // 2. The column wizard, with widths that cut no number of the first data line.
   CFileLoadPropertySheet sheet{std::string(kLoadCompositesTitle)};
   sheet.first() = compositeLoadDescription(set, settings);
-  sheet.firstPage().setPreviewText(std::move(preview));
+  proposeColumns(sheet.first(), preview);
+  sheet.firstPage().setPreviewText(previewText(preview));
   sheet.firstPage().setRotationAllowed(true);
   if (!port.runSheet(sheet)) return 0;
 

@@ -95,6 +95,7 @@ int loadSurface(SurfaceSet& set, UiPort& port, std::string& lastPath) {
     const auto k = static_cast<std::size_t>(i);
     sheet.first().add(set.fieldNames[k], set.fieldPositions[k], set.fieldWidths[k], set.fieldDecimals[k]);
   }
+  proposeColumns(sheet.first(), preview);
   sheet.firstPage().setPreviewText(previewText(preview));
   sheet.firstPage().setRotationAllowed(true);
   if (!port.runSheet(sheet)) return 0;

@@ -14,7 +14,6 @@
 #include <QMimeData>
 #include <QSettings>
 #include <QStatusBar>
-#include <QStyle>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <memory>
@@ -46,7 +45,7 @@ std::unique_ptr<QSettings> openProfile() {
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("About wQuarlex"));
   auto* icon = new QLabel(this);
-  icon->setPixmap(glyphIcon(QStringLiteral("Q")).pixmap(32, 32));
+  icon->setPixmap(svgIcon(QStringLiteral("app")).pixmap(32, 32));
   version_ = new QLabel(qs(aboutText()), this);
   auto* row = new QHBoxLayout;
   row->addWidget(icon);
@@ -63,7 +62,7 @@ CMainFrame::CMainFrame(CWQuarlexDoc& doc, Options options, QWidget* parent)
     : QMainWindow(parent), doc_(doc), options_(options), recent_(options.recentFileCount), files_(doc, recent_, [this] {
         recentFilesChanged();
       }) {
-  setWindowIcon(glyphIcon(QStringLiteral("Q")));
+  setWindowIcon(svgIcon(QStringLiteral("app")));
   buildMenus();
   buildToolBars();
   buildStatusBar();
@@ -109,6 +108,7 @@ void CMainFrame::buildMenus() {
       QAction* action = menu->addAction(tab < 0 ? text : text.left(tab));
       if (tab >= 0) action->setShortcut(QKeySequence(text.mid(tab + 1), QKeySequence::PortableText));
       action->setStatusTip(qs(entry.prompt));
+      action->setToolTip(qs(entry.prompt));  // the tool-bar buttons that share the action
       action->setCheckable(entry.checkable);
       action->setIconVisibleInMenu(false);
       action->setMenuRole(QAction::NoRole);
@@ -125,8 +125,9 @@ void CMainFrame::buildMenus() {
 
 QAction* CMainFrame::placeholder(QToolBar* bar, const QString& glyph, const QString& text) {
   // A button whose command this build does not carry out yet: shown, never enabled.
-  QAction* action = bar->addAction(glyphIcon(glyph, QColor(0x70, 0x70, 0x70)), text);
+  QAction* action = bar->addAction(svgIcon(glyph), text);
   action->setStatusTip(text);
+  action->setToolTip(text);
   action->setEnabled(false);
   return action;
 }
@@ -141,23 +142,30 @@ void CMainFrame::buildToolBars() {
   };
 
   fileBar_ = makeBar("FileToolBar", QStringLiteral("Toolbar"));
-  const std::pair<CommandId, QStyle::StandardPixmap> fileButtons[] = {
-      {CommandId::FileNew, QStyle::SP_FileIcon},
-      {CommandId::FileOpen, QStyle::SP_DialogOpenButton},
-      {CommandId::FileSave, QStyle::SP_DialogSaveButton},
+  const std::pair<CommandId, const char*> fileButtons[] = {
+      {CommandId::FileNew, "new"},
+      {CommandId::FileOpen, "open"},
+      {CommandId::FileSave, "save"},
+      {CommandId::FilePrint, "print"},
   };
-  for (const auto& [id, pixmap] : fileButtons) {
-    action(id)->setIcon(style()->standardIcon(pixmap));
+  for (const auto& [id, icon] : fileButtons) {
+    action(id)->setIcon(svgIcon(QLatin1String(icon)));
     fileBar_->addAction(action(id));
   }
-  action(CommandId::FilePrint)->setIcon(glyphIcon(QStringLiteral("Pr")));
-  fileBar_->addAction(action(CommandId::FilePrint));
 
   digitizeBar_ = makeBar("DigitizeToolBar", QStringLiteral("Digitize"));
   const std::pair<const char*, const char*> digitize[] = {
-      {"St", "Start Digitizing"}, {"Fi", "Finish Digitizing"}, {"Un", "Undo"},          {"sP", "Snap Polygon"},
-      {"sF", "Snap Figure"},      {"sE", "Snap Envelope"},     {"sG", "Snap Grid"},     {"sS", "Snap Side"},
-      {"sC", "Snap Coordinate"},  {"sM", "Snap Middle"},       {"sD", "Snap Distance"},
+      {"digitize_start", "Start Digitizing"},
+      {"digitize_finish", "Finish Digitizing"},
+      {"undo", "Undo"},
+      {"snap_polygon", "Snap Polygon"},
+      {"snap_figure", "Snap Figure"},
+      {"snap_envelope", "Snap Envelope"},
+      {"snap_grid", "Snap Grid"},
+      {"snap_side", "Snap Side"},
+      {"snap_coordinate", "Snap Coordinate"},
+      {"snap_middle", "Snap Middle"},
+      {"snap_distance", "Snap Distance"},
   };
   for (const auto& [glyph, text] : digitize) placeholder(digitizeBar_, QLatin1String(glyph), QLatin1String(text));
   auto* snapDistance = new QLineEdit(digitizeBar_);
@@ -169,10 +177,18 @@ void CMainFrame::buildToolBars() {
 
   modifyBar_ = makeBar("ModifyToolBar", QStringLiteral("Modify"));
   const std::pair<const char*, const char*> modify[] = {
-      {"An", "Select Anchor"},  {"Nx", "Next Point"},     {"Pv", "Previous Point"},
-      {"Er", "Erase"},          {"Ad", "Add Point"},      {"Mv", "Move point"},
-      {"Rt", "Retag Contour"},  {"Dc", "Delete Contour"}, {"Mc", "Modify Contour"},
-      {"Ok", "Accept changes"}, {"Cx", "Cancel"},         {"Op", "Optimize shape for target tonnage"},
+      {"anchor", "Select Anchor"},
+      {"point_next", "Next Point"},
+      {"point_previous", "Previous Point"},
+      {"erase", "Erase"},
+      {"point_add", "Add Point"},
+      {"point_move", "Move point"},
+      {"contour_retag", "Retag Contour"},
+      {"contour_delete", "Delete Contour"},
+      {"contour_modify", "Modify Contour"},
+      {"accept", "Accept changes"},
+      {"cancel", "Cancel"},
+      {"optimize", "Optimize shape for target tonnage"},
   };
   for (const auto& [glyph, text] : modify) placeholder(modifyBar_, QLatin1String(glyph), QLatin1String(text));
 
@@ -180,22 +196,24 @@ void CMainFrame::buildToolBars() {
   addToolBarBreak(Qt::TopToolBarArea);
   // Buttons that are menu commands share the menu's action, so they follow its rule.
   sectionViewBar_ = makeBar("SectionViewToolBar", QStringLiteral("Section View"));
-  placeholder(sectionViewBar_, QStringLiteral("ZB"), QStringLiteral("Zoom Box"));
-  const std::pair<CommandId, const char*> viewCommands[] = {{CommandId::ZoomAll, "ZA"}, {CommandId::PanView, "Pn"}};
+  placeholder(sectionViewBar_, QStringLiteral("zoom_box"), QStringLiteral("Zoom Box"));
+  const std::pair<CommandId, const char*> viewCommands[] = {{CommandId::ZoomAll, "zoom_all"},
+                                                            {CommandId::PanView, "pan"}};
   for (const auto& [id, glyph] : viewCommands) {
-    action(id)->setIcon(glyphIcon(QLatin1String(glyph)));
+    action(id)->setIcon(svgIcon(QLatin1String(glyph)));
     sectionViewBar_->addAction(action(id));
   }
   const std::pair<const char*, const char*> pans[] = {
-      {"PL", "Pan Left"}, {"PR", "Pan Right"}, {"PU", "Pan Up"}, {"PD", "Pan Down"}};
+      {"pan_left", "Pan Left"}, {"pan_right", "Pan Right"}, {"pan_up", "Pan Up"}, {"pan_down", "Pan Down"}};
   for (const auto& [glyph, text] : pans) placeholder(sectionViewBar_, QLatin1String(glyph), QLatin1String(text));
   const std::pair<CommandId, const char*> datasetCommands[] = {
-      {CommandId::UndoViewChange, "Uv"}, {CommandId::RedoViewChange, "Rv"}, {CommandId::ViewComposites, "Co"},
-      {CommandId::ViewPolygons, "Po"},   {CommandId::ViewEnvelopes, "En"},  {CommandId::ViewFigures, "Fg"},
-      {CommandId::ViewSurfaces, "Su"},   {CommandId::ViewGrid, "Gr"},
+      {CommandId::UndoViewChange, "view_undo"},  {CommandId::RedoViewChange, "view_redo"},
+      {CommandId::ViewComposites, "composites"}, {CommandId::ViewPolygons, "polygons"},
+      {CommandId::ViewEnvelopes, "envelopes"},   {CommandId::ViewFigures, "figures"},
+      {CommandId::ViewSurfaces, "surfaces"},     {CommandId::ViewGrid, "grid"},
   };
   for (const auto& [id, glyph] : datasetCommands) {
-    action(id)->setIcon(glyphIcon(QLatin1String(glyph)));
+    action(id)->setIcon(svgIcon(QLatin1String(glyph)));
     sectionViewBar_->addAction(action(id));
   }
 
