@@ -70,6 +70,10 @@ OutlineFileRecords parseOutline(ByteSource& source, const OutlineLayout& layout)
     }
   }
   out.text = textFault(reader);
+  if (const TextFault text = out.text) {
+    out = OutlineFileRecords{};
+    out.text = text;
+  }
   return out;
 }
 

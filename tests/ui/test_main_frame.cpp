@@ -322,7 +322,7 @@ TEST(SvgPainter, TheSubsetOfTheDrawingsFillsWhereItShould) {
   // Each drawing fills the left half of a 4 x 4 view box drawn into 8 x 8 pixels.
   const char* drawings[] = {
       R"(<svg viewBox="0 0 4 4" stroke="none" fill="#ff0000"><rect x="0" y="0" width="2" height="4"/></svg>)",
-      R"(<svg viewBox="0 0 4 4"><g fill="#ff0000"><path d="M0 0h2v4H0z" stroke="none"/></g></svg>)",
+      R"(<svg viewBox="0 0 4 4"><g fill="#ff0000"><path d="M-2 0h4v4H-2z" stroke="none"/></g></svg>)",
       R"(<svg viewBox="10 10 4 4"><polygon points="10,10 12,10 12,14 10,14" fill="#f00" stroke="none"/></svg>)",
       R"(<svg viewBox="0 0 4 4"><path d="M0,0L2,0 2,4 0,4Z" fill="#ff0000" stroke="#ff0000" stroke-width="0"/></svg>)",
   };
