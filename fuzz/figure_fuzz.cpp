@@ -48,7 +48,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   qx::MemorySource source(bytes);
-  const auto records = qx::parseFigureFile(source, layout);
+  qx::TextFault text;
+  const auto records = qx::parseFigureFile(source, layout, nullptr, &text);
+  if (bytes.empty() || bytes.find('\0') != std::string_view::npos) {
+    check(text && records.empty(), "a file that is not text gives nothing");
+    return 0;
+  }
 
   std::size_t headers = 0;
   {

@@ -1,6 +1,7 @@
 #include "app/file_commands.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <optional>
 
@@ -41,8 +42,24 @@ bool RecentFileList::remove(const std::string& path) {
 
 std::string proposedSaveName(const CWQuarlexDoc& doc) {
   if (!doc.pathName().empty()) return doc.pathName();
-  const std::string name = doc.title().substr(0, doc.title().find_first_of(":/\\"));
-  return name.empty() ? std::string() : name + "." + kProjectFileExtension;
+  // A new project's title is bracketed ("[Untitled]"): the brackets are not part of its name.
+  std::string name;
+  for (const char c : doc.title().substr(0, doc.title().find_first_of(":/\\")))
+    if (c != '[' && c != ']') name += c;
+  const std::size_t first = name.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  name = name.substr(first, name.find_last_not_of(' ') - first + 1);
+  return name + "." + kProjectFileExtension;
+}
+
+std::string projectFolder(const CWQuarlexDoc& doc) {
+  if (doc.pathName().empty()) return {};
+  return std::filesystem::path(absolutePath(doc.pathName())).parent_path().string();
+}
+
+std::string droppedFileMessage(const std::string& path) {
+  return path + " was not opened: only project files (*.qrx) are opened by dropping them on the window.\n" +
+         "Data files are read with the Import commands of the File menu.";
 }
 
 FileCommands::FileCommands(CWQuarlexDoc& doc, RecentFileList& recent, std::function<void()> recentChanged)
@@ -85,8 +102,7 @@ bool FileCommands::open() {
   spec.title = "Open";
   spec.filter = kProjectFileFilter;
   spec.defaultExtension = kProjectFileExtension;
-  if (!doc_.pathName().empty())
-    spec.initialPath = std::filesystem::path(absolutePath(doc_.pathName())).parent_path().string();
+  spec.initialPath = projectFolder(doc_);
   const std::optional<std::string> chosen = doc_.port().chooseFile(spec);
   return chosen && openPath(*chosen);
 }
@@ -108,6 +124,17 @@ bool FileCommands::openRecent(int index) {
   return false;
 }
 
+bool FileCommands::openDropped(const std::vector<std::string>& paths) {
+  for (const std::string& path : paths) {
+    std::string extension = std::filesystem::path(path).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (extension == std::string(".") + kProjectFileExtension) return saveModified() && openPath(path);
+  }
+  if (!paths.empty()) doc_.port().message(droppedFileMessage(paths.front()), MessageButtons::Ok, MessageIcon::Warning);
+  return false;
+}
+
 bool FileCommands::newProject() { return saveModified() && doc_.onFileNew().ok(); }
 
 bool FileCommands::isEnabled(CommandId id) const {
@@ -116,29 +143,31 @@ bool FileCommands::isEnabled(CommandId id) const {
 }
 
 CommandOutcome FileCommands::run(CommandId id) {
+  lastResult_ = CommandResult::cancelled();
   if (!isEnabled(id)) return CommandOutcome::Refused;
+  CommandResult& r = lastResult_;
   switch (id) {
     case CommandId::FileNew: newProject(); break;
     case CommandId::FileOpen: open(); break;
     case CommandId::FileSave: save(false); break;
     case CommandId::FileSaveAs: save(true); break;
     case CommandId::FileMru: openRecent(0); break;
-    case CommandId::ImportComposites: doc_.onImportComposites(); break;
-    case CommandId::ImportEnvelopes: doc_.onImportEnvelopes(); break;
-    case CommandId::ImportSurfaces: doc_.onImportSurfaces(); break;
-    case CommandId::ImportFigures: doc_.onImportFigures(); break;
-    case CommandId::ExportFigures: doc_.onExportFigures(); break;
-    case CommandId::ExportPolygons: doc_.onExportPolygons(); break;
-    case CommandId::RecalculateFigures: doc_.onRecalculateFigures(); break;
-    case CommandId::ReportFigures: doc_.onReportFigures(); break;
-    case CommandId::ReportPolygons: doc_.onReportPolygons(); break;
-    case CommandId::MapProfiles: doc_.onMapProfiles(); break;
-    case CommandId::GenerateMaps: doc_.onGenerateMaps(); break;
-    case CommandId::ExportComposites: doc_.onExportComposites(); break;
-    case CommandId::ExportEnvelopes: doc_.onExportEnvelopes(); break;
-    case CommandId::EditProjectSettings: doc_.onEditProjectSettings(); break;
-    case CommandId::GeneratePolygons: doc_.onGeneratePolygons(); break;
-    case CommandId::ClearPolygons: doc_.onClearPolygons(); break;
+    case CommandId::ImportComposites: r = doc_.onImportComposites(); break;
+    case CommandId::ImportEnvelopes: r = doc_.onImportEnvelopes(); break;
+    case CommandId::ImportSurfaces: r = doc_.onImportSurfaces(); break;
+    case CommandId::ImportFigures: r = doc_.onImportFigures(); break;
+    case CommandId::ExportFigures: r = doc_.onExportFigures(); break;
+    case CommandId::ExportPolygons: r = doc_.onExportPolygons(); break;
+    case CommandId::RecalculateFigures: r = doc_.onRecalculateFigures(); break;
+    case CommandId::ReportFigures: r = doc_.onReportFigures(); break;
+    case CommandId::ReportPolygons: r = doc_.onReportPolygons(); break;
+    case CommandId::MapProfiles: r = doc_.onMapProfiles(); break;
+    case CommandId::GenerateMaps: r = doc_.onGenerateMaps(); break;
+    case CommandId::ExportComposites: r = doc_.onExportComposites(); break;
+    case CommandId::ExportEnvelopes: r = doc_.onExportEnvelopes(); break;
+    case CommandId::EditProjectSettings: r = doc_.onEditProjectSettings(); break;
+    case CommandId::GeneratePolygons: r = doc_.onGeneratePolygons(); break;
+    case CommandId::ClearPolygons: r = doc_.onClearPolygons(); break;
     default: return CommandOutcome::Window;
   }
   return CommandOutcome::Done;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/command_result.h"
 #include "app/commands.h"
 #include "app/startup.h"
 
@@ -44,9 +45,16 @@ class RecentFileList {
 };
 
 // The name Save As proposes: the project's file, or for a project without
-// one its title cut before anything that would make it a path, with the
-// extension (empty when nothing of the title is left).
+// one its title cut before anything that would make it a path, without
+// brackets and outer blanks, with the extension (empty when nothing of the
+// title is left).
 std::string proposedSaveName(const CWQuarlexDoc& doc);
+
+// The folder of the project's file, absolute; empty for a project never saved.
+std::string projectFolder(const CWQuarlexDoc& doc);
+
+// Why a dropped file that is not a project was not opened.
+std::string droppedFileMessage(const std::string& path);
 
 // What became of a command given to `FileCommands::run`.
 enum class CommandOutcome {
@@ -79,6 +87,10 @@ class FileCommands {
   // The `index`th recent file (from 0), after the question; one that cannot
   // be opened leaves the list.
   bool openRecent(int index);
+  // Files dropped on the window: the first project file (".qrx", in any
+  // case) is opened after the question; without one, the first file is named
+  // in a message saying why it was not opened. True when a project was opened.
+  bool openDropped(const std::vector<std::string>& paths);
   // "&New": the question, then the project-setup wizard.
   bool newProject();
 
@@ -87,6 +99,9 @@ class FileCommands {
   // Asks the rule again (a shortcut may arrive while no menu was opened),
   // then carries the command out when it is the document's.
   CommandOutcome run(CommandId id);
+  // What the document's command carried out by the last `run` returned
+  // (Cancelled for the other commands).
+  const CommandResult& lastResult() const { return lastResult_; }
 
  private:
   void recentChanged();
@@ -94,6 +109,7 @@ class FileCommands {
   CWQuarlexDoc& doc_;
   RecentFileList& recent_;
   std::function<void()> recentChanged_;
+  CommandResult lastResult_ = CommandResult::cancelled();
 };
 
 }  // namespace qx

@@ -143,15 +143,19 @@ int readComposites(ByteSource& source, CompositeSet& set, const QuarlexSettings&
   std::vector<double> scratch;
   long read = 0;
   const std::size_t before = set.composites.size();
+  const auto restore = [&] {
+    set.composites.resize(before);
+    set.composites.shrink_to_fit();
+    set.minCorner = boxBefore.min;
+    set.maxCorner = boxBefore.max;
+  };
   long lines = 0;
   while (reader.next(record)) {
+    if (reader.lines().nulLine() > 0) break;  // not a text file: read no further
     if (progress != nullptr && lines++ % kProgressEvery == 0) {
       progress->setText(compositesLoadedText(read));
       if (progress->cancelRequested()) {
-        set.composites.resize(before);
-        set.composites.shrink_to_fit();
-        set.minCorner = boxBefore.min;
-        set.maxCorner = boxBefore.max;
+        restore();
         return -1;
       }
     }
@@ -175,6 +179,11 @@ int readComposites(ByteSource& source, CompositeSet& set, const QuarlexSettings&
     CompositeSet::computeCalculatedValues(c, settings, scratch);
     set.composites.push_back(std::move(c));
     ++read;
+  }
+  if (const TextFault fault = textFault(reader.lines())) {
+    restore();
+    if (refusals != nullptr) refusals->text = fault;
+    return kCompositeTextFault;
   }
   // A guess well above the count leaves much unused room: give it back.
   const std::size_t added = set.composites.size() - before;
@@ -202,19 +211,20 @@ int loadComposites(UiPort& port, CompositeSet& set, QuarlexSettings& settings, c
   spec.initialPath = settings.lastCompositeFile;
   const std::optional<std::string> path = port.chooseFile(spec);
   if (!path) return 0;
-  std::string preview;
+  std::vector<std::string> preview;
   {
     CFile file = openForReading(*path);
     if (!file) return 0;
     FileSource source(file.get());
-    preview = previewText(readPreviewLines(source));
+    preview = readPreviewLines(source);
   }
   settings.lastCompositeFile = *path;
 
-  // 2. The column wizard.
+  // 2. The column wizard, with widths that cut no number of the first data line.
   CFileLoadPropertySheet sheet{std::string(kLoadCompositesTitle)};
   sheet.first() = compositeLoadDescription(set, settings);
-  sheet.firstPage().setPreviewText(std::move(preview));
+  proposeColumns(sheet.first(), preview);
+  sheet.firstPage().setPreviewText(previewText(preview));
   sheet.firstPage().setRotationAllowed(true);
   if (!port.runSheet(sheet)) return 0;
 
@@ -247,6 +257,10 @@ int loadComposites(UiPort& port, CompositeSet& set, QuarlexSettings& settings, c
     read = readComposites(source, set, settings, progress.get(), &refusals);
   }
   wait.reset();
+  if (read == kCompositeTextFault) {
+    port.message(textFaultMessage(*path, refusals.text), MessageButtons::Ok, MessageIcon::Error);
+    return 0;
+  }
   if (read < 0) {
     port.message(kCompositeLoadCancelled, MessageButtons::Ok, MessageIcon::Information);
     return 0;

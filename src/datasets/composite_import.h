@@ -9,6 +9,7 @@
 #include "datasets/composite_reader.h"
 #include "datasets/composites.h"
 #include "io/columns.h"
+#include "io/line_reader.h"
 #include "sections/rotation.h"
 
 namespace qx {
@@ -60,11 +61,15 @@ struct CompositeRefusals {
   long count = 0;
   long firstLine = 0;     // 1-based line number in the file
   std::string firstWhat;  // "X = 1e+19"
+  TextFault text;         // why nothing was read (kCompositeTextFault)
 };
 //
 // The progress window's Cancel (Ctrl+C in quarlex) is looked at every 100
 // lines: the composites read so far go again, the set is as it was, and the
-// result is -1.
+// result is -1. A file that holds a NUL byte or no line that could be read
+// leaves the set as it was too: the result is kCompositeTextFault, and the
+// fault is noted in `refusals`.
+inline constexpr int kCompositeTextFault = -2;
 int readComposites(ByteSource& source, CompositeSet& set, const QuarlexSettings& settings, ProgressWindow* progress,
                    CompositeRefusals* refusals = nullptr);
 inline constexpr std::string_view kCompositeLoadCancelled =

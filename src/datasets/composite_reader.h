@@ -55,6 +55,8 @@ class CompositeFileReader {
   std::uint64_t bytesRead() const { return reader_.bytesConsumed(); }
   std::optional<std::uint64_t> bytesLeft() const { return reader_.bytesRemaining(); }
   const CompositeLayout& layout() const { return layout_; }
+  // The lines under the records (NUL bytes, read errors).
+  const LineReader& lines() const { return reader_; }
 
  private:
   LineReader reader_;

@@ -164,8 +164,9 @@ EnvelopeLoadResult loadEnvelopes(UiPort& port, EnvelopeSet& set, QuarlexSettings
     FileSource source(file.get());
     records = parseOutline(source, layout);
   }
-  if (records.fault) {
-    port.message(numberFaultMessage(*path, records.fault), MessageButtons::Ok, MessageIcon::Error);
+  if (records.text || records.fault) {
+    port.message(records.text ? textFaultMessage(*path, records.text) : numberFaultMessage(*path, records.fault),
+                 MessageButtons::Ok, MessageIcon::Error);
     return EnvelopeLoadResult::Cancelled;
   }
 

@@ -48,6 +48,7 @@ OutlineFileRecords parseOutline(ByteSource& source, const OutlineLayout& layout)
   OutlineFileRecords out;
   LineReader reader(source);
   while (reader.readLine()) {
+    if (reader.nulLine() > 0) break;  // not a text file: read no further
     const std::string_view line = reader.line();
     const char type = characterAt(line, 1);
     if (type == '1') {
@@ -67,6 +68,11 @@ OutlineFileRecords parseOutline(ByteSource& source, const OutlineLayout& layout)
         out.fault.note(static_cast<long>(reader.lineCount()), std::move(what));
       out.contours.back().points.push_back(p);
     }
+  }
+  out.text = textFault(reader);
+  if (const TextFault text = out.text) {
+    out = OutlineFileRecords{};
+    out.text = text;
   }
   return out;
 }

@@ -16,6 +16,7 @@
 
 #include "common/limits.h"
 #include "common/types.h"
+#include "io/line_reader.h"
 
 namespace qx {
 
@@ -47,6 +48,7 @@ struct OutlineFileRecords {
   std::vector<OutlineContourRecord> contours;  // one per header line, in file order
   std::size_t skippedPoints = 0;               // point lines before the first header line
   NumberFault fault;                           // the first point beyond the limits, if any
+  TextFault text;                              // a NUL byte or no line: nothing else is kept
 };
 
 // The message of an outline or figure file that holds an unusable number.

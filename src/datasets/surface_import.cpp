@@ -23,15 +23,21 @@ DPoint3D parseSurfaceLine(std::string_view line, const SurfaceFileLayout& layout
 }
 
 std::vector<DPoint3D> readSurfaceRecords(ByteSource& source, const SurfaceFileLayout& layout,
-                                         const std::function<void(long)>& progress, NumberFault* fault) {
+                                         const std::function<void(long)>& progress, NumberFault* fault,
+                                         TextFault* text) {
   std::vector<DPoint3D> records;
   LineReader reader(source, LineReader::kBufferSize);
   while (reader.readLine()) {
+    if (reader.nulLine() > 0) break;  // not a text file: read no further
     records.push_back(parseSurfaceLine(reader.line(), layout));
     if (fault != nullptr)
       if (std::string what = unusableCoordinate(records.back()); !what.empty())
         fault->note(static_cast<long>(reader.lineCount()), std::move(what));
     if (progress && records.size() % 100 == 0) progress(static_cast<long>(records.size()));
+  }
+  if (const TextFault fault = textFault(reader)) {
+    if (text != nullptr) *text = fault;
+    return {};
   }
   return records;
 }
@@ -89,6 +95,7 @@ int loadSurface(SurfaceSet& set, UiPort& port, std::string& lastPath) {
     const auto k = static_cast<std::size_t>(i);
     sheet.first().add(set.fieldNames[k], set.fieldPositions[k], set.fieldWidths[k], set.fieldDecimals[k]);
   }
+  proposeColumns(sheet.first(), preview);
   sheet.firstPage().setPreviewText(previewText(preview));
   sheet.firstPage().setRotationAllowed(true);
   if (!port.runSheet(sheet)) return 0;
@@ -117,6 +124,7 @@ int loadSurface(SurfaceSet& set, UiPort& port, std::string& lastPath) {
   // 4-5. The points.
   std::vector<DPoint3D> records;
   NumberFault fault;
+  TextFault text;
   {
     const std::unique_ptr<ProgressWindow> progress = port.openProgress(ProgressKind::Text);
     progress->setTitle(kLoadingSurfaceTitle);
@@ -125,10 +133,11 @@ int loadSurface(SurfaceSet& set, UiPort& port, std::string& lastPath) {
     if (!f) return 0;
     FileSource source(f.get());
     records = readSurfaceRecords(
-        source, layout, [&](long n) { progress->setText(pointsLoadedText(n)); }, &fault);
+        source, layout, [&](long n) { progress->setText(pointsLoadedText(n)); }, &fault, &text);
   }
-  if (fault) {
-    port.message(numberFaultMessage(*path, fault), MessageButtons::Ok, MessageIcon::Error);
+  if (text || fault) {
+    port.message(text ? textFaultMessage(*path, text) : numberFaultMessage(*path, fault), MessageButtons::Ok,
+                 MessageIcon::Error);
     return 0;
   }
 

@@ -15,6 +15,7 @@
 #include "common/limits.h"
 #include "common/types.h"
 #include "datasets/surfaces.h"
+#include "io/line_reader.h"
 #include "port/dialog_model.h"
 
 namespace qx {
@@ -44,8 +45,11 @@ DPoint3D parseSurfaceLine(std::string_view line, const SurfaceFileLayout& layout
 // called with the number of records read after every 100th.
 // A point beyond the project's limits is noted in `fault` (the first only)
 // when it is given.
+// A NUL byte or a file without a line that could be read gives no records
+// and is noted in `text` when it is given.
 std::vector<DPoint3D> readSurfaceRecords(ByteSource& source, const SurfaceFileLayout& layout,
-                                         const std::function<void(long)>& progress = {}, NumberFault* fault = nullptr);
+                                         const std::function<void(long)>& progress = {}, NumberFault* fault = nullptr,
+                                         TextFault* text = nullptr);
 
 // "%ld Points Loaded".
 std::string pointsLoadedText(long count);

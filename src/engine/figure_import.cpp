@@ -77,10 +77,12 @@ std::string fewPointsMessage(int count) {
 
 std::string figuresLoadedText(long count) { return std::to_string(count) + " Figures Loaded"; }
 
-std::vector<FigureFileRecord> parseFigureFile(ByteSource& source, const FigureFileLayout& layout, NumberFault* fault) {
+std::vector<FigureFileRecord> parseFigureFile(ByteSource& source, const FigureFileLayout& layout, NumberFault* fault,
+                                              TextFault* text) {
   std::vector<FigureFileRecord> out;
   LineReader reader(source);
   while (reader.readLine()) {
+    if (reader.nulLine() > 0) break;  // not a text file: read no further
     const std::string_view line = reader.line();
     const char type = characterAt(line, 1);
     if (type == '1') {
@@ -113,6 +115,10 @@ std::vector<FigureFileRecord> parseFigureFile(ByteSource& source, const FigureFi
           fault->note(static_cast<long>(reader.lineCount()), std::move(what));
       out.back().points.push_back(p);
     }
+  }
+  if (const TextFault fault = textFault(reader)) {
+    if (text != nullptr) *text = fault;
+    return {};
   }
   return out;
 }
@@ -243,14 +249,16 @@ FigureLoadOutcome loadFigures(UiPort& port, FigureSet& set, QuarlexSettings& set
 
   std::vector<FigureFileRecord> records;
   NumberFault fault;
+  TextFault text;
   {
     CFile file = openForReading(*path);
     if (!file) return outcome;
     FileSource source(file.get());
-    records = parseFigureFile(source, layoutOf(set, settings, is3D), &fault);
+    records = parseFigureFile(source, layoutOf(set, settings, is3D), &fault, &text);
   }
-  if (fault) {
-    port.message(numberFaultMessage(*path, fault), MessageButtons::Ok, MessageIcon::Error);
+  if (text || fault) {
+    port.message(text ? textFaultMessage(*path, text) : numberFaultMessage(*path, fault), MessageButtons::Ok,
+                 MessageIcon::Error);
     return outcome;
   }
 

@@ -13,6 +13,7 @@
 
 #include "common/limits.h"
 #include "common/types.h"
+#include "io/line_reader.h"
 
 namespace qx {
 
@@ -72,8 +73,10 @@ struct FigureFileRecord {
 // are skipped. Fields that do not parse read 0.
 // A coordinate or header value beyond the project's limits is noted in
 // `fault` (the first only) when it is given.
+// A NUL byte or a file without a line that could be read gives no records
+// and is noted in `text` when it is given.
 std::vector<FigureFileRecord> parseFigureFile(ByteSource& source, const FigureFileLayout& layout,
-                                              NumberFault* fault = nullptr);
+                                              NumberFault* fault = nullptr, TextFault* text = nullptr);
 
 struct FigureAddResult {
   bool duplicate = false;     // a name was used twice: nothing was added

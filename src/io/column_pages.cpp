@@ -1,5 +1,7 @@
 #include "io/column_pages.h"
 
+#include <algorithm>
+
 #include "port/ui_port.h"
 
 namespace qx {
@@ -118,6 +120,84 @@ bool CAsciiFormatPage::select(UiPort& port, int start, int end) {
     return false;
   }
   return ColumnFormatPage::select(port, start, end);
+}
+
+// The proposal from the preview
+
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+// Digits, with a sign, a point or an exponent: "12.5", "-3e4".
+bool isNumberToken(std::string_view token) {
+  bool digit = false;
+  for (const char c : token) {
+    if (c >= '0' && c <= '9')
+      digit = true;
+    else if (c != '.' && c != '-' && c != '+' && c != 'e' && c != 'E')
+      return false;
+  }
+  return digit;
+}
+
+bool holdsNumber(std::string_view line) {
+  std::size_t i = 0;
+  while (i < line.size()) {
+    while (i < line.size() && isBlank(line[i])) ++i;
+    const std::size_t start = i;
+    while (i < line.size() && !isBlank(line[i])) ++i;
+    if (i > start && isNumberToken(line.substr(start, i - start))) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool proposeColumns(ColumnDescription& description, const std::vector<std::string>& previewLines) {
+  const auto data =
+      std::find_if(previewLines.begin(), previewLines.end(), [](const std::string& line) { return holdsNumber(line); });
+  if (data == previewLines.end()) return false;
+  const std::string& line = *data;
+  // 1-based columns; beyond the line is blank.
+  const auto blankAt = [&line](long long column) {
+    return column < 1 || column > static_cast<long long>(line.size()) ||
+           isBlank(line[static_cast<std::size_t>(column - 1)]);
+  };
+  std::vector<ColumnField*> fields;
+  for (ColumnField& f : description.fields)
+    if (f.position > 0 && f.length > 0) fields.push_back(&f);
+  std::stable_sort(fields.begin(), fields.end(),
+                   [](const ColumnField* a, const ColumnField* b) { return a->position < b->position; });
+  bool changed = false;
+  long long widenedEnd = 0;  // the last column of the field before, when it was widened
+  for (std::size_t k = 0; k < fields.size(); ++k) {
+    ColumnField& f = *fields[k];
+    long long start = f.position;
+    long long end = start + f.length - 1;
+    if (widenedEnd >= start) start = std::min(widenedEnd + 1, end);
+    widenedEnd = 0;
+    if (!blankAt(end) && !blankAt(end + 1)) {
+      long long tokenStart = end;
+      while (!blankAt(tokenStart - 1)) --tokenStart;
+      long long tokenEnd = end;
+      while (!blankAt(tokenEnd + 1)) ++tokenEnd;
+      const long long nextEnd =
+          k + 1 < fields.size() ? fields[k + 1]->position + fields[k + 1]->length - 1 : tokenEnd + 1;
+      // The field's own token: only blanks before it within the field.
+      bool own = tokenStart >= start;
+      for (long long c = start; own && c < tokenStart; ++c) own = blankAt(c);
+      if (own && tokenEnd < nextEnd && tokenEnd - start + 1 <= CFileFormat::kMaxLength) {
+        end = tokenEnd;
+        widenedEnd = end;
+      }
+    }
+    if (start != f.position || end - start + 1 != f.length) {
+      f.position = static_cast<std::int32_t>(start);
+      f.length = static_cast<std::int32_t>(end - start + 1);
+      changed = true;
+    }
+  }
+  return changed;
 }
 
 // CFileLoadPropertySheet

@@ -179,6 +179,16 @@ class CAsciiFormatPage : public ColumnFormatPage {
   bool tagColumn_ = false;
 };
 
+// The columns proposed for a file of one record per line, from the first
+// data line of its preview (the first line with a blank-separated token that
+// is a decimal number): a field whose last column cuts its token short (the
+// field holds blanks, then the token, which goes on after it) is widened to the
+// token's end, and a field that the widened one now overlaps starts after it,
+// keeping its own end. A token that runs through the next field's last
+// column (fields written without blanks between them) widens nothing.
+// Fields of position or length 0 are left alone. True when a field changed.
+bool proposeColumns(ColumnDescription& description, const std::vector<std::string>& previewLines);
+
 // The import wizard: one column description for a single file, or two when a
 // dataset is read from a header file and a vertex file, each with its input
 // page. The dataset fills the descriptions and the previews, runs the sheet

@@ -70,6 +70,7 @@ bool LineReader::readLine() {
     const std::size_t available = chunkEnd_ - chunkPos_;
     const auto* feed = static_cast<const char*>(std::memchr(begin, '\n', available));
     const std::size_t run = feed != nullptr ? static_cast<std::size_t>(feed - begin) : available;
+    if (nulLine_ == 0 && std::memchr(begin, '\0', run) != nullptr) nulLine_ = lineCount_ + 1;
     const std::size_t kept = std::min(run, capacity - n);
     if (kept < run) cut_ = true;  // the rest of a long line is skipped up to its line feed
     std::memcpy(line_.data() + n, begin, kept);
@@ -94,6 +95,25 @@ bool LineReader::readLine() {
   }
   ++lineCount_;
   return true;
+}
+
+TextFault textFault(const LineReader& reader) {
+  if (reader.nulLine() > 0) return {TextFault::Kind::NulByte, reader.nulLine()};
+  if (reader.failed() || reader.lineCount() == 0) return {TextFault::Kind::Unreadable, reader.lineCount() + 1};
+  return {};
+}
+
+std::string textFaultMessage(const std::string& path, const TextFault& fault) {
+  const std::string line = "line " + std::to_string(fault.line);
+  switch (fault.kind) {
+    case TextFault::Kind::NulByte:
+      return "Nothing was loaded from " + path + ":\n" + line + " holds a NUL byte: this is not a text file.";
+    case TextFault::Kind::Unreadable:
+      return "Nothing was loaded from " + path + ":\n" + line + " could not be read" +
+             (fault.line == 1 ? ": the file is empty or cannot be read." : ".");
+    case TextFault::Kind::None: break;
+  }
+  return {};
 }
 
 char characterAt(std::string_view line, int position) {

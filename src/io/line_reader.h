@@ -94,6 +94,11 @@ class LineReader {
   std::uint64_t bytesConsumed() const { return consumed_; }
   // Bytes still to come (see ByteSource::remaining).
   std::optional<std::uint64_t> bytesRemaining() const;
+  // The first line (1-based) that held a NUL byte, in the part kept or the
+  // part skipped; 0 while none did.
+  std::size_t nulLine() const { return nulLine_; }
+  // The source failed to give its bytes.
+  bool failed() const { return source_.failed(); }
 
  private:
   // Refills the chunk when it is used up; false at the end of the data or on an error.
@@ -113,7 +118,22 @@ class LineReader {
   bool cut_ = false;
   std::size_t lineCount_ = 0;
   std::uint64_t consumed_ = 0;
+  std::size_t nulLine_ = 0;
 };
+
+// Why an import read nothing of a file: it is not text (a line holds a NUL
+// byte), or no line could be read (an empty file, or a read error).
+struct TextFault {
+  enum class Kind { None, NulByte, Unreadable };
+  Kind kind = Kind::None;
+  std::size_t line = 0;  // the first bad line, 1-based
+  explicit operator bool() const { return kind != Kind::None; }
+};
+// The fault of a reader that has read what it wanted of a file: a NUL byte
+// seen, a read error, or no line at all.
+TextFault textFault(const LineReader& reader);
+// "Nothing was loaded from <path>:\nline <n> holds a NUL byte: this is not a text file."
+std::string textFaultMessage(const std::string& path, const TextFault& fault);
 
 // The buffer that numeric fields go through: 23 characters and a terminator.
 inline constexpr int kNumberBufferSize = 24;

@@ -4,19 +4,22 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QSettings>
 #include <QStatusBar>
-#include <QStyle>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <memory>
 #include <string>
 
+#include "app/command_messages.h"
 #include "app/document.h"
 #include "app/project_file.h"
 #include "app/version.h"
@@ -24,6 +27,7 @@
 #include "ui/glyph_icon.h"
 #include "ui/print_view.h"
 #include "ui/qt_text.h"
+#include "ui/qt_ui_port.h"
 #include "ui/quarlex_view.h"
 
 namespace qx {
@@ -44,7 +48,7 @@ std::unique_ptr<QSettings> openProfile() {
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("About wQuarlex"));
   auto* icon = new QLabel(this);
-  icon->setPixmap(glyphIcon(QStringLiteral("Q")).pixmap(32, 32));
+  icon->setPixmap(svgIcon(QStringLiteral("app")).pixmap(32, 32));
   version_ = new QLabel(qs(aboutText()), this);
   auto* row = new QHBoxLayout;
   row->addWidget(icon);
@@ -65,7 +69,7 @@ CMainFrame::CMainFrame(CWQuarlexDoc& doc, Options options, QWidget* parent)
     controller_ = std::make_unique<ViewController>(*doc_.scene(), doc_.sceneProject());
     controller_->setModifiedListener([this] { doc_.setModifiedFlag(true); });
   }
-  setWindowIcon(glyphIcon(QStringLiteral("Q")));
+  setWindowIcon(svgIcon(QStringLiteral("app")));
   buildMenus();
   buildToolBars();
   buildStatusBar();
@@ -75,12 +79,16 @@ CMainFrame::CMainFrame(CWQuarlexDoc& doc, Options options, QWidget* parent)
     updateTitle();
     updateCommandStates();
   });
+  // The desktop's file dialogs start in the project's folder.
+  if (auto* port = dynamic_cast<QtUiPort*>(&doc_.port()))
+    port->setProjectFolder([this] { return projectFolder(doc_); });
   updateTitle();
   updateCommandStates();
 }
 
 CMainFrame::~CMainFrame() {
   doc_.setChangeListener({});
+  if (auto* port = dynamic_cast<QtUiPort*>(&doc_.port())) port->setProjectFolder({});
   if (doc_.view() == view_) doc_.setView(nullptr);
 }
 
@@ -107,6 +115,7 @@ void CMainFrame::buildMenus() {
       QAction* action = menu->addAction(tab < 0 ? text : text.left(tab));
       if (tab >= 0) action->setShortcut(QKeySequence(text.mid(tab + 1), QKeySequence::PortableText));
       action->setStatusTip(qs(entry.prompt));
+      action->setToolTip(qs(entry.prompt));  // the tool-bar buttons that share the action
       action->setCheckable(entry.checkable);
       action->setIconVisibleInMenu(false);
       action->setMenuRole(QAction::NoRole);
@@ -123,8 +132,9 @@ void CMainFrame::buildMenus() {
 
 QAction* CMainFrame::placeholder(QToolBar* bar, const QString& glyph, const QString& text) {
   // A button whose command this build does not carry out yet: shown, never enabled.
-  QAction* action = bar->addAction(glyphIcon(glyph, QColor(0x70, 0x70, 0x70)), text);
+  QAction* action = bar->addAction(svgIcon(glyph), text);
   action->setStatusTip(text);
+  action->setToolTip(text);
   action->setEnabled(false);
   return action;
 }
@@ -139,23 +149,30 @@ void CMainFrame::buildToolBars() {
   };
 
   fileBar_ = makeBar("FileToolBar", QStringLiteral("Toolbar"));
-  const std::pair<CommandId, QStyle::StandardPixmap> fileButtons[] = {
-      {CommandId::FileNew, QStyle::SP_FileIcon},
-      {CommandId::FileOpen, QStyle::SP_DialogOpenButton},
-      {CommandId::FileSave, QStyle::SP_DialogSaveButton},
+  const std::pair<CommandId, const char*> fileButtons[] = {
+      {CommandId::FileNew, "new"},
+      {CommandId::FileOpen, "open"},
+      {CommandId::FileSave, "save"},
+      {CommandId::FilePrint, "print"},
   };
-  for (const auto& [id, pixmap] : fileButtons) {
-    action(id)->setIcon(style()->standardIcon(pixmap));
+  for (const auto& [id, icon] : fileButtons) {
+    action(id)->setIcon(svgIcon(QLatin1String(icon)));
     fileBar_->addAction(action(id));
   }
-  action(CommandId::FilePrint)->setIcon(glyphIcon(QStringLiteral("Pr")));
-  fileBar_->addAction(action(CommandId::FilePrint));
 
   digitizeBar_ = makeBar("DigitizeToolBar", QStringLiteral("Digitize"));
   const std::pair<const char*, const char*> digitize[] = {
-      {"St", "Start Digitizing"}, {"Fi", "Finish Digitizing"}, {"Un", "Undo"},          {"sP", "Snap Polygon"},
-      {"sF", "Snap Figure"},      {"sE", "Snap Envelope"},     {"sG", "Snap Grid"},     {"sS", "Snap Side"},
-      {"sC", "Snap Coordinate"},  {"sM", "Snap Middle"},       {"sD", "Snap Distance"},
+      {"digitize_start", "Start Digitizing"},
+      {"digitize_finish", "Finish Digitizing"},
+      {"undo", "Undo"},
+      {"snap_polygon", "Snap Polygon"},
+      {"snap_figure", "Snap Figure"},
+      {"snap_envelope", "Snap Envelope"},
+      {"snap_grid", "Snap Grid"},
+      {"snap_side", "Snap Side"},
+      {"snap_coordinate", "Snap Coordinate"},
+      {"snap_middle", "Snap Middle"},
+      {"snap_distance", "Snap Distance"},
   };
   for (const auto& [glyph, text] : digitize) placeholder(digitizeBar_, QLatin1String(glyph), QLatin1String(text));
   auto* snapDistance = new QLineEdit(digitizeBar_);
@@ -167,10 +184,18 @@ void CMainFrame::buildToolBars() {
 
   modifyBar_ = makeBar("ModifyToolBar", QStringLiteral("Modify"));
   const std::pair<const char*, const char*> modify[] = {
-      {"An", "Select Anchor"},  {"Nx", "Next Point"},     {"Pv", "Previous Point"},
-      {"Er", "Erase"},          {"Ad", "Add Point"},      {"Mv", "Move point"},
-      {"Rt", "Retag Contour"},  {"Dc", "Delete Contour"}, {"Mc", "Modify Contour"},
-      {"Ok", "Accept changes"}, {"Cx", "Cancel"},         {"Op", "Optimize shape for target tonnage"},
+      {"anchor", "Select Anchor"},
+      {"point_next", "Next Point"},
+      {"point_previous", "Previous Point"},
+      {"erase", "Erase"},
+      {"point_add", "Add Point"},
+      {"point_move", "Move point"},
+      {"contour_retag", "Retag Contour"},
+      {"contour_delete", "Delete Contour"},
+      {"contour_modify", "Modify Contour"},
+      {"accept", "Accept changes"},
+      {"cancel", "Cancel"},
+      {"optimize", "Optimize shape for target tonnage"},
   };
   for (const auto& [glyph, text] : modify) placeholder(modifyBar_, QLatin1String(glyph), QLatin1String(text));
 
@@ -179,14 +204,24 @@ void CMainFrame::buildToolBars() {
   // Buttons that are menu commands share the menu's action, so they follow its rule.
   sectionViewBar_ = makeBar("SectionViewToolBar", QStringLiteral("Section View"));
   const std::pair<CommandId, const char*> datasetCommands[] = {
-      {CommandId::Zoom, "ZB"},           {CommandId::ZoomAll, "ZA"},        {CommandId::PanView, "Pn"},
-      {CommandId::PanLeft, "PL"},        {CommandId::PanRight, "PR"},       {CommandId::PanUp, "PU"},
-      {CommandId::PanDown, "PD"},        {CommandId::UndoViewChange, "Uv"}, {CommandId::RedoViewChange, "Rv"},
-      {CommandId::ViewComposites, "Co"}, {CommandId::ViewPolygons, "Po"},   {CommandId::ViewEnvelopes, "En"},
-      {CommandId::ViewFigures, "Fg"},    {CommandId::ViewSurfaces, "Su"},   {CommandId::ViewGrid, "Gr"},
+      {CommandId::Zoom, "zoom_box"},
+      {CommandId::ZoomAll, "zoom_all"},
+      {CommandId::PanView, "pan"},
+      {CommandId::PanLeft, "pan_left"},
+      {CommandId::PanRight, "pan_right"},
+      {CommandId::PanUp, "pan_up"},
+      {CommandId::PanDown, "pan_down"},
+      {CommandId::UndoViewChange, "view_undo"},
+      {CommandId::RedoViewChange, "view_redo"},
+      {CommandId::ViewComposites, "composites"},
+      {CommandId::ViewPolygons, "polygons"},
+      {CommandId::ViewEnvelopes, "envelopes"},
+      {CommandId::ViewFigures, "figures"},
+      {CommandId::ViewSurfaces, "surfaces"},
+      {CommandId::ViewGrid, "grid"},
   };
   for (const auto& [id, glyph] : datasetCommands) {
-    action(id)->setIcon(glyphIcon(QLatin1String(glyph)));
+    action(id)->setIcon(svgIcon(QLatin1String(glyph)));
     sectionViewBar_->addAction(action(id));
   }
 
@@ -450,8 +485,17 @@ void CMainFrame::updateTitle() {
   setWindowModified(doc_.isModified());
 }
 
+void CMainFrame::showCommandMessage(CommandId id) {
+  const auto* port = dynamic_cast<const QtUiPort*>(&doc_.port());
+  const std::string text = commandMessage(id, files_.lastResult(), port != nullptr ? port->lastChosenFile() : "");
+  if (!text.empty()) statusBar()->showMessage(qs(text));
+}
+
 void CMainFrame::onCommand(CommandId id, bool checked) {
-  if (files_.run(id) == CommandOutcome::Window) {
+  if (auto* port = dynamic_cast<QtUiPort*>(&doc_.port())) port->forgetChosenFile();
+  const CommandOutcome outcome = files_.run(id);
+  if (outcome == CommandOutcome::Done) showCommandMessage(id);
+  if (outcome == CommandOutcome::Window) {
     switch (id) {
       case CommandId::FileExit: close(); break;
       case CommandId::AppAbout: {
@@ -477,6 +521,20 @@ void CMainFrame::onCommand(CommandId id, bool checked) {
         break;
     }
   }
+  updateCommandStates();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+  std::vector<std::string> paths;
+  for (const QUrl& url : event->mimeData()->urls())
+    paths.push_back(url.isLocalFile() ? url.toLocalFile().toStdString() : url.toString().toStdString());
+  if (paths.empty()) return;
+  event->acceptProposedAction();
+  files_.openDropped(paths);
   updateCommandStates();
 }
 

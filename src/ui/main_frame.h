@@ -14,6 +14,8 @@
 #include "app/startup.h"
 
 class QComboBox;
+class QDragEnterEvent;
+class QDropEvent;
 class QLabel;
 class QMenu;
 class QSettings;
@@ -101,6 +103,9 @@ class CMainFrame : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // Project files dropped on the window are opened; anything else is refused with a message.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void buildMenus();
@@ -121,6 +126,8 @@ class CMainFrame : public QMainWindow {
   bool isChecked(CommandId id) const;
   QToolBar* barOf(CommandId id) const;
   QAction* placeholder(QToolBar* bar, const QString& glyph, const QString& text);
+  // What the command just run did, in the status bar.
+  void showCommandMessage(CommandId id);
 
   CWQuarlexDoc& doc_;
   Options options_;

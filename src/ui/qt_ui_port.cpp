@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QColor>
 #include <QColorDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -102,6 +103,21 @@ MessageAnswer QtUiPort::message(std::string_view text, MessageButtons buttons, M
   }
 }
 
+QString QtUiPort::startFolder(std::string_view initialPath) const {
+  const std::string project = currentProjectFolder();
+  if (!initialPath.empty()) {
+    const QFileInfo given(qs(initialPath));
+    if (given.isAbsolute()) {
+      if (given.isDir()) return given.absoluteFilePath();
+      if (given.dir().exists()) return given.absolutePath();
+    }
+  }
+  if (!lastFolder_.empty() && lastFolderProject_ == project && QFileInfo(qs(lastFolder_)).isDir())
+    return qs(lastFolder_);
+  if (!project.empty() && QFileInfo(qs(project)).isDir()) return QFileInfo(qs(project)).absoluteFilePath();
+  return QDir::currentPath();
+}
+
 std::optional<std::string> QtUiPort::chooseFile(const FileDialogSpec& spec) {
   QFileDialog dialog(parent_, qs(spec.title));
   dialog.setAcceptMode(spec.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
@@ -109,17 +125,15 @@ std::optional<std::string> QtUiPort::chooseFile(const FileDialogSpec& spec) {
   const QString filter = toQtFilter(spec.filter);
   if (!filter.isEmpty()) dialog.setNameFilter(filter);
   if (!spec.defaultExtension.empty()) dialog.setDefaultSuffix(qs(spec.defaultExtension));
-  if (!spec.initialPath.empty()) {
-    const QFileInfo info(qs(spec.initialPath));
-    if (info.isDir()) {
-      dialog.setDirectory(info.absoluteFilePath());
-    } else {
-      dialog.setDirectory(info.absolutePath());
-      dialog.selectFile(info.fileName());
-    }
-  }
+  const QString folder = startFolder(spec.initialPath);
+  dialog.setDirectory(folder);
+  const QFileInfo initial(qs(spec.initialPath));
+  if (!spec.initialPath.empty() && !initial.isDir()) dialog.selectFile(QDir(folder).filePath(initial.fileName()));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  return dialog.selectedFiles().constFirst().toStdString();
+  lastChosen_ = dialog.selectedFiles().constFirst().toStdString();
+  lastFolder_ = QFileInfo(dialog.selectedFiles().constFirst()).absolutePath().toStdString();
+  lastFolderProject_ = currentProjectFolder();
+  return lastChosen_;
 }
 
 void QtUiPort::reportMissingWidget(std::string_view title) {
@@ -168,8 +182,10 @@ std::optional<ColorRef> QtUiPort::chooseColour(ColorRef initial) {
 }
 
 std::optional<std::string> QtUiPort::browseFolder(std::string_view title, std::string_view initial) {
-  const QString folder = QFileDialog::getExistingDirectory(parent_, qs(title), qs(initial));
+  const QString folder = QFileDialog::getExistingDirectory(parent_, qs(title), startFolder(initial));
   if (folder.isEmpty()) return std::nullopt;
+  lastFolder_ = folder.toStdString();
+  lastFolderProject_ = currentProjectFolder();
   return folder.toStdString();
 }
 

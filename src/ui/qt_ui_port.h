@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QString>
 #include <QWidget>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -38,6 +39,19 @@ class QtUiPort : public UiPort {
   const WidgetRegistry& registry() const { return registry_; }
   int waitDepth() const { return waitDepth_; }
 
+  // Where the file dialogs start when the command names no folder of its
+  // own: the folder last chosen in one while the project stayed in its
+  // folder, else the project's folder (asked of `projectFolder` each time;
+  // empty for a project never saved), else the process's working folder.
+  void setProjectFolder(std::function<std::string()> projectFolder) { projectFolder_ = std::move(projectFolder); }
+  // The folder a file dialog asked for `initialPath` shows, and the file it
+  // proposes there: a path whose folder exists is kept; a bare name, a
+  // relative path or one whose folder is gone starts in the folder above.
+  QString startFolder(std::string_view initialPath) const;
+  // The file chosen in the last file dialog; the frame clears it before a command.
+  const std::string& lastChosenFile() const { return lastChosen_; }
+  void forgetChosenFile() { lastChosen_.clear(); }
+
   MessageAnswer message(std::string_view text, MessageButtons buttons = MessageButtons::Ok,
                         MessageIcon icon = MessageIcon::Information) override;
   std::optional<std::string> chooseFile(const FileDialogSpec& spec) override;
@@ -56,8 +70,13 @@ class QtUiPort : public UiPort {
 
  private:
   void reportMissingWidget(std::string_view title);
+  std::string currentProjectFolder() const { return projectFolder_ ? projectFolder_() : std::string(); }
 
   QPointer<QWidget> parent_;
+  std::function<std::string()> projectFolder_;
+  std::string lastFolder_;         // the folder of the last file or folder chosen
+  std::string lastFolderProject_;  // the project's folder when it was chosen
+  std::string lastChosen_;
   WidgetRegistry registry_;
   int waitDepth_ = 0;
 };

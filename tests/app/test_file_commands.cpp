@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "app/command_messages.h"
 #include "app/document.h"
 #include "app/file_commands.h"
 #include "saved_project.h"
@@ -33,7 +34,9 @@ TEST(SaveAs, ProposesThePathOrTheTitleCutBeforeAnyPathCharacter) {
   CWQuarlexDoc doc(objects, port);
   const std::pair<const char*, const char*> cases[] = {
       {"Untitled", "Untitled.qrx"},
-      {"[Untitled]", "[Untitled].qrx"},
+      {"[Untitled]", "Untitled.qrx"},
+      {" [Pit 4] ", "Pit 4.qrx"},
+      {"[ ]", ""},
       {"Pit 3: east", "Pit 3.qrx"},
       {"a/b", "a.qrx"},
       {"c\\d", "c.qrx"},
@@ -208,13 +211,45 @@ TEST_F(FileCommandsTest, DispatchAsksTheRuleAgainAndLeavesTheWindowItsOwnCommand
   EXPECT_EQ(files.run(CommandId::FileNew), CommandOutcome::Done);
   EXPECT_EQ(port.log().back(), "wizard: Project Setup");
 
-  port.answerSheet([](SheetModel&) { return false; });
+  port.answerSheet([](SheetModel&) { return true; });
   EXPECT_EQ(files.run(CommandId::EditProjectSettings), CommandOutcome::Done);
   EXPECT_EQ(port.log().back(), "sheet: Project Settings");
+  EXPECT_TRUE(files.lastResult().ok());
   objects.settings.loaded.clear();
   EXPECT_EQ(files.run(CommandId::EditProjectSettings), CommandOutcome::Refused);
+  EXPECT_FALSE(files.lastResult().ok());
 
   recent.add("/p/a.qrx");
   EXPECT_TRUE(files.isEnabled(CommandId::FileMru));
   EXPECT_TRUE(port.allAnswersUsed());
+}
+
+TEST(CommandMessages, WhatTheFinishedCommandDidFromItsResult) {
+  struct Case {
+    CommandId id;
+    CommandResult result;
+    const char* file;
+    const char* text;
+  };
+  const Case cases[] = {
+      {CommandId::GeneratePolygons, CommandResult::done(2353), "", "2,353 polygons generated"},
+      {CommandId::GeneratePolygons, CommandResult::done(1234567), "", "1,234,567 polygons generated"},
+      {CommandId::ImportComposites, CommandResult::done(1), "/d/a.dat", "1 composite imported from /d/a.dat"},
+      {CommandId::ImportEnvelopes, CommandResult::done(999), "e.dig", "999 envelopes imported from e.dig"},
+      {CommandId::ImportFigures, CommandResult::done(1000), "", "1,000 figures imported"},
+      {CommandId::ImportSurfaces, CommandResult::done(1), "s.dat", "Surface imported from s.dat"},
+      {CommandId::ExportComposites, CommandResult::done(0), "c.dat", "0 composites exported to c.dat"},
+      {CommandId::ExportEnvelopes, CommandResult::done(1), "e.dig", "Envelopes exported to e.dig"},
+      {CommandId::ExportPolygons, CommandResult::done(1), "p.dat", "Polygon data exported to p.dat"},
+      {CommandId::ExportFigures, CommandResult::done(1), "f.dat", "Figure data exported to f.dat"},
+      {CommandId::ReportPolygons, CommandResult::done(1), "/r/p.rpt", "Polygon report written to /r/p.rpt"},
+      {CommandId::ReportFigures, CommandResult::done(1), "/r/f.rpt", "Figure report written to /r/f.rpt"},
+      {CommandId::ClearPolygons, CommandResult::done(), "", "Polygons cleared"},
+      {CommandId::RecalculateFigures, CommandResult::done(12), "", "12 figures recalculated"},
+      {CommandId::ReportFigures, CommandResult::failed(), "/r/f.rpt", ""},
+      {CommandId::GeneratePolygons, CommandResult::cancelled(), "", ""},
+      {CommandId::EditProjectSettings, CommandResult::done(), "", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(commandMessage(c.id, c.result, c.file), c.text) << c.text;
+  EXPECT_EQ(groupedCount(-1234), "-1,234");
 }

@@ -175,3 +175,36 @@ TEST(ImportSurfaces, ReadShowsTheCountAndDrawsTheNewSurface) {
   EXPECT_EQ(p.objects.sceneModel.surfaceKeys[0], segment);
   EXPECT_EQ(p.scene.segment(segment)->items.size(), 1u);
 }
+
+TEST(ImportCommands, AFileThatIsNotTextOrHoldsNoLineIsNamedWithItsFirstBadLineAndNothingIsRead) {
+  using Import = CommandResult (CWQuarlexDoc::*)();
+  const Import imports[] = {&CWQuarlexDoc::onImportComposites, &CWQuarlexDoc::onImportEnvelopes,
+                            &CWQuarlexDoc::onImportSurfaces, &CWQuarlexDoc::onImportFigures};
+  const std::string good = kThreeComposites.substr(0, 92);  // two whole lines
+  const std::pair<std::string, std::string> files[] = {
+      {good + std::string("DH-\0x\n", 6) + good, "line 3 holds a NUL byte: this is not a text file."},
+      // In the part of a long line that is skipped.
+      {good.substr(0, 46) + std::string(600, ' ') + std::string(1, '\0') + "\n" + good,
+       "line 2 holds a NUL byte: this is not a text file."},
+      {"", "line 1 could not be read: the file is empty or cannot be read."},
+  };
+  int n = 0;
+  for (const auto& [bytes, why] : files) {
+    for (Import import : imports) {
+      Project p(/*withScene=*/false);
+      const std::string path = writeFile("bad" + std::to_string(n++) + ".dat", bytes);
+      p.port.answerFile(path);
+      p.port.answerSheet([](SheetModel&) { return true; });
+      if (import == &CWQuarlexDoc::onImportSurfaces)
+        p.port.answerDialog([](DialogModel& m) {
+          dynamic_cast<CSurfacePropertiesDialog&>(m).setName("S");
+          return true;
+        });
+      EXPECT_FALSE((p.doc.*import)().ok()) << path;
+      EXPECT_EQ(p.port.messages(), std::vector<std::string>{"Nothing was loaded from " + path + ":\n" + why});
+      EXPECT_FALSE(p.doc.isModified());
+      const CommandContext c = p.doc.commandContext();
+      EXPECT_EQ(c.composites + c.envelopes + c.surfaces + c.figures, 0) << path;
+    }
+  }
+}

@@ -187,5 +187,43 @@ TEST(FileLoadSheet, OnePageOrTwo) {
   EXPECT_TRUE(two.secondPage()->onKillActive(port));
 }
 
+TEST(ProposedColumns, AFieldThatCutsANumberOfTheFirstDataLineIsWidenedAndTheNextMoved) {
+  using Places = std::vector<std::pair<int, int>>;  // position and length of name, X, Y, Au
+  const Places defaults{{1, 15}, {16, 10}, {26, 10}, {36, 8}};
+  struct Case {
+    std::vector<std::string> lines;
+    Places proposed;
+  };
+  const Case cases[] = {
+      // Twelve-character coordinates after a header line; Au (42 to 48) is cut at 43.
+      {{"HOLE  EAST  NORTH  AU", "DH-1            123456.7890  98765.4321  12.3456", "DH-2 whatever"},
+       {{1, 15}, {16, 12}, {28, 12}, {40, 9}}},
+      // A long name widens the name; X, cut then, follows it.
+      {{"DRILLHOLE-000012345   100.00"}, {{1, 19}, {20, 9}, {29, 7}, {36, 8}}},
+      // Ten-character coordinates: nothing is cut.
+      {{"DH-1               100.00    200.00  1.25"}, defaults},
+      // No blank between the coordinates: the token runs through Y's last column.
+      {{"DH-1           1234567.89011234567.8901"}, defaults},
+      // The number that the name field cuts is not the name's.
+      {{"DH-1         1234567.50"}, defaults},
+      {{"no numbers here", ""}, defaults},
+  };
+  for (const Case& c : cases) {
+    ColumnDescription d = compositeFields();
+    const bool changed = proposeColumns(d, c.lines);
+    Places places;
+    for (const ColumnField& f : d.fields) places.emplace_back(f.position, f.length);
+    EXPECT_EQ(places, c.proposed) << c.lines[0];
+    EXPECT_EQ(changed, c.proposed != defaults) << c.lines[0];
+  }
+  // A field not in the file stays out of it.
+  ColumnDescription d;
+  d.add("Z Coordinate", 0, 0);
+  d.add("X Coordinate", 16, 10);
+  EXPECT_TRUE(proposeColumns(d, {"               123456.78901"}));
+  EXPECT_EQ(d.fields[0], (ColumnField{"Z Coordinate", 0, 0, 0}));
+  EXPECT_EQ(d.fields[1].length, 12);
+}
+
 }  // namespace
 }  // namespace qx

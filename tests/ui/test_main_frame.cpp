@@ -4,11 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
+#include <QPainter>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -23,7 +28,9 @@
 #include "qt_environment.h"
 #include "saved_project.h"
 #include "scripted_port.h"
+#include "ui/glyph_icon.h"
 #include "ui/main_frame.h"
+#include "ui/qt_text.h"
 #include "variables/variable_edit_dialog.h"
 
 namespace qx {
@@ -282,6 +289,74 @@ TEST_F(MainFrameTest, ClosingTheWindowAsksTheSaveChangesQuestion) {
   QApplication::sendEvent(frame.get(), &closed);
   EXPECT_TRUE(closed.isAccepted());
   EXPECT_TRUE(port.allAnswersUsed());
+}
+
+}  // namespace
+}  // namespace qx
+
+namespace qx {
+namespace {
+
+TEST_F(MainFrameTest, ADroppedProjectOpensAndADroppedDataFileIsRefusedWithTheReason) {
+  const std::string project = test::writeProject(pathIn("pit.QRX"), "Cu");
+  const std::string data = pathIn("holes.dat");
+  const auto drop = [this](const std::vector<std::string>& paths) {
+    QMimeData mime;
+    QList<QUrl> urls;
+    for (const std::string& p : paths) urls << QUrl::fromLocalFile(qs(p));
+    mime.setUrls(urls);
+    QDropEvent event(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    static_cast<QObject*>(frame.get())->event(&event);  // straight to the window, without a drag in progress
+  };
+  drop({data, project});
+  EXPECT_EQ(doc.pathName(), project);
+  EXPECT_EQ(objects.settings.loaded.at(0).name, "Cu");
+  drop({data});
+  ASSERT_EQ(port.messages().size(), 1u);
+  EXPECT_EQ(port.messages()[0], data +
+                                    " was not opened: only project files (*.qrx) are opened by dropping them on "
+                                    "the window.\nData files are read with the Import commands of the File menu.");
+  EXPECT_EQ(doc.pathName(), project);
+}
+
+}  // namespace
+}  // namespace qx
+
+namespace qx {
+namespace {
+
+TEST_F(MainFrameTest, EveryToolBarButtonHasItsDrawingAndItsPromptAsTip) {
+  for (QToolBar* bar :
+       {frame->fileToolBar(), frame->digitizeToolBar(), frame->modifyToolBar(), frame->sectionViewToolBar()}) {
+    for (QAction* a : bar->actions()) {
+      if (qobject_cast<QWidgetAction*>(a) != nullptr) continue;
+      EXPECT_FALSE(a->icon().isNull()) << a->text().toStdString();
+      EXPECT_EQ(a->toolTip(), a->statusTip()) << a->text().toStdString();
+    }
+  }
+  EXPECT_TRUE(svgIcon(QStringLiteral("no_such_drawing")).isNull());
+}
+
+TEST(SvgPainter, TheSubsetOfTheDrawingsFillsWhereItShould) {
+  // Each drawing fills the left half of a 4 x 4 view box drawn into 8 x 8 pixels.
+  const char* drawings[] = {
+      R"(<svg viewBox="0 0 4 4" stroke="none" fill="#ff0000"><rect x="0" y="0" width="2" height="4"/></svg>)",
+      R"(<svg viewBox="0 0 4 4"><g fill="#ff0000"><path d="M-2 0h4v4H-2z" stroke="none"/></g></svg>)",
+      R"(<svg viewBox="10 10 4 4"><polygon points="10,10 12,10 12,14 10,14" fill="#f00" stroke="none"/></svg>)",
+      R"(<svg viewBox="0 0 4 4"><path d="M0,0L2,0 2,4 0,4Z" fill="#ff0000" stroke="#ff0000" stroke-width="0"/></svg>)",
+  };
+  for (const char* svg : drawings) {
+    QImage image(8, 8, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    EXPECT_TRUE(paintSvg(painter, QByteArray(svg), QRectF(0, 0, 8, 8))) << svg;
+    painter.end();
+    EXPECT_EQ(image.pixelColor(1, 6), QColor(255, 0, 0)) << svg;
+    EXPECT_EQ(image.pixelColor(6, 1).alpha(), 0) << svg;
+  }
+  QImage image(8, 8, QImage::Format_ARGB32);
+  QPainter painter(&image);
+  EXPECT_FALSE(paintSvg(painter, "<svg><rect width='2' height='2'/></svg>", QRectF(0, 0, 8, 8))) << "no view box";
 }
 
 }  // namespace

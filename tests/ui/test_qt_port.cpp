@@ -4,11 +4,14 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -51,6 +54,39 @@ class QtPortTest : public ::testing::Test {
   QtPortTest() { test::qtApp(); }
   QtUiPort port;
 };
+
+TEST_F(QtPortTest, FileDialogsStartInTheProjectsFolderThenInTheLastOneChosen) {
+  QTemporaryDir project, other;
+  std::string projectFolder = project.path().toStdString();
+  const QString otherFile = other.filePath(QStringLiteral("x.dat"));
+  EXPECT_EQ(port.startFolder(""), QDir::currentPath());
+  port.setProjectFolder([&] { return projectFolder; });
+  const std::pair<std::string, QString> cases[] = {
+      {"", project.path()},
+      {"report.rpt", project.path()},
+      {"sub/x.dat", project.path()},
+      {"/no/such/folder/x.dat", project.path()},
+      {otherFile.toStdString(), other.path()},
+      {other.path().toStdString(), other.path()},
+  };
+  for (const auto& [initial, folder] : cases) EXPECT_EQ(port.startFolder(initial), folder) << initial;
+
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    dialog->selectFile(otherFile);
+    QMetaObject::invokeMethod(dialog, "accept");
+  });
+  FileDialogSpec spec;
+  spec.save = true;
+  spec.initialPath = "report.rpt";
+  EXPECT_EQ(port.chooseFile(spec), otherFile.toStdString());
+  EXPECT_EQ(port.lastChosenFile(), otherFile.toStdString());
+  EXPECT_EQ(port.startFolder("report.rpt"), other.path());
+  // Another project starts in its own folder again.
+  projectFolder = QDir::tempPath().toStdString();
+  EXPECT_EQ(port.startFolder(""), QDir::tempPath());
+}
 
 TEST_F(QtPortTest, ProgressWindowsShowTheBarAndTheTextWindowHasNone) {
   {
