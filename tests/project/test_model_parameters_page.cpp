@@ -13,25 +13,6 @@ namespace {
 
 using test::ScriptedPort;
 
-TEST(ModelParametersPage, Defaults) {
-  CSpecGravPage p;
-  EXPECT_EQ(p.title(), "Model Parameters");
-  EXPECT_EQ(p.defaultSG, 2.0);
-  EXPECT_FALSE(p.useVariableSG);
-  EXPECT_EQ(p.sgVariable, 0);
-  EXPECT_EQ(p.defaultWasteSG, 2.0);
-  EXPECT_EQ(p.recoveryMode, 0);
-  EXPECT_EQ(p.fixedRecovery, 0.0);
-  EXPECT_EQ(p.recoveryVariable, 0);
-  EXPECT_FALSE(p.useFixedThickness);
-  EXPECT_EQ(p.fixedThickness, 10.0);
-  EXPECT_EQ(p.thicknessVariable, 0);
-  EXPECT_EQ(p.wasteThickness, 10.0);
-  EXPECT_EQ(p.projectType, 0);
-  EXPECT_TRUE(p.setupMode);
-  EXPECT_EQ(CSpecGravPage::kRecoveryChoices[1], "Fixed Recovery (0.00 <-> 1.00)");
-}
-
 TEST(ModelParametersPage, EachValueIsHeldToItsLimits) {
   struct Case {
     double CSpecGravPage::*field;
@@ -74,25 +55,19 @@ TEST(ModelParametersPage, EachValueIsHeldToItsLimits) {
 
 TEST(ModelParametersPage, EnablingRules) {
   CSpecGravPage p;
+  EXPECT_EQ(CSpecGravPage::kRecoveryChoices[1], "Fixed Recovery (0.00 <-> 1.00)");
   EXPECT_FALSE(p.sgVariableEnabled());
   p.useVariableSG = true;
   EXPECT_TRUE(p.sgVariableEnabled());
-
-  const bool fixedField[3] = {false, true, false};
-  const bool variableList[3] = {false, false, true};
   for (int mode = 0; mode < 3; ++mode) {
     p.recoveryMode = mode;
-    EXPECT_EQ(p.fixedRecoveryEnabled(), fixedField[mode]) << mode;
-    EXPECT_EQ(p.recoveryVariableEnabled(), variableList[mode]) << mode;
+    EXPECT_EQ(p.fixedRecoveryEnabled(), mode == 1) << mode;
+    EXPECT_EQ(p.recoveryVariableEnabled(), mode == 2) << mode;
   }
-
-  EXPECT_FALSE(p.fixedThicknessEnabled());
-  EXPECT_TRUE(p.thicknessVariableEnabled());
-  p.useFixedThickness = true;
-  EXPECT_TRUE(p.fixedThicknessEnabled());
-  EXPECT_FALSE(p.thicknessVariableEnabled());
-  EXPECT_TRUE(p.wasteThicknessEnabled());
-
+  for (bool fixed : {false, true}) {
+    p.useFixedThickness = fixed;
+    EXPECT_EQ(std::pair(p.fixedThicknessEnabled(), p.thicknessVariableEnabled()), std::pair(fixed, !fixed));
+  }
   EXPECT_TRUE(p.projectTypeVisible());
   p.setupMode = false;
   EXPECT_FALSE(p.projectTypeVisible());
@@ -128,18 +103,14 @@ TEST(ModelParametersPage, CopiesToAndFromTheSettings) {
 
   CSpecGravPage setup;
   setup.loadForSetup(s, {"A", "B"});
-  EXPECT_EQ(setup.defaultSG, 2.6);
   EXPECT_EQ(setup.fixedRecovery, 0.8);
   EXPECT_TRUE(setup.useFixedThickness);
-  EXPECT_EQ(setup.fixedThickness, 4);
   EXPECT_FALSE(setup.useVariableSG);  // starts off whatever the settings say
   EXPECT_EQ(setup.projectType, 0);
-  EXPECT_TRUE(setup.setupMode);
   EXPECT_EQ(setup.variableNames(), (std::vector<std::string>{"A", "B"}));
 
   CSpecGravPage sheet;
   sheet.loadFromSettings(s);
-  EXPECT_FALSE(sheet.setupMode);
   EXPECT_TRUE(sheet.useVariableSG);
   EXPECT_EQ(sheet.sgVariable, 1);
   EXPECT_EQ(sheet.recoveryVariable, -1);   // recovery is not variable
