@@ -103,18 +103,15 @@ TEST(ModelParametersPage, CopiesToAndFromTheSettings) {
 
   CSpecGravPage setup;
   setup.loadForSetup(s, {"A", "B"});
-  EXPECT_EQ(setup.fixedRecovery, 0.8);
-  EXPECT_TRUE(setup.useFixedThickness);
-  EXPECT_FALSE(setup.useVariableSG);  // starts off whatever the settings say
-  EXPECT_EQ(setup.projectType, 0);
+  EXPECT_EQ(std::tuple(setup.fixedRecovery, setup.useFixedThickness, setup.useVariableSG, setup.projectType),
+            std::tuple(0.8, true, false, 0));  // variable SG starts off whatever the settings say
   EXPECT_EQ(setup.variableNames(), (std::vector<std::string>{"A", "B"}));
 
   CSpecGravPage sheet;
   sheet.loadFromSettings(s);
-  EXPECT_TRUE(sheet.useVariableSG);
-  EXPECT_EQ(sheet.sgVariable, 1);
-  EXPECT_EQ(sheet.recoveryVariable, -1);   // recovery is not variable
-  EXPECT_EQ(sheet.thicknessVariable, -1);  // thickness is fixed
+  // Recovery is not variable, thickness is fixed.
+  EXPECT_EQ(std::tuple(sheet.useVariableSG, sheet.sgVariable, sheet.recoveryVariable, sheet.thicknessVariable),
+            std::tuple(true, 1, -1, -1));
   EXPECT_EQ(sheet.variableNames(), (std::vector<std::string>{"Au", "SG", "Rec", "Thk"}));
 
   // Thickness from calculated Thk, recovery from Rec, SG switched off.
@@ -126,19 +123,16 @@ TEST(ModelParametersPage, CopiesToAndFromTheSettings) {
   sheet.sgVariable = 1;
   sheet.projectType = 0;
   sheet.applyToSettings(s, false);
-  EXPECT_EQ(s.projectType, 1);  // only project setup sets it
-  EXPECT_EQ(s.findThicknessVariable(), 3);
-  EXPECT_EQ(s.findRecoveryVariable(), 2);
-  EXPECT_EQ(s.loaded[1].sgMark, 0);
+  // Only project setup sets the project type.
+  EXPECT_EQ(std::tuple(s.projectType, s.findThicknessVariable(), s.findRecoveryVariable(), s.loaded[1].sgMark),
+            std::tuple(1, 3, 2, 0));
   EXPECT_EQ(s.fixedRecovery, 0.8);
 
   sheet.recoveryMode = 0;
   sheet.useFixedThickness = true;
   sheet.applyToSettings(s, true);
-  EXPECT_EQ(s.projectType, 0);
-  EXPECT_EQ(s.fixedRecovery, 1.0);
-  EXPECT_EQ(s.loaded[2].recoveryMark, 0);
-  EXPECT_EQ(s.calculated[0].thicknessMark, 0);
+  EXPECT_EQ(std::tuple(s.projectType, s.fixedRecovery, s.loaded[2].recoveryMark, s.calculated[0].thicknessMark),
+            std::tuple(0, 1.0, 0, 0));
 }
 
 }  // namespace

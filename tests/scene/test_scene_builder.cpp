@@ -137,15 +137,6 @@ TEST(SceneBuilder, CameraAndLightOfASideViewAndTheRepairedField) {
   EXPECT_EQ(s.camera().fieldHeight, 100.0);
 }
 
-TEST(SceneBuilder, MarkerStyleGoesOnTheCompositesSegment) {
-  Scene s;
-  s.builder.setMarkerSize(7);
-  s.builder.setMarkerSymbol(9);
-  const auto a = s.tree.resolvedAttributes(s.model.compositesKey);
-  EXPECT_EQ(a->markerSize, 0.5);
-  EXPECT_EQ(a->markerSymbol, "<*>");
-}
-
 TEST(SceneBuilder, RefreshesGiveSurfacesTransparencyAndHideSwitchedOffEnvelopes) {
   Scene s;
   Surface f;
@@ -164,7 +155,6 @@ TEST(SceneBuilder, RefreshesGiveSurfacesTransparencyAndHideSwitchedOffEnvelopes)
   EXPECT_EQ(a->transmissionOf(gfx::ColorClass::Faces), (gfx::Rgb{0.5, 0.5, 0.5}));
   EXPECT_EQ(a->colorOf(gfx::ColorClass::Lines), (gfx::Rgb{1, 0, 0}));
   EXPECT_EQ(*a->renderingOptions.find("lighting"), "gouraud");
-  EXPECT_TRUE(a->isVisible(gfx::Kind::Faces));
   EXPECT_FALSE(a->isVisible(gfx::Kind::Lines)) << "more than a quarter transparent";
   EXPECT_TRUE(s.tree.resolvedAttributes(s.model.surfaceKeys[1])->isVisible(gfx::Kind::Lines));
   EXPECT_FALSE(s.tree.resolvedAttributes(s.model.envelopeKeys[0])->isVisible(gfx::Kind::Lines));

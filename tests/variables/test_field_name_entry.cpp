@@ -1,6 +1,7 @@
 // The "Data Fields" page and its "Add/Edit Field" dialog, driven through a scripted port.
 #include <gtest/gtest.h>
 
+#include "calculated_variable.h"
 #include "scripted_port.h"
 #include "variables/field_name_entry.h"
 
@@ -12,14 +13,7 @@ using test::ScriptedPort;
 const char* const kFormulaRefusal =
     "That variable has formula(s) dependent upon it.\r\nPlease edit the dependent variables before deleting";
 
-VariableInfoCalc calc(const std::string& name, const std::string& code, const std::string& text) {
-  VariableInfoCalc v(name);
-  v.formulaCode = code;
-  v.formulaText = text;
-  v.compiled.code = {};
-  for (std::size_t i = 0; i < code.size(); ++i) v.compiled.code[i] = code[i];
-  return v;
-}
+using test::calc;
 
 // Au, Ag, Cu loaded; X = Au ENTER Cu *.
 CFieldNameEntry auAgCu() {

@@ -1,6 +1,7 @@
 // The "Edit Variables" dialog of both kinds.
 #include <gtest/gtest.h>
 
+#include "calculated_variable.h"
 #include "scripted_port.h"
 #include "variables/variable_edit_dialog.h"
 
@@ -9,14 +10,7 @@ namespace {
 
 using test::ScriptedPort;
 
-VariableInfoCalc calc(const std::string& name, const std::string& code, const std::string& text = "") {
-  VariableInfoCalc v(name);
-  v.formulaCode = code;
-  v.formulaText = text;
-  v.compiled.code = {};
-  for (std::size_t i = 0; i < code.size(); ++i) v.compiled.code[i] = code[i];
-  return v;
-}
+using test::calc;
 
 std::vector<VariableInfo> loadedList(std::initializer_list<const char*> names) {
   std::vector<VariableInfo> out;

@@ -7,20 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "calculated_variable.h"
 #include "variables/variable_info.h"
 #include "variables/variable_rules.h"
 
 namespace qx {
 namespace {
 
-// A calculated variable whose formula code and compiled code are both `code`.
-VariableInfoCalc calc(const std::string& name, const std::string& code) {
-  VariableInfoCalc v(name);
-  v.formulaCode = code;
-  v.compiled.code = {};
-  for (std::size_t i = 0; i < code.size(); ++i) v.compiled.code[i] = code[i];
-  return v;
-}
+using test::calc;
 
 TEST(VariableRecords, WeightingTypeNames) {
   const std::vector<std::string_view> names = {weightingTypeName(-1), weightingTypeName(0), weightingTypeName(1),
