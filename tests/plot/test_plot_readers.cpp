@@ -137,9 +137,6 @@ TEST(DxfPalette, AgreesWithDxflib) {
       EXPECT_NEAR(ours[k], dxfColors[i][k] * 255.0, 1.0) << "colour " << i << " component " << k;
     }
   }
-  EXPECT_EQ(palette[10], makeRgb(255, 0, 0));
-  EXPECT_EQ(palette[250], makeRgb(84, 84, 84));
-  EXPECT_EQ(palette[255], makeRgb(255, 255, 255));
 }
 
 namespace {

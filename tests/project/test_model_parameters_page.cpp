@@ -25,7 +25,6 @@ TEST(ModelParametersPage, EachValueIsHeldToItsLimits) {
       {&CSpecGravPage::defaultSG, 1.0000001e11, 0.0, "Please enter a value between 0 and 1e+11."},
       {&CSpecGravPage::defaultWasteSG, 1.5e10, 1e10, "Please enter a value between 0 and 1e+10."},
       {&CSpecGravPage::fixedRecovery, 1.01, 1.0, "Please enter a value between 0 and 1."},
-      {&CSpecGravPage::fixedRecovery, -0.01, 0.0, "Please enter a value between 0 and 1."},
       {&CSpecGravPage::fixedThickness, -1, 1e37, "Please enter a value between 0 and 1e+37."},
       {&CSpecGravPage::wasteThickness, 2e37, 0.0, "Please enter a value between 0 and 1e+37."},
       {&CSpecGravPage::wasteThickness, std::numeric_limits<double>::quiet_NaN(), 5.0,

@@ -76,6 +76,7 @@ class ModelParametersWidgetTest : public WidgetTest {
 
 TEST_F(ModelParametersWidgetTest, ControlsShowTheModelWriteItAtOnceAndTakeItsEnabling) {
   page.recoveryMode = kRecoveryNone;
+  page.setupMode = false;
   page.useFixedThickness = true;
   page.sgVariable = 2;
   page.thicknessVariable = 1;
@@ -83,6 +84,7 @@ TEST_F(ModelParametersWidgetTest, ControlsShowTheModelWriteItAtOnceAndTakeItsEna
   w.loadFromModel();
   EXPECT_EQ(w.thicknessVariable()->currentText(), QStringLiteral("Cu"));
   EXPECT_TRUE(w.recoveryButton(kRecoveryNone)->isChecked());
+  EXPECT_EQ(w.projectTypeGroup()->isHidden(), !page.projectTypeVisible());
   const Enabling<CSpecGravPage> enabling = {
       {w.sgVariable(), &CSpecGravPage::sgVariableEnabled},
       {w.fixedRecovery(), &CSpecGravPage::fixedRecoveryEnabled},
@@ -99,19 +101,6 @@ TEST_F(ModelParametersWidgetTest, ControlsShowTheModelWriteItAtOnceAndTakeItsEna
   EXPECT_TRUE(page.useVariableSG);
   EXPECT_EQ(page.recoveryMode, kRecoveryVariable);
   expectEnabling(page, enabling, "switched");
-}
-
-TEST_F(ModelParametersWidgetTest, ProjectTypeGroupOnlyWhenAProjectIsCreated) {
-  for (bool setupMode : {true, false}) {
-    page.setupMode = setupMode;
-    page.projectType = kProject2D;
-    CSpecGravPageWidget w(page);
-    w.loadFromModel();
-    EXPECT_EQ(w.projectTypeGroup()->isHidden(), !page.projectTypeVisible());
-    w.projectTypeButton(kProject3D)->setChecked(true);  // stored only while shown
-    ASSERT_TRUE(w.storeToModel(nullptr));
-    EXPECT_EQ(page.projectType, setupMode ? kProject3D : kProject2D);
-  }
 }
 
 // Numbers in the C locale; what a control can not hold leaves the model's value.

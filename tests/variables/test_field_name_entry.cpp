@@ -174,25 +174,6 @@ TEST(DataFieldsPage, RemoveRenumbersOrRefuses) {
   EXPECT_EQ(page.deletedNames(), (std::vector<std::string>{"Ag", "X", "Au"}));
 }
 
-TEST(DataFieldsPage, DesignatedVariablesAreProtectedAndFollowTheNumbers) {
-  CFieldNameEntry page = auAgCu();
-  page.setDesignated({2, -1, -1});  // Cu carries specific gravity
-  EXPECT_EQ(page.removeVariable(3), "");
-  EXPECT_EQ(page.removeVariable(1), "");  // Ag: Cu becomes number 1
-  EXPECT_EQ(page.designated().sg, 1);
-  EXPECT_NE(page.removeVariable(1), "");
-}
-
-TEST(DataFieldsPage, LoadedAddedAfterCalculatedKeepsFormulasOnTheirVariables) {
-  CFieldNameEntry page;
-  ASSERT_EQ(page.addLoaded(VariableInfo("Au")), "");
-  ASSERT_EQ(page.addCalculated(calc("X", "a#2*", "")), "");
-  ASSERT_EQ(page.addCalculated(calc("Y", "b#3+", "")), "");  // Y uses X (number 1)
-  ASSERT_EQ(page.addLoaded(VariableInfo("Cu")), "");         // X becomes number 2
-  EXPECT_EQ(page.names(), (std::vector<std::string>{"Au", "Cu", "X", "Y"}));
-  EXPECT_EQ(page.calculated()[1].compiled.codeString(), "c#3+");
-}
-
 TEST(DataFieldsPage, LeavingNeedsALoadedVariable) {
   ScriptedPort port;
   CFieldNameEntry page;

@@ -22,15 +22,6 @@ FormulaEntry withCode(std::string code) {
   return e;
 }
 
-TEST(FormulaDialog, OpensWithTokensRebuiltFromTheCode) {
-  CFormulaDialog d(kNames, withCode("a#12.5*S_c]"));
-  EXPECT_EQ(d.tokens(), (std::vector<std::string>{"Au", "ENTER", "12.5", "*", "Surface", "-", "Cu", ">="}));
-  EXPECT_EQ(d.formulaText(), "Au  ENTER  12.5  *  Surface  -  Cu  >=  ");
-
-  CFormulaDialog fresh(kNames, FormulaEntry{});
-  EXPECT_EQ(fresh.formulaText(), "0  ENTER  ");
-}
-
 TEST(FormulaDialog, ButtonsAppendTheirTokenAndCode) {
   CFormulaDialog d(kNames, withCode(""));
   for (const char* label : {"+", "-", "*", "/", "^", "<", "<=", ">", ">=", "=", "<>", "Enter", "CHS"})

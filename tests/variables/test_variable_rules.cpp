@@ -135,17 +135,6 @@ TEST(VariableRenumbering, InsertionAndDesignatedNumbersFollow) {
   EXPECT_EQ(designatedAfterDeletion({-1, 1, 3}, 0), (DesignatedVariables{-1, 0, 2}));
 }
 
-TEST(VariableRenumbering, FormulaTextHook) {
-  std::vector<VariableInfoCalc> list = {calc("X", "a#b*")};
-  list[0].formulaText = "old";
-  rebuildFormulaTexts(list, {"Au", "Ag"}, nullptr);
-  EXPECT_EQ(list[0].formulaText, "old");
-  rebuildFormulaTexts(list, {"Au", "Ag"}, [](std::string_view code, const std::vector<std::string>& names) {
-    return std::string(code) + "|" + names[1];
-  });
-  EXPECT_EQ(list[0].formulaText, "a#b*|Ag");
-}
-
 TEST(NumberText, MatchesTheCLocaleFormats) {
   for (double v : {0.0, -0.0, 1.23456, 0.00005, 2.5e-5, -99.0, 123456789.123456, 1e37, 0.99995, -1e-9}) {
     char fixed[512];
