@@ -143,10 +143,5 @@ TEST(SelectabilityOptions, OnOffAndEvenIfHidden) {
   EXPECT_EQ(*off.unknown.find("markers"), "sometimes");
 }
 
-TEST(CoordinateSystemNames, AreReadWithoutRegardToCaseOrBlanks) {
-  EXPECT_EQ(parseCoordSystem(" local  Window "), CoordSystem::LocalWindow);
-  EXPECT_FALSE(parseCoordSystem("inner pixels"));
-}
-
 }  // namespace
 }  // namespace qx::gfx
