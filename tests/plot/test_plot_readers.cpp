@@ -1,6 +1,5 @@
-// Real DXF readers take what the writer writes: ezdxf (recover and audit),
-// dxflib, and the DXF-to-PDF printer of a CAD program. A reader whose program
-// is missing is skipped.
+// Real DXF readers take what the writer writes: ezdxf (recover and audit) and
+// dxflib. A reader whose program is missing is skipped.
 #include <dxflib/dl_creationadapter.h>
 #include <dxflib/dl_dxf.h>
 #include <gtest/gtest.h>
@@ -121,17 +120,6 @@ TEST_P(DxfReaders, Dxflib) {
   EXPECT_EQ(adapter.counts.str(), expectedCounts().str());
 }
 
-TEST_P(DxfReaders, CadPrintsItToPdf) {
-  if (!have("librecad") || !have("xvfb-run")) GTEST_SKIP() << "no librecad or xvfb-run";
-  // This version's "-o" takes no value: the PDF goes beside the DXF, named after it.
-  auto pdf = path_;
-  pdf.replace_extension(".pdf");
-  run("xvfb-run -a librecad dxf2pdf " + path_.string() + " >/dev/null 2>&1");
-  const std::string bytes = qx::test::readFile(pdf);
-  ASSERT_GT(bytes.size(), 1000u);
-  EXPECT_EQ(bytes.substr(0, 5), "%PDF-");
-}
-
 INSTANTIATE_TEST_SUITE_P(PlanAndSection, DxfReaders, ::testing::Values('N', 'S'));
 
 // dxflib's own table of the colour numbers (fractions) agrees with ours
@@ -149,9 +137,6 @@ TEST(DxfPalette, AgreesWithDxflib) {
       EXPECT_NEAR(ours[k], dxfColors[i][k] * 255.0, 1.0) << "colour " << i << " component " << k;
     }
   }
-  EXPECT_EQ(palette[10], makeRgb(255, 0, 0));
-  EXPECT_EQ(palette[250], makeRgb(84, 84, 84));
-  EXPECT_EQ(palette[255], makeRgb(255, 255, 255));
 }
 
 namespace {

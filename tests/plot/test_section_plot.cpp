@@ -97,8 +97,7 @@ TEST(SectionPlot, PlanOfASmallProject) {
   SectionPlot plot(project.view(), planProfile(), PlotOutput::Marneth, true);
   MemorySink sink;
   plot.plot(sink, "plan.plt", project.sections.named[0]);
-  EXPECT_DOUBLE_EQ(plot.sheetFactor, 0.012);
-  EXPECT_DOUBLE_EQ(plot.width, 1.2);
+  EXPECT_EQ(std::pair(plot.sheetFactor, plot.width), std::pair(0.012, 1.2));
   EXPECT_EQ(plot.slabNear, -10.0) << "a two-dimensional project";
   const auto read = readPlt(sink.bytes());
   ASSERT_TRUE(read.ok()) << read.error;
@@ -109,19 +108,17 @@ TEST(SectionPlot, PlanOfASmallProject) {
   EXPECT_EQ(texts, (std::vector<std::string>{"+", "C0", "+", "C3"}));
   // The origin's move, the envelope clipped to two edges (move and draw
   // each), the end.
-  ASSERT_EQ(countOf(read.records, kPltPlot), 6);
   std::vector<std::array<float, 3>> moves;
   for (const auto& r : read.records)
     if (r.opcode == kPltPlot) moves.push_back({r.x, r.y, static_cast<float>(r.a)});
-  EXPECT_EQ(moves[0], (std::array<float, 3>{1.5f, 2.5f, -3.0f}));
-  EXPECT_EQ(moves[1], (std::array<float, 3>{0.6f, 0.6f, 3.0f}));
-  EXPECT_EQ(moves[2], (std::array<float, 3>{1.2f, 0.6f, 2.0f}));
-  EXPECT_EQ(moves[3], (std::array<float, 3>{0.6f, 1.2f, 3.0f}));
-  EXPECT_EQ(moves[4], (std::array<float, 3>{0.6f, 0.6f, 2.0f}));
+  ASSERT_EQ(moves.size(), 6u);
+  moves.pop_back();
+  EXPECT_EQ(moves,
+            (std::vector<std::array<float, 3>>{
+                {1.5f, 2.5f, -3.0f}, {0.6f, 0.6f, 3.0f}, {1.2f, 0.6f, 2.0f}, {0.6f, 1.2f, 3.0f}, {0.6f, 0.6f, 2.0f}}));
   EXPECT_EQ(read.records[1].opcode, kPltPen);
   EXPECT_EQ(read.records[2].opcode, kPltSheet);
-  EXPECT_FLOAT_EQ(read.records[2].x, 4.2f);
-  EXPECT_FLOAT_EQ(read.records[2].y, 4.7f);
+  EXPECT_EQ(std::pair(read.records[2].x, read.records[2].y), std::pair(4.2f, 4.7f));
 
   // Limited by envelope: composite 0 lies in envelope 0, whose switch is off.
   MapProfileDef limited = planProfile();
@@ -209,10 +206,8 @@ TEST(SectionPlot, DialogListsRightAngledSectionsAndStoresTheChoices) {
   dialog.worldCoordinates = false;
   ASSERT_TRUE(dialog.onOk(port));
   EXPECT_EQ(data.sectionNames, std::vector<std::string>{"PLAN"});
-  EXPECT_EQ(data.destinationDirectory, "/maps");
-  EXPECT_EQ(data.outputKind, 2);
-  EXPECT_EQ(data.profileIndex, 1);
-  EXPECT_EQ(data.worldCoordinates, 0);
+  EXPECT_EQ(std::tuple(data.destinationDirectory, data.outputKind, data.profileIndex, data.worldCoordinates),
+            std::tuple("/maps", 2, 1, 0));
   EXPECT_EQ(plotOutputOf(2), PlotOutput::Pdf);
 }
 

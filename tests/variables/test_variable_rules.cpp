@@ -7,20 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "calculated_variable.h"
 #include "variables/variable_info.h"
 #include "variables/variable_rules.h"
 
 namespace qx {
 namespace {
 
-// A calculated variable whose formula code and compiled code are both `code`.
-VariableInfoCalc calc(const std::string& name, const std::string& code) {
-  VariableInfoCalc v(name);
-  v.formulaCode = code;
-  v.compiled.code = {};
-  for (std::size_t i = 0; i < code.size(); ++i) v.compiled.code[i] = code[i];
-  return v;
-}
+using test::calc;
 
 TEST(VariableRecords, WeightingTypeNames) {
   const std::vector<std::string_view> names = {weightingTypeName(-1), weightingTypeName(0), weightingTypeName(1),
@@ -139,17 +133,6 @@ TEST(VariableRenumbering, InsertionAndDesignatedNumbersFollow) {
 
   EXPECT_EQ(designatedAfterDeletion({0, 2, 5}, 2), (DesignatedVariables{0, -1, 4}));
   EXPECT_EQ(designatedAfterDeletion({-1, 1, 3}, 0), (DesignatedVariables{-1, 0, 2}));
-}
-
-TEST(VariableRenumbering, FormulaTextHook) {
-  std::vector<VariableInfoCalc> list = {calc("X", "a#b*")};
-  list[0].formulaText = "old";
-  rebuildFormulaTexts(list, {"Au", "Ag"}, nullptr);
-  EXPECT_EQ(list[0].formulaText, "old");
-  rebuildFormulaTexts(list, {"Au", "Ag"}, [](std::string_view code, const std::vector<std::string>& names) {
-    return std::string(code) + "|" + names[1];
-  });
-  EXPECT_EQ(list[0].formulaText, "a#b*|Ag");
 }
 
 TEST(NumberText, MatchesTheCLocaleFormats) {
