@@ -52,7 +52,7 @@ TEST(CompositeEnvelopePage, TextsSelectAndDeSelect) {
   EXPECT_EQ(shortFlags.lines(), (std::vector<Line>{{"A", "COMPOSITES USED"}, {"B", "NOT USED"}}));
 }
 
-TEST(CompositeEnvelopePage, UseAndExportPagesReadAndWriteTheirOwnFlags) {
+TEST(CompositeEnvelopePage, TheUsePageReadsAndWritesItsOwnFlags) {
   EnvelopeSet envelopes = threeEnvelopes();
   envelopes.envelopes[1].useComposites = 0;
   envelopes.envelopes[2].exportComposites = 0;
@@ -71,18 +71,6 @@ TEST(CompositeEnvelopePage, UseAndExportPagesReadAndWriteTheirOwnFlags) {
   EXPECT_EQ(composites.useOutside, 0);
   EXPECT_EQ(envelopes.envelopes[2].exportComposites, 0) << "the export flags are not the page's";
   EXPECT_EQ(envelopes.exportOutside, 0);
-
-  auto exp = makeCompositeExportPage(envelopes);
-  EXPECT_EQ(exp->flags(), (std::vector<std::int32_t>{1, 1, 0}));
-  EXPECT_FALSE(exp->outside());
-  exp->selectLine(0);
-  exp->deSelect();
-  exp->setOutside(true);
-  applyCompositeExportPage(*exp, envelopes);
-  EXPECT_EQ(envelopes.envelopes[0].exportComposites, 0);
-  EXPECT_EQ(envelopes.exportOutside, 1);
-  EXPECT_EQ(envelopes.envelopes[0].useComposites, 1) << "the use flags stay";
-  EXPECT_EQ(composites.useOutside, 0);
 }
 
 TEST(CompositeEnvelopePage, ExportWritesOnlyTheChosenEnvelopesComposites) {
