@@ -26,22 +26,8 @@ TEST(MenuTable, EveryCommandAppearsOnceWithItsPrompt) {
   ASSERT_NE(gen, nullptr);
   EXPECT_EQ(gen->text, "Generate &Polygons");
   EXPECT_EQ(gen->prompt, "Generate the polygonization for the composites.");
-  const MenuEntry* maps = findMenuEntry(CommandId::GenerateMaps);
-  ASSERT_NE(maps, nullptr);
-  EXPECT_EQ(maps->prompt, "Generate a set of maps in DXF or Marneth PLT format");
-  EXPECT_EQ(findMenuEntry(CommandId::RecalculateFigures)->prompt, "");
   EXPECT_EQ(findMenuEntry(CommandId::EnvelopeCompositeSurfaceProperties)->text,
             "&Envelope, Composite && Surface Properties...");
-}
-
-TEST(MenuTable, ImportExportEntriesInOrder) {
-  std::vector<std::string_view> texts;
-  for (const MenuEntry& e : menuTable())
-    if (e.menu == "&Import/Export") texts.push_back(e.text);
-  EXPECT_EQ(texts,
-            (std::vector<std::string_view>{"Import &Composite Data", "Import &Envelope Data", "Import &Surface Data",
-                                           "Import &Figure Data", "Export C&omposite Data", "Export E&nvelope Data",
-                                           "Export F&igure Data", "Export Po&lygon Data"}));
 }
 
 TEST(EnablingRules, FollowTheProjectState) {
@@ -59,22 +45,6 @@ TEST(EnablingRules, FollowTheProjectState) {
   undo.undoDepth = 1;
   EXPECT_TRUE(ruleHolds(EnableRule::UndoStackNotEmpty, undo));
   EXPECT_FALSE(ruleHolds(EnableRule::RedoStackNotEmpty, undo));
-}
-
-TEST(EnablingRules, CommandsNotBuiltYetStayDisabledWhateverTheState) {
-  CommandContext full;
-  full.loadedVariables = full.composites = full.envelopes = full.surfaces = full.figures = full.polygons =
-      full.mapProfiles = full.undoDepth = full.redoDepth = 3;
-  EXPECT_FALSE(isImplemented(CommandId::CreateFigure));
-  EXPECT_FALSE(isEnabled(CommandId::CreateFigure, full));
-  EXPECT_TRUE(isEnabled(CommandId::GeneratePolygons, full));
-  EXPECT_FALSE(isEnabled(CommandId::ClearPolygons, CommandContext{}));
-  EXPECT_TRUE(isEnabled(CommandId::FileNew, CommandContext{}));
-  EXPECT_FALSE(isEnabled(CommandId::EditProjectSettings, CommandContext{}));
-  EXPECT_TRUE(isEnabled(CommandId::EditProjectSettings, full));
-  EXPECT_FALSE(isEnabled(CommandId::PanLeft, CommandContext{}));
-  EXPECT_TRUE(isEnabled(CommandId::PanLeft, full));
-  EXPECT_TRUE(isEnabled(CommandId::RedoViewChange, full));
 }
 
 // Each command that needs a dataset is enabled by that dataset alone.

@@ -5,7 +5,6 @@
 
 #include "app/document.h"
 #include "app/project_file.h"
-#include "datasets/envelope_dialogs.h"
 #include "datasets/surface_import.h"
 #include "graphics/scene_tree.h"
 #include "io/column_pages.h"
@@ -99,22 +98,6 @@ TEST(ImportComposites, ReadShowsTheCountWidensTheExtentsAndPreparesTheScene) {
   EXPECT_EQ(markers, 3u) << "processed into the bins";
 }
 
-TEST(ImportCommands, CancelAtTheFileDialogChangesNothingButStillZooms) {
-  using Import = CommandResult (CWQuarlexDoc::*)();
-  for (Import import :
-       {&CWQuarlexDoc::onImportComposites, &CWQuarlexDoc::onImportEnvelopes, &CWQuarlexDoc::onImportSurfaces}) {
-    Project p(/*withScene=*/false);
-    ScriptedPort quiet;
-    const auto before = storeProject(p.objects, quiet);
-    p.port.answerFile(std::nullopt);
-    EXPECT_EQ((p.doc.*import)().status, CommandResult::Status::Cancelled);
-    EXPECT_TRUE(p.port.messages().empty());
-    EXPECT_FALSE(p.doc.isModified());
-    EXPECT_EQ(p.view.events, (std::vector<std::string>{"zoom extents", "update"}));
-    EXPECT_EQ(storeProject(p.objects, quiet), before);
-  }
-}
-
 TEST(ImportEnvelopes, ReadShowsTheCountWidensOnlyWhereTheEnvelopesReachFurther) {
   Project p(/*withScene=*/true);
   p.objects.settings.projectType = kProject2D;
@@ -135,20 +118,6 @@ TEST(ImportEnvelopes, ReadShowsTheCountWidensOnlyWhereTheEnvelopesReachFurther) 
   ASSERT_EQ(p.objects.sceneModel.envelopeKeys.size(), 2u);
   EXPECT_EQ(p.objects.sceneModel.envelopeKeys[0], p.scene.findSegment(envelopeSegmentPath(0)));
   EXPECT_EQ(p.objects.sceneModel.selectionMode, 3) << "left alone";
-}
-
-TEST(ImportEnvelopes, AFileWithoutHeadersShowsNoCount) {
-  Project p(/*withScene=*/true);
-  p.setExtents({0, 0, 0}, {1, 1, 1});
-  p.port.answerFile(writeFile("noheader.dig", "2      10.00      0.00\nnothing\n"));
-  p.port.answerSheet([](SheetModel&) { return true; });
-  p.port.answerDialog([](DialogModel& m) {
-    dynamic_cast<CEnvelopePropertiesDialog&>(m).setName("Dropped");
-    return true;
-  });
-  EXPECT_EQ(p.doc.onImportEnvelopes().count, 0);
-  EXPECT_EQ(p.port.messages().size(), 1u) << "only the load's own warning";
-  EXPECT_FALSE(p.doc.isModified());
 }
 
 TEST(ImportSurfaces, ReadShowsTheCountAndDrawsTheNewSurface) {

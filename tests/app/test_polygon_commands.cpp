@@ -76,14 +76,6 @@ TEST(GeneratePolygons, BuildsDrawsNotifiesAndMarksTheProjectModified) {
   }
 }
 
-TEST(GeneratePolygons, WithoutCompositesLeavesAnEmptySetButStillCounts) {
-  Project p;
-  p.objects.composites.composites.clear();
-  EXPECT_EQ(p.doc.onGeneratePolygons().count, 0);
-  EXPECT_TRUE(p.doc.isModified());
-  EXPECT_EQ(p.port.waitDepth(), 0);
-}
-
 TEST(ClearPolygons, EmptiesTheSetAndTheSceneButNotTheModifiedFlag) {
   Project p;
   p.doc.onGeneratePolygons();
@@ -159,8 +151,4 @@ TEST(Reports, CarryTheTitleOrUnnamedProject) {
   p.port.answerFile(path);
   ASSERT_TRUE(p.doc.onReportPolygons());
   EXPECT_NE(readFile(path).find("Unnamed Project"), std::string::npos);
-  p.doc.setTitle("Gold Hill");
-  p.port.answerFile(path);
-  ASSERT_TRUE(p.doc.onReportPolygons());
-  EXPECT_NE(readFile(path).find("Gold Hill"), std::string::npos);
 }

@@ -32,14 +32,7 @@ json job(const std::string& steps) {
                      steps + "}");
 }
 
-// Saves the job as job.json in `dir` and runs it: the exit code, the output
-// and the messages.
-std::tuple<int, std::string, std::string> run(const json& j, const std::filesystem::path& dir) {
-  writeText(dir / "job.json", j.dump());
-  std::ostringstream out, err;
-  const int rc = runJobFile(dir / "job.json", out, err, false);
-  return {rc, out.str(), err.str()};
-}
+test::Outcome run(const json& j, const std::filesystem::path& dir) { return test::runJob(dir, j.dump()); }
 
 std::string errorOf(const json& j, const std::filesystem::path& dir) {
   try {
@@ -95,7 +88,7 @@ TEST(JobSteps, BadStepsAndFormulasNameTheKeyAndTheProblemAndAppendingIsAnswered)
   EXPECT_NE(noErr.find("[answered no]"), std::string::npos) << noErr;
   EXPECT_NE(noErr.find("steps[1] (import_composites): no composites were read"), std::string::npos) << noErr;
   j["steps"][1]["import_composites"]["append"] = true;
-  EXPECT_NE(std::get<1>(run(j, dir)).find("Composites: 20 after reading"), std::string::npos);
+  EXPECT_NE(run(j, dir).out.find("Composites: 20 after reading"), std::string::npos);
 
   // Calculated variables are read as the formula box shows them.
   j = json::parse(R"({"project": {"new": {"variables": [{"name": "Au"}, {"name": "Ag"}],

@@ -73,11 +73,6 @@ TEST(ColorLookup, CurrentTableDecides) {
   EXPECT_EQ(t.lookup(std::vector<double>{}, kLoaded, kCalculated), 25);
 }
 
-TEST(ColorLookup, MarkerColourOption) {
-  EXPECT_EQ(markerColourOption(static_cast<std::int32_t>(makeRgb(128, 64, 255))), "Markers = R=0.502 G=0.251 B=1.000");
-  EXPECT_EQ(markerColourOption(static_cast<std::int32_t>(makeRgb(1, 254, 0))), "Markers = R=0.004 G=0.996 B=0.000");
-}
-
 TEST(BinVisibilityDialog, EntriesMovesAndSwitches) {
   CColorTable t;
   t.bin(2, 0) = {"Au", "", 0.5, 1.25, 0};

@@ -44,10 +44,3 @@ TEST(ColorTableRecord, BinFieldOrderAndTheIndexIsNotStored) {
   into.currentTable = 7;
   EXPECT_EQ(load(bytes, into).currentTable, 7);
 }
-
-TEST(ColorTable, ResetKeepsTheIndex) {
-  CColorTable t = ColorTableRecord::populated();
-  t.currentTable = 4;
-  t.reset();
-  EXPECT_EQ(t.currentTable, 4);
-}

@@ -70,14 +70,9 @@ TEST(CompositeSetRecord, CompositesCarryOneValuePerLoadedVariable) {
 }
 
 TEST(CompositeSetRecord, ReaderUsesTheVariableCountItIsGiven) {
-  // The same bytes read with one loaded variable fall out of step and, here,
-  // leave bytes over; read with three they run out; with a huge count they are refused.
+  // With three loaded variables the bytes run out; with a huge count they are refused.
   const Bytes bytes = store(CompositeSetRecord::populated());
   CompositeSet s;
-  ArchiveReader r(bytes);
-  Archive ar(r);
-  s.serialize(ar, 1, 0);
-  EXPECT_FALSE(r.atEnd());
   EXPECT_FALSE(loadError(bytes, [&](Archive& a) { s.serialize(a, 3, 0); }).empty());
   EXPECT_FALSE(loadError(bytes, [&](Archive& a) { s.serialize(a, 0x7FFFFFFF, 0); }).empty());
   // The one-argument form uses the counts the set was given.

@@ -55,28 +55,6 @@ TEST(OutlineReader, HeadersStartContoursAndOtherLinesAreSkipped) {
   EXPECT_EQ(distinctOutlineNames(r), (std::vector<std::string>{"North Lens", "South"}));
 }
 
-TEST(OutlineReader, NoNamesWithWidthZeroAndNoZIn2D) {
-  OutlineLayout layout;  // name width 0
-  layout.zWidth = 0;
-  const auto r = parse("1 0000   Named\n2     10.00     20.00      5.00\n", layout);
-  EXPECT_EQ(r.contours.at(0).name, "");
-  EXPECT_EQ(r.contours[0].points.at(0), (DPoint3D{10, 20, 0}));
-}
-
-TEST(OutlineReader, LongLinesAreCutAt511Columns) {
-  // X stands at column 505 (inside the buffer), Y at 512 (cut away).
-  std::string line = "2" + std::string(503, ' ') + "7.5" + std::string(4, ' ') + "9.25\n";
-  OutlineLayout layout;
-  layout.xPosition = 505;
-  layout.xWidth = 3;
-  layout.yPosition = 512;
-  layout.yWidth = 4;
-  const auto r = parse("1\n" + line + "2 next\n", layout);
-  ASSERT_EQ(r.contours.size(), 1u);
-  ASSERT_EQ(r.contours[0].points.size(), 2u);
-  EXPECT_EQ(r.contours[0].points[0], (DPoint3D{7.5, 0, 0}));
-}
-
 TEST(OutlineWriter, HeaderAndPointLines) {
   EXPECT_EQ(outlineHeaderLine(7, "North"), "1 0007   North\n");
   EXPECT_EQ(outlineHeaderLine(12345, ""), "1 12345   \n");

@@ -8,7 +8,6 @@
 #include "engine/polygon_intersection.h"
 
 using qx::FPoint2D;
-using qx::IntersectionStop;
 using qx::intersectPolygons;
 using qx::pointInPolygon;
 using Ring = std::vector<FPoint2D>;
@@ -179,33 +178,6 @@ TEST(PolygonIntersection, OutlinesThatOnlyTouchGiveNothingOrAZeroAreaPiece) {
   // Along a stretch of edge from outside.
   const Ring hook{{0.5f, 2}, {1.5f, 2}, {1.5f, 3}, {3, 3}, {3, -1}, {2.5f, -1}, {2.5f, 3.5f}, {0.5f, 3.5f}};
   EXPECT_EQ(intersectPolygons(square(0, 0, 2, 2), hook).area, 0.0);
-}
-
-// A whole outline of m points takes m + 2 pairs of the 50,000; a comb whose
-// teeth each cross both sides of a bar makes 4 crossings a tooth, of 100.
-TEST(PolygonIntersection, WorkBufferAndCrossingLimits) {
-  const Ring big = square(-10, -10, 10, 10);
-  const auto fits = intersectPolygons(regular(49998, 0, 0, 5, true), big);
-  ASSERT_EQ(fits.pieces.size(), 1u);
-  EXPECT_EQ(fits.pieces[0].size(), 49998u);
-  EXPECT_NEAR(fits.area, M_PI * 25, 1e-4);
-  const auto over = intersectPolygons(regular(49999, 0, 0, 5, true), big);
-  EXPECT_EQ(over.stop, IntersectionStop::WorkBuffer);
-  EXPECT_TRUE(over.overflow && over.pieces.empty() && over.area == 0.0);
-
-  auto comb = [](int teeth) {
-    Ring c{{0, 0}};
-    for (float t = 0; t < teeth; ++t) c.insert(c.end(), {{2 * t, 10}, {2 * t + 1, 10}, {2 * t + 1, 1}, {2 * t + 2, 1}});
-    c.back() = {2.0f * teeth, 0};
-    return c;
-  };
-  const Ring combBar = square(-1, 5, 200, 6);
-  const auto ok = intersectPolygons(comb(25), combBar);
-  EXPECT_EQ(ok.pieces.size(), 25u);
-  EXPECT_NEAR(ok.area, 25.0, 1e-9);
-  const auto many = intersectPolygons(comb(26), combBar);
-  EXPECT_EQ(many.stop, IntersectionStop::Crossings);
-  EXPECT_TRUE(many.overflow && many.pieces.empty());
 }
 
 TEST(PolygonIntersection, DegenerateInputNeverCrashes) {

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <initializer_list>
-#include <limits>
 #include <vector>
 
 #include "engine/voronoi.h"
@@ -156,45 +155,17 @@ TEST(VoronoiDirect, APieceUnder0001InXIsDeletedWhenItsEndIsCut) {
   }
 }
 
-TEST(VoronoiDirect, AnIndexOutsideThePointsBuildsNothing) {
-  const std::vector<DPoint3D> pts{{0, 0, 0}, {10, 0, 0}, {3, 7, 0}};
-  CVoronoi empty, v(3);
-  v.setPoints(pts, 5);
-  v.compute();
-  FastVoronoi f;
-  ASSERT_TRUE(f.compute(pts, 5));
-  const auto buildsNothing = [](auto& builder, int i) {
-    std::vector<DPoint3D> cell{{1, 2, 3}};
-    return builder.buildCell(i, cell) == -1 && cell.empty();
-  };
-  for (int i : {-1, 3}) EXPECT_TRUE(buildsNothing(empty, i) && buildsNothing(v, i) && buildsNothing(f, i)) << i;
-}
-
 TEST(VoronoiDirect, ASinglePointWithAZeroRadiusStillGetsARectangle) {
   // Each side moves out by the least margin of 1.
   expectCell(directCell({{4, 6, 0}}, 0, 0), {4.9L, 7, 3, 7, 3.1L, 5, 5, 5}, 1e-12);
 }
 
-TEST(VoronoiFast, AFivePointCrossGivesTheDiamondOfTheReference) {
-  // The centre's cell is the diamond (5, 0), (10, 5), (5, 10), (0, 5); its
-  // edge at 45 degrees comes first, so the first vertex is (5, 10).
-  const std::vector<DPoint3D> pts{{0, 0, 0}, {10, 0, 0}, {0, 10, 0}, {10, 10, 0}, {5, 5, 0}};
-  FastVoronoi f;
-  ASSERT_TRUE(f.compute(pts, 10));
-  std::vector<DPoint3D> cell;
-  ASSERT_EQ(f.buildCell(4, cell), 4);
-  expectCell(cell, {5, 10, 0, 5, 5, 0, 10, 5}, 1e-5);
-  expectSameCell(cell, directCell(pts, 10, 4), 1e-9, 4);  // no slope is clamped around the centre
-}
-
 TEST(VoronoiFast, DeclinesOnlyWhatItCannotSeparate) {
   FastVoronoi f;
   std::vector<DPoint3D> cell;
-  const double nan = std::numeric_limits<double>::quiet_NaN();
   // The second point lands on the first once sheared. A declined set leaves
   // nothing of the one before.
-  for (const auto& bad : {std::vector<DPoint3D>{}, std::vector<DPoint3D>{{0, 0, 0}, {1e-6, -1e-6, 0}, {5, 3, 0}},
-                          std::vector<DPoint3D>{{0, 0, 0}, {nan, 1, 0}, {5, 3, 0}}}) {
+  for (const auto& bad : {std::vector<DPoint3D>{}, std::vector<DPoint3D>{{0, 0, 0}, {1e-6, -1e-6, 0}, {5, 3, 0}}}) {
     ASSERT_TRUE(f.compute({{1, 1, 0}, {4, 2, 0}, {2, 5, 0}}, 10));
     EXPECT_FALSE(f.compute(bad, 10));
     EXPECT_EQ(f.count(), 0);
@@ -213,27 +184,6 @@ TEST(VoronoiFast, DeclinesOnlyWhatItCannotSeparate) {
       f.buildCell(i, cell);
       expectSameCell(cell, directCell(pts, 10, i), 1e-9, i);
     }
-  }
-}
-
-TEST(VoronoiFast, ACellTheClippingCannotGiveComesFromTheDirectConstruction) {
-  // Coordinates near the top of the doubles: the rectangle's sides overflow and
-  // no cell clips to a finite polygon; each cell is then the direct one.
-  const std::vector<DPoint3D> huge{{0, 0, 0}, {1e300, 1e300, 0}, {-1e300, 5, 0}};
-  FastVoronoi f;
-  ASSERT_TRUE(f.compute(huge, 10));
-  std::vector<DPoint3D> cell;
-  for (int i : {1, 0, 2, 1}) {
-    const int count = f.buildCell(i, cell);
-    EXPECT_EQ(count, static_cast<int>(cell.size())) << i;
-    EXPECT_EQ(cell, directCell(huge, 10, i)) << i;
-  }
-  // The next points are clipped again.
-  const std::vector<DPoint3D> plain{{0, 0, 0}, {10, 1, 0}, {3, 12, 0}};
-  ASSERT_TRUE(f.compute(plain, 10));
-  for (int i = 0; i < 3; ++i) {
-    f.buildCell(i, cell);
-    expectSameCell(cell, directCell(plain, 10, i), 1e-9, i);
   }
 }
 

@@ -1,8 +1,13 @@
 #pragma once
 // Small data files for the jobs of the command-line tests.
 #include <cstdio>
+#include <filesystem>
+#include <sstream>
 #include <string>
 #include <utility>
+
+#include "cli/job.h"
+#include "test_files.h"
 
 namespace qx::test {
 
@@ -30,6 +35,20 @@ inline std::string outline(const char* name, double x0, double y0, double x1, do
     text += line;
   }
   return text;
+}
+
+// What a run gave: the exit code, the output and the messages.
+struct Outcome {
+  int code = 0;
+  std::string out, err;
+};
+
+// Saves the job as job.json in `dir` and runs it.
+inline Outcome runJob(const std::filesystem::path& dir, const std::string& job) {
+  writeText(dir / "job.json", job);
+  std::ostringstream out, err;
+  const int code = cli::runJobFile(dir / "job.json", out, err, false);
+  return {code, out.str(), err.str()};
 }
 
 }  // namespace qx::test
