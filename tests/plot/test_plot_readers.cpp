@@ -120,6 +120,22 @@ TEST_P(DxfReaders, Dxflib) {
   EXPECT_EQ(adapter.counts.str(), expectedCounts().str());
 }
 
+// LibreCAD prints the file (its "-o" takes no value: the PDF goes beside the
+// DXF, named after it); poppler reads that PDF's one page.
+TEST_P(DxfReaders, CadPrintsItToPdf) {
+  if (!have("librecad") || !have("xvfb-run")) GTEST_SKIP() << "no librecad or xvfb-run";
+  auto pdf = path_;
+  pdf.replace_extension(".pdf");
+  run("xvfb-run -a librecad dxf2pdf " + path_.string() + " >/dev/null 2>&1");
+  ASSERT_EQ(qx::test::readFile(pdf).substr(0, 5), "%PDF-");
+  if (have("pdfinfo")) {
+    const std::string info = run("pdfinfo " + pdf.string());
+    const auto at = info.find("Pages:");
+    ASSERT_NE(at, std::string::npos) << info;
+    EXPECT_EQ(std::atoi(info.c_str() + at + 6), 1) << info;
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(PlanAndSection, DxfReaders, ::testing::Values('N', 'S'));
 
 // dxflib's own table of the colour numbers (fractions) agrees with ours
