@@ -46,7 +46,9 @@ std::filesystem::path makeProject(const test::TempDir& dir) {
 bool inkedNear(const QImage& image, QPointF at, QColor want) {
   for (int dy = -1; dy <= 1; ++dy)
     for (int dx = -1; dx <= 1; ++dx)
-      if (image.pixelColor(int(at.x()) + dx, int(at.y()) + dy) == want) return true;
+      if (image.valid(int(at.x()) + dx, int(at.y()) + dy) &&
+          image.pixelColor(int(at.x()) + dx, int(at.y()) + dy) == want)
+        return true;
   return false;
 }
 
