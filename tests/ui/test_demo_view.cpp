@@ -8,6 +8,8 @@
 #include <QImage>
 #include <sstream>
 
+#include "app/document.h"
+#include "app/project_objects.h"
 #include "cli/job.h"
 #include "graphics/scene_tree.h"
 #include "job_files.h"
@@ -96,6 +98,15 @@ TEST(DemoView, PlanAndAnInclinedSectionShowTheProjectWhereTheCameraPutsIt) {
           << image.pixelColor(int(px->x), int(px->y)).name().toStdString() << ", not " << e.colour.name().toStdString();
     }
   }
+  // A turn of the wheel zooms in to 0.8 of the field; the view is saved with
+  // the project and comes back with it.
+  const float field = app.document()->objects().sections.current.fieldWidth;
+  Q_EMIT view.wheelTurned(0.5, 0.5, 120);
+  EXPECT_FLOAT_EQ(app.document()->objects().sections.current.fieldWidth, field * 0.8f);
+  ASSERT_TRUE(app.document()->onSaveDocument(project.string()));
+  ASSERT_TRUE(frame.openProject(QString::fromStdString(project.string())));
+  EXPECT_FLOAT_EQ(app.document()->objects().sections.current.fieldWidth, field * 0.8f);
+  EXPECT_EQ(frame.sectionCombo()->currentText(), QStringLiteral("ORTHO-045"));
 }
 
 }  // namespace
