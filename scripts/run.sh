@@ -42,4 +42,6 @@ TXT
 if [ -n "${DISPLAY:-}" ] && [ -x "$bin/ui/wquarlex" ]; then
   echo "Starting the desktop: $bin/ui/wquarlex $demo/demo.qrx"
   exec "$bin/ui/wquarlex" "$demo/demo.qrx" "$@"
+elif [ -x "$bin/ui/wquarlex" ]; then
+  echo "No display: open the project in the desktop with $bin/ui/wquarlex $demo/demo.qrx"
 fi

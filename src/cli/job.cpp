@@ -8,7 +8,9 @@
 #include <sstream>
 
 #include "app/document.h"
+#include "app/startup.h"
 #include "cli/cli_port.h"
+#include "graphics/scene_tree.h"
 #include "variables/variable_rules.h"
 
 namespace qx::cli {
@@ -325,6 +327,11 @@ int runJobFile(const std::filesystem::path& file, std::ostream& out, std::ostrea
   CliPort port(err, terminal);
   ProjectObjects objects;
   CWQuarlexDoc doc(objects, port);
+  // The scene is built as the desktop builds it, so that the imports fit the
+  // stored view to the data and the saved project opens on them.
+  gfx::SceneTree scene;
+  startSceneTree(scene);
+  doc.setScene(&scene);
   if (job.newProject) doc.setUpProject(job.newProject->values);
   if (job.openProject && !doc.onOpenDocument(job.openProject->string())) return 1;
   for (std::size_t i = 0; i < job.steps.size(); ++i)

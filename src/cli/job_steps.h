@@ -180,6 +180,8 @@ struct DisplayStep {
   std::array<std::optional<bool>, 3> planes;    // YZ, XZ, XY
   std::array<std::optional<bool>, 5> datasets;  // composites, envelopes, figures, polygons, surfaces
   std::optional<int> markerSymbol, markerSize;
+  std::optional<int> polygonRendering;     // the "Polygon Rendering" mode, 0 to 4
+  std::optional<int> surfaceTransparency;  // every surface's, percent
 };
 
 // "Edit Defined Variables" and "Edit Calculated Variables" (job_steps_settings.cpp):

@@ -121,6 +121,8 @@ Step parseDisplayStep(JobObject& o, const std::filesystem::path&) {
   for (std::size_t i = 0; i < 5; ++i) s.datasets[i] = o.boolean(kDatasets[i]);
   s.markerSymbol = indexKey(o, "marker_symbol", static_cast<int>(CCompositesPropertyPage::kSymbols.size()) - 1);
   s.markerSize = indexKey(o, "marker_size", static_cast<int>(CCompositesPropertyPage::kSizes.size()) - 1);
+  s.polygonRendering = indexKey(o, "polygon_rendering", 4);
+  s.surfaceTransparency = indexKey(o, "surface_transparency", 100);
   return s;
 }
 
@@ -180,6 +182,25 @@ void runDisplayStep(const DisplayStep& s, CWQuarlexDoc& doc, CliPort& port) {
     return true;
   });
   doc.onDisplayProperties();
+  if (s.polygonRendering) {  // the rendering bar's choice, saved with the project
+    doc.objects().polygons.displayMode = *s.polygonRendering;
+    doc.setModifiedFlag(true);
+  }
+  if (s.surfaceTransparency) {
+    if (doc.objects().surfaces.count() == 0) throw PageRefused("surface_transparency: the project has no surfaces");
+    port.setFallbackSheet([&](SheetModel& sheet) {
+      for (PageModel* page : sheet.pages()) {
+        if (auto* f = dynamic_cast<CSurfacesPropertyPage*>(page)) {
+          for (int i = 0; i < static_cast<int>(f->items().size()); ++i) {
+            f->select(i);
+            f->current()->transparency = *s.surfaceTransparency;
+          }
+        }
+      }
+      return true;
+    });
+    doc.onEnvelopeCompositeSurfaceProperties();
+  }
   if (!s.markerSymbol && !s.markerSize) return;
   if (doc.objects().composites.count() == 0)
     throw PageRefused("marker_symbol, marker_size: the project has no composites");

@@ -20,6 +20,8 @@ void ViewController::resize(int width, int height) {
   tree_.openSegment(kPictureSegment);
   tree_.setWindowSize(width, height);
   tree_.closeSegment();
+  // The axis icon stands at a place of the window: drawn again for its new shape.
+  if (p_.model.initialised != 0) builder_.setViewFromSection();
   tree_.updateDisplay();
 }
 

@@ -44,7 +44,8 @@ class ViewController {
   // rendering and exaggeration).
   void setModifiedListener(std::function<void()> listener) { modified_ = std::move(listener); }
 
-  // The window's size in pixels: set on the picture.
+  // The window's size in pixels: set on the picture, and the view set again
+  // from the current section (the axis icon keeps its corner).
   void resize(int width, int height);
 
   // ---- the mouse ----
