@@ -46,6 +46,7 @@ std::string commandMessage(CommandId id, const CommandResult& result, std::strin
     case CommandId::GeneratePolygons: return counted(n, "polygon") + " generated";
     case CommandId::ClearPolygons: return "Polygons cleared";
     case CommandId::RecalculateFigures: return counted(n, "figure") + " recalculated";
+    case CommandId::GenerateMaps: return counted(n, "plot file") + " written";
     default: return {};
   }
 }

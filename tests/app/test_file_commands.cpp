@@ -246,6 +246,7 @@ TEST(CommandMessages, WhatTheFinishedCommandDidFromItsResult) {
       {CommandId::ReportFigures, CommandResult::done(1), "/r/f.rpt", "Figure report written to /r/f.rpt"},
       {CommandId::ClearPolygons, CommandResult::done(), "", "Polygons cleared"},
       {CommandId::RecalculateFigures, CommandResult::done(12), "", "12 figures recalculated"},
+      {CommandId::GenerateMaps, CommandResult::done(1), "", "1 plot file written"},
       {CommandId::ReportFigures, CommandResult::failed(), "/r/f.rpt", ""},
       {CommandId::GeneratePolygons, CommandResult::cancelled(), "", ""},
       {CommandId::EditProjectSettings, CommandResult::done(), "", ""},
