@@ -77,6 +77,7 @@ struct RenderStats {
   int segmentsRebuilt = 0;  // segments whose vertices were made again
   int segmentsReached = 0;  // segments reached from the picture
   bool treeWalked = false;  // the tree was walked again for changes
+  int shellPoints = 0;      // segments whose shells were drawn as points, being small
 };
 
 class GlRenderer {
@@ -110,6 +111,7 @@ class GlRenderer {
 
   struct Vertex;
   struct MarkerVertex;
+  struct LodPoint;
   struct Chunk;
   struct Group;
 
@@ -124,6 +126,7 @@ class GlRenderer {
   QOpenGLFunctions_3_3_Core* gl_ = nullptr;
   std::unique_ptr<QOpenGLShaderProgram> shapes_;
   std::unique_ptr<QOpenGLShaderProgram> markers_;
+  std::unique_ptr<QOpenGLShaderProgram> points_;
   QString error_;
   std::map<gfx::Key, std::unique_ptr<Group>> groups_;
   std::vector<gfx::Key> groupOrder_;
@@ -158,6 +161,7 @@ class GlRenderer {
   QColor background_ = Qt::white;
   float lineWidthMax_ = 1.0f;
   float pixelRatio_ = 1.0f;
+  float lodSize_ = 0.0f;  // world size under which a segment's shells are drawn as a point
 };
 
 }  // namespace qx
