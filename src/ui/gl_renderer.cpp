@@ -517,12 +517,15 @@ uniform mat4 mvp;
 uniform vec4 planes[8];
 uniform int planeCount;
 uniform float pixelRatio;
+uniform vec2 viewport;
 out vec4 vColor;
 flat out uint vShape;
 flat out float vSize;
+flat out vec2 vCentre;
 out float gl_ClipDistance[8];
 void main() {
   gl_Position = mvp * vec4(position, 1.0);
+  vCentre = (gl_Position.xy / gl_Position.w * 0.5 + 0.5) * viewport;
   bool cut = (flags & 1u) != 0u;
   for (int i = 0; i < planeCount; ++i) gl_ClipDistance[i] = cut ? -dot(planes[i], vec4(position, 1.0)) : 1.0;
   gl_PointSize = size * pixelRatio;
@@ -533,43 +536,43 @@ void main() {
 )";
 
 // Shapes over the point in -1..1 (y up); h is half a stroke of 1.5 pixels.
+// The place in the point comes from the window position and the point's
+// centre: reading the point sprite's coordinate costs a software rasteriser
+// more than all the rest.
+// Each shape works out only its own test.
 const char* kMarkerFragment = R"(#version 330 core
 in vec4 vColor;
 flat in uint vShape;
 flat in float vSize;
+flat in vec2 vCentre;
 out vec4 fragment;
 void main() {
-  vec2 p = gl_PointCoord * 2.0 - 1.0;
-  p.y = -p.y;
+  vec2 p = (gl_FragCoord.xy - vCentre) * (2.0 / vSize);
   float h = 1.5 / vSize;
-  float r = length(p);
-  float tri = min(p.y + 1.0, (1.0 - 2.0 * abs(p.x) - p.y) / 2.236);
-  float dia = (1.0 - abs(p.x) - abs(p.y)) / 1.414;
-  bool plus = abs(p.x) < h || abs(p.y) < h;
-  bool cross = abs(p.x - p.y) < 1.414 * h || abs(p.x + p.y) < 1.414 * h;
-  bool on = true;
-  switch (vShape) {
-    case 0u: on = true; break;
-    case 1u: on = plus; break;
-    case 2u: on = cross; break;
-    case 3u: on = plus || cross; break;
-    case 4u: on = r <= 1.0 && r >= 1.0 - 2.0 * h; break;
-    case 5u: on = r <= 1.0; break;
-    case 6u: on = r <= max(0.5, 2.0 * h); break;
-    case 7u: on = max(abs(p.x), abs(p.y)) >= 1.0 - 2.0 * h; break;
-    case 8u: on = true; break;
-    case 9u: on = tri >= 0.0 && tri < 2.0 * h; break;
-    case 10u: on = tri >= 0.0; break;
-    case 11u: on = dia >= 0.0 && dia < 2.0 * h; break;
-    default: on = dia >= 0.0; break;
+  bool on = true;  // ".", "[*]"
+  if (vShape >= 1u && vShape <= 3u) {
+    bool plus = abs(p.x) < h || abs(p.y) < h;
+    bool cross = abs(p.x - p.y) < 1.414 * h || abs(p.x + p.y) < 1.414 * h;
+    on = vShape == 1u ? plus : vShape == 2u ? cross : plus || cross;
+  } else if (vShape >= 4u && vShape <= 6u) {
+    float r = length(p);
+    on = vShape == 4u ? r <= 1.0 && r >= 1.0 - 2.0 * h : r <= (vShape == 5u ? 1.0 : max(0.5, 2.0 * h));
+  } else if (vShape == 7u) on = max(abs(p.x), abs(p.y)) >= 1.0 - 2.0 * h;
+  else if (vShape == 9u || vShape == 10u) {
+    float tri = min(p.y + 1.0, (1.0 - 2.0 * abs(p.x) - p.y) / 2.236);
+    on = tri >= 0.0 && (vShape == 10u || tri < 2.0 * h);
+  } else if (vShape == 11u || vShape == 12u) {
+    float dia = (1.0 - abs(p.x) - abs(p.y)) / 1.414;
+    on = dia >= 0.0 && (vShape == 12u || dia < 2.0 * h);
   }
   if (!on) discard;
   fragment = vColor;
 }
 )";
 
-// A shell's point: as wide on screen as the largest side of its box (never
-// under a pixel), round, in its colour lit as a face toward the viewer.
+// A shell's point: a square as wide on screen as the largest side of its box
+// (never under a pixel; at a few pixels a disc would barely differ and cost
+// more), in its colour lit as a face toward the viewer.
 const char* kPointVertex = R"(#version 330 core
 layout(location = 0) in vec3 position;
 layout(location = 1) in vec4 color;
@@ -585,14 +588,12 @@ uniform vec3 lightColor;
 uniform vec3 ambient;
 uniform vec3 toViewer;
 out vec4 vColor;
-flat out float vSize;
 out float gl_ClipDistance[8];
 void main() {
   gl_Position = mvp * vec4(position, 1.0);
   bool cut = (flags & 1u) != 0u;
   for (int i = 0; i < planeCount; ++i) gl_ClipDistance[i] = cut ? -dot(planes[i], vec4(position, 1.0)) : 1.0;
-  vSize = max(1.0, size * pixelsPerUnit / gl_Position.w);
-  gl_PointSize = vSize;
+  gl_PointSize = max(1.0, size * pixelsPerUnit / gl_Position.w);
   vColor = color;
   if (((flags >> 1) & 3u) != 0u && lightCount > 0) {
     vec3 sum = ambient;
@@ -604,13 +605,8 @@ void main() {
 
 const char* kPointFragment = R"(#version 330 core
 in vec4 vColor;
-flat in float vSize;
 out vec4 fragment;
-void main() {
-  vec2 p = gl_PointCoord * 2.0 - 1.0;
-  if (vSize > 2.5 && dot(p, p) > 1.0) discard;
-  fragment = vColor;
-}
+void main() { fragment = vColor; }
 )";
 
 constexpr int kMaxPlanes = 8;
@@ -1066,11 +1062,16 @@ bool GlRenderer::render(const gfx::SceneTree& tree, std::string_view picture, QS
   if (!view) return false;
 
   // Walk again only when something besides the picture's camera changed.
-  gfx::Attributes own = tree.segment(pictureKey)->attributes;
+  const gfx::Segment* pictureSegment = tree.segment(pictureKey);
+  gfx::Attributes own = pictureSegment->attributes;
   own.camera.reset();
   own.windowSize.reset();
+  // One change since the last frame, and that of the picture itself (a
+  // camera move), leaves every other segment as it was: no signature needed.
+  const bool pictureOnly = tree.revision() == walkedRevision_ + 1 && pictureSegment->revision == tree.revision();
   if (&tree != walkedTree_ || pictureKey != walkedPicture_ || tree.revision() != walkedRevision_) {
-    const std::uint64_t sig = signature(tree, pictureKey);
+    const std::uint64_t sig =
+        pictureOnly && &tree == walkedTree_ && pictureKey == walkedPicture_ ? signature_ : signature(tree, pictureKey);
     if (&tree != walkedTree_ || pictureKey != walkedPicture_ || sig != signature_ || own != pictureAttributes_) {
       if (&tree != walkedTree_) {  // another tree's keys mean nothing here
         for (auto& [key, group] : groups_) group->chunks.clear();
@@ -1176,6 +1177,7 @@ bool GlRenderer::render(const gfx::SceneTree& tree, std::string_view picture, QS
     p->setUniformValue("planeCount", static_cast<int>(planes_.size()));
   }
   markers_->setUniformValue("pixelRatio", pixelRatio_);
+  markers_->setUniformValue("viewport", QVector2D(float(pixels.width()), float(pixels.height())));
   for (QOpenGLShaderProgram* p : {points_.get(), shapes_.get()}) {
     p->bind();
     p->setUniformValueArray("lights", lights, kMaxLights);
