@@ -517,15 +517,12 @@ uniform mat4 mvp;
 uniform vec4 planes[8];
 uniform int planeCount;
 uniform float pixelRatio;
-uniform vec2 viewport;
 out vec4 vColor;
 flat out uint vShape;
 flat out float vSize;
-flat out vec2 vCentre;
 out float gl_ClipDistance[8];
 void main() {
   gl_Position = mvp * vec4(position, 1.0);
-  vCentre = (gl_Position.xy / gl_Position.w * 0.5 + 0.5) * viewport;
   bool cut = (flags & 1u) != 0u;
   for (int i = 0; i < planeCount; ++i) gl_ClipDistance[i] = cut ? -dot(planes[i], vec4(position, 1.0)) : 1.0;
   gl_PointSize = size * pixelRatio;
@@ -536,18 +533,15 @@ void main() {
 )";
 
 // Shapes over the point in -1..1 (y up); h is half a stroke of 1.5 pixels.
-// The place in the point comes from the window position and the point's
-// centre: reading the point sprite's coordinate costs a software rasteriser
-// more than all the rest.
 // Each shape works out only its own test.
 const char* kMarkerFragment = R"(#version 330 core
 in vec4 vColor;
 flat in uint vShape;
 flat in float vSize;
-flat in vec2 vCentre;
 out vec4 fragment;
 void main() {
-  vec2 p = (gl_FragCoord.xy - vCentre) * (2.0 / vSize);
+  vec2 p = gl_PointCoord * 2.0 - 1.0;
+  p.y = -p.y;
   float h = 1.5 / vSize;
   bool on = true;  // ".", "[*]"
   if (vShape >= 1u && vShape <= 3u) {
@@ -570,9 +564,8 @@ void main() {
 }
 )";
 
-// A shell's point: a square as wide on screen as the largest side of its box
-// (never under a pixel; at a few pixels a disc would barely differ and cost
-// more), in its colour lit as a face toward the viewer.
+// A shell's point: as wide on screen as the largest side of its box (never
+// under a pixel), round, in its colour lit as a face toward the viewer.
 const char* kPointVertex = R"(#version 330 core
 layout(location = 0) in vec3 position;
 layout(location = 1) in vec4 color;
@@ -588,12 +581,14 @@ uniform vec3 lightColor;
 uniform vec3 ambient;
 uniform vec3 toViewer;
 out vec4 vColor;
+flat out float vSize;
 out float gl_ClipDistance[8];
 void main() {
   gl_Position = mvp * vec4(position, 1.0);
   bool cut = (flags & 1u) != 0u;
   for (int i = 0; i < planeCount; ++i) gl_ClipDistance[i] = cut ? -dot(planes[i], vec4(position, 1.0)) : 1.0;
-  gl_PointSize = max(1.0, size * pixelsPerUnit / gl_Position.w);
+  vSize = max(1.0, size * pixelsPerUnit / gl_Position.w);
+  gl_PointSize = vSize;
   vColor = color;
   if (((flags >> 1) & 3u) != 0u && lightCount > 0) {
     vec3 sum = ambient;
@@ -605,8 +600,13 @@ void main() {
 
 const char* kPointFragment = R"(#version 330 core
 in vec4 vColor;
+flat in float vSize;
 out vec4 fragment;
-void main() { fragment = vColor; }
+void main() {
+  vec2 p = gl_PointCoord * 2.0 - 1.0;
+  if (vSize > 2.5 && dot(p, p) > 1.0) discard;
+  fragment = vColor;
+}
 )";
 
 constexpr int kMaxPlanes = 8;
@@ -1176,8 +1176,8 @@ bool GlRenderer::render(const gfx::SceneTree& tree, std::string_view picture, QS
     p->setUniformValueArray("planes", planes, kMaxPlanes);
     p->setUniformValue("planeCount", static_cast<int>(planes_.size()));
   }
+  markers_->bind();  // a program takes its uniforms while bound
   markers_->setUniformValue("pixelRatio", pixelRatio_);
-  markers_->setUniformValue("viewport", QVector2D(float(pixels.width()), float(pixels.height())));
   for (QOpenGLShaderProgram* p : {points_.get(), shapes_.get()}) {
     p->bind();
     p->setUniformValueArray("lights", lights, kMaxLights);
