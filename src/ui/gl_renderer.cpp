@@ -517,12 +517,15 @@ uniform mat4 mvp;
 uniform vec4 planes[8];
 uniform int planeCount;
 uniform float pixelRatio;
+uniform vec2 viewport;
 out vec4 vColor;
 flat out uint vShape;
 flat out float vSize;
+flat out vec2 vCentre;
 out float gl_ClipDistance[8];
 void main() {
   gl_Position = mvp * vec4(position, 1.0);
+  vCentre = (gl_Position.xy / gl_Position.w * 0.5 + 0.5) * viewport;
   bool cut = (flags & 1u) != 0u;
   for (int i = 0; i < planeCount; ++i) gl_ClipDistance[i] = cut ? -dot(planes[i], vec4(position, 1.0)) : 1.0;
   gl_PointSize = size * pixelRatio;
@@ -533,15 +536,17 @@ void main() {
 )";
 
 // Shapes over the point in -1..1 (y up); h is half a stroke of 1.5 pixels.
+// The place in the point comes from the window position and the point's
+// centre: a software rasteriser makes the point sprite's coordinate slowly.
 // Each shape works out only its own test.
 const char* kMarkerFragment = R"(#version 330 core
 in vec4 vColor;
 flat in uint vShape;
 flat in float vSize;
+flat in vec2 vCentre;
 out vec4 fragment;
 void main() {
-  vec2 p = gl_PointCoord * 2.0 - 1.0;
-  p.y = -p.y;
+  vec2 p = (gl_FragCoord.xy - vCentre) * (2.0 / vSize);
   float h = 1.5 / vSize;
   bool on = true;  // ".", "[*]"
   if (vShape >= 1u && vShape <= 3u) {
@@ -580,11 +585,14 @@ uniform int lightCount;
 uniform vec3 lightColor;
 uniform vec3 ambient;
 uniform vec3 toViewer;
+uniform vec2 viewport;
 out vec4 vColor;
 flat out float vSize;
+flat out vec2 vCentre;
 out float gl_ClipDistance[8];
 void main() {
   gl_Position = mvp * vec4(position, 1.0);
+  vCentre = (gl_Position.xy / gl_Position.w * 0.5 + 0.5) * viewport;
   bool cut = (flags & 1u) != 0u;
   for (int i = 0; i < planeCount; ++i) gl_ClipDistance[i] = cut ? -dot(planes[i], vec4(position, 1.0)) : 1.0;
   vSize = max(1.0, size * pixelsPerUnit / gl_Position.w);
@@ -601,9 +609,10 @@ void main() {
 const char* kPointFragment = R"(#version 330 core
 in vec4 vColor;
 flat in float vSize;
+flat in vec2 vCentre;
 out vec4 fragment;
 void main() {
-  vec2 p = gl_PointCoord * 2.0 - 1.0;
+  vec2 p = (gl_FragCoord.xy - vCentre) * (2.0 / vSize);
   if (vSize > 2.5 && dot(p, p) > 1.0) discard;
   fragment = vColor;
 }
@@ -1178,6 +1187,7 @@ bool GlRenderer::render(const gfx::SceneTree& tree, std::string_view picture, QS
   }
   markers_->bind();  // a program takes its uniforms while bound
   markers_->setUniformValue("pixelRatio", pixelRatio_);
+  markers_->setUniformValue("viewport", QVector2D(float(pixels.width()), float(pixels.height())));
   for (QOpenGLShaderProgram* p : {points_.get(), shapes_.get()}) {
     p->bind();
     p->setUniformValueArray("lights", lights, kMaxLights);
@@ -1188,6 +1198,7 @@ bool GlRenderer::render(const gfx::SceneTree& tree, std::string_view picture, QS
   }
   points_->bind();
   points_->setUniformValue("pixelsPerUnit", static_cast<float>(pixelsPerUnit));
+  points_->setUniformValue("viewport", QVector2D(float(pixels.width()), float(pixels.height())));
 
   f->glEnable(GL_DEPTH_TEST);
   f->glDepthFunc(GL_LEQUAL);
