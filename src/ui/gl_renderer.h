@@ -21,6 +21,12 @@
 // "?Model/Polygons", with all of its subsegments), so a change of one dataset
 // uploads that dataset's buffers and no other. A camera change uploads nothing,
 // and a walk after a change passes over the datasets that did not change.
+//
+// Speed. Closed shells wound the same way all round are wound outward and
+// their back faces culled (not under cutting planes). A segment whose shells
+// are under a few pixels on screen is drawn as one point of their colour: the
+// shells of a group are kept largest first, so a frame picks the whole ones
+// and the points as two ranges by the camera's scale alone.
 #include <QColor>
 #include <QPointF>
 #include <QSize>

@@ -58,6 +58,11 @@ void startPicture(gfx::SceneTree& tree, DPoint3D eye, DPoint3D up = {0, 1, 0}) {
   tree.closeSegment();
 }
 
+QPointF pixelOf(const gfx::SceneTree& tree, DPoint3D world) {
+  const auto px = tree.computeCoordinates("?Picture", gfx::CoordSystem::World, world, gfx::CoordSystem::OuterPixels);
+  return px ? QPointF(px->x, px->y) : QPointF(-1, -1);
+}
+
 QColor rgb(double r, double g, double b) { return QColor::fromRgbF(float(r), float(g), float(b)); }
 
 void expectColor(const QImage& image, QPointF at, const QColor& want, const char* what) {
@@ -164,10 +169,7 @@ TEST(QuarlexView, DrawsEachKindWhereTheCameraPutsItAndRebuildsOnlyWhatChanged) {
   const QImage image = view->renderToImage(QSize(200, 200));
   ASSERT_FALSE(image.isNull());
   image.save(QStringLiteral("view_scene.png"));  // in the build folder, for a look
-  const auto at = [&](DPoint3D world) {
-    const auto px = tree.computeCoordinates("?Picture", gfx::CoordSystem::World, world, gfx::CoordSystem::OuterPixels);
-    return px ? QPointF(px->x, px->y) : QPointF(-1, -1);
-  };
+  const auto at = [&](DPoint3D world) { return pixelOf(tree, world); };
   const QPointF marker = at({-30, 20, 0});
   expectColor(image, marker + QPointF(6, 6), rgb(1, 0, 0), "corner of the square marker");
   expectColor(image, marker + QPointF(10, 10), rgb(1, 1, 1), "beyond the marker");
@@ -231,10 +233,7 @@ TEST(QuarlexView, ClosedShellsHideWhatIsInsideAndTinyOnesLeaveAPointOfTheirColou
   view->setSceneTree(&tree);
   const QImage image = view->renderToImage(QSize(200, 200));
   image.save(QStringLiteral("view_prisms.png"));
-  const auto at = [&](DPoint3D world) {
-    const auto px = tree.computeCoordinates("?Picture", gfx::CoordSystem::World, world, gfx::CoordSystem::OuterPixels);
-    return px ? QPointF(px->x, px->y) : QPointF(-1, -1);
-  };
+  const auto at = [&](DPoint3D world) { return pixelOf(tree, world); };
   // A rectangle from the side, its front faces over the marker inside.
   for (DPoint3D p : {DPoint3D{-20, 0, 0}, DPoint3D{-37, 0, 8}, DPoint3D{-3, 0, -8}})
     expectColor(image, at(p), rgb(1, 0, 0), "side of the prism");
@@ -318,7 +317,7 @@ TEST(QuarlexView, FrameGivesTheDocumentItsViewWhichHearsTheNotifications) {
   EXPECT_EQ(doc.view(), nullptr);  // the frame took its view away with it
 }
 
-TEST(DesktopStartup, StartsWithAnEmptyProject) {
+TEST(DesktopStartup, StartsWithAnEmptyProjectOrStopsOnOneThatCannotBeOpened) {
   test::qtApp();
   test::clearProfile();
   CWQuarlexApp app;
@@ -333,6 +332,23 @@ TEST(DesktopStartup, StartsWithAnEmptyProject) {
   EXPECT_EQ(QCoreApplication::organizationName(), QStringLiteral("Velmora Software"));
   // The scene tree was started before any window existed.
   EXPECT_EQ(app.sceneTree().expandPath("?Picture"), std::optional<std::string>("/null"));
+  // A project that cannot be opened ends the start-up before the window shows.
+  CWQuarlexApp failing;
+  failing.setShowMaximised(false);
+  QString shown;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    shown = box->text();
+    box->accept();
+  });
+  EXPECT_FALSE(runStartup(failing, {"/no/such/folder/pit.qrx"}));
+  EXPECT_TRUE(shown.startsWith(QStringLiteral("Unable to open the project /no/such/folder/pit.qrx")))
+      << shown.toStdString();
+  ASSERT_NE(failing.frame(), nullptr);
+  EXPECT_FALSE(failing.frame()->isVisible());
+  EXPECT_TRUE(failing.document()->pathName().empty());
+  EXPECT_TRUE(failing.frame()->recentFiles().isEmpty());
 }
 
 TEST(DesktopStartup, OpensTheProjectNamedOnTheCommandLine) {
@@ -366,27 +382,6 @@ TEST(DesktopStartup, OpensTheProjectNamedOnTheCommandLine) {
   if (app.frame()->view() != nullptr) {
     EXPECT_GE(app.frame()->view()->notificationCount(), 3);
   }
-}
-
-TEST(DesktopStartup, AProjectThatCannotBeOpenedEndsTheStartUp) {
-  test::qtApp();
-  test::clearProfile();
-  CWQuarlexApp app;
-  app.setShowMaximised(false);
-  QString shown;
-  QTimer::singleShot(0, [&] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    ASSERT_NE(box, nullptr);
-    shown = box->text();
-    box->accept();
-  });
-  EXPECT_FALSE(runStartup(app, {"/no/such/folder/pit.qrx"}));
-  EXPECT_TRUE(shown.startsWith(QStringLiteral("Unable to open the project /no/such/folder/pit.qrx")))
-      << shown.toStdString();
-  ASSERT_NE(app.frame(), nullptr);
-  EXPECT_FALSE(app.frame()->isVisible());
-  EXPECT_TRUE(app.document()->pathName().empty());
-  EXPECT_TRUE(app.frame()->recentFiles().isEmpty());
 }
 
 }  // namespace
