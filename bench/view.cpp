@@ -6,8 +6,13 @@
 // visibility strings), lit by one distant light, seen from above through an
 // orthographic camera at 1280 x 800.
 //
+// At this scale a prism is about 3 pixels wide, so the renderer draws each as
+// one point of its colour (see docs/desktop.md, the view); zoomed in, whole
+// prisms with their back faces culled.
+//
 // Printed: the time to the first frame (walk, tessellation, upload, draw),
-// frames per second with the camera moving, the time of one dataset
+// frames per second with the camera moving (and how many segments were drawn
+// as points), the time of one dataset
 // visibility toggle (composites off) and of one colour change (a new colour
 // for every polygon), each with the groups it uploaded again. The peer,
 // measured in the same run on the same context: the same triangles, edges
@@ -271,7 +276,8 @@ int main(int argc, char** argv) {
     f->glFinish();
   }
   const double frameMs = msSince(t0) / frames;
-  std::printf("frames: %.1f per second (%.1f ms each, camera moving; goal >= 10)\n", 1000.0 / frameMs, frameMs);
+  std::printf("frames: %.1f per second (%.1f ms each, camera moving; goal >= 10; %d segments as points)\n",
+              1000.0 / frameMs, frameMs, renderer.stats().shellPoints);
 
   s.tree.openSegment("?Model/Composites");
   s.tree.setVisibility("markers=off");

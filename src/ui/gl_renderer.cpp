@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstring>
 #include <functional>
+#include <limits>
 
 #include "graphics/vecmath.h"
 #include "ui/qt_text.h"
@@ -40,6 +41,16 @@ struct GlRenderer::MarkerVertex {
   std::uint8_t shape, flags, pad0, pad1;
 };
 static_assert(sizeof(GlRenderer::MarkerVertex) == 24);
+
+// The cheaper form of a segment's shells when they are drawn a few pixels
+// big: one round point of their colour at the centre of their box.
+struct GlRenderer::LodPoint {
+  float x, y, z;
+  std::uint8_t r, g, b, a;
+  float size;                            // the largest side of the shells' box, world units
+  std::uint8_t flags, pad0, pad1, pad2;  // as Vertex::flags
+};
+static_assert(sizeof(GlRenderer::LodPoint) == 24);
 
 namespace {
 
@@ -176,6 +187,27 @@ void triangulateFace(const std::vector<DPoint3D>& pts, const int* idx, int n, st
 
 QColor colorOf(const gfx::Rgb& c) { return QColor::fromRgbF(float(c.r), float(c.g), float(c.b)); }
 
+// True when every edge of the faces is met once each way: a closed shell
+// whose faces all wind the same way round.
+bool closedAndConsistent(const std::vector<int>& faceList) {
+  std::vector<std::uint64_t> directed;
+  for (std::size_t i = 0; i < faceList.size();) {
+    const int n = faceList[i];
+    for (int k = 0; k < n; ++k) {
+      const auto p = static_cast<std::uint32_t>(faceList[i + 1 + static_cast<std::size_t>(k)]);
+      const auto q = static_cast<std::uint32_t>(faceList[i + 1 + static_cast<std::size_t>((k + 1) % n)]);
+      if (p == q) return false;
+      directed.push_back((std::uint64_t{p} << 32) | q);
+    }
+    i += static_cast<std::size_t>(n) + 1;
+  }
+  std::sort(directed.begin(), directed.end());
+  if (directed.empty() || std::adjacent_find(directed.begin(), directed.end()) != directed.end()) return false;
+  return std::all_of(directed.begin(), directed.end(), [&](std::uint64_t e) {
+    return std::binary_search(directed.begin(), directed.end(), (e << 32) | (e >> 32));
+  });
+}
+
 }  // namespace
 
 MarkerShape markerShapeOf(std::string_view symbol) {
@@ -208,10 +240,15 @@ struct GlRenderer::Chunk {
   std::uint64_t stamp = 0;
   std::vector<Vertex> vertices;
   std::vector<std::uint32_t> opaque, transparent;
+  std::vector<std::uint32_t> culled;                  // opaque faces of closed shells, wound outward
   std::map<float, std::vector<std::uint32_t>> lines;  // by width in pixels
+  std::map<float, std::vector<std::uint32_t>> edges;  // of the shells, by width
   std::vector<MarkerVertex> markers;
   std::vector<TextItem> texts;
   Bounds bounds;
+  // The shells' point when they are small on screen; size infinite: always drawn whole.
+  LodPoint point{};
+  float lodSize = std::numeric_limits<float>::infinity();
   bool hasData() const { return !vertices.empty() || !markers.empty() || !texts.empty(); }
 };
 
@@ -225,10 +262,17 @@ struct GlRenderer::Group {
   Bounds bounds;
   bool hasData = false;
   // GPU
-  GLuint vao = 0, vbo = 0, ebo = 0, markerVao = 0, markerVbo = 0;
-  int opaqueCount = 0, transparentCount = 0, markerCount = 0;
-  std::size_t transparentOffset = 0;
+  GLuint vao = 0, vbo = 0, ebo = 0, markerVao = 0, markerVbo = 0, pointVao = 0, pointVbo = 0;
+  int transparentCount = 0, markerCount = 0, pointCount = 0;
+  std::size_t opaqueOffset = 0, transparentOffset = 0;
   std::vector<Range> lineRanges;
+  // The shells' data in the order of their chunks' sizes, largest first, so
+  // that the ones drawn whole are a prefix and the ones drawn as points the
+  // rest: the sizes, and for each list its index count after each chunk.
+  std::vector<float> lodSizes;
+  std::vector<int> culledEnds, opaqueEnds;
+  std::vector<std::pair<Range, std::vector<int>>> edgeRanges;
+  int pointFirst = 0;  // the chunks that never turn into points come first
 };
 
 namespace {
@@ -260,6 +304,9 @@ void buildChunk(const gfx::SceneTree& tree, const gfx::SegmentVisit& v, const DP
     list.push_back(i);
     list.push_back(j);
   };
+  Bounds shellBounds;
+  const gfx::Rgb* shellColour = nullptr;
+  bool shellShaded = false, shellTransparent = false;
   const MarkerShape shape = markerShapeOf(a.markerSymbol);
   const float markerPixels =
       shape == MarkerShape::Dot ? 1.0f : static_cast<float>(std::max(1.0, a.markerSize * kMarkerUnitPixels));
@@ -298,6 +345,11 @@ void buildChunk(const gfx::SceneTree& tree, const gfx::SegmentVisit& v, const DP
           TextItem{t->at, qs(t->text), colorOf(a.colorOf(ColorClass::Text)), a.textAlignment, cut != 0});
     } else if (const auto* s = std::get_if<gfx::Shell>(&g)) {
       const bool faces = a.isVisible(Kind::Faces), edges = a.isVisible(Kind::Edges);
+      if ((faces || edges) && !s->points.empty()) {
+        for (const DPoint3D& p : s->points) shellBounds.add(p);
+        shellColour = faces ? &a.colorOf(ColorClass::Faces) : &a.colorOf(ColorClass::Edges);
+        shellShaded = shellShaded || faces;
+      }
       if (faces) {
         const gfx::Rgb& t = a.transmissionOf(ColorClass::Faces);
         const double alpha = 1.0 - (t.r + t.g + t.b) / 3.0;
@@ -305,7 +357,9 @@ void buildChunk(const gfx::SceneTree& tree, const gfx::SegmentVisit& v, const DP
         const std::uint8_t flags = static_cast<std::uint8_t>(cut | (shading << 1));
         for (const DPoint3D& p : s->points) vertex(p, a.colorOf(ColorClass::Faces), alpha, flags);
         std::vector<DPoint3D> normals(s->points.size());
-        auto& out = alpha < 0.999 ? chunk.transparent : chunk.opaque;
+        const bool transparent = alpha < 0.999;
+        shellTransparent = shellTransparent || transparent;
+        std::vector<std::uint32_t> out;
         for (std::size_t i = 0; i < s->faceList.size();) {
           const int n = s->faceList[i];
           const int* idx = &s->faceList[i + 1];
@@ -317,6 +371,26 @@ void buildChunk(const gfx::SceneTree& tree, const gfx::SegmentVisit& v, const DP
             for (std::uint32_t t3 : {t0, t1, t2}) normals[t3] = normals[t3] + fn;
           }
           i += static_cast<std::size_t>(n) + 1;
+        }
+        // A closed shell wound the same way all round hides its back faces:
+        // wound outward (by the sign of its volume) they are culled.
+        double volume = 0, scale = 0;
+        if (!transparent && closedAndConsistent(s->faceList)) {
+          const DPoint3D o = s->points.front();
+          for (std::size_t k = 0; k + 2 < out.size(); k += 3) {
+            const DPoint3D p0 = s->points[out[k] - base] - o, p1 = s->points[out[k + 1] - base] - o,
+                           p2 = s->points[out[k + 2] - base] - o;
+            volume += gfx::dot(p0, gfx::cross(p1, p2));
+            scale += gfx::length(p0) * gfx::length(p1) * gfx::length(p2);
+          }
+        }
+        if (std::abs(volume) > 1e-9 * scale && scale > 0) {
+          if (volume < 0)
+            for (std::size_t k = 0; k + 2 < out.size(); k += 3) std::swap(out[k + 1], out[k + 2]);
+          chunk.culled.insert(chunk.culled.end(), out.begin(), out.end());
+        } else {
+          auto& list = transparent ? chunk.transparent : chunk.opaque;
+          list.insert(list.end(), out.begin(), out.end());
         }
         for (std::size_t i = 0; i < normals.size(); ++i) {
           const DPoint3D n = gfx::normalized(normals[i]).value_or(DPoint3D{0, 0, 1});
@@ -341,13 +415,31 @@ void buildChunk(const gfx::SceneTree& tree, const gfx::SegmentVisit& v, const DP
         seen.erase(std::unique(seen.begin(), seen.end()), seen.end());
         const std::uint32_t base = static_cast<std::uint32_t>(chunk.vertices.size());
         for (const DPoint3D& p : s->points) vertex(p, a.colorOf(ColorClass::Edges), 1.0, cut);
-        auto& list = chunk.lines[width];
+        auto& list = chunk.edges[width];
         for (std::uint64_t e : seen) {
           list.push_back(base + static_cast<std::uint32_t>(e >> 32));
           list.push_back(base + static_cast<std::uint32_t>(e & 0xffffffffu));
         }
       }
     }
+  }
+  if (shellColour != nullptr && !shellTransparent) {
+    const DPoint3D c = rel((shellBounds.lo + shellBounds.hi) * 0.5);
+    const DPoint3D d = shellBounds.hi - shellBounds.lo;
+    chunk.lodSize = static_cast<float>(std::max({d.x, d.y, d.z}));
+    const auto flags = static_cast<std::uint8_t>(cut | ((shellShaded ? shading : Unlit) << 1));
+    chunk.point = GlRenderer::LodPoint{float(c.x),
+                                       float(c.y),
+                                       float(c.z),
+                                       byteOf(shellColour->r),
+                                       byteOf(shellColour->g),
+                                       byteOf(shellColour->b),
+                                       255,
+                                       chunk.lodSize,
+                                       flags,
+                                       0,
+                                       0,
+                                       0};
   }
 }
 
@@ -425,12 +517,15 @@ uniform mat4 mvp;
 uniform vec4 planes[8];
 uniform int planeCount;
 uniform float pixelRatio;
+uniform vec2 viewport;
 out vec4 vColor;
 flat out uint vShape;
 flat out float vSize;
+flat out vec2 vCentre;
 out float gl_ClipDistance[8];
 void main() {
   gl_Position = mvp * vec4(position, 1.0);
+  vCentre = (gl_Position.xy / gl_Position.w * 0.5 + 0.5) * viewport;
   bool cut = (flags & 1u) != 0u;
   for (int i = 0; i < planeCount; ++i) gl_ClipDistance[i] = cut ? -dot(planes[i], vec4(position, 1.0)) : 1.0;
   gl_PointSize = size * pixelRatio;
@@ -441,42 +536,90 @@ void main() {
 )";
 
 // Shapes over the point in -1..1 (y up); h is half a stroke of 1.5 pixels.
+// The place in the point comes from the window position and the point's
+// centre: a software rasteriser makes the point sprite's coordinate slowly.
+// Each shape works out only its own test.
 const char* kMarkerFragment = R"(#version 330 core
 in vec4 vColor;
 flat in uint vShape;
 flat in float vSize;
+flat in vec2 vCentre;
 out vec4 fragment;
 void main() {
-  vec2 p = gl_PointCoord * 2.0 - 1.0;
-  p.y = -p.y;
+  vec2 p = (gl_FragCoord.xy - vCentre) * (2.0 / vSize);
   float h = 1.5 / vSize;
-  float r = length(p);
-  float tri = min(p.y + 1.0, (1.0 - 2.0 * abs(p.x) - p.y) / 2.236);
-  float dia = (1.0 - abs(p.x) - abs(p.y)) / 1.414;
-  bool plus = abs(p.x) < h || abs(p.y) < h;
-  bool cross = abs(p.x - p.y) < 1.414 * h || abs(p.x + p.y) < 1.414 * h;
-  bool on = true;
-  switch (vShape) {
-    case 0u: on = true; break;
-    case 1u: on = plus; break;
-    case 2u: on = cross; break;
-    case 3u: on = plus || cross; break;
-    case 4u: on = r <= 1.0 && r >= 1.0 - 2.0 * h; break;
-    case 5u: on = r <= 1.0; break;
-    case 6u: on = r <= max(0.5, 2.0 * h); break;
-    case 7u: on = max(abs(p.x), abs(p.y)) >= 1.0 - 2.0 * h; break;
-    case 8u: on = true; break;
-    case 9u: on = tri >= 0.0 && tri < 2.0 * h; break;
-    case 10u: on = tri >= 0.0; break;
-    case 11u: on = dia >= 0.0 && dia < 2.0 * h; break;
-    default: on = dia >= 0.0; break;
+  bool on = true;  // ".", "[*]"
+  if (vShape >= 1u && vShape <= 3u) {
+    bool plus = abs(p.x) < h || abs(p.y) < h;
+    bool cross = abs(p.x - p.y) < 1.414 * h || abs(p.x + p.y) < 1.414 * h;
+    on = vShape == 1u ? plus : vShape == 2u ? cross : plus || cross;
+  } else if (vShape >= 4u && vShape <= 6u) {
+    float r = length(p);
+    on = vShape == 4u ? r <= 1.0 && r >= 1.0 - 2.0 * h : r <= (vShape == 5u ? 1.0 : max(0.5, 2.0 * h));
+  } else if (vShape == 7u) on = max(abs(p.x), abs(p.y)) >= 1.0 - 2.0 * h;
+  else if (vShape == 9u || vShape == 10u) {
+    float tri = min(p.y + 1.0, (1.0 - 2.0 * abs(p.x) - p.y) / 2.236);
+    on = tri >= 0.0 && (vShape == 10u || tri < 2.0 * h);
+  } else if (vShape == 11u || vShape == 12u) {
+    float dia = (1.0 - abs(p.x) - abs(p.y)) / 1.414;
+    on = dia >= 0.0 && (vShape == 12u || dia < 2.0 * h);
   }
   if (!on) discard;
   fragment = vColor;
 }
 )";
 
+// A shell's point: as wide on screen as the largest side of its box (never
+// under a pixel), round, in its colour lit as a face toward the viewer.
+const char* kPointVertex = R"(#version 330 core
+layout(location = 0) in vec3 position;
+layout(location = 1) in vec4 color;
+layout(location = 2) in float size;
+layout(location = 3) in uint flags;
+uniform mat4 mvp;
+uniform vec4 planes[8];
+uniform int planeCount;
+uniform float pixelsPerUnit;
+uniform vec3 lights[4];
+uniform int lightCount;
+uniform vec3 lightColor;
+uniform vec3 ambient;
+uniform vec3 toViewer;
+uniform vec2 viewport;
+out vec4 vColor;
+flat out float vSize;
+flat out vec2 vCentre;
+out float gl_ClipDistance[8];
+void main() {
+  gl_Position = mvp * vec4(position, 1.0);
+  vCentre = (gl_Position.xy / gl_Position.w * 0.5 + 0.5) * viewport;
+  bool cut = (flags & 1u) != 0u;
+  for (int i = 0; i < planeCount; ++i) gl_ClipDistance[i] = cut ? -dot(planes[i], vec4(position, 1.0)) : 1.0;
+  vSize = max(1.0, size * pixelsPerUnit / gl_Position.w);
+  gl_PointSize = vSize;
+  vColor = color;
+  if (((flags >> 1) & 3u) != 0u && lightCount > 0) {
+    vec3 sum = ambient;
+    for (int i = 0; i < lightCount; ++i) sum += lightColor * max(dot(toViewer, lights[i]), 0.0);
+    vColor.rgb = clamp(color.rgb * sum, 0.0, 1.0);
+  }
+}
+)";
+
+const char* kPointFragment = R"(#version 330 core
+in vec4 vColor;
+flat in float vSize;
+flat in vec2 vCentre;
+out vec4 fragment;
+void main() {
+  vec2 p = (gl_FragCoord.xy - vCentre) * (2.0 / vSize);
+  if (vSize > 2.5 && dot(p, p) > 1.0) discard;
+  fragment = vColor;
+}
+)";
+
 constexpr int kMaxPlanes = 8;
+constexpr double kPointPixels = 4.0;
 constexpr int kMaxLights = 4;
 
 }  // namespace
@@ -514,7 +657,9 @@ bool GlRenderer::initialize() {
     program.reset();
     return false;
   };
-  if (!build(shapes_, kShapeVertex, kShapeFragment) || !build(markers_, kMarkerVertex, kMarkerFragment)) return false;
+  if (!build(shapes_, kShapeVertex, kShapeFragment) || !build(markers_, kMarkerVertex, kMarkerFragment) ||
+      !build(points_, kPointVertex, kPointFragment))
+    return false;
   GLfloat range[2] = {1.0f, 1.0f};
   f->glGetFloatv(GL_ALIASED_LINE_WIDTH_RANGE, range);
   lineWidthMax_ = std::max(1.0f, range[1]);
@@ -525,16 +670,17 @@ bool GlRenderer::initialize() {
 void GlRenderer::release() {
   if (gl_ != nullptr) {
     for (auto& [key, group] : groups_) {
-      GLuint buffers[] = {group->vbo, group->ebo, group->markerVbo};
-      GLuint arrays[] = {group->vao, group->markerVao};
-      gl_->glDeleteBuffers(3, buffers);
-      gl_->glDeleteVertexArrays(2, arrays);
+      GLuint buffers[] = {group->vbo, group->ebo, group->markerVbo, group->pointVbo};
+      GLuint arrays[] = {group->vao, group->markerVao, group->pointVao};
+      gl_->glDeleteBuffers(4, buffers);
+      gl_->glDeleteVertexArrays(3, arrays);
     }
   }
   groups_.clear();
   groupOrder_.clear();
   shapes_.reset();
   markers_.reset();
+  points_.reset();
   gl_ = nullptr;
   walkedTree_ = nullptr;
 }
@@ -688,10 +834,10 @@ void GlRenderer::walk(const gfx::SceneTree& tree, Key picture) {
       continue;
     }
     if (gl_ != nullptr) {
-      GLuint buffers[] = {g.vbo, g.ebo, g.markerVbo};
-      GLuint arrays[] = {g.vao, g.markerVao};
-      gl_->glDeleteBuffers(3, buffers);
-      gl_->glDeleteVertexArrays(2, arrays);
+      GLuint buffers[] = {g.vbo, g.ebo, g.markerVbo, g.pointVbo};
+      GLuint arrays[] = {g.vao, g.markerVao, g.pointVao};
+      gl_->glDeleteBuffers(4, buffers);
+      gl_->glDeleteVertexArrays(3, arrays);
     }
     it = groups_.erase(it);
   }
@@ -705,17 +851,20 @@ void GlRenderer::upload(Group& g) {
   auto* f = gl_;
   std::vector<Vertex> vertices;
   std::vector<MarkerVertex> markers;
-  std::vector<std::uint32_t> opaque, transparent;
-  std::map<float, std::vector<std::uint32_t>> lines;
+  std::vector<LodPoint> points;
+  std::vector<std::uint32_t> culled, opaque, transparent;
+  std::map<float, std::vector<std::uint32_t>> lines, edges;
+  std::map<float, std::vector<int>> edgeEnds;
   g.texts.clear();
   g.bounds = {};
   g.hasData = false;
+  std::vector<std::uint32_t> bases;
   for (const auto& [key, stamp] : g.members) {
     const Chunk& c = g.chunks.at(key);
     const auto base = static_cast<std::uint32_t>(vertices.size());
+    bases.push_back(base);
     vertices.insert(vertices.end(), c.vertices.begin(), c.vertices.end());
     markers.insert(markers.end(), c.markers.begin(), c.markers.end());
-    for (std::uint32_t i : c.opaque) opaque.push_back(base + i);
     for (std::uint32_t i : c.transparent) transparent.push_back(base + i);
     for (const auto& [w, list] : c.lines) {
       auto& out = lines[w];
@@ -725,8 +874,38 @@ void GlRenderer::upload(Group& g) {
     g.bounds.add(c.bounds);
     g.hasData = g.hasData || c.hasData();
   }
-  std::vector<std::uint32_t> indices = std::move(opaque);
-  g.opaqueCount = static_cast<int>(indices.size());
+  // The shells' faces and edges, largest chunks first.
+  std::vector<std::size_t> order(g.members.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  const auto chunkAt = [&](std::size_t i) -> const Chunk& { return g.chunks.at(g.members[i].first); };
+  std::stable_sort(order.begin(), order.end(),
+                   [&](std::size_t x, std::size_t y) { return chunkAt(x).lodSize > chunkAt(y).lodSize; });
+  g.lodSizes.clear();
+  g.culledEnds.clear();
+  g.opaqueEnds.clear();
+  g.pointFirst = 0;
+  for (std::size_t i : order) {
+    const Chunk& c = chunkAt(i);
+    const std::uint32_t base = bases[i];
+    for (std::uint32_t k : c.culled) culled.push_back(base + k);
+    for (std::uint32_t k : c.opaque) opaque.push_back(base + k);
+    for (const auto& [w, list] : c.edges) {
+      auto& out = edges[w];
+      edgeEnds[w].resize(g.lodSizes.size(), static_cast<int>(out.size()));
+      for (std::uint32_t k : list) out.push_back(base + k);
+    }
+    g.lodSizes.push_back(c.lodSize);
+    g.culledEnds.push_back(static_cast<int>(culled.size()));
+    g.opaqueEnds.push_back(static_cast<int>(opaque.size()));
+    for (auto& [w, ends] : edgeEnds) ends.push_back(static_cast<int>(edges[w].size()));
+    if (std::isinf(c.lodSize))
+      ++g.pointFirst;
+    else
+      points.push_back(c.point);
+  }
+  std::vector<std::uint32_t> indices = std::move(culled);
+  g.opaqueOffset = indices.size() * sizeof(std::uint32_t);
+  indices.insert(indices.end(), opaque.begin(), opaque.end());
   g.transparentOffset = indices.size() * sizeof(std::uint32_t);
   g.transparentCount = static_cast<int>(transparent.size());
   indices.insert(indices.end(), transparent.begin(), transparent.end());
@@ -735,7 +914,14 @@ void GlRenderer::upload(Group& g) {
     g.lineRanges.push_back(Range{w, indices.size() * sizeof(std::uint32_t), static_cast<int>(list.size())});
     indices.insert(indices.end(), list.begin(), list.end());
   }
+  g.edgeRanges.clear();
+  for (auto& [w, list] : edges) {
+    g.edgeRanges.emplace_back(Range{w, indices.size() * sizeof(std::uint32_t), static_cast<int>(list.size())},
+                              std::move(edgeEnds[w]));
+    indices.insert(indices.end(), list.begin(), list.end());
+  }
   g.markerCount = static_cast<int>(markers.size());
+  g.pointCount = static_cast<int>(points.size());
   if (g.vao == 0) {
     f->glGenVertexArrays(1, &g.vao);
     f->glGenVertexArrays(1, &g.markerVao);
@@ -769,6 +955,19 @@ void GlRenderer::upload(Group& g) {
     f->glVertexAttribIPointer(3, 1, GL_UNSIGNED_BYTE, m, reinterpret_cast<void*>(offsetof(MarkerVertex, shape)));
     f->glEnableVertexAttribArray(4);
     f->glVertexAttribIPointer(4, 1, GL_UNSIGNED_BYTE, m, reinterpret_cast<void*>(offsetof(MarkerVertex, flags)));
+    f->glGenVertexArrays(1, &g.pointVao);
+    f->glGenBuffers(1, &g.pointVbo);
+    f->glBindVertexArray(g.pointVao);
+    f->glBindBuffer(GL_ARRAY_BUFFER, g.pointVbo);
+    const auto l = static_cast<GLsizei>(sizeof(LodPoint));
+    f->glEnableVertexAttribArray(0);
+    f->glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, l, reinterpret_cast<void*>(offsetof(LodPoint, x)));
+    f->glEnableVertexAttribArray(1);
+    f->glVertexAttribPointer(1, 4, GL_UNSIGNED_BYTE, GL_TRUE, l, reinterpret_cast<void*>(offsetof(LodPoint, r)));
+    f->glEnableVertexAttribArray(2);
+    f->glVertexAttribPointer(2, 1, GL_FLOAT, GL_FALSE, l, reinterpret_cast<void*>(offsetof(LodPoint, size)));
+    f->glEnableVertexAttribArray(3);
+    f->glVertexAttribIPointer(3, 1, GL_UNSIGNED_BYTE, l, reinterpret_cast<void*>(offsetof(LodPoint, flags)));
     f->glBindVertexArray(0);
   }
   f->glBindBuffer(GL_ARRAY_BUFFER, g.vbo);
@@ -780,6 +979,9 @@ void GlRenderer::upload(Group& g) {
   f->glBindVertexArray(0);
   f->glBindBuffer(GL_ARRAY_BUFFER, g.markerVbo);
   f->glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(markers.size() * sizeof(MarkerVertex)), markers.data(),
+                  GL_STATIC_DRAW);
+  f->glBindBuffer(GL_ARRAY_BUFFER, g.pointVbo);
+  f->glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(points.size() * sizeof(LodPoint)), points.data(),
                   GL_STATIC_DRAW);
   f->glBindBuffer(GL_ARRAY_BUFFER, 0);
   g.dirty = false;
@@ -795,19 +997,42 @@ void GlRenderer::drawGroup(const Group& g, bool transparentPass) {
     f->glDrawElements(GL_TRIANGLES, g.transparentCount, GL_UNSIGNED_INT, reinterpret_cast<void*>(g.transparentOffset));
     return;
   }
+  // The chunks at least lodSize_ big are drawn whole, the others as points.
+  const auto whole = static_cast<std::size_t>(
+      std::partition_point(g.lodSizes.begin(), g.lodSizes.end(), [&](float s) { return s >= lodSize_; }) -
+      g.lodSizes.begin());
+  const auto endOf = [&](const std::vector<int>& ends) { return whole == 0 ? 0 : ends[whole - 1]; };
+  stats_.shellPoints += g.pointCount - (static_cast<int>(whole) - g.pointFirst);
   shapes_->bind();
   f->glBindVertexArray(g.vao);
-  if (g.opaqueCount > 0) {
+  const int culledCount = endOf(g.culledEnds), opaqueCount = endOf(g.opaqueEnds);
+  if (culledCount + opaqueCount > 0) {
     f->glEnable(GL_POLYGON_OFFSET_FILL);
     f->glPolygonOffset(1.0f, 1.0f);
-    f->glDrawElements(GL_TRIANGLES, g.opaqueCount, GL_UNSIGNED_INT, nullptr);
+    if (culledCount > 0) {
+      // Cut shells show their insides: no culling under cutting planes.
+      if (planes_.empty()) f->glEnable(GL_CULL_FACE);
+      f->glDrawElements(GL_TRIANGLES, culledCount, GL_UNSIGNED_INT, nullptr);
+      f->glDisable(GL_CULL_FACE);
+    }
+    if (opaqueCount > 0)
+      f->glDrawElements(GL_TRIANGLES, opaqueCount, GL_UNSIGNED_INT, reinterpret_cast<void*>(g.opaqueOffset));
     f->glDisable(GL_POLYGON_OFFSET_FILL);
   }
-  for (const Range& r : g.lineRanges) {
+  const auto lines = [&](const Range& r, int count) {
+    if (count == 0) return;
     f->glLineWidth(std::min(r.width * pixelRatio_, lineWidthMax_));
-    f->glDrawElements(GL_LINES, r.count, GL_UNSIGNED_INT, reinterpret_cast<void*>(r.offset));
-  }
+    f->glDrawElements(GL_LINES, count, GL_UNSIGNED_INT, reinterpret_cast<void*>(r.offset));
+  };
+  for (const Range& r : g.lineRanges) lines(r, r.count);
+  for (const auto& [r, ends] : g.edgeRanges) lines(r, endOf(ends));
   f->glLineWidth(1.0f);
+  if (static_cast<int>(whole) - g.pointFirst < g.pointCount) {
+    points_->bind();
+    f->glBindVertexArray(g.pointVao);
+    const int first = static_cast<int>(whole) - g.pointFirst;
+    f->glDrawArrays(GL_POINTS, first, g.pointCount - first);
+  }
   if (g.markerCount > 0) {
     markers_->bind();
     f->glBindVertexArray(g.markerVao);
@@ -846,11 +1071,16 @@ bool GlRenderer::render(const gfx::SceneTree& tree, std::string_view picture, QS
   if (!view) return false;
 
   // Walk again only when something besides the picture's camera changed.
-  gfx::Attributes own = tree.segment(pictureKey)->attributes;
+  const gfx::Segment* pictureSegment = tree.segment(pictureKey);
+  gfx::Attributes own = pictureSegment->attributes;
   own.camera.reset();
   own.windowSize.reset();
+  // One change since the last frame, and that of the picture itself (a
+  // camera move), leaves every other segment as it was: no signature needed.
+  const bool pictureOnly = tree.revision() == walkedRevision_ + 1 && pictureSegment->revision == tree.revision();
   if (&tree != walkedTree_ || pictureKey != walkedPicture_ || tree.revision() != walkedRevision_) {
-    const std::uint64_t sig = signature(tree, pictureKey);
+    const std::uint64_t sig =
+        pictureOnly && &tree == walkedTree_ && pictureKey == walkedPicture_ ? signature_ : signature(tree, pictureKey);
     if (&tree != walkedTree_ || pictureKey != walkedPicture_ || sig != signature_ || own != pictureAttributes_) {
       if (&tree != walkedTree_) {  // another tree's keys mean nothing here
         for (auto& [key, group] : groups_) group->chunks.clear();
@@ -920,6 +1150,18 @@ bool GlRenderer::render(const gfx::SceneTree& tree, std::string_view picture, QS
     m[3][3] += D;
     m[2][3] += D * (far + near) / (far - near) - 2.0 * far * near / (far - near);
   }
+  // Shells whose box is under kPointPixels on screen are drawn as points: in
+  // perspective judged at the nearest depth of the whole scene.
+  const double near = view->perspective() ? amin + D : 1.0;
+  const double pixelsPerUnit = pixels.width() / (2.0 * hw) * (view->perspective() ? D : 1.0);
+  lodSize_ = near > 0 ? static_cast<float>(kPointPixels * near / pixelsPerUnit) : 0.0f;
+  // Faces wound counter-clockwise seen from outside face the viewer when the
+  // window's axes and the view direction make a left-handed frame.
+  const double handed = rowX[0] * (rowY[1] * rowA[2] - rowY[2] * rowA[1]) -
+                        rowX[1] * (rowY[0] * rowA[2] - rowY[2] * rowA[0]) +
+                        rowX[2] * (rowY[0] * rowA[1] - rowY[1] * rowA[0]);
+  f->glFrontFace(handed < 0 ? GL_CCW : GL_CW);
+  f->glCullFace(GL_BACK);
   QMatrix4x4 mvp;
   for (int r = 0; r < 4; ++r)
     for (int c = 0; c < 4; ++c) mvp(r, c) = static_cast<float>(m[r][c]);
@@ -937,19 +1179,26 @@ bool GlRenderer::render(const gfx::SceneTree& tree, std::string_view picture, QS
   for (std::size_t i = 0; i < lights_.size(); ++i)
     lights[i] = QVector3D(float(lights_[i].x), float(lights_[i].y), float(lights_[i].z));
   const QVector3D toViewer(float(-fw.x), float(-fw.y), float(-fw.z));
-  for (QOpenGLShaderProgram* p : {shapes_.get(), markers_.get()}) {
+  for (QOpenGLShaderProgram* p : {shapes_.get(), markers_.get(), points_.get()}) {
     p->bind();
     p->setUniformValue("mvp", mvp);
     p->setUniformValueArray("planes", planes, kMaxPlanes);
     p->setUniformValue("planeCount", static_cast<int>(planes_.size()));
   }
+  markers_->bind();  // a program takes its uniforms while bound
   markers_->setUniformValue("pixelRatio", pixelRatio_);
-  shapes_->bind();
-  shapes_->setUniformValueArray("lights", lights, kMaxLights);
-  shapes_->setUniformValue("lightCount", static_cast<int>(lights_.size()));
-  shapes_->setUniformValue("lightColor", QVector3D(lightColor_[0], lightColor_[1], lightColor_[2]));
-  shapes_->setUniformValue("ambient", QVector3D(ambient_[0], ambient_[1], ambient_[2]));
-  shapes_->setUniformValue("toViewer", toViewer);
+  markers_->setUniformValue("viewport", QVector2D(float(pixels.width()), float(pixels.height())));
+  for (QOpenGLShaderProgram* p : {points_.get(), shapes_.get()}) {
+    p->bind();
+    p->setUniformValueArray("lights", lights, kMaxLights);
+    p->setUniformValue("lightCount", static_cast<int>(lights_.size()));
+    p->setUniformValue("lightColor", QVector3D(lightColor_[0], lightColor_[1], lightColor_[2]));
+    p->setUniformValue("ambient", QVector3D(ambient_[0], ambient_[1], ambient_[2]));
+    p->setUniformValue("toViewer", toViewer);
+  }
+  points_->bind();
+  points_->setUniformValue("pixelsPerUnit", static_cast<float>(pixelsPerUnit));
+  points_->setUniformValue("viewport", QVector2D(float(pixels.width()), float(pixels.height())));
 
   f->glEnable(GL_DEPTH_TEST);
   f->glDepthFunc(GL_LEQUAL);

@@ -21,6 +21,12 @@
 // "?Model/Polygons", with all of its subsegments), so a change of one dataset
 // uploads that dataset's buffers and no other. A camera change uploads nothing,
 // and a walk after a change passes over the datasets that did not change.
+//
+// Speed. Closed shells wound the same way all round are wound outward and
+// their back faces culled (not under cutting planes). A segment whose shells
+// are under a few pixels on screen is drawn as one point of their colour: the
+// shells of a group are kept largest first, so a frame picks the whole ones
+// and the points as two ranges by the camera's scale alone.
 #include <QColor>
 #include <QPointF>
 #include <QSize>
@@ -77,6 +83,7 @@ struct RenderStats {
   int segmentsRebuilt = 0;  // segments whose vertices were made again
   int segmentsReached = 0;  // segments reached from the picture
   bool treeWalked = false;  // the tree was walked again for changes
+  int shellPoints = 0;      // segments whose shells were drawn as points, being small
 };
 
 class GlRenderer {
@@ -110,6 +117,7 @@ class GlRenderer {
 
   struct Vertex;
   struct MarkerVertex;
+  struct LodPoint;
   struct Chunk;
   struct Group;
 
@@ -124,6 +132,7 @@ class GlRenderer {
   QOpenGLFunctions_3_3_Core* gl_ = nullptr;
   std::unique_ptr<QOpenGLShaderProgram> shapes_;
   std::unique_ptr<QOpenGLShaderProgram> markers_;
+  std::unique_ptr<QOpenGLShaderProgram> points_;
   QString error_;
   std::map<gfx::Key, std::unique_ptr<Group>> groups_;
   std::vector<gfx::Key> groupOrder_;
@@ -158,6 +167,7 @@ class GlRenderer {
   QColor background_ = Qt::white;
   float lineWidthMax_ = 1.0f;
   float pixelRatio_ = 1.0f;
+  float lodSize_ = 0.0f;  // world size under which a segment's shells are drawn as a point
 };
 
 }  // namespace qx

@@ -19,6 +19,7 @@
 #include "app/project_objects.h"
 #include "graphics/scene_tree.h"
 #include "qt_environment.h"
+#include "scene/polygons_drawing.h"
 #include "scripted_port.h"
 #include "test_files.h"
 #include "ui/desktop_app.h"
@@ -41,6 +42,25 @@ CWQuarlexView* shownView(QWidget& window) {
   window.show();
   QApplication::processEvents();
   return view;
+}
+
+// "?Picture" including "?Model", seen orthographically over a field of 100.
+void startPicture(gfx::SceneTree& tree, DPoint3D eye, DPoint3D up = {0, 1, 0}) {
+  tree.defineAlias("?Picture", "/driver/view");
+  tree.defineAlias("?Model", "/model");
+  tree.openSegment("?Picture");
+  tree.setCameraPosition(eye);
+  tree.setCameraUpVector(up);
+  tree.setCameraField(100, 100);
+  tree.setCameraProjection("orthographic");
+  tree.setWindowSize(200, 200);
+  tree.includeSegment("?Model");
+  tree.closeSegment();
+}
+
+QPointF pixelOf(const gfx::SceneTree& tree, DPoint3D world) {
+  const auto px = tree.computeCoordinates("?Picture", gfx::CoordSystem::World, world, gfx::CoordSystem::OuterPixels);
+  return px ? QPointF(px->x, px->y) : QPointF(-1, -1);
 }
 
 QColor rgb(double r, double g, double b) { return QColor::fromRgbF(float(r), float(g), float(b)); }
@@ -73,15 +93,7 @@ TEST(QuarlexView, DrawsEachKindWhereTheCameraPutsItAndRebuildsOnlyWhatChanged) {
   CWQuarlexView* view = shownView(window);
   if (view == nullptr) GTEST_SKIP() << "no OpenGL on this display";
   gfx::SceneTree tree;
-  tree.defineAlias("?Picture", "/driver/view");
-  tree.defineAlias("?Model", "/model");
-  tree.openSegment("?Picture");
-  tree.setCameraPosition({0, 0, 100});
-  tree.setCameraField(100, 100);
-  tree.setCameraProjection("orthographic");
-  tree.setWindowSize(200, 200);
-  tree.includeSegment("?Model");
-  tree.closeSegment();
+  startPicture(tree, {0, 0, 100});
   tree.openSegment("?Model/Composites");
   tree.setColor("markers=red");
   tree.setMarkerSymbol("[*]");
@@ -157,10 +169,7 @@ TEST(QuarlexView, DrawsEachKindWhereTheCameraPutsItAndRebuildsOnlyWhatChanged) {
   const QImage image = view->renderToImage(QSize(200, 200));
   ASSERT_FALSE(image.isNull());
   image.save(QStringLiteral("view_scene.png"));  // in the build folder, for a look
-  const auto at = [&](DPoint3D world) {
-    const auto px = tree.computeCoordinates("?Picture", gfx::CoordSystem::World, world, gfx::CoordSystem::OuterPixels);
-    return px ? QPointF(px->x, px->y) : QPointF(-1, -1);
-  };
+  const auto at = [&](DPoint3D world) { return pixelOf(tree, world); };
   const QPointF marker = at({-30, 20, 0});
   expectColor(image, marker + QPointF(6, 6), rgb(1, 0, 0), "corner of the square marker");
   expectColor(image, marker + QPointF(10, 10), rgb(1, 1, 1), "beyond the marker");
@@ -195,6 +204,43 @@ TEST(QuarlexView, DrawsEachKindWhereTheCameraPutsItAndRebuildsOnlyWhatChanged) {
   tree.closeSegment();
   view->renderToImage(QSize(200, 200));
   EXPECT_FALSE(view->renderer()->stats().treeWalked);
+}
+
+TEST(QuarlexView, ClosedShellsHideWhatIsInsideAndTinyOnesLeaveAPointOfTheirColour) {
+  QWidget window;
+  CWQuarlexView* view = shownView(window);
+  if (view == nullptr) GTEST_SKIP() << "no OpenGL on this display";
+  gfx::SceneTree tree;
+  startPicture(tree, {0, -100, 0}, {0, 0, 1});  // from the side
+  const auto prism = [&](const char* name, double x, double radius, const char* colour) {
+    std::vector<DPoint3D> outline;  // as high as wide, centred on z = 0
+    for (int k = 0; k <= 20; ++k)
+      outline.push_back({x + radius * std::cos(k * 0.1 * M_PI), radius * std::sin(k * 0.1 * M_PI), radius / 2});
+    const PrismShell shell = polygonPrism(outline, radius);
+    tree.openSegment(std::string("?Model/Polygons/") + name);
+    tree.setColor(std::string("edges=black, faces=") + colour);
+    tree.setVisibility("lights=off");
+    tree.insertShell(std::span<const DPoint3D>(shell.points), shell.faces);
+    tree.closeSegment();
+  };
+  prism("Big", -20, 20, "red");
+  prism("Tiny", 30, 0.6, "blue");  // under 3 pixels wide
+  tree.openSegment("?Model/Composites");
+  tree.setColor("markers=green");
+  tree.setMarkerSymbol("[*]");
+  tree.insertMarker({-20, 0, 0});  // inside the big prism
+  tree.closeSegment();
+  view->setSceneTree(&tree);
+  const QImage image = view->renderToImage(QSize(200, 200));
+  image.save(QStringLiteral("view_prisms.png"));
+  const auto at = [&](DPoint3D world) { return pixelOf(tree, world); };
+  // A rectangle from the side, its front faces over the marker inside.
+  for (DPoint3D p : {DPoint3D{-20, 0, 0}, DPoint3D{-37, 0, 8}, DPoint3D{-3, 0, -8}})
+    expectColor(image, at(p), rgb(1, 0, 0), "side of the prism");
+  for (DPoint3D p : {DPoint3D{-20, 0, 12}, DPoint3D{-20, 0, -12}, DPoint3D{-42, 0, 0}})
+    expectColor(image, at(p), rgb(1, 1, 1), "beyond the prism");
+  expectColor(image, at({30, 0, 0}), rgb(0, 0, 1), "the tiny prism's point");
+  EXPECT_EQ(view->renderer()->stats().shellPoints, 1);
 }
 
 TEST(QuarlexView, ReportsTheMouseInLocalWindowUnits) {
@@ -271,7 +317,7 @@ TEST(QuarlexView, FrameGivesTheDocumentItsViewWhichHearsTheNotifications) {
   EXPECT_EQ(doc.view(), nullptr);  // the frame took its view away with it
 }
 
-TEST(DesktopStartup, StartsWithAnEmptyProject) {
+TEST(DesktopStartup, StartsWithAnEmptyProjectOrStopsOnOneThatCannotBeOpened) {
   test::qtApp();
   test::clearProfile();
   CWQuarlexApp app;
@@ -286,6 +332,23 @@ TEST(DesktopStartup, StartsWithAnEmptyProject) {
   EXPECT_EQ(QCoreApplication::organizationName(), QStringLiteral("Velmora Software"));
   // The scene tree was started before any window existed.
   EXPECT_EQ(app.sceneTree().expandPath("?Picture"), std::optional<std::string>("/null"));
+  // A project that cannot be opened ends the start-up before the window shows.
+  CWQuarlexApp failing;
+  failing.setShowMaximised(false);
+  QString shown;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    shown = box->text();
+    box->accept();
+  });
+  EXPECT_FALSE(runStartup(failing, {"/no/such/folder/pit.qrx"}));
+  EXPECT_TRUE(shown.startsWith(QStringLiteral("Unable to open the project /no/such/folder/pit.qrx")))
+      << shown.toStdString();
+  ASSERT_NE(failing.frame(), nullptr);
+  EXPECT_FALSE(failing.frame()->isVisible());
+  EXPECT_TRUE(failing.document()->pathName().empty());
+  EXPECT_TRUE(failing.frame()->recentFiles().isEmpty());
 }
 
 TEST(DesktopStartup, OpensTheProjectNamedOnTheCommandLine) {
@@ -319,27 +382,6 @@ TEST(DesktopStartup, OpensTheProjectNamedOnTheCommandLine) {
   if (app.frame()->view() != nullptr) {
     EXPECT_GE(app.frame()->view()->notificationCount(), 3);
   }
-}
-
-TEST(DesktopStartup, AProjectThatCannotBeOpenedEndsTheStartUp) {
-  test::qtApp();
-  test::clearProfile();
-  CWQuarlexApp app;
-  app.setShowMaximised(false);
-  QString shown;
-  QTimer::singleShot(0, [&] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    ASSERT_NE(box, nullptr);
-    shown = box->text();
-    box->accept();
-  });
-  EXPECT_FALSE(runStartup(app, {"/no/such/folder/pit.qrx"}));
-  EXPECT_TRUE(shown.startsWith(QStringLiteral("Unable to open the project /no/such/folder/pit.qrx")))
-      << shown.toStdString();
-  ASSERT_NE(app.frame(), nullptr);
-  EXPECT_FALSE(app.frame()->isVisible());
-  EXPECT_TRUE(app.document()->pathName().empty());
-  EXPECT_TRUE(app.frame()->recentFiles().isEmpty());
 }
 
 }  // namespace
