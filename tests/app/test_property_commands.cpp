@@ -47,7 +47,8 @@ TEST(PropertyJobs, RenamedAndDeletedItemsAndDisplaySwitchesSurviveSaveAndReopen)
   const auto [rc, out, err] = runJob(head + R"(
     {"properties": {"rename": [{"envelope": "ORE", "to": "Ore zone"}, {"figure": "B1", "to": "Block 1"}],
                     "delete": [{"envelope": "WEST"}, {"figure": "B2"}], "dilute_figures": false}},
-    {"display": {"axis_icon": false, "grid": true, "grid_xz": false, "surfaces": false, "marker_symbol": 4}}]})",
+    {"display": {"axis_icon": false, "grid": true, "grid_xz": false, "surfaces": false, "marker_symbol": 4,
+                 "polygon_rendering": 2}}]})",
                                      dir);
   ASSERT_EQ(rc, 0) << err;
   EXPECT_NE(out.find("Envelopes: 1, surfaces: 0, figures: 1 (not diluted)\n"), std::string::npos) << out;
@@ -60,8 +61,8 @@ TEST(PropertyJobs, RenamedAndDeletedItemsAndDisplaySwitchesSurviveSaveAndReopen)
             std::pair(std::string("Ore zone"), std::string("Block 1")));
   const HoopsModel& m = saved.sceneModel;
   EXPECT_EQ(std::tuple(m.axisIconShown, m.gridShown, m.gridYZ, m.gridXZ, m.gridXY, m.surfacesShown, m.compositesShown,
-                       m.markerSymbol, m.markerSize, saved.figures.dilution),
-            std::tuple(0, 1, 1, 0, 1, 0, 1, 4, 2, 1));
+                       m.markerSymbol, m.markerSize, saved.figures.dilution, saved.polygons.displayMode),
+            std::tuple(0, 1, 1, 0, 1, 0, 1, 4, 2, 1, 2));
 
   // A figure cannot take another's name; unknown items and bad keys are named.
   const std::pair<const char*, const char*> failures[] = {
@@ -75,6 +76,8 @@ TEST(PropertyJobs, RenamedAndDeletedItemsAndDisplaySwitchesSurviveSaveAndReopen)
       {R"({"properties": {"delete": [{"envelope": "ORE", "figure": "B1"}]}}]})",
        "quarlex: bad job JOB: steps[3].properties.delete[0]: expected one of \"envelope\", \"surface\" or "
        "\"figure\"\n"},
+      {R"({"display": {"surface_transparency": 50}}]})",
+       "quarlex: steps[3] (display): surface_transparency: the project has no surfaces\n"},
       {R"({"display": {"marker_size": 5}}]})",
        "quarlex: bad job JOB: steps[3].display.marker_size: expected a whole number from 0 to 4\n"},
   };
