@@ -21,6 +21,10 @@
 //
 // Run under a display, for example:
 //   xvfb-run -s "-screen 0 1280x800x24" bench_view [--composites N] [--polygons N] [--frames N]
+//   xvfb-run -s "-screen 0 1280x800x24" bench_view --project FILE.qrx [--frames N]
+// With a project: the time from opening it (as the desktop opens one, the
+// scene built and every dataset drawn) to its first frame, then the frames
+// per second with the camera moving.
 #include <QApplication>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
@@ -37,7 +41,10 @@
 #include <string>
 #include <vector>
 
+#include "app/document.h"
+#include "app/startup.h"
 #include "graphics/scene_tree.h"
+#include "port/silent_port.h"
 #include "scene/polygons_drawing.h"
 #include "ui/gl_renderer.h"
 
@@ -208,11 +215,51 @@ double peerFrameMs(QOpenGLFunctions_3_3_Core& f, const Scene& s, int frames, dou
   return ms;
 }
 
+// A project file opened as the desktop opens it, then drawn.
+int benchProject(const char* path, qx::GlRenderer& renderer, QOpenGLFunctions_3_3_Core& f, int frames) {
+  qx::gfx::SceneTree tree;
+  qx::startSceneTree(tree);
+  qx::ProjectObjects objects;
+  qx::SilentPort port;
+  qx::CWQuarlexDoc doc(objects, port);
+  doc.setScene(&tree);
+  doc.onNewDocument();
+  const QSize size(kWidth, kHeight);
+  const auto t0 = Clock::now();
+  if (!doc.onOpenDocument(path)) {
+    std::fprintf(stderr, "bench_view: %s could not be opened\n", path);
+    return 1;
+  }
+  tree.openSegment("?Picture");
+  tree.setWindowSize(kWidth, kHeight);
+  const double field = tree.showCamera().fieldWidth;
+  tree.closeSegment();
+  const double open = msSince(t0);
+  renderer.render(tree, "?Picture", size, 1.0);
+  f.glFinish();
+  std::printf("project %s: %d composites, %d polygons; opened in %.0f ms, first frame %.0f ms after the open\n", path,
+              objects.composites.count(), objects.polygons.count(), open, msSince(t0) - open);
+  const auto t1 = Clock::now();
+  for (int i = 0; i < frames; ++i) {
+    tree.openSegment("?Picture");
+    tree.moveCamera(field * 0.001, 0, 0);
+    tree.closeSegment();
+    renderer.render(tree, "?Picture", size, 1.0);
+    f.glFinish();
+  }
+  const double frameMs = msSince(t1) / frames;
+  std::printf("frames: %.1f per second (%.1f ms each, camera moving; %d segments as points)\n", 1000.0 / frameMs,
+              frameMs, renderer.stats().shellPoints);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   int composites = 100000, polygons = 100000, frames = 10;
+  const char* project = nullptr;
   for (int i = 1; i + 1 < argc; i += 2) {
+    if (std::strcmp(argv[i], "--project") == 0) project = argv[i + 1];
     if (std::strcmp(argv[i], "--composites") == 0) composites = std::atoi(argv[i + 1]);
     if (std::strcmp(argv[i], "--polygons") == 0) polygons = std::atoi(argv[i + 1]);
     if (std::strcmp(argv[i], "--frames") == 0) frames = std::max(1, std::atoi(argv[i + 1]));
@@ -244,6 +291,12 @@ int main(int argc, char** argv) {
   fbo.bind();
   std::printf("renderer: %s\n", reinterpret_cast<const char*>(f->glGetString(GL_RENDERER)));
 
+  qx::GlRenderer renderer;
+  if (!renderer.initialize()) {
+    std::fprintf(stderr, "bench_view: %s\n", renderer.error().toUtf8().constData());
+    return 1;
+  }
+  if (project != nullptr) return benchProject(project, renderer, *f, frames);
   Scene s;
   double fieldW = 0, fieldH = 0;
   auto t0 = Clock::now();
@@ -251,11 +304,6 @@ int main(int argc, char** argv) {
   std::printf("scene tree: %d composites, %d polygons of %d sides, %zu segments, built in %.0f ms\n", composites,
               polygons, kSides, s.tree.segmentCount(), msSince(t0));
 
-  qx::GlRenderer renderer;
-  if (!renderer.initialize()) {
-    std::fprintf(stderr, "bench_view: %s\n", renderer.error().toUtf8().constData());
-    return 1;
-  }
   const QSize size(kWidth, kHeight);
   const auto frame = [&] {
     const auto start = Clock::now();
