@@ -428,6 +428,7 @@ void CMainFrame::connectView() {
   connect(view_, &CWQuarlexView::mouseMovedTo, this, [this, c](double x, double y) {
     c->mouseMoved(x, y);
     statusPane(0)->setText(qs(c->statusText()));
+    if (c->dragging()) sceneChanged();  // the rubber band follows the cursor
   });
   connect(view_, &CWQuarlexView::mousePressedAt, this,
           [c](double x, double y, int button) { c->mousePressed(x, y, button); });
@@ -437,6 +438,11 @@ void CMainFrame::connectView() {
   });
   connect(view_, &CWQuarlexView::wheelTurned, this, [this, c](double x, double y, int delta) {
     c->wheel(x, y, delta);
+    sceneChanged();
+  });
+  // Esc cancels a zoom box or pan line, armed or dragged, and leaves the view.
+  connect(view_, &CWQuarlexView::escapePressed, this, [this, c] {
+    c->cancelDrag();
     sceneChanged();
   });
 }

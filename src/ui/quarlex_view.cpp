@@ -1,5 +1,6 @@
 #include "ui/quarlex_view.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
@@ -177,6 +178,13 @@ void CWQuarlexView::mouseDoubleClickEvent(QMouseEvent* event) {
 void CWQuarlexView::wheelEvent(QWheelEvent* event) {
   const QPointF p = localWindow(event->position());
   emit wheelTurned(p.x(), p.y(), event->angleDelta().y());
+}
+
+void CWQuarlexView::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape)
+    emit escapePressed();
+  else
+    QOpenGLWidget::keyPressEvent(event);
 }
 
 void CWQuarlexView::displayChanged() {

@@ -71,6 +71,7 @@ class CWQuarlexView : public QOpenGLWidget, public ViewNotifier {
   void mouseDoubleClickedAt(double x, double y);
   void wheelTurned(double x, double y, int angleDelta);  // angleDelta as QWheelEvent::angleDelta().y()
   void viewResized(int width, int height);               // pixels
+  void escapePressed();                                  // cancels a drag
 
  protected:
   void initializeGL() override;
@@ -81,6 +82,7 @@ class CWQuarlexView : public QOpenGLWidget, public ViewNotifier {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   QPointF localWindow(QPointF position) const;
