@@ -17,6 +17,7 @@
 #include "test_files.h"
 #include "ui/desktop_app.h"
 #include "ui/main_frame.h"
+#include "ui/qt_text.h"
 #include "ui/quarlex_view.h"
 
 namespace qx {
@@ -62,7 +63,15 @@ TEST(DemoView, PlanAndAnInclinedSectionShowTheProjectWhereTheCameraPutsIt) {
   const std::filesystem::path project = makeProject(dir);
   CWQuarlexApp app;
   app.setShowMaximised(false);
-  ASSERT_TRUE(runStartup(app, {project.string()}));
+  // A name relative to the working folder is kept as the full path.
+  const std::filesystem::path here = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
+  const bool started = runStartup(app, {"p.qrx"});
+  std::filesystem::current_path(here);
+  ASSERT_TRUE(started);
+  EXPECT_EQ(app.document()->pathName(), project.string());
+  EXPECT_EQ(app.frame()->recentFiles(), QStringList({qs(project.string())}));
+  EXPECT_EQ(app.frame()->windowTitle(), QStringLiteral("p.qrx[*] - Quarlex"));
   CMainFrame& frame = *app.frame();
   frame.resize(640, 520);
   QApplication::processEvents();

@@ -4,13 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDir>
 #include <QImage>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPrinter>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QWheelEvent>
 #include <cmath>
@@ -326,9 +324,6 @@ TEST(DesktopStartup, StartsWithAnEmptyProjectOrStopsOnOneThatCannotBeOpened) {
   ASSERT_NE(app.frame(), nullptr);
   EXPECT_TRUE(app.frame()->isVisible());
   EXPECT_EQ(app.port().parentWidget(), app.frame());
-  EXPECT_FALSE(app.document()->isModified());
-  EXPECT_TRUE(app.document()->pathName().empty());
-  EXPECT_EQ(app.frame()->windowTitle(), QStringLiteral("Untitled[*] - Quarlex"));
   EXPECT_EQ(QCoreApplication::organizationName(), QStringLiteral("Velmora Software"));
   // The scene tree was started before any window existed.
   EXPECT_EQ(app.sceneTree().expandPath("?Picture"), std::optional<std::string>("/null"));
@@ -347,41 +342,6 @@ TEST(DesktopStartup, StartsWithAnEmptyProjectOrStopsOnOneThatCannotBeOpened) {
       << shown.toStdString();
   ASSERT_NE(failing.frame(), nullptr);
   EXPECT_FALSE(failing.frame()->isVisible());
-  EXPECT_TRUE(failing.document()->pathName().empty());
-  EXPECT_TRUE(failing.frame()->recentFiles().isEmpty());
-}
-
-TEST(DesktopStartup, OpensTheProjectNamedOnTheCommandLine) {
-  test::qtApp();
-  test::clearProfile();
-  QTemporaryDir dir;
-  ASSERT_TRUE(dir.isValid());
-  {
-    ProjectObjects objects;
-    objects.settings.loaded.emplace_back("Au");
-    test::ScriptedPort port;
-    CWQuarlexDoc doc(objects, port);
-    ASSERT_TRUE(doc.onSaveDocument(dir.filePath(QStringLiteral("pit.qrx")).toStdString()));
-  }
-  // A name relative to the working folder is kept as the full path.
-  const QString saved = QDir::currentPath();
-  ASSERT_TRUE(QDir::setCurrent(dir.path()));
-  CWQuarlexApp app;
-  app.setShowMaximised(false);
-  const bool started = runStartup(app, {"pit.qrx"});
-  QDir::setCurrent(saved);
-  ASSERT_TRUE(started);
-  const QString path = QDir(dir.path()).absoluteFilePath(QStringLiteral("pit.qrx"));
-  EXPECT_EQ(app.document()->pathName(), path.toStdString());
-  ASSERT_EQ(app.document()->objects().settings.loaded.size(), 1u);
-  EXPECT_EQ(app.document()->objects().settings.loaded.front().name, "Au");
-  EXPECT_FALSE(app.document()->isModified());
-  EXPECT_EQ(app.frame()->windowTitle(), QStringLiteral("pit.qrx[*] - Quarlex"));
-  EXPECT_EQ(app.frame()->recentFiles(), QStringList({path}));
-  // After the open the view's scene was rebuilt and fitted, and the view updated.
-  if (app.frame()->view() != nullptr) {
-    EXPECT_GE(app.frame()->view()->notificationCount(), 3);
-  }
 }
 
 }  // namespace
