@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
@@ -255,6 +256,7 @@ TEST(QuarlexView, ReportsTheMouseInLocalWindowUnits) {
   QObject::connect(view, &CWQuarlexView::mouseDoubleClickedAt, [&](double x, double y) { say("double", x, y, 0); });
   QObject::connect(view, &CWQuarlexView::wheelTurned, [&](double x, double y, int d) { say("wheel", x, y, d); });
   QObject::connect(view, &CWQuarlexView::viewResized, [&](int w, int h) { say("size", w, h, 0); });
+  QObject::connect(view, &CWQuarlexView::escapePressed, [&] { say("escape", 0, 0, 0); });
   const QPointF p(50, 150);
   QMouseEvent press(QEvent::MouseButtonPress, p, view->mapToGlobal(p), Qt::RightButton, Qt::RightButton, {});
   QMouseEvent move(QEvent::MouseMove, QPointF(200, 0), view->mapToGlobal(QPointF(200, 0)), Qt::NoButton, {}, {});
@@ -262,11 +264,13 @@ TEST(QuarlexView, ReportsTheMouseInLocalWindowUnits) {
   QMouseEvent twice(QEvent::MouseButtonDblClick, QPointF(100, 100), view->mapToGlobal(QPointF(100, 100)),
                     Qt::LeftButton, Qt::LeftButton, {});
   QWheelEvent wheel(p, view->mapToGlobal(p), {}, QPoint(0, -120), {}, {}, Qt::NoScrollPhase, false);
-  for (QEvent* e : std::initializer_list<QEvent*>{&press, &move, &release, &twice, &wheel})
+  QKeyEvent other(QEvent::KeyPress, Qt::Key_A, {}), escape(QEvent::KeyPress, Qt::Key_Escape, {});
+  for (QEvent* e : std::initializer_list<QEvent*>{&press, &move, &release, &twice, &wheel, &other, &escape})
     QApplication::sendEvent(view, e);
   view->resize(300, 120);
   EXPECT_EQ(heard, (std::vector<std::string>{"press -0.50 -0.50 2", "move 1.00 1.00 0", "release -0.50 -0.50 2",
-                                             "double 0.00 0.00 0", "wheel -0.50 -0.50 -120", "size 300.00 120.00 0"}));
+                                             "double 0.00 0.00 0", "wheel -0.50 -0.50 -120", "escape 0.00 0.00 0",
+                                             "size 300.00 120.00 0"}));
 }
 
 TEST(ViewPrinting, APageIsTheHeaderLineOverTheViewKeepingItsProportions) {
