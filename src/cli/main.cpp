@@ -8,6 +8,7 @@
 #include <new>
 
 #include "app/version.h"
+#include "cli/check.h"
 #include "cli/cli_port.h"
 #include "cli/info.h"
 #include "cli/job.h"
@@ -29,6 +30,15 @@ int main(int argc, char** argv) {
   info->add_option("PROJECT", infoFile, "the project file (.qrx)")->required();
   info->add_flag("--json", infoJson, "print the same as JSON");
 
+  std::string checkFile;
+  bool checkJson = false;
+  double checkTolerance = qx::kDefaultCheckTolerance;
+  auto* check = app.add_subcommand("check", "Check a project's data: duplicates, crossings, missing values, gaps");
+  check->add_option("PROJECT", checkFile, "the project file (.qrx)")->required();
+  check->add_flag("--json", checkJson, "print the same as JSON");
+  check->add_option("--tolerance", checkTolerance, "distance in plan under which composites are near-duplicates")
+      ->check(CLI::NonNegativeNumber);
+
   std::string plotFile, renderTo;
   auto* render = app.add_subcommand("plot-render", "Draw a Marneth PLT plot file as PDF, SVG or PNG");
   render->add_option("PLOT", plotFile, "the plot file (.plt)")->required();
@@ -44,6 +54,7 @@ int main(int argc, char** argv) {
   try {
     if (run->parsed()) return qx::cli::runJobFile(jobFile, std::cout, std::cerr, isatty(STDERR_FILENO) != 0);
     if (info->parsed()) return qx::cli::runInfo(infoFile, infoJson, std::cout, std::cerr);
+    if (check->parsed()) return qx::cli::runCheck(checkFile, checkJson, checkTolerance, std::cout, std::cerr);
     if (render->parsed()) {
       const std::string error = qx::renderPlotFile(plotFile, renderTo);
       if (error.empty()) return 0;

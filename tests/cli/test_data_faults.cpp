@@ -13,6 +13,7 @@
 #include "app/atomic_file.h"
 #include "app/document.h"
 #include "app/project_file.h"
+#include "cli/check.h"
 #include "cli/info.h"
 #include "cli/job.h"
 #include "io/text_encoding.h"
@@ -288,4 +289,26 @@ TEST(DataFaults, AFormulaWithoutAFiniteResultGivesZeroAndItsErrorFlag) {
     const FormulaResult r = evaluateFormula(values, SpecialQuantities{}, compileFormula(c.code).block);
     EXPECT_EQ(std::pair(r.value, r.error), std::pair(c.value, c.error)) << c.code;
   }
+}
+
+TEST(DataFaults, CheckExitsByLevelPrintsSectionsAndStrictJson) {
+  TempDir dir;
+  ProjectObjects o;
+  o.settings.loaded.emplace_back("Au");
+  o.composites.setVariableCounts(1, 0);
+  for (const char* name : {"A", "B"}) o.composites.composites.push_back({name, 0, -1, {5.0, 7.0, 0.0}, {1.0}, {}});
+  test::ScriptedPort port;
+  ASSERT_TRUE(CWQuarlexDoc(o, port).onSaveDocument((dir.path() / "dup.qrx").string()));
+  o.composites.composites.pop_back();
+  ASSERT_TRUE(CWQuarlexDoc(o, port).onSaveDocument((dir.path() / "ok.qrx").string()));
+  std::ostringstream out, json_out, err;
+  EXPECT_EQ(runCheck(dir.path() / "dup.qrx", false, 0.01, out, err), 1);
+  EXPECT_EQ(out.str(),
+            "near-duplicate composites (error): 1\n  B (near A)\ncrossing envelopes (error): 0\n"
+            "missing Au (warning): 0\npolygons emptied by clipping (warning): 0\n");
+  EXPECT_EQ(runCheck(dir.path() / "ok.qrx", true, 0.01, json_out, err), 0);
+  EXPECT_EQ(json::parse(json_out.str())["checks"][0], json::parse(R"({"name": "near-duplicate composites",
+      "level": "error", "count": 0, "items": []})"));
+  EXPECT_EQ(runCheck(dir.path() / "none.qrx", false, 0.01, out, err), 2);
+  EXPECT_NE(err.str().find("quarlex: "), std::string::npos);
 }
