@@ -198,10 +198,18 @@ struct EditVariablesStep {
   std::vector<Change> changes;
 };
 
+// The grade-tonnage table and chart of one variable (job_steps_results.cpp).
+struct GradeTonnageStep {
+  std::string variable;
+  std::vector<double> cutoffs;                        // "cutoffs", or "from", "to", "step"
+  std::optional<std::vector<std::string>> envelopes;  // only their polygons; all when absent
+  std::optional<std::filesystem::path> csv, chart;    // at least one
+};
+
 using Step = std::variant<ImportCompositesStep, ImportEnvelopesStep, ImportSurfaceStep, ExportCompositesStep,
                           ExportEnvelopesStep, ColourTableStep, CalculationStep, GenerateStep, ImportFiguresStep,
                           RecalculateFiguresStep, ReportStep, ExportResultsStep, MapProfileStep, GenerateMapsStep,
-                          PropertiesStep, DisplayStep, EditVariablesStep>;
+                          PropertiesStep, DisplayStep, EditVariablesStep, GradeTonnageStep>;
 
 // The readers and runners of job_steps_properties.cpp. The runners throw
 // PageRefused with the reason a step fails.
@@ -213,6 +221,10 @@ void runDisplayStep(const DisplayStep& s, CWQuarlexDoc& doc, CliPort& port);
 Step parseEditVariables(JobObject& o, const std::filesystem::path& baseDir);
 // Runs the two commands through the document; "" when done, else why not.
 std::string runEditVariables(const EditVariablesStep& s, CWQuarlexDoc& doc, CliPort& port);
+
+Step parseGradeTonnage(JobObject& o, const std::filesystem::path& baseDir);
+// Writes the files; the summary line goes to `out`. Throws PageRefused.
+void runGradeTonnage(const GradeTonnageStep& s, const ProjectObjects& objects, std::ostream& out);
 
 // Reads the "steps" list. Throws JobError.
 std::vector<Step> parseSteps(const nlohmann::json& steps, const std::string& path,

@@ -1,0 +1,94 @@
+// The "grade_tonnage" step: the tonnage, average grade and metal above each
+// cut-off of a variable, as a CSV table and a chart.
+#include <fstream>
+#include <ostream>
+
+#include "app/project_objects.h"
+#include "cli/cli_port.h"
+#include "cli/job.h"
+#include "cli/job_steps.h"
+#include "engine/grade_tonnage.h"
+#include "plot/cairo_plot.h"
+#include "plot/chart.h"
+
+namespace qx::cli {
+
+namespace {
+
+std::optional<std::filesystem::path> outputKey(JobObject& o, const char* key, const std::filesystem::path& baseDir) {
+  const auto name = o.string(key);
+  if (!name) return std::nullopt;
+  if (name->empty()) throw JobError(o.keyPath(key), "empty file name");
+  std::filesystem::path path(*name);
+  if (!path.is_absolute()) path = baseDir / path;
+  const auto dir = path.parent_path();
+  if (!dir.empty() && !std::filesystem::is_directory(dir)) throw JobError(o.keyPath(key), "no folder " + dir.string());
+  return path;
+}
+
+}  // namespace
+
+Step parseGradeTonnage(JobObject& o, const std::filesystem::path& baseDir) {
+  GradeTonnageStep s;
+  if (!o.has("variable")) throw JobError(o.keyPath("variable"), "missing");
+  s.variable = *o.string("variable");
+  if (const nlohmann::json* list = o.find("cutoffs")) {
+    if (o.has("from") || o.has("to") || o.has("step"))
+      throw JobError(o.keyPath("cutoffs"), "give either \"cutoffs\" or \"from\", \"to\" and \"step\"");
+    if (!list->is_array() || list->empty()) throw JobError(o.keyPath("cutoffs"), "expected a list of numbers");
+    for (const auto& v : *list) {
+      if (!v.is_number()) throw JobError(o.keyPath("cutoffs"), "expected a list of numbers");
+      s.cutoffs.push_back(v.get<double>());
+    }
+  } else {
+    const auto from = o.number("from"), to = o.number("to"), step = o.number("step");
+    if (!from || !to || !step) throw JobError(o.keyPath("cutoffs"), "missing (or \"from\", \"to\" and \"step\")");
+    s.cutoffs = cutoffSteps(*from, *to, *step);
+    if (s.cutoffs.empty() || s.cutoffs.size() > 10000)
+      throw JobError(o.keyPath("step"),
+                     "expected a step above 0 giving at most 10000 cut-offs from \"from\" to \"to\"");
+  }
+  if (const nlohmann::json* list = o.find("envelopes")) {
+    if (!list->is_array() || list->empty()) throw JobError(o.keyPath("envelopes"), "expected a list of names");
+    s.envelopes.emplace();
+    for (const auto& v : *list) {
+      if (!v.is_string()) throw JobError(o.keyPath("envelopes"), "expected a list of names");
+      s.envelopes->push_back(v.get<std::string>());
+    }
+  }
+  s.csv = outputKey(o, "csv", baseDir);
+  s.chart = outputKey(o, "chart", baseDir);
+  if (!s.csv && !s.chart) throw JobError(o.keyPath("csv"), "missing (give \"csv\", \"chart\" or both)");
+  PageFormat format;
+  if (s.chart && !pageFormatOf(s.chart->string(), format))
+    throw JobError(o.keyPath("chart"), "expected a .pdf, .svg or .png file");
+  return s;
+}
+
+void runGradeTonnage(const GradeTonnageStep& s, const ProjectObjects& objects, std::ostream& out) {
+  const int variable = objects.settings.findVariable(s.variable);
+  if (variable < 0) throw PageRefused("no variable is named \"" + s.variable + "\"");
+  std::vector<int> envelopes;
+  for (const auto& name : s.envelopes.value_or(std::vector<std::string>{})) {
+    const int e = objects.envelopes.findByName(name);
+    if (e < 0) throw PageRefused("no envelope is named \"" + name + "\"");
+    envelopes.push_back(e);
+  }
+  const auto rows =
+      gradeTonnage(objects.polygons, objects.composites, objects.settings, variable, s.cutoffs, envelopes);
+  if (s.csv) {
+    std::ofstream file(*s.csv, std::ios::binary);
+    file << gradeTonnageCsv(rows);
+    if (!file.flush()) throw PageRefused("could not write " + s.csv->string());
+  }
+  if (s.chart) {
+    if (auto message = writeGradeTonnageChart(rows, s.variable, s.chart->string()); !message.empty())
+      throw PageRefused(message);
+  }
+  out << "Grade-tonnage of " << s.variable << ": " << rows.size() << " cut-offs";
+  if (s.csv) out << ", " << s.csv->string();
+  if (s.chart) out << ", " << s.chart->string();
+  out << '\n';
+}
+
+}  // namespace qx::cli
