@@ -24,6 +24,7 @@ cp examples/demo/demo.json "$demo/"
 echo "== The demo estimate: $demo/demo.json"
 "$bin/cli/quarlex" run "$demo/demo.json" >"$demo/run.log" 2>"$demo/messages.log"
 "$bin/cli/quarlex" info "$demo/demo.qrx" >"$demo/info.txt"
+"$bin/cli/quarlex" check "$demo/demo.qrx" >"$demo/checks.txt" || true
 grep -E '^(Composites|Envelopes|Surfaces|Figures|Figure totals|Polygons):' "$demo/info.txt"
 
 cat <<TXT
@@ -35,6 +36,8 @@ Outputs in $demo:
   figures_out.dig         figures exported as outlines
   composites_out.dat      composites exported
   PLAN.plt PLAN.dxf PLAN.pdf   the plan plotted (quarlex plot-render PLAN.plt --to plan.png draws the PLT)
+  grade_tonnage_Au.csv grade_tonnage_Au.png   the grade-tonnage curve of Au (cut-offs 0 to 5 by 0.25)
+  checks.txt              quarlex check: what the data checks found
   run.log, messages.log   what the job printed; info.txt: everything the project holds
   composites.dat envelopes.dig blocks.dig topography.dat   the generated demo data
 TXT

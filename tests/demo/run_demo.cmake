@@ -39,4 +39,16 @@ execute_process(COMMAND pdfinfo "${WORK}/PLAN.pdf" RESULT_VARIABLE rc OUTPUT_VAR
 if(NOT rc EQUAL 0 OR NOT out MATCHES "Pages: +1")
   message(FATAL_ERROR "pdfinfo refused the demo's PLAN.pdf (${rc}):\n${out}\n${err}")
 endif()
-message(STATUS "the demo's reports match the golden files; its plan plot reads in ezdxf and poppler")
+# The grade-tonnage curve at cut-off 0 holds the whole estimate: the
+# polygon report's tonnage and weighted Au.
+file(STRINGS "${WORK}/grade_tonnage_Au.csv" curve LIMIT_COUNT 2)
+list(GET curve 1 first)
+if(NOT first MATCHES "^0,1247876\\.23[0-9]*,2\\.51587")
+  message(FATAL_ERROR "the grade-tonnage curve at cut-off 0 is not the estimate's total: ${first}")
+endif()
+# The data checks find nothing at error level in the demo.
+execute_process(COMMAND "${QUARLEX}" check "${WORK}/demo.qrx" RESULT_VARIABLE rc OUTPUT_VARIABLE out)
+if(NOT rc EQUAL 0 OR NOT out MATCHES "missing Au \\(warning\\): 81")
+  message(FATAL_ERROR "quarlex check on the demo (${rc}):\n${out}")
+endif()
+message(STATUS "the demo's reports match the golden files, its plan plot reads in ezdxf and poppler, its grade-tonnage curve starts at the estimate's total")
