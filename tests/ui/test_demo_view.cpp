@@ -6,8 +6,11 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QImage>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <sstream>
 
+#include "app/commands.h"
 #include "app/document.h"
 #include "app/project_objects.h"
 #include "cli/job.h"
@@ -116,6 +119,23 @@ TEST(DemoView, PlanAndAnInclinedSectionShowTheProjectWhereTheCameraPutsIt) {
   ASSERT_TRUE(frame.openProject(QString::fromStdString(project.string())));
   EXPECT_FLOAT_EQ(app.document()->objects().sections.current.fieldWidth, field * 0.8f);
   EXPECT_EQ(frame.sectionCombo()->currentText(), QStringLiteral("ORTHO-045"));
+
+  // Zoom Box: the red rubber band follows a drag with the left button; Esc
+  // takes it away and leaves the view as it was.
+  const QPoint from(20, 20), to(200, 60), onEdge(110, 20);
+  const QColor before = view.renderToImage(view.size()).pixelColor(onEdge);
+  ASSERT_NE(before, QColor(255, 0, 0));
+  frame.action(CommandId::Zoom)->trigger();
+  QMouseEvent press(QEvent::MouseButtonPress, from, view.mapToGlobal(QPointF(from)), Qt::LeftButton, Qt::LeftButton,
+                    {});
+  QMouseEvent drag(QEvent::MouseMove, to, view.mapToGlobal(QPointF(to)), Qt::NoButton, Qt::LeftButton, {});
+  QApplication::sendEvent(&view, &press);
+  QApplication::sendEvent(&view, &drag);
+  EXPECT_TRUE(inkedNear(view.renderToImage(view.size()), onEdge, QColor(255, 0, 0)));
+  QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, {});
+  QApplication::sendEvent(&view, &escape);
+  EXPECT_EQ(view.renderToImage(view.size()).pixelColor(onEdge), before);
+  EXPECT_FLOAT_EQ(app.document()->objects().sections.current.fieldWidth, field * 0.8f);
 }
 
 }  // namespace
