@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 namespace qx {
 
@@ -41,6 +42,20 @@ class WidgetRegistry {
  private:
   std::map<std::string, Factory, std::less<>> factories_;
 };
+
+// A factory of widget W over model M (the model's kind guarantees its type);
+// W is given the port when it takes one.
+template <typename M, typename W>
+WidgetRegistry::Factory widgetFactory() {
+  return [](DialogModel& model, UiPort& port, QWidget* parent) -> ModelWidget* {
+    auto* typed = dynamic_cast<M*>(&model);
+    if (typed == nullptr) return nullptr;
+    if constexpr (std::is_constructible_v<W, M&, UiPort&, QWidget*>)
+      return new W(*typed, port, parent);
+    else
+      return new W(*typed, parent);
+  };
+}
 
 // The widgets of every model the desktop shows.
 void registerStandardWidgets(WidgetRegistry& registry);

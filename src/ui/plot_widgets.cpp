@@ -25,14 +25,6 @@ namespace qx {
 
 namespace {
 
-template <typename M, typename Make>
-WidgetRegistry::Factory bind(Make make) {
-  return [make](DialogModel& model, UiPort& port, QWidget* parent) -> ModelWidget* {
-    auto* typed = dynamic_cast<M*>(&model);
-    return typed == nullptr ? nullptr : make(*typed, port, parent);
-  };
-}
-
 void fill(QComboBox* box, const std::vector<std::string>& items) {
   for (const auto& item : items) box->addItem(qs(item));
 }
@@ -54,15 +46,9 @@ std::string text(const QLineEdit* field) { return field->text().toStdString(); }
 }  // namespace
 
 void registerPlotWidgets(WidgetRegistry& registry) {
-  registry.add("name_entry", bind<CNameEntryDialog>([](CNameEntryDialog& m, UiPort&, QWidget* parent) {
-                 return new NameEntryWidget(m, parent);
-               }));
-  registry.add("map_profiles", bind<CMapProfilesDialog>([](CMapProfilesDialog& m, UiPort& port, QWidget* parent) {
-                 return new MapProfilesWidget(m, port, parent);
-               }));
-  registry.add("plot_maps", bind<CDialogPlotMaps>([](CDialogPlotMaps& m, UiPort& port, QWidget* parent) {
-                 return new PlotMapsWidget(m, port, parent);
-               }));
+  registry.add("name_entry", widgetFactory<CNameEntryDialog, NameEntryWidget>());
+  registry.add("map_profiles", widgetFactory<CMapProfilesDialog, MapProfilesWidget>());
+  registry.add("plot_maps", widgetFactory<CDialogPlotMaps, PlotMapsWidget>());
   // The seven pages share one kind; each has its own widget.
   registry.add("map_profile_page", [](DialogModel& model, UiPort& port, QWidget* parent) -> ModelWidget* {
     if (auto* m = dynamic_cast<CMapPresentationPage*>(&model)) return new MapPresentationWidget(*m, port, parent);

@@ -533,35 +533,18 @@ bool ModifyValuesWidget::storeToModel(UiPort*) {
   return true;
 }
 
-namespace {
-
-// A factory of widget W over model M; `port` is passed when W takes one.
-template <typename M, typename W>
-WidgetRegistry::Factory factory() {
-  return [](DialogModel& model, UiPort& port, QWidget* parent) -> ModelWidget* {
-    auto* typed = dynamic_cast<M*>(&model);
-    if (typed == nullptr) return nullptr;
-    if constexpr (std::is_constructible_v<W, M&, UiPort&, QWidget*>)
-      return new W(*typed, port, parent);
-    else
-      return new W(*typed, parent);
-  };
-}
-
-}  // namespace
-
 void registerPropertyWidgets(WidgetRegistry& registry) {
-  const auto items = factory<ItemPropertiesPage, ItemPropertiesWidget>();
+  const auto items = widgetFactory<ItemPropertiesPage, ItemPropertiesWidget>();
   registry.add(CEnvelopesPropertyPage::kKind, items);
   registry.add(CSurfacesPropertyPage::kKind, items);
   registry.add(CFiguresPropertyPage::kKind, items);
-  registry.add(CCompositesPropertyPage::kKind, factory<CCompositesPropertyPage, CompositesPropertyWidget>());
-  registry.add(CPolygonsPropertyPage::kKind, factory<CPolygonsPropertyPage, PolygonsPropertyWidget>());
-  registry.add(COptionsSearchTable::kKind, factory<COptionsSearchTable, ColourTableWidget>());
-  registry.add(CBinVisDialog::kKind, factory<CBinVisDialog, BinVisibilityWidget>());
-  registry.add(CReferenceGridPage::kKind, factory<CReferenceGridPage, ReferenceGridWidget>());
-  registry.add(CItemNameDialog::kKind, factory<CItemNameDialog, ItemNameWidget>());
-  registry.add(CModifyValuesDialog::kKind, factory<CModifyValuesDialog, ModifyValuesWidget>());
+  registry.add(CCompositesPropertyPage::kKind, widgetFactory<CCompositesPropertyPage, CompositesPropertyWidget>());
+  registry.add(CPolygonsPropertyPage::kKind, widgetFactory<CPolygonsPropertyPage, PolygonsPropertyWidget>());
+  registry.add(COptionsSearchTable::kKind, widgetFactory<COptionsSearchTable, ColourTableWidget>());
+  registry.add(CBinVisDialog::kKind, widgetFactory<CBinVisDialog, BinVisibilityWidget>());
+  registry.add(CReferenceGridPage::kKind, widgetFactory<CReferenceGridPage, ReferenceGridWidget>());
+  registry.add(CItemNameDialog::kKind, widgetFactory<CItemNameDialog, ItemNameWidget>());
+  registry.add(CModifyValuesDialog::kKind, widgetFactory<CModifyValuesDialog, ModifyValuesWidget>());
 }
 
 }  // namespace qx

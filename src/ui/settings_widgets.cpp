@@ -68,36 +68,15 @@ QComboBox* weightingChoice(QWidget* parent) {
   return box;
 }
 
-template <typename M, typename Make>
-WidgetRegistry::Factory bind(Make make) {
-  return [make](DialogModel& model, UiPort& port, QWidget* parent) -> ModelWidget* {
-    auto* typed = dynamic_cast<M*>(&model);
-    return typed == nullptr ? nullptr : make(*typed, port, parent);
-  };
-}
-
 }  // namespace
 
 void registerSettingsWidgets(WidgetRegistry& registry) {
-  registry.add(CPropPageCalcGeneral::kKind, bind<CPropPageCalcGeneral>([](auto& m, UiPort&, QWidget* parent) {
-                 return new CalcGeneralWidget(m, parent);
-               }));
-  registry.add(CPropPageCalcVariables::kKind, bind<CPropPageCalcVariables>([](auto& m, UiPort&, QWidget* parent) {
-                 return new CalcVariablesWidget(m, parent);
-               }));
-  registry.add(CPropPageEnvelopeClipping::kKind, bind<CPropPageEnvelopeClipping>([](auto& m, UiPort&, QWidget* parent) {
-                 return new EnvelopeClippingWidget(m, parent);
-               }));
-  registry.add(CVariableEditDialog::kKind, bind<CVariableEditDialog>([](auto& m, UiPort& port, QWidget* parent) {
-                 return new VariableEditWidget(m, port, parent);
-               }));
-  registry.add(CVariableLoadedDialog::kKind, bind<CVariableLoadedDialog>([](auto& m, UiPort&, QWidget* parent) {
-                 return new VariableLoadedWidget(m, parent);
-               }));
-  registry.add(CVariableCalculatedDialog::kKind,
-               bind<CVariableCalculatedDialog>([](auto& m, UiPort& port, QWidget* parent) {
-                 return new VariableCalculatedWidget(m, port, parent);
-               }));
+  registry.add(CPropPageCalcGeneral::kKind, widgetFactory<CPropPageCalcGeneral, CalcGeneralWidget>());
+  registry.add(CPropPageCalcVariables::kKind, widgetFactory<CPropPageCalcVariables, CalcVariablesWidget>());
+  registry.add(CPropPageEnvelopeClipping::kKind, widgetFactory<CPropPageEnvelopeClipping, EnvelopeClippingWidget>());
+  registry.add(CVariableEditDialog::kKind, widgetFactory<CVariableEditDialog, VariableEditWidget>());
+  registry.add(CVariableLoadedDialog::kKind, widgetFactory<CVariableLoadedDialog, VariableLoadedWidget>());
+  registry.add(CVariableCalculatedDialog::kKind, widgetFactory<CVariableCalculatedDialog, VariableCalculatedWidget>());
 }
 
 // ---- "General" ----

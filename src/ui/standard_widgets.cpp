@@ -24,60 +24,21 @@
 
 namespace qx {
 
-namespace {
-
-// A factory for widget W over model M; the model's kind guarantees its type.
-template <typename M, typename Make>
-WidgetRegistry::Factory bind(Make make) {
-  return [make](DialogModel& model, UiPort& port, QWidget* parent) -> ModelWidget* {
-    auto* typed = dynamic_cast<M*>(&model);
-    return typed == nullptr ? nullptr : make(*typed, port, parent);
-  };
-}
-
-}  // namespace
-
 void registerStandardWidgets(WidgetRegistry& registry) {
-  registry.add(CFieldNameEntry::kKind, bind<CFieldNameEntry>([](CFieldNameEntry& m, UiPort& port, QWidget* parent) {
-                 return new CFieldNameEntryWidget(m, port, parent);
-               }));
-  registry.add(CAddFieldEntry::kKind, bind<CAddFieldEntry>([](CAddFieldEntry& m, UiPort& port, QWidget* parent) {
-                 return new CAddFieldEntryWidget(m, port, parent);
-               }));
-  registry.add(CSpecGravPage::kKind, bind<CSpecGravPage>([](CSpecGravPage& m, UiPort&, QWidget* parent) {
-                 return new CSpecGravPageWidget(m, parent);
-               }));
-  registry.add(CFormulaDialog::kKind, bind<CFormulaDialog>([](CFormulaDialog& m, UiPort& port, QWidget* parent) {
-                 return new CFormulaWidget(m, port, parent);
-               }));
-  const auto columns = bind<ColumnFormatPage>(
-      [](ColumnFormatPage& m, UiPort& port, QWidget* parent) { return new ColumnFormatWidget(m, port, parent); });
+  registry.add(CFieldNameEntry::kKind, widgetFactory<CFieldNameEntry, CFieldNameEntryWidget>());
+  registry.add(CAddFieldEntry::kKind, widgetFactory<CAddFieldEntry, CAddFieldEntryWidget>());
+  registry.add(CSpecGravPage::kKind, widgetFactory<CSpecGravPage, CSpecGravPageWidget>());
+  registry.add(CFormulaDialog::kKind, widgetFactory<CFormulaDialog, CFormulaWidget>());
+  const auto columns = widgetFactory<ColumnFormatPage, ColumnFormatWidget>();
   registry.add(CFileFormat::kKind, columns);
   registry.add(CAsciiFormatPage::kKind, columns);
-  registry.add(CEnvelopePropertiesDialog::kKind,
-               bind<CEnvelopePropertiesDialog>([](CEnvelopePropertiesDialog& m, UiPort& port, QWidget* parent) {
-                 return new NameColourWidget(m, port, parent);
-               }));
-  registry.add(CSurfacePropertiesDialog::kKind,
-               bind<CSurfacePropertiesDialog>([](CSurfacePropertiesDialog& m, UiPort& port, QWidget* parent) {
-                 return new NameColourWidget(m, port, parent);
-               }));
+  registry.add(CEnvelopePropertiesDialog::kKind, widgetFactory<CEnvelopePropertiesDialog, NameColourWidget>());
+  registry.add(CSurfacePropertiesDialog::kKind, widgetFactory<CSurfacePropertiesDialog, NameColourWidget>());
   registry.add(CPropPageCompositeEnvelopes::kKind,
-               bind<CPropPageCompositeEnvelopes>([](CPropPageCompositeEnvelopes& m, UiPort&, QWidget* parent) {
-                 return new CompositeEnvelopesWidget(m, parent);
-               }));
-  registry.add(CPropPageExportEnvelopes::kKind,
-               bind<CPropPageExportEnvelopes>([](CPropPageExportEnvelopes& m, UiPort&, QWidget* parent) {
-                 return new ExportEnvelopesWidget(m, parent);
-               }));
-  registry.add(CPropPageSelectFigures::kKind,
-               bind<CPropPageSelectFigures>([](CPropPageSelectFigures& m, UiPort&, QWidget* parent) {
-                 return new SelectFiguresWidget(m, parent);
-               }));
-  registry.add(CDialogRotationParams::kKind,
-               bind<CDialogRotationParams>([](CDialogRotationParams& m, UiPort&, QWidget* parent) {
-                 return new CDialogRotationParamsWidget(m, parent);
-               }));
+               widgetFactory<CPropPageCompositeEnvelopes, CompositeEnvelopesWidget>());
+  registry.add(CPropPageExportEnvelopes::kKind, widgetFactory<CPropPageExportEnvelopes, ExportEnvelopesWidget>());
+  registry.add(CPropPageSelectFigures::kKind, widgetFactory<CPropPageSelectFigures, SelectFiguresWidget>());
+  registry.add(CDialogRotationParams::kKind, widgetFactory<CDialogRotationParams, CDialogRotationParamsWidget>());
   registerPlotWidgets(registry);
   registerPropertyWidgets(registry);
   registerSettingsWidgets(registry);
