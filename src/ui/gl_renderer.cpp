@@ -443,24 +443,25 @@ void buildChunk(const gfx::SceneTree& tree, const gfx::SegmentVisit& v, const DP
   }
 }
 
-const char* kShapeVertex = R"(#version 330 core
-layout(location = 0) in vec3 position;
-layout(location = 1) in vec3 normal;
-layout(location = 2) in uint flags;
-layout(location = 3) in vec4 color;
-uniform mat4 mvp;
+// The shaders' shared parts: the version line; the cutting planes, whose
+// clip distances a vertex of a cut segment gets; the distant lights, with the
+// shading of a face turned toward the viewer.
+const char* kVersion = "#version 330 core\n";
+const char* kClipping = R"(
 uniform vec4 planes[8];
 uniform int planeCount;
+out float gl_ClipDistance[8];
+void clip(vec3 position, uint flags) {
+  bool cut = (flags & 1u) != 0u;
+  for (int i = 0; i < planeCount; ++i) gl_ClipDistance[i] = cut ? -dot(planes[i], vec4(position, 1.0)) : 1.0;
+}
+)";
+const char* kLighting = R"(
 uniform vec3 lights[4];
 uniform int lightCount;
 uniform vec3 lightColor;
 uniform vec3 ambient;
 uniform vec3 toViewer;
-out vec3 vPosition;
-out vec3 vNormal;
-out vec4 vColor;
-flat out uint vFlags;
-out float gl_ClipDistance[8];
 vec3 shade(vec3 n, vec3 c) {
   if (lightCount == 0) return c;
   if (dot(n, toViewer) < 0.0) n = -n;
@@ -468,10 +469,21 @@ vec3 shade(vec3 n, vec3 c) {
   for (int i = 0; i < lightCount; ++i) sum += lightColor * max(dot(n, lights[i]), 0.0);
   return clamp(c * sum, 0.0, 1.0);
 }
+)";
+
+const char* kShapeVertex = R"(
+layout(location = 0) in vec3 position;
+layout(location = 1) in vec3 normal;
+layout(location = 2) in uint flags;
+layout(location = 3) in vec4 color;
+uniform mat4 mvp;
+out vec3 vPosition;
+out vec3 vNormal;
+out vec4 vColor;
+flat out uint vFlags;
 void main() {
   gl_Position = mvp * vec4(position, 1.0);
-  bool cut = (flags & 1u) != 0u;
-  for (int i = 0; i < planeCount; ++i) gl_ClipDistance[i] = cut ? -dot(planes[i], vec4(position, 1.0)) : 1.0;
+  clip(position, flags);
   vPosition = position;
   vNormal = normal;
   vFlags = flags;
@@ -480,24 +492,12 @@ void main() {
 }
 )";
 
-const char* kShapeFragment = R"(#version 330 core
+const char* kShapeFragment = R"(
 in vec3 vPosition;
 in vec3 vNormal;
 in vec4 vColor;
 flat in uint vFlags;
-uniform vec3 lights[4];
-uniform int lightCount;
-uniform vec3 lightColor;
-uniform vec3 ambient;
-uniform vec3 toViewer;
 out vec4 fragment;
-vec3 shade(vec3 n, vec3 c) {
-  if (lightCount == 0) return c;
-  if (dot(n, toViewer) < 0.0) n = -n;
-  vec3 sum = ambient;
-  for (int i = 0; i < lightCount; ++i) sum += lightColor * max(dot(n, lights[i]), 0.0);
-  return clamp(c * sum, 0.0, 1.0);
-}
 void main() {
   uint shading = (vFlags >> 1) & 3u;
   vec4 c = vColor;
@@ -507,27 +507,23 @@ void main() {
 }
 )";
 
-const char* kMarkerVertex = R"(#version 330 core
+const char* kMarkerVertex = R"(
 layout(location = 0) in vec3 position;
 layout(location = 1) in vec4 color;
 layout(location = 2) in float size;
 layout(location = 3) in uint shape;
 layout(location = 4) in uint flags;
 uniform mat4 mvp;
-uniform vec4 planes[8];
-uniform int planeCount;
 uniform float pixelRatio;
 uniform vec2 viewport;
 out vec4 vColor;
 flat out uint vShape;
 flat out float vSize;
 flat out vec2 vCentre;
-out float gl_ClipDistance[8];
 void main() {
   gl_Position = mvp * vec4(position, 1.0);
   vCentre = (gl_Position.xy / gl_Position.w * 0.5 + 0.5) * viewport;
-  bool cut = (flags & 1u) != 0u;
-  for (int i = 0; i < planeCount; ++i) gl_ClipDistance[i] = cut ? -dot(planes[i], vec4(position, 1.0)) : 1.0;
+  clip(position, flags);
   gl_PointSize = size * pixelRatio;
   vColor = color;
   vShape = shape;
@@ -539,7 +535,7 @@ void main() {
 // The place in the point comes from the window position and the point's
 // centre: a software rasteriser makes the point sprite's coordinate slowly.
 // Each shape works out only its own test.
-const char* kMarkerFragment = R"(#version 330 core
+const char* kMarkerFragment = R"(
 in vec4 vColor;
 flat in uint vShape;
 flat in float vSize;
@@ -571,42 +567,29 @@ void main() {
 
 // A shell's point: as wide on screen as the largest side of its box (never
 // under a pixel), round, in its colour lit as a face toward the viewer.
-const char* kPointVertex = R"(#version 330 core
+const char* kPointVertex = R"(
 layout(location = 0) in vec3 position;
 layout(location = 1) in vec4 color;
 layout(location = 2) in float size;
 layout(location = 3) in uint flags;
 uniform mat4 mvp;
-uniform vec4 planes[8];
-uniform int planeCount;
 uniform float pixelsPerUnit;
-uniform vec3 lights[4];
-uniform int lightCount;
-uniform vec3 lightColor;
-uniform vec3 ambient;
-uniform vec3 toViewer;
 uniform vec2 viewport;
 out vec4 vColor;
 flat out float vSize;
 flat out vec2 vCentre;
-out float gl_ClipDistance[8];
 void main() {
   gl_Position = mvp * vec4(position, 1.0);
   vCentre = (gl_Position.xy / gl_Position.w * 0.5 + 0.5) * viewport;
-  bool cut = (flags & 1u) != 0u;
-  for (int i = 0; i < planeCount; ++i) gl_ClipDistance[i] = cut ? -dot(planes[i], vec4(position, 1.0)) : 1.0;
+  clip(position, flags);
   vSize = max(1.0, size * pixelsPerUnit / gl_Position.w);
   gl_PointSize = vSize;
   vColor = color;
-  if (((flags >> 1) & 3u) != 0u && lightCount > 0) {
-    vec3 sum = ambient;
-    for (int i = 0; i < lightCount; ++i) sum += lightColor * max(dot(toViewer, lights[i]), 0.0);
-    vColor.rgb = clamp(color.rgb * sum, 0.0, 1.0);
-  }
+  if (((flags >> 1) & 3u) != 0u) vColor.rgb = shade(toViewer, color.rgb);
 }
 )";
 
-const char* kPointFragment = R"(#version 330 core
+const char* kPointFragment = R"(
 in vec4 vColor;
 flat in float vSize;
 flat in vec2 vCentre;
@@ -648,7 +631,13 @@ bool GlRenderer::initialize() {
     error_ = QStringLiteral("the OpenGL 3.3 functions cannot be loaded");
     return false;
   }
-  const auto build = [&](std::unique_ptr<QOpenGLShaderProgram>& program, const char* vs, const char* fs) {
+  // Each shader: the version line, then its shared parts, then its own.
+  const auto source = [](std::initializer_list<const char*> parts) {
+    QByteArray text(kVersion);
+    for (const char* part : parts) text += part;
+    return text;
+  };
+  const auto build = [&](std::unique_ptr<QOpenGLShaderProgram>& program, const QByteArray& vs, const QByteArray& fs) {
     program = std::make_unique<QOpenGLShaderProgram>();
     if (program->addShaderFromSourceCode(QOpenGLShader::Vertex, vs) &&
         program->addShaderFromSourceCode(QOpenGLShader::Fragment, fs) && program->link())
@@ -657,8 +646,9 @@ bool GlRenderer::initialize() {
     program.reset();
     return false;
   };
-  if (!build(shapes_, kShapeVertex, kShapeFragment) || !build(markers_, kMarkerVertex, kMarkerFragment) ||
-      !build(points_, kPointVertex, kPointFragment))
+  if (!build(shapes_, source({kClipping, kLighting, kShapeVertex}), source({kLighting, kShapeFragment})) ||
+      !build(markers_, source({kClipping, kMarkerVertex}), source({kMarkerFragment})) ||
+      !build(points_, source({kClipping, kLighting, kPointVertex}), source({kPointFragment})))
     return false;
   GLfloat range[2] = {1.0f, 1.0f};
   f->glGetFloatv(GL_ALIASED_LINE_WIDTH_RANGE, range);
