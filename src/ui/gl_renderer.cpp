@@ -74,6 +74,7 @@ struct Bounds {
   DPoint3D lo{1e300, 1e300, 1e300};
   DPoint3D hi{-1e300, -1e300, -1e300};
   bool empty() const { return lo.x > hi.x; }
+  DPoint3D centre() const { return {(lo.x + hi.x) / 2, (lo.y + hi.y) / 2, (lo.z + hi.z) / 2}; }
   void add(const DPoint3D& p) {
     lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
     hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
@@ -273,6 +274,11 @@ struct GlRenderer::Group {
   std::vector<int> culledEnds, opaqueEnds;
   std::vector<std::pair<Range, std::vector<int>>> edgeRanges;
   int pointFirst = 0;  // the chunks that never turn into points come first
+  // The transparent triangles as uploaded, with their centres, so that each
+  // view direction draws them from the farthest to the nearest.
+  std::vector<std::array<std::uint32_t, 3>> transparentTriangles;
+  std::vector<QVector3D> transparentCentres;
+  QVector3D sortedFor;  // the view direction of the order on the GPU
 };
 
 namespace {
@@ -899,6 +905,18 @@ void GlRenderer::upload(Group& g) {
   g.transparentOffset = indices.size() * sizeof(std::uint32_t);
   g.transparentCount = static_cast<int>(transparent.size());
   indices.insert(indices.end(), transparent.begin(), transparent.end());
+  g.transparentTriangles.clear();
+  g.transparentCentres.clear();
+  for (std::size_t i = 0; i + 2 < transparent.size(); i += 3) {
+    g.transparentTriangles.push_back({transparent[i], transparent[i + 1], transparent[i + 2]});
+    QVector3D centre;
+    for (std::size_t k = 0; k < 3; ++k) {
+      const Vertex& v = vertices[transparent[i + k]];
+      centre += QVector3D(v.x, v.y, v.z) / 3.0f;
+    }
+    g.transparentCentres.push_back(centre);
+  }
+  g.sortedFor = {};
   g.lineRanges.clear();
   for (const auto& [w, list] : lines) {
     g.lineRanges.push_back(Range{w, indices.size() * sizeof(std::uint32_t), static_cast<int>(list.size())});
@@ -976,6 +994,28 @@ void GlRenderer::upload(Group& g) {
   f->glBindBuffer(GL_ARRAY_BUFFER, 0);
   g.dirty = false;
   ++stats_.groupsUploaded;
+}
+
+// Puts the group's transparent triangles on the GPU from the farthest along
+// the view direction to the nearest; nothing to do while the direction holds.
+void GlRenderer::sortTransparent(Group& g, const QVector3D& forward) {
+  if (g.transparentTriangles.size() < 2 || g.sortedFor == forward) return;
+  std::vector<std::uint32_t> order(g.transparentTriangles.size());
+  std::vector<float> depth(order.size());
+  for (std::uint32_t i = 0; i < order.size(); ++i) {
+    order[i] = i;
+    depth[i] = QVector3D::dotProduct(g.transparentCentres[i], forward);
+  }
+  std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) { return depth[a] > depth[b]; });
+  std::vector<std::uint32_t> indices;
+  indices.reserve(order.size() * 3);
+  for (std::uint32_t i : order)
+    indices.insert(indices.end(), g.transparentTriangles[i].begin(), g.transparentTriangles[i].end());
+  gl_->glBindVertexArray(g.vao);
+  gl_->glBufferSubData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLintptr>(g.transparentOffset),
+                       static_cast<GLsizeiptr>(indices.size() * sizeof(std::uint32_t)), indices.data());
+  gl_->glBindVertexArray(0);
+  g.sortedFor = forward;
 }
 
 void GlRenderer::drawGroup(const Group& g, bool transparentPass) {
@@ -1197,14 +1237,24 @@ bool GlRenderer::render(const gfx::SceneTree& tree, std::string_view picture, QS
   const int planeCount = static_cast<int>(planes_.size());
   for (int i = 0; i < planeCount; ++i) f->glEnable(GL_CLIP_DISTANCE0 + static_cast<GLenum>(i));
   bool frontStarted = false;
+  const QVector3D forward(float(fw.x), float(fw.y), float(fw.z));
   const auto transparentPass = [&](bool inFront) {
+    // Farthest first: the groups by the centres of their boxes, the triangles
+    // of each by their own centres.
+    std::vector<std::pair<float, Group*>> blended;
+    for (Key k : groupOrder_) {
+      Group& g = *groups_.at(k);
+      if (g.inFront != inFront || g.transparentCount == 0) continue;
+      sortTransparent(g, forward);
+      const DPoint3D c = g.bounds.centre();
+      blended.emplace_back(float(c.x * fw.x + c.y * fw.y + c.z * fw.z), &g);
+    }
+    std::stable_sort(blended.begin(), blended.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
     f->glEnable(GL_BLEND);
     // The colour blends; the picture stays opaque.
     f->glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ZERO, GL_ONE);
     f->glDepthMask(GL_FALSE);
-    for (Key k : groupOrder_) {
-      if (groups_.at(k)->inFront == inFront) drawGroup(*groups_.at(k), true);
-    }
+    for (const auto& [depth, g] : blended) drawGroup(*g, true);
     f->glDepthMask(GL_TRUE);
     f->glDisable(GL_BLEND);
   };

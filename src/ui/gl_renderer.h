@@ -31,6 +31,7 @@
 #include <QPointF>
 #include <QSize>
 #include <QString>
+#include <QVector3D>
 #include <array>
 #include <cstdint>
 #include <map>
@@ -128,6 +129,7 @@ class GlRenderer {
   std::uint64_t signature(const gfx::SceneTree& tree, gfx::Key picture);
   void upload(Group& group);
   void drawGroup(const Group& group, bool transparentPass);
+  void sortTransparent(Group& group, const QVector3D& forward);
 
   QOpenGLFunctions_3_3_Core* gl_ = nullptr;
   std::unique_ptr<QOpenGLShaderProgram> shapes_;

@@ -242,6 +242,35 @@ TEST(QuarlexView, ClosedShellsHideWhatIsInsideAndTinyOnesLeaveAPointOfTheirColou
   EXPECT_EQ(view->renderer()->stats().shellPoints, 1);
 }
 
+TEST(QuarlexView, BlendsTransparentFacesFromTheFarthestToTheNearest) {
+  QWidget window;
+  CWQuarlexView* view = shownView(window);
+  if (view == nullptr) GTEST_SKIP() << "no OpenGL on this display";
+  // Two half-transparent squares in one segment, blue at y = -10 inserted
+  // before red at y = 10: the nearer one's colour must lie over the other's
+  // from either side.
+  for (const double side : {-1.0, 1.0}) {
+    gfx::SceneTree tree;
+    startPicture(tree, {0, 100 * side, 0}, {0, 0, 1});
+    tree.openSegment("?Model/Surfaces");
+    tree.setColor("edges=black, faces=(transmission=(R=0.5 G=0.5 B=0.5))");
+    tree.setVisibility("lights=off, edges=off");
+    for (const auto& [y, colour] : {std::pair{-10.0, "blue"}, std::pair{10.0, "red"}}) {
+      const DPoint3D square[] = {{-20, y, -20}, {20, y, -20}, {20, y, 20}, {-20, y, 20}};
+      tree.openSegment(colour);
+      tree.setColor(std::string("faces=") + colour);
+      tree.insertShell(std::span<const DPoint3D>(square), std::vector<int>{4, 0, 1, 2, 3});
+      tree.closeSegment();
+    }
+    tree.closeSegment();
+    view->setSceneTree(&tree);
+    const QImage image = view->renderToImage(QSize(200, 200));
+    // Over white: the far one at half, then the near one at half.
+    expectColor(image, pixelOf(tree, {0, 0, 0}), side < 0 ? rgb(0.5, 0.25, 0.75) : rgb(0.75, 0.25, 0.5),
+                side < 0 ? "blue nearer" : "red nearer");
+  }
+}
+
 TEST(QuarlexView, ReportsTheMouseInLocalWindowUnits) {
   QWidget window;
   CWQuarlexView* view = shownView(window);
