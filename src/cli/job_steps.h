@@ -182,6 +182,7 @@ struct DisplayStep {
   std::optional<int> markerSymbol, markerSize;
   std::optional<int> polygonRendering;     // the "Polygon Rendering" mode, 0 to 4
   std::optional<int> surfaceTransparency;  // every surface's, percent
+  std::optional<std::string> view;         // a named section to look along, fitted to the data
 };
 
 // "Edit Defined Variables" and "Edit Calculated Variables" (job_steps_settings.cpp):

@@ -12,6 +12,7 @@
 #include "datasets/envelope_dialogs.h"
 #include "datasets/surfaces.h"
 #include "engine/figure_dialogs.h"
+#include "scene/view_controller.h"
 
 namespace qx::cli {
 
@@ -123,6 +124,7 @@ Step parseDisplayStep(JobObject& o, const std::filesystem::path&) {
   s.markerSize = indexKey(o, "marker_size", static_cast<int>(CCompositesPropertyPage::kSizes.size()) - 1);
   s.polygonRendering = indexKey(o, "polygon_rendering", 4);
   s.surfaceTransparency = indexKey(o, "surface_transparency", 100);
+  s.view = o.string("view");
   return s;
 }
 
@@ -182,6 +184,12 @@ void runDisplayStep(const DisplayStep& s, CWQuarlexDoc& doc, CliPort& port) {
     return true;
   });
   doc.onDisplayProperties();
+  if (s.view) {  // as the Sections bar does
+    const int index = doc.objects().sections.findNamed(*s.view);
+    if (index < 0) throw PageRefused("view: no section is named \"" + *s.view + "\"");
+    if (doc.scene() != nullptr) ViewController(*doc.scene(), doc.sceneProject()).selectSection(index);
+    doc.setModifiedFlag(true);
+  }
   if (s.polygonRendering) {  // the rendering bar's choice, saved with the project
     doc.objects().polygons.displayMode = *s.polygonRendering;
     doc.setModifiedFlag(true);

@@ -64,6 +64,8 @@ TEST(DemoView, PlanAndAnInclinedSectionShowTheDemoWhereTheCameraPutsIt) {
   CWQuarlexView& view = *frame.view();
   const gfx::SceneTree& tree = app.sceneTree();
   const ProjectObjects& p = app.document()->objects();
+  // The view comes back as the job left it, named in the Sections bar.
+  EXPECT_EQ(frame.sectionCombo()->currentText(), QStringLiteral("PLAN"));
 
   // Where each dataset must show: a composite without a polygon of its own (no
   // prism hides its marker), a point of a polygon's top between its composite
