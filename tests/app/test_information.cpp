@@ -15,6 +15,9 @@ TEST(InformationList, HistoryKeepsTwentyFiveNewestFirstAndRemovesTheNewestCopy) 
   for (int i = 0; i < 26; ++i) list.add(kInfoFigure, i);
   EXPECT_EQ(list.items().front(), (Item{kInfoFigure, 25}));
   EXPECT_EQ(list.items().back(), (Item{kInfoFigure, 1}));  // 0 dropped
+  EXPECT_TRUE(list.remove(kInfoFigure, 25));
+  EXPECT_EQ(list.items().front(), (Item{kInfoFigure, 24}));
+  EXPECT_EQ(list.items().back(), Item{});
 
   CInformationDlgDataList twice;
   twice.add(kInfoComposite, 5);
@@ -22,11 +25,11 @@ TEST(InformationList, HistoryKeepsTwentyFiveNewestFirstAndRemovesTheNewestCopy) 
   EXPECT_FALSE(twice.addPick(3, 7));  // surfaces are not shown
   EXPECT_TRUE(twice.addPick(0, 5));
   EXPECT_TRUE(twice.remove(kInfoComposite, 5));
+  EXPECT_EQ(twice.items()[0], (Item{kInfoFigure, 5}));  // the newer copy went
   EXPECT_FALSE(twice.remove(kInfoEnvelope, 5));
   EXPECT_TRUE(twice.removeFirstOfType(kInfoFigure));
-  EXPECT_EQ(twice.items()[0], (Item{kInfoComposite, 5}));  // the older copy stays
+  EXPECT_EQ(twice.items()[0], (Item{kInfoComposite, 5}));
   EXPECT_TRUE(twice.items()[1].empty());
-  EXPECT_EQ(twice.items().back(), Item{});
 }
 
 // Au, Cu, Ag, Zn and Metal = Au x tonnage; composites DH1 (with a polygon)
