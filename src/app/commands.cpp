@@ -183,6 +183,7 @@ constexpr std::array kImplemented = {
     C::ViewSectionToolBar,
     C::ViewSectionBar,
     C::ViewStatusBar,
+    C::ViewInformationDialog,
     C::EditProjectSettings,
     C::DisplayProperties,
     C::EnvelopeCompositeSurfaceProperties,

@@ -25,6 +25,7 @@
 #include "app/version.h"
 #include "scene/view_controller.h"
 #include "ui/glyph_icon.h"
+#include "ui/information_widget.h"
 #include "ui/print_view.h"
 #include "ui/qt_text.h"
 #include "ui/qt_ui_port.h"
@@ -78,6 +79,7 @@ CMainFrame::CMainFrame(CWQuarlexDoc& doc, Options options, QWidget* parent)
   doc_.setChangeListener([this] {
     updateTitle();
     updateCommandStates();
+    refreshInformation();
   });
   // The desktop's file dialogs start in the project's folder.
   if (auto* port = dynamic_cast<QtUiPort*>(&doc_.port()))
@@ -282,6 +284,8 @@ void CMainFrame::buildCentralWidget(bool useOpenGL) {
     view_ = new CWQuarlexView(this);
     setCentralWidget(view_);
     doc_.setView(view_);
+    connect(view_, &CWQuarlexView::dataChanged, this, &CMainFrame::refreshInformation);
+    connect(view_, &CWQuarlexView::compositeWasRemoved, this, &CMainFrame::compositeRemoved);
     connectView();
     return;
   }
@@ -386,7 +390,7 @@ QToolBar* CMainFrame::barOf(CommandId id) const {
 bool CMainFrame::isChecked(CommandId id) const {
   if (const QToolBar* bar = barOf(id)) return !bar->isHidden();
   if (id == CommandId::ViewStatusBar) return !statusBar()->isHidden();
-  // The information dialog arrives with its code.
+  if (id == CommandId::ViewInformationDialog) return info_ != nullptr && !info_->isHidden();
   return qx::isChecked(id, doc_.commandContext());
 }
 
@@ -510,6 +514,7 @@ void CMainFrame::onCommand(CommandId id, bool checked) {
         break;
       }
       case CommandId::ViewStatusBar: statusBar()->setVisible(checked); break;
+      case CommandId::ViewInformationDialog: toggleInformation(); break;
       case CommandId::DisplayProperties: doc_.onDisplayProperties(); break;
       case CommandId::EnvelopeCompositeSurfaceProperties: doc_.onEnvelopeCompositeSurfaceProperties(); break;
       case CommandId::FigurePolygonProperties: doc_.onFigurePolygonProperties(); break;
@@ -542,6 +547,38 @@ void CMainFrame::dropEvent(QDropEvent* event) {
   event->acceptProposedAction();
   files_.openDropped(paths);
   updateCommandStates();
+}
+
+void CMainFrame::toggleInformation() {
+  if (info_ == nullptr) {
+    info_ = new CInformationDlg(this);
+    connect(info_, &CInformationDlg::visibilityChanged, this, [this] { updateCommandStates(); });
+  }
+  if (!info_->isHidden()) {
+    info_->hide();
+    return;
+  }
+  info_->show();
+  refreshInformation();
+  info_->raise();
+  info_->activateWindow();
+}
+
+void CMainFrame::showPicked(int selectionMode, int key) {
+  if (!picks_.addPick(selectionMode, key)) return;
+  if (info_ == nullptr || info_->isHidden()) toggleInformation();
+  refreshInformation();
+  info_->selectLastLine();
+}
+
+void CMainFrame::refreshInformation() {
+  if (info_ != nullptr && !info_->isHidden()) info_->showLines(informationLines(picks_, doc_.objects()));
+}
+
+void CMainFrame::compositeRemoved(int index) {
+  picks_.remove(kInfoComposite, index);
+  picks_.remove(kInfoPolygon, index);
+  refreshInformation();
 }
 
 bool CMainFrame::openProject(const QString& path) { return files_.openPath(path.toStdString()); }

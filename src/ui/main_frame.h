@@ -11,6 +11,7 @@
 
 #include "app/commands.h"
 #include "app/file_commands.h"
+#include "app/information.h"
 #include "app/startup.h"
 
 class QComboBox;
@@ -23,6 +24,7 @@ class QToolBar;
 
 namespace qx {
 
+class CInformationDlg;
 class CWQuarlexDoc;
 class CWQuarlexView;
 class ViewController;
@@ -101,6 +103,18 @@ class CMainFrame : public QMainWindow {
   // Writes the recent-file list and the state of the bars into the profile.
   void saveSettings() const;
 
+  // A pick in the view: the item of `selectionMode` (0 composites, 1 figures,
+  // 2 envelopes, 4 polygons) with the picked item's key joins the history of
+  // the "Information" window, which is shown (made first when absent) with
+  // the pick on its last line. Other modes change nothing.
+  void showPicked(int selectionMode, int key);
+  // "&Information Dialog": shows the window (made first when absent) and
+  // brings it to the front, or hides it.
+  void toggleInformation();
+  // The window, or nullptr before it was first shown.
+  CInformationDlg* informationDialog() const { return info_; }
+  const CInformationDlgDataList& picks() const { return picks_; }
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   // Project files dropped on the window are opened; anything else is refused with a message.
@@ -128,6 +142,10 @@ class CMainFrame : public QMainWindow {
   QAction* placeholder(QToolBar* bar, const QString& glyph, const QString& text);
   // What the command just run did, in the status bar.
   void showCommandMessage(CommandId id);
+  // The window's lines again from the history and the project, while it is shown.
+  void refreshInformation();
+  // A composite went: its picks and its polygon's go from the history.
+  void compositeRemoved(int index);
 
   CWQuarlexDoc& doc_;
   Options options_;
@@ -149,6 +167,8 @@ class CMainFrame : public QMainWindow {
   QComboBox* exaggerationCombo_ = nullptr;
   CWQuarlexView* view_ = nullptr;
   std::unique_ptr<ViewController> controller_;
+  CInformationDlgDataList picks_;
+  CInformationDlg* info_ = nullptr;
 };
 
 }  // namespace qx

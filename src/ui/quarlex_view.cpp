@@ -190,31 +190,37 @@ void CWQuarlexView::keyPressEvent(QKeyEvent* event) {
 void CWQuarlexView::displayChanged() {
   ++notifications_;
   update();
+  emit dataChanged();
 }
 
-void CWQuarlexView::compositeRemoved(int) {
+void CWQuarlexView::compositeRemoved(int index) {
   ++notifications_;
   update();
+  emit compositeWasRemoved(index);
 }
 
 void CWQuarlexView::datasetChanged(DatasetChange) {
   ++notifications_;
   update();
+  emit dataChanged();
 }
 
 void CWQuarlexView::rebuildScene() {
   ++notifications_;
   update();
+  emit dataChanged();
 }
 
 void CWQuarlexView::zoomExtents() {
   ++notifications_;
   update();
+  emit dataChanged();
 }
 
 void CWQuarlexView::updateAllViews() {
   ++notifications_;
   update();
+  emit dataChanged();
 }
 
 }  // namespace qx

@@ -72,6 +72,9 @@ class CWQuarlexView : public QOpenGLWidget, public ViewNotifier {
   void wheelTurned(double x, double y, int angleDelta);  // angleDelta as QWheelEvent::angleDelta().y()
   void viewResized(int width, int height);               // pixels
   void escapePressed();                                  // cancels a drag
+  // The document changed data (every notification but a composite's removal).
+  void dataChanged();
+  void compositeWasRemoved(int index);
 
  protected:
   void initializeGL() override;

@@ -10,6 +10,7 @@
 #include "ui/add_field_widget.h"
 #include "ui/column_format_widget.h"
 #include "ui/data_fields_widget.h"
+#include "ui/edit_widgets.h"
 #include "ui/formula_widget.h"
 #include "ui/model_parameters_widget.h"
 #include "ui/model_widget.h"
@@ -39,6 +40,7 @@ void registerStandardWidgets(WidgetRegistry& registry) {
   registry.add(CPropPageExportEnvelopes::kKind, widgetFactory<CPropPageExportEnvelopes, ExportEnvelopesWidget>());
   registry.add(CPropPageSelectFigures::kKind, widgetFactory<CPropPageSelectFigures, SelectFiguresWidget>());
   registry.add(CDialogRotationParams::kKind, widgetFactory<CDialogRotationParams, CDialogRotationParamsWidget>());
+  registerEditWidgets(registry);
   registerPlotWidgets(registry);
   registerPropertyWidgets(registry);
   registerSettingsWidgets(registry);

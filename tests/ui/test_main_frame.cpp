@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -29,6 +30,7 @@
 #include "saved_project.h"
 #include "scripted_port.h"
 #include "ui/glyph_icon.h"
+#include "ui/information_widget.h"
 #include "ui/main_frame.h"
 #include "ui/qt_text.h"
 #include "variables/variable_edit_dialog.h"
@@ -153,6 +155,24 @@ TEST_F(MainFrameTest, ActionsRunTheFileCommandsAndTheBarCommandsShowAndHideTheBa
     a->trigger();
     EXPECT_FALSE(bar->isHidden());
   }
+}
+
+TEST_F(MainFrameTest, APickShowsTheInformationWindowWithItsLineLastAndTheMenuHidesIt) {
+  objects.envelopes.envelopes.emplace_back().name = "Waste";
+  objects.envelopes.envelopes.emplace_back().name = "Ore";
+  frame->showPicked(3, 0);  // surfaces are not shown
+  EXPECT_EQ(frame->informationDialog(), nullptr);
+  frame->showPicked(2, 1002);
+  CInformationDlg* info = frame->informationDialog();
+  ASSERT_NE(info, nullptr);
+  EXPECT_FALSE(info->isHidden());
+  EXPECT_EQ(info->list()->item(0)->text(), QStringLiteral("Envelope: \"Ore\""));
+  EXPECT_EQ(info->list()->currentRow(), 1);
+  QAction* toggle = frame->action(CommandId::ViewInformationDialog);
+  EXPECT_TRUE(toggle->isChecked());
+  toggle->trigger();
+  EXPECT_TRUE(info->isHidden());
+  EXPECT_FALSE(toggle->isChecked());
 }
 
 TEST_F(MainFrameTest, TitleFollowsTheDocument) {

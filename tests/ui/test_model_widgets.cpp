@@ -17,10 +17,12 @@
 #include <type_traits>
 
 #include "datasets/composite_envelope_page.h"
+#include "datasets/composite_modify_dialog.h"
 #include "datasets/envelope_dialogs.h"
 #include "datasets/envelope_export.h"
 #include "datasets/envelopes.h"
 #include "datasets/surface_import.h"
+#include "engine/figure_dialogs.h"
 #include "engine/figures.h"
 #include "engine/result_export.h"
 #include "io/column_pages.h"
@@ -238,7 +240,8 @@ TEST_F(WidgetTest, TheDesktopPortHasAWidgetForEachModel) {
   QtUiPort qtPort;
   for (std::string_view kind :
        {CFormulaDialog::kKind, CFileFormat::kKind, CAsciiFormatPage::kKind, CDialogRotationParams::kKind,
-        CSurfacePropertiesDialog::kKind, CEnvelopePropertiesDialog::kKind, CPropPageExportEnvelopes::kKind})
+        CSurfacePropertiesDialog::kKind, CEnvelopePropertiesDialog::kKind, CPropPageExportEnvelopes::kKind,
+        CDialogCompositeModify::kKind, CCreateEnvelopeDialog::kKind, CFigurePropertiesDialog::kKind})
     EXPECT_TRUE(qtPort.registry().contains(kind)) << kind;
 }
 
