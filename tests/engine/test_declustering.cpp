@@ -92,6 +92,8 @@ TEST(Declustering, HandMadeWeightsStatisticsHistogramAndTables) {
             "variable,method,count,mean,variance,min,p10,p25,p50,p75,p90,max\n"
             "Au,naive,4,3.25,5.1875,1,1,1,2,3,7,7\n"
             "Au,declustered,3,1.888888889,0.5432098765,1,1,1,2,2,3,3\n");
+  // The cumulative 1/12 + 4/12 + 1/12 falls short of 0.5 by a rounding.
+  EXPECT_EQ(weightedSummary({1, 2, 3, 4}, {1 / 12.0, 4 / 12.0, 1 / 12.0, 6 / 12.0}).quantiles[3], 3.0);
   const DeclusteringHistogram h = declusteringHistogram(composites, settings, w, 0, 3);
   EXPECT_EQ(std::pair(h.low, h.high), std::pair(1.0, 7.0));
   EXPECT_EQ(h.naive, (std::vector<double>{0.5, 0.25, 0.25}));  // 7 in the closed last bin
