@@ -37,6 +37,7 @@ Outputs in $demo:
   composites_out.dat      composites exported
   PLAN.plt PLAN.dxf PLAN.pdf   the plan plotted (quarlex plot-render PLAN.plt --to plan.png draws the PLT)
   grade_tonnage_Au.csv grade_tonnage_Au.png   the grade-tonnage curve of Au (cut-offs 0 to 5 by 0.25)
+  declustering.csv declustering_weights.csv declustering_Au.png   naive and declustered statistics of Au and Ag, the weights, the Au histogram
   checks.txt              quarlex check: what the data checks found
   run.log, messages.log   what the job printed; info.txt: everything the project holds
   composites.dat envelopes.dig blocks.dig topography.dat   the generated demo data

@@ -207,10 +207,17 @@ struct GradeTonnageStep {
   std::optional<std::filesystem::path> csv, chart;    // at least one
 };
 
+// The declustering weights and statistics (job_steps_results.cpp).
+struct DeclusteringStep {
+  std::optional<std::vector<std::string>> variables;         // every variable when absent
+  std::optional<std::filesystem::path> csv, weights, chart;  // at least one
+  int bins = 20;
+};
+
 using Step = std::variant<ImportCompositesStep, ImportEnvelopesStep, ImportSurfaceStep, ExportCompositesStep,
                           ExportEnvelopesStep, ColourTableStep, CalculationStep, GenerateStep, ImportFiguresStep,
                           RecalculateFiguresStep, ReportStep, ExportResultsStep, MapProfileStep, GenerateMapsStep,
-                          PropertiesStep, DisplayStep, EditVariablesStep, GradeTonnageStep>;
+                          PropertiesStep, DisplayStep, EditVariablesStep, GradeTonnageStep, DeclusteringStep>;
 
 // The readers and runners of job_steps_properties.cpp. The runners throw
 // PageRefused with the reason a step fails.
@@ -226,6 +233,8 @@ std::string runEditVariables(const EditVariablesStep& s, CWQuarlexDoc& doc, CliP
 Step parseGradeTonnage(JobObject& o, const std::filesystem::path& baseDir);
 // Writes the files; the summary line goes to `out`. Throws PageRefused.
 void runGradeTonnage(const GradeTonnageStep& s, const ProjectObjects& objects, std::ostream& out);
+Step parseDeclustering(JobObject& o, const std::filesystem::path& baseDir);
+void runDeclustering(const DeclusteringStep& s, const ProjectObjects& objects, std::ostream& out);
 
 // Reads the "steps" list. Throws JobError.
 std::vector<Step> parseSteps(const nlohmann::json& steps, const std::string& path,

@@ -1,5 +1,7 @@
 // The "grade_tonnage" step: the tonnage, average grade and metal above each
-// cut-off of a variable, as a CSV table and a chart.
+// cut-off of a variable, as a CSV table and a chart; the "declustering"
+// step: the composites' area weights and the statistics they give.
+#include <cmath>
 #include <fstream>
 #include <ostream>
 
@@ -7,6 +9,7 @@
 #include "cli/cli_port.h"
 #include "cli/job.h"
 #include "cli/job_steps.h"
+#include "engine/declustering.h"
 #include "engine/grade_tonnage.h"
 #include "plot/cairo_plot.h"
 #include "plot/chart.h"
@@ -24,6 +27,12 @@ std::optional<std::filesystem::path> outputKey(JobObject& o, const char* key, co
   const auto dir = path.parent_path();
   if (!dir.empty() && !std::filesystem::is_directory(dir)) throw JobError(o.keyPath(key), "no folder " + dir.string());
   return path;
+}
+
+void writeFile(const std::filesystem::path& path, const std::string& text) {
+  std::ofstream file(path, std::ios::binary);
+  file << text;
+  if (!file.flush()) throw PageRefused("could not write " + path.string());
 }
 
 }  // namespace
@@ -76,11 +85,7 @@ void runGradeTonnage(const GradeTonnageStep& s, const ProjectObjects& objects, s
   }
   const auto rows =
       gradeTonnage(objects.polygons, objects.composites, objects.settings, variable, s.cutoffs, envelopes);
-  if (s.csv) {
-    std::ofstream file(*s.csv, std::ios::binary);
-    file << gradeTonnageCsv(rows);
-    if (!file.flush()) throw PageRefused("could not write " + s.csv->string());
-  }
+  if (s.csv) writeFile(*s.csv, gradeTonnageCsv(rows));
   if (s.chart) {
     if (auto message = writeGradeTonnageChart(rows, s.variable, s.chart->string()); !message.empty())
       throw PageRefused(message);
@@ -88,6 +93,62 @@ void runGradeTonnage(const GradeTonnageStep& s, const ProjectObjects& objects, s
   out << "Grade-tonnage of " << s.variable << ": " << rows.size() << " cut-offs";
   if (s.csv) out << ", " << s.csv->string();
   if (s.chart) out << ", " << s.chart->string();
+  out << '\n';
+}
+
+Step parseDeclustering(JobObject& o, const std::filesystem::path& baseDir) {
+  DeclusteringStep s;
+  if (const nlohmann::json* list = o.find("variables")) {
+    if (!list->is_array() || list->empty()) throw JobError(o.keyPath("variables"), "expected a list of names");
+    s.variables.emplace();
+    for (const auto& v : *list) {
+      if (!v.is_string()) throw JobError(o.keyPath("variables"), "expected a list of names");
+      s.variables->push_back(v.get<std::string>());
+    }
+  }
+  if (const auto bins = o.number("bins")) {
+    if (!(*bins >= 1 && *bins <= 1000) || *bins != std::floor(*bins))
+      throw JobError(o.keyPath("bins"), "expected a whole number from 1 to 1000");
+    s.bins = static_cast<int>(*bins);
+  }
+  s.csv = outputKey(o, "csv", baseDir);
+  s.weights = outputKey(o, "weights", baseDir);
+  s.chart = outputKey(o, "chart", baseDir);
+  if (!s.csv && !s.weights && !s.chart)
+    throw JobError(o.keyPath("csv"), "missing (give \"csv\", \"weights\", \"chart\" or more)");
+  PageFormat format;
+  if (s.chart && !pageFormatOf(s.chart->string(), format))
+    throw JobError(o.keyPath("chart"), "expected a .pdf, .svg or .png file");
+  return s;
+}
+
+void runDeclustering(const DeclusteringStep& s, const ProjectObjects& objects, std::ostream& out) {
+  std::vector<int> variables;
+  if (s.variables) {
+    for (const std::string& name : *s.variables) {
+      const int v = objects.settings.findVariable(name);
+      if (v < 0) throw PageRefused("no variable is named \"" + name + "\"");
+      variables.push_back(v);
+    }
+  } else {
+    for (int v = 0; v < objects.settings.variableCount(); ++v) variables.push_back(v);
+  }
+  if (variables.empty()) throw PageRefused("the project has no variables");
+  const DeclusteringWeights weights = declusteringWeights(objects.polygons, objects.composites);
+  if (s.csv)
+    writeFile(*s.csv, declusteringCsv(declusteringStats(objects.composites, objects.settings, weights, variables)));
+  if (s.weights) writeFile(*s.weights, declusteringWeightsCsv(objects.composites, weights));
+  if (s.chart) {
+    const auto histogram =
+        declusteringHistogram(objects.composites, objects.settings, weights, variables.front(), s.bins);
+    const std::string name = objects.settings.variable(variables.front()).name;
+    if (auto message = writeDeclusteringHistogram(histogram, name, s.chart->string()); !message.empty())
+      throw PageRefused(message);
+  }
+  out << "Declustering: " << objects.composites.count() << " composites, " << weights.withoutPolygon
+      << " without polygon, " << variables.size() << " variables";
+  for (const auto* file : {&s.csv, &s.weights, &s.chart})
+    if (*file) out << ", " << (*file)->string();
   out << '\n';
 }
 

@@ -16,13 +16,13 @@ struct Piece {
   double grade, tonnage, weight;
 };
 
-void appendNumber(std::string& out, double v) {
+}  // namespace
+
+void appendCsvNumber(std::string& out, double v) {
   char buf[64];
   const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 10);
   out.append(buf, r.ptr);
 }
-
-}  // namespace
 
 std::vector<GradeTonnageRow> gradeTonnage(const CPolygonSet& polygons, const CompositeSet& composites,
                                           const QuarlexSettings& settings, int variable,
@@ -90,13 +90,13 @@ std::vector<double> cutoffSteps(double from, double to, double step) {
 std::string gradeTonnageCsv(const std::vector<GradeTonnageRow>& rows) {
   std::string out = "cutoff,tonnage,grade,metal\n";
   for (const GradeTonnageRow& r : rows) {
-    appendNumber(out, r.cutoff);
+    appendCsvNumber(out, r.cutoff);
     out += ',';
-    appendNumber(out, r.tonnage);
+    appendCsvNumber(out, r.tonnage);
     out += ',';
-    appendNumber(out, r.grade);
+    appendCsvNumber(out, r.grade);
     out += ',';
-    appendNumber(out, r.metal);
+    appendCsvNumber(out, r.metal);
     out += '\n';
   }
   return out;

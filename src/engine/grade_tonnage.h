@@ -38,4 +38,8 @@ std::vector<double> cutoffSteps(double from, double to, double step);
 // locale with up to 10 significant digits; every line ends with '\n'.
 std::string gradeTonnageCsv(const std::vector<GradeTonnageRow>& rows);
 
+// Appends v in the C locale with up to 10 significant digits, as the result
+// tables write their numbers.
+void appendCsvNumber(std::string& out, double v);
+
 }  // namespace qx

@@ -1,9 +1,11 @@
 #pragma once
-// The grade-tonnage chart: tonnage (left axis) and average grade (right
-// axis) against the cut-off, drawn with cairo into a PDF, SVG or PNG file.
+// The result charts, drawn with cairo into a PDF, SVG or PNG file: the
+// grade-tonnage chart, tonnage (left axis) and average grade (right axis)
+// against the cut-off, and the declustered histogram.
 #include <string>
 #include <vector>
 
+#include "engine/declustering.h"
 #include "engine/grade_tonnage.h"
 
 namespace qx {
@@ -23,5 +25,10 @@ ChartAxis chartAxis(double low, double high, int count);
 // .png); an empty result, else the message.
 std::string writeGradeTonnageChart(const std::vector<GradeTonnageRow>& rows, const std::string& variableName,
                                    const std::string& fileName);
+
+// The declustered frequency of each bin as filled bars, the naive one as
+// their outlines; written as writeGradeTonnageChart writes.
+std::string writeDeclusteringHistogram(const DeclusteringHistogram& histogram, const std::string& variableName,
+                                       const std::string& fileName);
 
 }  // namespace qx

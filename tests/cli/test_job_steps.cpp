@@ -63,6 +63,8 @@ TEST(JobSteps, BadStepsAndFormulasNameTheKeyAndTheProblemAndAppendingIsAnswered)
       {R"([{"colour_table": {"table": 1, "bins": [{"variable": "Au", "low": 0, "high": 1, "colour": "#12345"}]}}])",
        "steps[0].colour_table.bins[0].colour: expected a colour \"#rrggbb\", found \"#12345\""},
       {R"([{"calculation": {"sides": 2}}])", "steps[0].calculation.sides: expected a whole number from 3 to 100"},
+      {R"([{"declustering": {"csv": "d.csv", "bins": 2.5}}])",
+       "steps[0].declustering.bins: expected a whole number from 1 to 1000"},
       {R"([{"import_surface": {"file": "c.dat"}}])", "steps[0].import_surface.name: missing"},
       {R"([{"export_composites": {"file": "no/such/dir/x.cmp"}}])",
        "steps[0].export_composites.file: no folder " + (dir / "no/such/dir").string()},

@@ -46,6 +46,11 @@ list(GET curve 1 first)
 if(NOT first MATCHES "^0,1247876\\.23[0-9]*,2\\.51587")
   message(FATAL_ERROR "the grade-tonnage curve at cut-off 0 is not the estimate's total: ${first}")
 endif()
+# Declustering: the Au lines, naive and weighted by polygon area.
+file(STRINGS "${WORK}/declustering.csv" stats LIMIT_COUNT 3)
+if(NOT stats MATCHES ";Au,naive,3169,1\\.861023351,.*;Au,declustered,2294,2\\.50949")
+  message(FATAL_ERROR "the demo's declustering of Au: ${stats}")
+endif()
 # The data checks find nothing at error level in the demo.
 execute_process(COMMAND "${QUARLEX}" check "${WORK}/demo.qrx" RESULT_VARIABLE rc OUTPUT_VARIABLE out)
 if(NOT rc EQUAL 0 OR NOT out MATCHES "missing Au \\(warning\\): 81")
