@@ -53,16 +53,6 @@ void offerRing(std::span<const DPoint3D> ring, const DPoint3D& p, double& best, 
   for (std::size_t i = 0; i < ring.size(); ++i) offerSide(ring[i], ring[(i + 1) % ring.size()], p, best, foot);
 }
 
-// A ring's box is no nearer than any of its sides: skip rings whose box is
-// not nearer than the best so far.
-bool boxCanBeat(const DPoint3D& lo, const DPoint3D& hi, const DPoint3D& p, double best) {
-  if (!(lo.x <= hi.x && lo.y <= hi.y && lo.z <= hi.z)) return true;
-  const double dx = std::max({lo.x - p.x, 0.0, p.x - hi.x});
-  const double dy = std::max({lo.y - p.y, 0.0, p.y - hi.y});
-  const double dz = std::max({lo.z - p.z, 0.0, p.z - hi.z});
-  return std::sqrt(dx * dx + dy * dy + dz * dz) < best;
-}
-
 }  // namespace
 
 void Digitizer::snapToCoordinate(double x, double y) {
@@ -220,15 +210,10 @@ std::optional<DPoint3D> Digitizer::nearestSide(const DPoint3D& p) const {
   double best = kFar;
   std::optional<DPoint3D> foot;
   for (const Envelope& e : s_.envelopes.envelopes) {
-    if (!boxCanBeat(e.minCorner, e.maxCorner, p, best)) continue;
     for (const Contour& c : e.contours) offerRing(c, p, best, foot);
   }
-  for (const Figure& f : s_.figures.figures) {
-    if (boxCanBeat(f.minCorner, f.maxCorner, p, best)) offerRing(figureOutline(f), p, best, foot);
-  }
-  for (const CPolygon& poly : s_.polygons.polygons) {
-    if (boxCanBeat(poly.minCorner, poly.maxCorner, p, best)) offerRing(poly.outline, p, best, foot);
-  }
+  for (const Figure& f : s_.figures.figures) offerRing(figureOutline(f), p, best, foot);
+  for (const CPolygon& poly : s_.polygons.polygons) offerRing(poly.outline, p, best, foot);
   return foot;
 }
 
