@@ -15,6 +15,7 @@
 #include "engine/polygons.h"
 #include "project/quarlex_settings.h"
 #include "scene/digitizer.h"
+#include "scene/envelopes_drawing.h"
 #include "scene/picking.h"
 #include "scene/polygons_drawing.h"
 #include "scene/scene_builder.h"
@@ -143,6 +144,20 @@ TEST(Digitizer, SnapModesTurnAClickIntoTheirPoint) {
     }
     expectPoint(s.digitizer.click(Scene::at(c.click.x, c.click.y)), c.want.x, c.want.y);
     EXPECT_EQ(s.model.selectionMode, 1) << c.mode;
+  }
+}
+
+TEST(Digitizer, VertexSnapStepsOverTheContourBeingEdited) {
+  for (const auto& [edited, wantX] : {std::pair<std::optional<Key>, double>{std::nullopt, 15}, {0, 5}}) {
+    Scene s;
+    Envelope e;
+    e.contours = {kSquare, {{5, 15, 0}, {45, 15, 0}, {45, 45, 0}, {5, 45, 0}}};  // both through (20, 15)
+    s.envelopes.envelopes.push_back(e);
+    std::vector<Key> keys;
+    drawEnvelopes(s.tree, s.envelopes, keys);
+    s.digitizer.toggleSnap(kSnapEnvelope);
+    s.digitizer.editedContour = edited;
+    expectPoint(s.digitizer.click(Scene::at(20, 15)), wantX, 15);
   }
 }
 
