@@ -1,5 +1,6 @@
 #include "scene/digitizer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <span>
