@@ -8,7 +8,6 @@ namespace qx::gfx {
 namespace {
 
 constexpr int kMaxAliasNesting = 16;
-constexpr int kMaxTraversalDepth = 256;
 
 std::string_view trimView(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -174,6 +173,7 @@ Key SceneTree::walkPath(std::string_view path, bool create) {
       names_.emplace(std::make_pair(k, normalizeKeyword(name)), child);
       segments_.emplace(child, std::move(s));
       segments_.at(k).subsegments.push_back(child);
+      ++structure_;
       touch();
     }
     k = child;
@@ -247,6 +247,7 @@ void SceneTree::forgetUserKey(Key owner, Key key, bool hasUserKey, Key userKey) 
 void SceneTree::removeItem(Key key) {
   const Item* found = items_.find(key);
   if (!found) return;
+  ++structure_;
   const Item& item = *found;
   Segment* owner = mutableSegment(item.owner);
   if (owner) {
@@ -265,6 +266,7 @@ void SceneTree::removeItem(Key key) {
 
 void SceneTree::removeSegmentTree(Key top, bool detachFromOwner) {
   if (top == root_ || !segments_.contains(top)) return;
+  ++structure_;
   std::vector<Key> doomed{top};
   for (size_t i = 0; i < doomed.size(); ++i) {
     const Segment& s = segments_.at(doomed[i]);
@@ -335,6 +337,7 @@ bool SceneTree::deleteByKey(Key key) {
 int SceneTree::flushOne(Key segmentKey, unsigned kinds) {
   Segment* seg = mutableSegment(segmentKey);
   if (!seg) return 0;
+  ++structure_;
   int removed = 0;
   std::vector<Key> kept;
   for (Key i : seg->items) {
@@ -368,6 +371,7 @@ int SceneTree::flushOne(Key segmentKey, unsigned kinds) {
   }
   if ((kinds & kFlushAttributes) && !seg->attributes.empty()) {
     seg->attributes = {};
+    pickSettingsChanged(segmentKey);
     ++removed;
   }
   if (removed > 0) touch(*seg);
@@ -411,6 +415,7 @@ Key SceneTree::includeSegmentByKey(Key key) {
   if (std::find(seg->includes.begin(), seg->includes.end(), target) == seg->includes.end()) {
     seg->includes.push_back(target);
     includedBy_[target].push_back(seg->key);
+    ++structure_;
     touch();
   }
   return target;
@@ -496,6 +501,7 @@ bool SceneTree::setVisibility(std::string_view options) {
   Segment* s = attributeTarget();
   if (!s) return false;
   touch(*s);
+  pickSettingsChanged(s->key);
   return applyVisibilityOptions(s->attributes.visibility, options);
 }
 
@@ -503,6 +509,7 @@ bool SceneTree::setSelectability(std::string_view options) {
   Segment* s = attributeTarget();
   if (!s) return false;
   touch(*s);
+  pickSettingsChanged(s->key);
   return applySelectabilityOptions(s->attributes.selectability, options);
 }
 
@@ -588,6 +595,7 @@ bool SceneTree::unsetAttribute(AttributeGroup group) {
   Segment* s = attributeTarget();
   if (!s) return false;
   s->attributes.unset(group);
+  pickSettingsChanged(s->key);
   touch(*s);
   return true;
 }
@@ -671,6 +679,35 @@ Camera SceneTree::showCamera() const {
 
 // ---------------------------------------------------------------- geometry
 
+void Bounds::add(const DPoint3D& p) {
+  finite = finite && std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+  if (empty) {
+    min = max = p;
+    empty = false;
+    return;
+  }
+  min = {std::min(min.x, p.x), std::min(min.y, p.y), std::min(min.z, p.z)};
+  max = {std::max(max.x, p.x), std::max(max.y, p.y), std::max(max.z, p.z)};
+}
+
+Bounds Bounds::of(const Geometry& geometry) {
+  Bounds b;
+  std::visit(
+      [&](const auto& g) {
+        using T = std::decay_t<decltype(g)>;
+        if constexpr (std::is_same_v<T, Marker> || std::is_same_v<T, Text>) {
+          b.add(g.at);
+        } else if constexpr (std::is_same_v<T, Line>) {
+          b.add(g.from);
+          b.add(g.to);
+        } else if constexpr (std::is_same_v<T, Polyline> || std::is_same_v<T, Shell>) {
+          for (const auto& p : g.points) b.add(p);
+        }
+      },
+      geometry);
+  return b;
+}
+
 Key SceneTree::insertItem(Geometry geometry) {
   Segment* seg = attributeTarget();
   if (!seg) return kNoKey;
@@ -679,8 +716,10 @@ Key SceneTree::insertItem(Geometry geometry) {
   it.key = k;
   it.owner = seg->key;
   it.geometry = std::move(geometry);
+  it.bounds = Bounds::of(it.geometry);
   items_.add(std::move(it));
   seg->items.push_back(k);
+  ++structure_;
   touch(*seg);
   return k;
 }
@@ -742,6 +781,8 @@ Key SceneTree::addInk(const DPoint3D& point) {
     if (Item* item = items_.find(it->second)) {
       if (auto* line = std::get_if<Polyline>(&item->geometry)) {
         line->points.push_back(point);
+        item->bounds.add(point);
+        ++shapes_;
         touch(*mutableSegment(seg));
         return it->second;
       }
@@ -763,6 +804,8 @@ bool SceneTree::editPolyline(Key key, int offset, int deleteCount, std::span<con
   const size_t count = std::min(static_cast<size_t>(deleteCount), pts.size() - from);
   pts.erase(pts.begin() + static_cast<std::ptrdiff_t>(from), pts.begin() + static_cast<std::ptrdiff_t>(from + count));
   pts.insert(pts.begin() + static_cast<std::ptrdiff_t>(from), insert.begin(), insert.end());
+  it->bounds = Bounds::of(it->geometry);
+  ++shapes_;
   touch(*mutableSegment(it->owner));
   return true;
 }

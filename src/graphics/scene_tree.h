@@ -63,10 +63,20 @@ struct Segment {
   std::uint64_t revision = 0;
 };
 
+// The world box of an item's points, kept with the item for quick picking.
+struct Bounds {
+  DPoint3D min, max;
+  bool empty = true;
+  bool finite = true;  // false when some coordinate is not a finite number
+  void add(const DPoint3D& p);
+  static Bounds of(const Geometry& g);
+};
+
 struct Item {
   Key key = kNoKey;
   Key owner = kNoKey;
   Geometry geometry;
+  Bounds bounds;  // kept equal to Bounds::of(geometry) by the tree
   Key userKey = kNoKey;
   bool hasUserKey = false;
   ItemKind kind() const { return kindOf(geometry); }
@@ -228,6 +238,7 @@ class SceneTree {
   size_t itemCount() const { return items_.size(); }
 
  private:
+  static constexpr int kMaxTraversalDepth = 256;  // deeper nesting is cut off
   Segment* mutableSegment(Key key);
   Segment* attributeTarget();
   // Merges an option string into one of the open segment's option lists.
@@ -244,6 +255,45 @@ class SceneTree {
   bool applyCameraChange(const std::function<void(Camera&)>& change);
   int runSelection(std::string_view picture, double left, double right, double bottom, double top,
                    std::optional<double> proximity);
+  // The segments and items a selection from a picture reaches, in the order
+  // of traverse(), with copies of what a pick reads (each segment's own
+  // visibility and selectability, each item's box) laid out together. Built
+  // again when segments, items or includes come or go; the copies are brought
+  // up to date at the next pick after a change. A copied tree starts without it.
+  struct PickWalk {
+    static constexpr size_t npos = static_cast<size_t>(-1);
+    struct Visit {
+      const Segment* segment;
+      Key key;        // the segment's
+      size_t parent;  // index of the visit above, or npos for the picture
+      size_t firstItem, endItem;
+      std::array<std::optional<bool>, kKindCount> visible;
+      std::array<std::optional<Pickable>, kKindCount> selectable;
+    };
+    struct Entry {
+      const Item* item;
+      Bounds bounds;
+      bool cuttingPlane;
+    };
+    Key picture = kNoKey;
+    std::uint64_t structure = 0;
+    std::uint64_t shapes = 0;
+    std::vector<Visit> visits;
+    std::vector<Entry> items;
+    std::vector<std::pair<Key, size_t>> visitsBySegment;  // sorted by segment key
+    PickWalk() = default;
+    PickWalk(const PickWalk&) {}
+    PickWalk& operator=(const PickWalk&) {
+      picture = kNoKey;
+      visits.clear();
+      items.clear();
+      visitsBySegment.clear();
+      return *this;
+    }
+  };
+  // A segment's visibility or selectability changed.
+  void pickSettingsChanged(Key segment);
+  const PickWalk& pickWalk(Key picture);
   void touch() { ++revision_; }
   void touch(Segment& s) { s.revision = ++revision_; }
 
@@ -261,6 +311,10 @@ class SceneTree {
   Key nextKey_ = -1;
   std::uint64_t updateCount_ = 0;
   std::uint64_t revision_ = 0;
+  std::uint64_t structure_ = 1;  // moves whenever segments, items or includes come or go
+  std::uint64_t shapes_ = 0;     // moves whenever an item's points change in place
+  PickWalk pickWalk_;
+  std::vector<Key> pickSettingsChanged_;  // segments to copy again at the next pick
   std::vector<Hit> hits_;
   size_t current_ = 0;
 };

@@ -143,6 +143,7 @@ struct Context {
 // Candidates in the order of the tree; their index is that order.
 struct Candidate {
   const Item* item;
+  const Bounds* bounds;
   size_t context;
 };
 
@@ -174,6 +175,30 @@ class Picker {
   void setPlanes(const std::vector<CuttingPlane>& user) {
     cutPlanes_ = eyePlane_;
     cutPlanes_.insert(cutPlanes_.end(), user.begin(), user.end());
+  }
+
+  // A lower bound of the distance an item can have, before the exact test: in
+  // an orthographic view the window is an affine image of the world, so no part
+  // of an item comes nearer than the window box of its world box (cutting only
+  // takes parts away). Nullopt when even that is beyond the proximity; 0 when
+  // nothing is known (perspective, no points, coordinates not finite).
+  std::optional<double> lowerBound(const Bounds& b) const {
+    if (view_.perspective() || b.empty || !b.finite) return 0.0;
+    const DPoint3D c = (b.min + b.max) * 0.5 - view_.target();
+    const DPoint3D e = (b.max - b.min) * 0.5;
+    const auto extent = [&](const DPoint3D& axis) {
+      return std::abs(axis.x) * e.x + std::abs(axis.y) * e.y + std::abs(axis.z) * e.z;
+    };
+    const double hw = view_.visibleHalfWidth(), hh = view_.visibleHalfHeight();
+    const double cx = dot(c, view_.right()) / hw, ex = extent(view_.right()) / hw;
+    const double cy = dot(c, view_.up()) / hh, ey = extent(view_.up()) / hh;
+    // Room for rounding, so that the bound never exceeds the exact distance.
+    const double slack = 1e-9 * (1.0 + std::abs(cx) + std::abs(cy) + ex + ey);
+    const double dx = std::max({cx - ex - rect_.right, 0.0, rect_.left - cx - ex});
+    const double dy = std::max({cy - ey - rect_.top, 0.0, rect_.bottom - cy - ey});
+    const double d = std::max(std::hypot(dx, dy) - slack, 0.0);
+    if (d > prox_) return std::nullopt;
+    return d;
   }
 
   Best evaluate(const Item& item, const Context& c) const {
@@ -295,6 +320,63 @@ class Picker {
 
 }  // namespace
 
+void SceneTree::pickSettingsChanged(Key segment) {
+  if (pickWalk_.picture == kNoKey) return;
+  // Past a few thousand changes a new walk costs less than the copies.
+  if (pickSettingsChanged_.size() >= 4096) {
+    pickWalk_ = PickWalk();
+    pickSettingsChanged_.clear();
+    return;
+  }
+  pickSettingsChanged_.push_back(segment);
+}
+
+const SceneTree::PickWalk& SceneTree::pickWalk(Key picture) {
+  PickWalk& w = pickWalk_;
+  const auto copySettings = [](PickWalk::Visit& v) {
+    v.visible = v.segment->attributes.visibility.on;
+    v.selectable = v.segment->attributes.selectability.mode;
+  };
+  if (w.picture == picture && w.structure == structure_) {
+    for (Key k : pickSettingsChanged_) {
+      auto it = std::lower_bound(w.visitsBySegment.begin(), w.visitsBySegment.end(), std::pair{k, size_t{0}});
+      for (; it != w.visitsBySegment.end() && it->first == k; ++it) copySettings(w.visits[it->second]);
+    }
+    pickSettingsChanged_.clear();
+    if (w.shapes != shapes_) {
+      for (auto& e : w.items) e.bounds = e.item->bounds;
+      w.shapes = shapes_;
+    }
+    return w;
+  }
+  w = PickWalk();
+  pickSettingsChanged_.clear();
+  w.picture = picture;
+  w.structure = structure_;
+  w.shapes = shapes_;
+  std::vector<Key> route;
+  const auto walk = [&](const auto& self, Key k, size_t parent, int depth) -> void {
+    if (depth > kMaxTraversalDepth || std::find(route.begin(), route.end(), k) != route.end()) return;
+    const Segment* seg = segment(k);
+    if (!seg) return;
+    const size_t index = w.visits.size();
+    w.visits.push_back({seg, k, parent, w.items.size(), w.items.size() + seg->items.size(), {}, {}});
+    copySettings(w.visits.back());
+    w.visitsBySegment.emplace_back(k, index);
+    for (Key key : seg->items) {
+      const Item* item = items_.find(key);
+      w.items.push_back({item, item->bounds, std::holds_alternative<CuttingPlane>(item->geometry)});
+    }
+    route.push_back(k);
+    for (Key c : seg->subsegments) self(self, c, index, depth + 1);
+    for (Key c : seg->includes) self(self, c, index, depth + 1);
+    route.pop_back();
+  };
+  walk(walk, picture, PickWalk::npos, 0);
+  std::sort(w.visitsBySegment.begin(), w.visitsBySegment.end());
+  return w;
+}
+
 int SceneTree::runSelection(std::string_view picture, double left, double right, double bottom, double top,
                             std::optional<double> proximity) {
   hits_.clear();
@@ -320,30 +402,43 @@ int SceneTree::runSelection(std::string_view picture, double left, double right,
   }
 
   // One pass over the picture: the active cutting planes and the candidates.
+  // Only visibility and selectability matter here; each visit takes them from
+  // the visit above (or from the picture's owners) and its own settings.
+  struct Pick {
+    std::array<bool, kKindCount> visible;
+    std::array<Pickable, kKindCount> selectable;
+  };
+  const PickWalk& walk = pickWalk(pictureKey);
+  ResolvedAttributes above;
+  if (const Segment* s = segment(pictureKey); s->owner != kNoKey) above = *resolvedAttributes(s->owner);
+  std::vector<Pick> states;
+  states.reserve(walk.visits.size());
   std::vector<CuttingPlane> planes;
   std::vector<Context> contexts;
   std::vector<Candidate> candidates;
-  candidates.reserve(items_.size());
-  traverse(pictureKey, [&](const SegmentVisit& visit) {
-    const ResolvedAttributes& a = visit.attributes;
+  for (const auto& visit : walk.visits) {
+    Pick state = visit.parent == PickWalk::npos ? Pick{above.visible, above.selectable} : states[visit.parent];
     std::array<bool, kKindCount> pickable{};
     bool any = false;
-    for (int k = 0; k < kKindCount; ++k) {
-      pickable[static_cast<size_t>(k)] = a.canPick(static_cast<Kind>(k));
-      any = any || pickable[static_cast<size_t>(k)];
+    for (size_t i = 0; i < static_cast<size_t>(kKindCount); ++i) {
+      if (const auto& v = visit.visible[i]) state.visible[i] = *v;
+      if (const auto& m = visit.selectable[i]) state.selectable[i] = *m;
+      const Pickable m = state.selectable[i];
+      pickable[i] = m == Pickable::EvenIfHidden || (m == Pickable::On && state.visible[i]);
+      any = any || pickable[i];
     }
-    const bool cut = a.isVisible(Kind::CuttingPlanes);
-    contexts.push_back({visit.segment.key, pickable, cut});
-    for (Key k : visit.segment.items) {
-      const Item& it = *items_.find(k);
-      if (const auto* plane = std::get_if<CuttingPlane>(&it.geometry)) {
-        if (cut) planes.push_back(*plane);
+    states.push_back(state);
+    const bool cut = state.visible[static_cast<size_t>(Kind::CuttingPlanes)];
+    contexts.push_back({visit.key, pickable, cut});
+    for (size_t i = visit.firstItem; i < visit.endItem; ++i) {
+      const PickWalk::Entry& e = walk.items[i];
+      if (e.cuttingPlane) {
+        if (cut) planes.push_back(std::get<CuttingPlane>(e.item->geometry));
       } else if (any) {
-        candidates.push_back({&it, contexts.size() - 1});
+        candidates.push_back({e.item, &e.bounds, contexts.size() - 1});
       }
     }
-    return true;
-  });
+  }
 
   const Rect rect{std::min(left, right), std::max(left, right), std::min(bottom, top), std::max(bottom, top)};
   Picker picker(*view, rect, prox);
@@ -353,7 +448,32 @@ int SceneTree::runSelection(std::string_view picture, double left, double right,
     size_t order;
   };
   std::vector<Found> found;
+  // Candidates nearest first by their lower bound. With a limit on the hits,
+  // the search ends once enough distinct items are nearer than any bound left.
+  struct Pending {
+    size_t order;
+    double bound;
+  };
+  std::vector<Pending> pending;
   for (size_t order = 0; order < candidates.size(); ++order) {
+    if (const auto bound = picker.lowerBound(*candidates[order].bounds)) pending.push_back({order, *bound});
+  }
+  if (keep) {
+    std::stable_sort(pending.begin(), pending.end(),
+                     [](const Pending& a, const Pending& b) { return a.bound < b.bound; });
+  }
+  const auto enoughBelow = [&](double bound) {
+    std::set<Key> items;
+    for (const auto& f : found) {
+      if (f.hit.distance < bound) items.insert(f.hit.itemKey);
+    }
+    return items.size() >= *keep;
+  };
+  for (size_t p = 0; p < pending.size(); ++p) {
+    if (keep && p > 0 && found.size() >= *keep && pending[p].bound > pending[p - 1].bound &&
+        enoughBelow(pending[p].bound))
+      break;
+    const size_t order = pending[p].order;
     const Item& it = *candidates[order].item;
     const Context& c = contexts[candidates[order].context];
     const Best best = picker.evaluate(it, c);
