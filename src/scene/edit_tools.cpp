@@ -82,14 +82,14 @@ std::optional<DPoint3D> vertexForTargetArea(const std::vector<DPoint3D>& p, int 
   };
   const int n = static_cast<int>(p.size()) - 1;  // distinct vertices; p[n] repeats p[0]
   if (!(target > 0.0) || !std::isfinite(target)) return refuse(kTargetAreaNotPositive);
-  if (n < 3 || vertex < 0 || vertex > n) return refuse(kTargetAreaCrossing);
+  if (n < 3 || vertex < 0 || vertex > n) return refuse(kTargetAreaOutOfReach);
   const int i = vertex % n;
   const DPoint3D& prev = p[static_cast<std::size_t>((i + n - 1) % n)];
   const DPoint3D& next = p[static_cast<std::size_t>((i + 1) % n)];
   const double ex = next.x - prev.x, ey = next.y - prev.y;
   const double len = std::hypot(ex, ey);
   const double signedTwice = doubleSignedArea(p);
-  if (len == 0.0) return refuse(kTargetAreaCrossing);
+  if (len == 0.0) return refuse(kTargetAreaOutOfReach);
   // Moving the vertex by t along (ey, -ex) / len changes the signed double
   // area by len * t; outward is that direction for a counter-clockwise line.
   const double side = signedTwice >= 0.0 ? 1.0 : -1.0;
@@ -98,7 +98,7 @@ std::optional<DPoint3D> vertexForTargetArea(const std::vector<DPoint3D>& p, int 
   v.x += side * t * ey / len;
   v.y -= side * t * ex / len;
   if (!std::isfinite(v.x) || !std::isfinite(v.y) || std::fabs(v.x) > kMaxCoordinate || std::fabs(v.y) > kMaxCoordinate)
-    return refuse(kTargetAreaCrossing);
+    return refuse(kTargetAreaOutOfReach);
   // The two edges at the moved vertex against every edge that does not touch it.
   for (int k = 0; k < n; ++k) {
     const int k1 = (k + 1) % n;
@@ -197,7 +197,7 @@ bool EditTools::startModify(bool envelope) {
   prompt_ = envelope ? "Select An Envelope Contour to Modify" : "Select A Figure to Modify";
   const auto key = pick_ ? pick_(selectionMode_) : std::nullopt;
   if (!key) {
-    prompt_.clear();
+    closeEdit();
     return false;
   }
   std::vector<DPoint3D> outline;
@@ -207,14 +207,14 @@ bool EditTools::startModify(bool envelope) {
     const auto& set = project_.envelopes.envelopes;
     if (*key < 0 || e >= static_cast<int>(set.size()) || c >= static_cast<int>(set[std::size_t(e)].contours.size())) {
       port_.message(kInvalidEnvelope, MessageButtons::Ok, MessageIcon::Information);
-      prompt_.clear();
+      closeEdit();
       return false;
     }
     name = set[std::size_t(e)].name;
     outline = set[std::size_t(e)].contours[std::size_t(c)];
     if (port_.message("Modify envelope " + name + "?", MessageButtons::YesNo, MessageIcon::Question) !=
         MessageAnswer::Yes) {
-      prompt_.clear();
+      closeEdit();
       return false;
     }
     envelope_ = e;
@@ -223,20 +223,20 @@ bool EditTools::startModify(bool envelope) {
     const auto f = *key;
     if (f < 0 || f >= project_.figures.count()) {
       port_.message(kInvalidFigure, MessageButtons::Ok, MessageIcon::Information);
-      prompt_.clear();
+      closeEdit();
       return false;
     }
     const Figure& fig = project_.figures.figures[std::size_t(f)];
     outline = fig.outline;
     if (port_.message("Modify figure " + fig.name + "?", MessageButtons::YesNo, MessageIcon::Question) !=
         MessageAnswer::Yes) {
-      prompt_.clear();
+      closeEdit();
       return false;
     }
     figure_ = static_cast<int>(f);
   }
   if (!load(outline, 0)) {
-    envelope_ = contour_ = figure_ = -1;
+    closeEdit();
     return false;
   }
   (envelope ? envelopeModify_ : figureModify_) = true;

@@ -40,6 +40,7 @@ inline constexpr std::string_view kInvalidComposite = "Invalid Composite Selecte
 inline constexpr std::string_view kNotOnSectionPlane = "The item to modify does not lie on\nthe current section plane";
 inline constexpr std::string_view kDeleteContourQuestion = "Delete selected contour?";
 inline constexpr std::string_view kTargetAreaNotPositive = "Please enter a target area greater than 0.";
+inline constexpr std::string_view kTargetAreaOutOfReach = "The target area is out of reach of this point.";
 inline constexpr std::string_view kTargetAreaCrossing =
     "The target area cannot be reached by moving this point:\nthe outline would cross itself.";
 
