@@ -134,6 +134,7 @@ class EditTools {
     model_ = model;
   }
   void setView(const EditView& view) { view_ = view; }
+  void setPick(Pick pick) { pick_ = std::move(pick); }
   // Called after every edit that changed a dataset (the caller marks the
   // project modified and redraws).
   void setChangedCallback(std::function<void()> changed) { changed_ = std::move(changed); }
