@@ -38,15 +38,13 @@ std::string requiredName(JobObject& o) {
   return *name;
 }
 
-// The plan view over the points, then every point, then Accept.
-void digitize(EditTools& tools, EditCommand tool, const std::vector<DPoint3D>& points, CliPort& port) {
-  const double z = points.front().z;
-  tools.setView(EditView{-90.0, {0.0, 0.0, z}, {0.0, 0.0, z + 1.0}});
-  if (!tools.run(tool))
+// The tool, every point, then Accept, through the document as the desktop does.
+void digitize(CWQuarlexDoc& doc, EditCommand tool, const std::vector<DPoint3D>& points, CliPort& port) {
+  if (!doc.onEditCommand(tool))
     throw PageRefused(port.messages().empty() ? "the tool refused" : CliPort::oneLine(port.messages().back()));
-  for (const DPoint3D& p : points) tools.addPoint(p);
+  for (const DPoint3D& p : points) doc.editTools().addPoint(p);
   const std::size_t shown = port.messages().size();
-  if (!tools.run(EditCommand::Accept))
+  if (!doc.onEditCommand(EditCommand::Accept))
     throw PageRefused(port.messages().size() > shown ? CliPort::oneLine(port.messages().back())
                                                      : "the dialog refused the answers");
 }
@@ -60,13 +58,6 @@ void answer(CliPort& port, Fill fill) {
     fill(*model);
     return model->onOk(port);
   });
-}
-
-EditTools toolsOf(CWQuarlexDoc& doc, CliPort& port) {
-  ProjectObjects& o = doc.objects();
-  EditTools tools(EditProject{o.envelopes, o.figures, o.composites, o.polygons, o.settings}, port, {});
-  tools.setChangedCallback([&doc] { doc.setModifiedFlag(true); });
-  return tools;
 }
 
 std::string fixed2(double v) {
@@ -98,15 +89,13 @@ Step parseCreateEnvelope(JobObject& o, const std::filesystem::path&) {
 }
 
 void runCreateFigure(const CreateFigureStep& s, CWQuarlexDoc& doc, CliPort& port, std::ostream& out) {
-  EditTools tools = toolsOf(doc, port);
   answer<CFigurePropertiesDialog>(port, [&s](CFigurePropertiesDialog& d) { d.setName(s.name); });
-  digitize(tools, EditCommand::CreateFigure, s.points, port);
+  digitize(doc, EditCommand::CreateFigure, s.points, port);
   const Figure& f = doc.objects().figures.figures.back();
   out << "Figure " << f.name << ": area " << fixed2(f.area) << ", ore tonnage " << fixed2(f.oreTonnage) << '\n';
 }
 
 void runCreateEnvelope(const CreateEnvelopeStep& s, CWQuarlexDoc& doc, CliPort& port, std::ostream& out) {
-  EditTools tools = toolsOf(doc, port);
   port.setQuestionPolicy(
       [&s](std::string_view, MessageButtons) { return s.merge ? MessageAnswer::Ok : MessageAnswer::Cancel; });
   answer<CCreateEnvelopeDialog>(port, [&s](CCreateEnvelopeDialog& d) {
@@ -114,7 +103,7 @@ void runCreateEnvelope(const CreateEnvelopeStep& s, CWQuarlexDoc& doc, CliPort& 
     if (s.density) d.setDensity(*s.density);
     if (s.colour) d.setColour(*s.colour);
   });
-  digitize(tools, EditCommand::CreateEnvelope, s.points, port);
+  digitize(doc, EditCommand::CreateEnvelope, s.points, port);
   const EnvelopeSet& set = doc.objects().envelopes;
   const int i = set.findByName(s.name);
   const Envelope& e = set.envelopes[static_cast<std::size_t>(i >= 0 ? i : set.count() - 1)];
