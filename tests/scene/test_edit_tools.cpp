@@ -12,6 +12,8 @@
 #include "io/archive.h"
 #include "project/quarlex_settings.h"
 #include "scene/edit_tools.h"
+#include "scene/scene_builder.h"
+#include "scene/scene_model.h"
 #include "support/scripted_port.h"
 
 using namespace qx;
@@ -148,6 +150,28 @@ TEST(EditTools, EraseKeepsTheLineClosedDownToOnePointAndCancelRestoresEverything
   EXPECT_EQ(bytesOf(fx.figures), before);
   EXPECT_FALSE(fx.tools.anyFlag());
   EXPECT_EQ(fx.changes, 0);
+}
+
+TEST(EditTools, TheLineIsDrawnRedWithItsVertexMarkedAndTheItemHiddenUntilCancel) {
+  Fixture fx;
+  gfx::SceneTree tree;
+  tree.defineAlias("?Model", "/model");
+  HoopsModel model;
+  model.figureKeys = {tree.createSegment("?Model/Figures/F")};
+  fx.tools.setScene(&tree, &model);
+  const auto shown = [&] { return tree.resolvedAttributes(model.figureKeys[0])->isVisible(gfx::Kind::Lines); };
+  ASSERT_TRUE(fx.modify(C::ModifyFigure, 0));
+  fx.tools.run(C::NextPoint);
+  const gfx::Key line = tree.findSegment(kEditPolylineSegment);
+  const auto& items = tree.segment(line)->items;
+  ASSERT_EQ(items.size(), 2u);
+  EXPECT_EQ(tree.showPolyline(items[0]), fx.tools.points());
+  EXPECT_EQ(std::get<gfx::Marker>(tree.item(items[1])->geometry).at, fx.tools.points()[1]);
+  EXPECT_EQ(tree.resolvedAttributes(line)->colorOf(gfx::ColorClass::Lines), (gfx::Rgb{1.0, 0.0, 0.0}));
+  EXPECT_FALSE(shown());
+  fx.tools.run(C::Cancel);
+  EXPECT_TRUE(tree.segment(line)->items.empty());
+  EXPECT_TRUE(shown());
 }
 
 TEST(EditTools, RetagMovesTheContourAndDropsAnEmptiedEnvelopeAndDeleteAnsweredNoKeepsIt) {
