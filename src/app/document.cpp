@@ -466,6 +466,7 @@ CommandContext CWQuarlexDoc::commandContext() const {
   c.selectionMode = m.selectionMode;
   c.undoDepth = static_cast<int>(objects_.sections.back.size());
   c.redoDepth = static_cast<int>(objects_.sections.forward.size());
+  c.digitizing = editTools_ != nullptr && editTools_->digitizing();
   return c;
 }
 

@@ -2,6 +2,7 @@
 // The project document: routes commands to the project objects, resets them
 // for a new project, and keeps the title, path and modified flag.
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "app/command_result.h"
@@ -10,6 +11,7 @@
 #include "app/project_objects.h"
 #include "app/view_notifier.h"
 #include "port/ui_port.h"
+#include "scene/edit_tools.h"
 #include "scene/scene_builder.h"
 
 namespace qx {
@@ -155,6 +157,14 @@ class CWQuarlexDoc {
   CommandResult onEnvelopeCompositeSurfaceProperties();
   CommandResult onFigurePolygonProperties();
 
+  // The tools of the digitize and modify bars (app/edit_commands.cpp) on
+  // this project; the view gives them its modal pick (setPick) and the
+  // snapped points (addPoint). Every accepted edit marks the project
+  // modified and redraws the datasets.
+  EditTools& editTools();
+  // A bar button or an Edit menu tool, in the current section and camera.
+  bool onEditCommand(EditCommand command);
+
   // The project state the enabling rules of the commands read.
   CommandContext commandContext() const;
 
@@ -182,6 +192,7 @@ class CWQuarlexDoc {
   std::string title_ = "Untitled";
   std::string pathName_;
   std::function<void()> listener_;
+  std::unique_ptr<EditTools> editTools_;
 };
 
 }  // namespace qx

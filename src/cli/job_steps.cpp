@@ -406,6 +406,8 @@ constexpr StepKind kStepKinds[] = {
     {"edit_variables", parseEditVariables},
     {"grade_tonnage", parseGradeTonnage},
     {"declustering", parseDeclustering},
+    {"create_figure", parseCreateFigure},
+    {"create_envelope", parseCreateEnvelope},
 };
 
 std::string stepNames() {
@@ -826,7 +828,8 @@ const char* stepName(const Step& step) {
       "export_envelopes",  "colour_table",        "calculation",    "generate",
       "import_figures",    "recalculate_figures", "report",         "export",
       "map_profile",       "generate_maps",       "properties",     "display",
-      "edit_variables",    "grade_tonnage",       "declustering"};
+      "edit_variables",    "grade_tonnage",       "declustering",   "create_figure",
+      "create_envelope"};
   if (const auto* r = std::get_if<ReportStep>(&step)) return r->figures ? "report_figures" : "report_polygons";
   if (const auto* e = std::get_if<ExportResultsStep>(&step)) return e->figures ? "export_figures" : "export_polygons";
   return kNames[step.index()];
@@ -930,6 +933,10 @@ bool runStep(const Step& step, int index, CWQuarlexDoc& doc, ProjectObjects& obj
             runGradeTonnage(s, objects, out);
           } else if constexpr (std::is_same_v<T, DeclusteringStep>) {
             runDeclustering(s, objects, out);
+          } else if constexpr (std::is_same_v<T, CreateFigureStep>) {
+            runCreateFigure(s, doc, port, out);
+          } else if constexpr (std::is_same_v<T, CreateEnvelopeStep>) {
+            runCreateEnvelope(s, doc, port, out);
           } else if constexpr (std::is_same_v<T, GenerateStep>) {
             if (!doc.onGeneratePolygons()) throw StepFailed{"the polygons were not generated"};
             const auto t = objects.polygons.totals();

@@ -214,10 +214,26 @@ struct DeclusteringStep {
   int bins = 20;
 };
 
+// A figure or an envelope contour drawn from plan points through the editing
+// tools, as a person would digitize it (job_steps_edit.cpp).
+struct CreateFigureStep {
+  std::string name;
+  std::vector<DPoint3D> points;
+};
+
+struct CreateEnvelopeStep {
+  std::string name;
+  std::vector<DPoint3D> points;
+  std::optional<double> density;
+  std::optional<ColorRef> colour;
+  bool merge = false;  // the answer when the name is an envelope's already
+};
+
 using Step = std::variant<ImportCompositesStep, ImportEnvelopesStep, ImportSurfaceStep, ExportCompositesStep,
                           ExportEnvelopesStep, ColourTableStep, CalculationStep, GenerateStep, ImportFiguresStep,
                           RecalculateFiguresStep, ReportStep, ExportResultsStep, MapProfileStep, GenerateMapsStep,
-                          PropertiesStep, DisplayStep, EditVariablesStep, GradeTonnageStep, DeclusteringStep>;
+                          PropertiesStep, DisplayStep, EditVariablesStep, GradeTonnageStep, DeclusteringStep,
+                          CreateFigureStep, CreateEnvelopeStep>;
 
 // The readers and runners of job_steps_properties.cpp. The runners throw
 // PageRefused with the reason a step fails.
@@ -235,6 +251,13 @@ Step parseGradeTonnage(JobObject& o, const std::filesystem::path& baseDir);
 void runGradeTonnage(const GradeTonnageStep& s, const ProjectObjects& objects, std::ostream& out);
 Step parseDeclustering(JobObject& o, const std::filesystem::path& baseDir);
 void runDeclustering(const DeclusteringStep& s, const ProjectObjects& objects, std::ostream& out);
+
+Step parseCreateFigure(JobObject& o, const std::filesystem::path& baseDir);
+Step parseCreateEnvelope(JobObject& o, const std::filesystem::path& baseDir);
+// Draw the line through the editing tools; the summary line goes to `out`.
+// Throw PageRefused.
+void runCreateFigure(const CreateFigureStep& s, CWQuarlexDoc& doc, CliPort& port, std::ostream& out);
+void runCreateEnvelope(const CreateEnvelopeStep& s, CWQuarlexDoc& doc, CliPort& port, std::ostream& out);
 
 // Reads the "steps" list. Throws JobError.
 std::vector<Step> parseSteps(const nlohmann::json& steps, const std::string& path,

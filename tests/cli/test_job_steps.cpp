@@ -217,3 +217,34 @@ TEST(JobSteps, MapProfilesAndSectionMaps) {
     EXPECT_NE(badErr.find(message), std::string::npos) << badErr;
   }
 }
+
+TEST(JobSteps, DigitizedFiguresAndEnvelopesComeThroughTheEditingTools) {
+  const test::TempDir temp("qx_steps_edit");
+  const auto& dir = temp.path();
+  writeText(dir / "c.dat", compositeFile());
+  writeText(dir / "b.dig", outline("B1", 995, 1995, 1015, 2015));
+  json j = job(R"([
+    {"import_composites": {"file": "c.dat", "columns": {"Au": [46, 10]}}},
+    {"generate": {}},
+    {"import_figures": {"file": "b.dig", "columns": {"Name": [3, 8], "X Coordinate": [11, 10],
+                                                       "Y Coordinate": [21, 10]}}},
+    {"recalculate_figures": {}},
+    {"create_figure": {"name": "C", "points": [[995, 1995], [1015, 1995], [1015, 2015], [995, 2015]]}},
+    {"create_envelope": {"name": "ORE", "density": 2.7, "points": [[0, 0], [1, 0], [1, 1]]}},
+    {"create_envelope": {"name": "ORE", "merge": true, "points": [[5, 5], [6, 5], [6, 6]]}}
+  ])");
+  j["save"] = "p.qrx";
+  const auto [rc, o, err] = run(j, dir);
+  ASSERT_EQ(rc, 0) << err;
+  EXPECT_NE(o.find("Envelope ORE: 2 contours\n"), std::string::npos) << o;
+  std::ostringstream info, infoErr;
+  ASSERT_EQ(runInfo(dir / "p.qrx", true, info, infoErr), 0) << infoErr.str();
+  const json figures = json::parse(info.str())["figures"];
+  ASSERT_EQ(figures.size(), 2u);
+  // The drawn block weighs what the same outline read from a file does.
+  EXPECT_EQ(figures[1]["ore_tonnage"], figures[0]["ore_tonnage"]);
+  EXPECT_NE(o.find("Figure C: area 400.00, ore tonnage "), std::string::npos) << o;
+  j["steps"][5]["create_envelope"]["points"] = json::parse("[[0, 0], [1, 0]]");
+  EXPECT_EQ(errorOf(j, dir),
+            "steps[5].create_envelope.points: expected a list of at least 3 points [x, y] or [x, y, z]");
+}
