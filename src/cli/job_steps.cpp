@@ -405,6 +405,7 @@ constexpr StepKind kStepKinds[] = {
     {"display", parseDisplayStep},
     {"edit_variables", parseEditVariables},
     {"grade_tonnage", parseGradeTonnage},
+    {"export_gis", parseExportGis},
 };
 
 std::string stepNames() {
@@ -825,7 +826,7 @@ const char* stepName(const Step& step) {
       "export_envelopes",  "colour_table",        "calculation",    "generate",
       "import_figures",    "recalculate_figures", "report",         "export",
       "map_profile",       "generate_maps",       "properties",     "display",
-      "edit_variables",    "grade_tonnage"};
+      "edit_variables",    "grade_tonnage",       "export_gis"};
   if (const auto* r = std::get_if<ReportStep>(&step)) return r->figures ? "report_figures" : "report_polygons";
   if (const auto* e = std::get_if<ExportResultsStep>(&step)) return e->figures ? "export_figures" : "export_polygons";
   return kNames[step.index()];
@@ -927,6 +928,8 @@ bool runStep(const Step& step, int index, CWQuarlexDoc& doc, ProjectObjects& obj
             runDisplayStep(s, doc, port);
           } else if constexpr (std::is_same_v<T, GradeTonnageStep>) {
             runGradeTonnage(s, objects, out);
+          } else if constexpr (std::is_same_v<T, ExportGisStep>) {
+            runExportGis(s, objects, out);
           } else if constexpr (std::is_same_v<T, GenerateStep>) {
             if (!doc.onGeneratePolygons()) throw StepFailed{"the polygons were not generated"};
             const auto t = objects.polygons.totals();

@@ -15,6 +15,7 @@
 
 #include "common/types.h"
 #include "datasets/color_table.h"
+#include "gis/gis_export.h"
 #include "plot/map_output.h"
 
 namespace qx {
@@ -206,10 +207,17 @@ struct GradeTonnageStep {
   std::optional<std::filesystem::path> csv, chart;    // at least one
 };
 
+// The datasets as GIS layers (job_steps_gis.cpp): "file", "format" ("GPKG",
+// the default, or "ESRI Shapefile"), "datasets" (all four when absent),
+// "epsg".
+struct ExportGisStep {
+  GisExportRequest request;
+};
+
 using Step = std::variant<ImportCompositesStep, ImportEnvelopesStep, ImportSurfaceStep, ExportCompositesStep,
                           ExportEnvelopesStep, ColourTableStep, CalculationStep, GenerateStep, ImportFiguresStep,
                           RecalculateFiguresStep, ReportStep, ExportResultsStep, MapProfileStep, GenerateMapsStep,
-                          PropertiesStep, DisplayStep, EditVariablesStep, GradeTonnageStep>;
+                          PropertiesStep, DisplayStep, EditVariablesStep, GradeTonnageStep, ExportGisStep>;
 
 // The readers and runners of job_steps_properties.cpp. The runners throw
 // PageRefused with the reason a step fails.
@@ -225,6 +233,10 @@ std::string runEditVariables(const EditVariablesStep& s, CWQuarlexDoc& doc, CliP
 Step parseGradeTonnage(JobObject& o, const std::filesystem::path& baseDir);
 // Writes the files; the summary line goes to `out`. Throws PageRefused.
 void runGradeTonnage(const GradeTonnageStep& s, const ProjectObjects& objects, std::ostream& out);
+
+Step parseExportGis(JobObject& o, const std::filesystem::path& baseDir);
+// Writes the layers; the summary line goes to `out`. Throws PageRefused.
+void runExportGis(const ExportGisStep& s, const ProjectObjects& objects, std::ostream& out);
 
 // Reads the "steps" list. Throws JobError.
 std::vector<Step> parseSteps(const nlohmann::json& steps, const std::string& path,
