@@ -1,8 +1,8 @@
 #include "gis/gis_export.h"
 
+#include <cpl_string.h>
 #include <gdal.h>
 #include <ogr_api.h>
-#include <cpl_string.h>
 #include <ogr_srs_api.h>
 
 #include <algorithm>

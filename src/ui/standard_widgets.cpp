@@ -11,6 +11,7 @@
 #include "ui/column_format_widget.h"
 #include "ui/data_fields_widget.h"
 #include "ui/formula_widget.h"
+#include "ui/gis_widgets.h"
 #include "ui/model_parameters_widget.h"
 #include "ui/model_widget.h"
 #include "ui/plot_widgets.h"
@@ -40,6 +41,7 @@ void registerStandardWidgets(WidgetRegistry& registry) {
   registry.add(CPropPageSelectFigures::kKind, widgetFactory<CPropPageSelectFigures, SelectFiguresWidget>());
   registry.add(CDialogRotationParams::kKind, widgetFactory<CDialogRotationParams, CDialogRotationParamsWidget>());
   registerPlotWidgets(registry);
+  registerGisWidgets(registry);
   registerPropertyWidgets(registry);
   registerSettingsWidgets(registry);
 }

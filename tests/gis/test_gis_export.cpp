@@ -1,4 +1,5 @@
 #include "gis/gis_export.h"
+#include "gis/gis_export_dialog.h"
 
 #include <gdal.h>
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include "datasets/composites.h"
 #include "datasets/envelopes.h"
 #include "support/result_records.h"
+#include "support/scripted_port.h"
 #include "support/test_files.h"
 
 namespace qx {
@@ -164,6 +166,37 @@ TEST(GisExport, FieldNamesAreUniqueIgnoringCaseWithinTheLimit) {
             (std::vector<std::string>{"Grade_Au_1", "grade_au_2", "Grade_Au_3", "Au"}));
   EXPECT_EQ(uniqueFieldNames({"tonnage", "Tonnage", "Tonnage_2"}, 0),
             (std::vector<std::string>{"tonnage", "Tonnage_2", "Tonnage_2_2"}));
+}
+
+// The dialog refuses until a dataset the project has is ticked and the EPSG
+// text is blank or a whole number; then the folder, and only the ticked layer.
+TEST(GisExport, TheCommandChecksTheDialogThenWritesTheTickedLayers) {
+  Project project;
+  project.figures.figures.clear();
+  test::TempDir dir("qx_gis");
+  test::ScriptedPort port;
+  const auto answer = [&](std::array<bool, 4> layers, const char* epsg) {
+    port.answerDialog([=](DialogModel& m) {
+      auto& d = dynamic_cast<GisExportDialog&>(m);
+      d.format = GisFormat::Shapefile;
+      d.layers = layers;
+      d.epsgText = epsg;
+      return true;
+    });
+  };
+  answer({false, false, true, false}, "");  // figures: none in the project
+  answer({false, false, false, true}, "12x");
+  answer({false, false, false, true}, "0");
+  answer({false, false, false, true}, " 32633 ");
+  port.answerFolder((dir / "shp").string());
+  const auto outcome = exportGisCommand(port, project.view());
+  EXPECT_EQ(outcome.status, GisCommandOutcome::Status::Written);
+  EXPECT_EQ(outcome.features, 3);
+  EXPECT_EQ(port.messages(), (std::vector<std::string>{std::string(GisExportDialog::kNoDatasetMessage),
+                                                       std::string(GisExportDialog::kEpsgMessage),
+                                                       std::string(GisExportDialog::kEpsgMessage)}));
+  EXPECT_TRUE(std::filesystem::exists(dir / "shp/polygons.prj"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "shp/composites.shp"));
 }
 
 }  // namespace
