@@ -20,6 +20,8 @@ PACKAGES=(
   xvfb xauth imagemagick mesa-utils libgl1-mesa-dri xdotool
   # plots: cairo draws SVG, PNG and recorded PDF pages, zlib packs our own PDF pages; independent DXF and PDF readers for the tests
   libcairo2-dev zlib1g-dev python3-ezdxf libdxflib-dev librecad poppler-utils
+  # GIS export: GDAL writes GeoPackage and Shapefile layers; ogrinfo reads them back in the tests
+  libgdal-dev gdal-bin
   # a German locale, to prove numbers ignore the user's locale
   locales
 )

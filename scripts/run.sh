@@ -35,6 +35,7 @@ Outputs in $demo:
   polygons.dig            polygons exported as outlines
   figures_out.dig         figures exported as outlines
   composites_out.dat      composites exported
+  demo.gpkg               GeoPackage: composites, envelopes, figures and polygons as GIS layers (ogrinfo -so -al demo.gpkg)
   PLAN.plt PLAN.dxf PLAN.pdf   the plan plotted (quarlex plot-render PLAN.plt --to plan.png draws the PLT)
   grade_tonnage_Au.csv grade_tonnage_Au.png   the grade-tonnage curve of Au (cut-offs 0 to 5 by 0.25)
   declustering.csv declustering_weights.csv declustering_Au.png   naive and declustered statistics of Au and Ag, the weights, the Au histogram

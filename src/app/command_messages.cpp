@@ -41,6 +41,7 @@ std::string commandMessage(CommandId id, const CommandResult& result, std::strin
     case CommandId::ExportEnvelopes: return "Envelopes exported" + place("to", file);
     case CommandId::ExportPolygons: return "Polygon data exported" + place("to", file);
     case CommandId::ExportFigures: return "Figure data exported" + place("to", file);
+    case CommandId::ExportGis: return counted(n, "feature") + " exported as GIS layers" + place("to", file);
     case CommandId::ReportPolygons: return "Polygon report written" + place("to", file);
     case CommandId::ReportFigures: return "Figure report written" + place("to", file);
     case CommandId::GeneratePolygons: return counted(n, "polygon") + " generated";

@@ -50,6 +50,8 @@ constexpr std::array kTable = {
               R::FiguresExist, false, false},
     MenuEntry{kImport, "Export Po&lygon Data", "Export the polygon data to an Ascii file", C::ExportPolygons,
               R::PolygonsExist, false, false},
+    MenuEntry{kImport, "Export to &GIS...", "Export the datasets as GeoPackage or Shapefile layers", C::ExportGis,
+              R::AnyInputDataExist, true, false},
 
     MenuEntry{kReport, "Report &Figures", "Generate a report for the figures in the model", C::ReportFigures,
               R::FiguresExist, false, false},
@@ -153,6 +155,7 @@ constexpr std::array kImplemented = {
     C::ExportEnvelopes,
     C::ExportFigures,
     C::ExportPolygons,
+    C::ExportGis,
     C::RecalculateFigures,
     C::ReportFigures,
     C::ReportPolygons,

@@ -28,6 +28,7 @@ enum class CommandId {
   ExportEnvelopes,
   ExportFigures,
   ExportPolygons,
+  ExportGis,
   // Report
   ReportFigures,
   ReportPolygons,

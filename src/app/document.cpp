@@ -19,6 +19,7 @@
 #include "engine/figure_import.h"
 #include "engine/reports.h"
 #include "engine/result_export.h"
+#include "gis/gis_export_dialog.h"
 #include "graphics/scene_tree.h"
 #include "io/archive.h"
 #include "port/progress.h"
@@ -361,6 +362,14 @@ CommandResult CWQuarlexDoc::onReportFigures() {
 
 CommandResult CWQuarlexDoc::onExportPolygons() {
   return resultOf(exportPolygons(port_, objects_.polygons, objects_.composites, objects_.settings));
+}
+
+CommandResult CWQuarlexDoc::onExportGis() {
+  const GisProject project{objects_.settings, objects_.composites, objects_.envelopes, objects_.figures,
+                           objects_.polygons};
+  const GisCommandOutcome outcome = exportGisCommand(port_, project);
+  if (outcome.status == GisCommandOutcome::Status::Failed) return CommandResult::failed();
+  return CommandResult::doneOrCancelled(outcome.status == GisCommandOutcome::Status::Written, outcome.features);
 }
 
 CommandResult CWQuarlexDoc::onExportFigures() {

@@ -133,6 +133,8 @@ class CWQuarlexDoc {
   CommandResult onExportEnvelopes();
   // "Export Po&lygon Data" and "Export F&igure Data".
   CommandResult onExportPolygons();
+  // "Export to GIS...": the dialog, where to write, the layers (gis/gis_export_dialog.h).
+  CommandResult onExportGis();
   CommandResult onExportFigures();
 
   // "Generate &Polygons": with the wait cursor, tells the view the polygons

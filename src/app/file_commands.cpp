@@ -158,6 +158,7 @@ CommandOutcome FileCommands::run(CommandId id) {
     case CommandId::ImportFigures: r = doc_.onImportFigures(); break;
     case CommandId::ExportFigures: r = doc_.onExportFigures(); break;
     case CommandId::ExportPolygons: r = doc_.onExportPolygons(); break;
+    case CommandId::ExportGis: r = doc_.onExportGis(); break;
     case CommandId::RecalculateFigures: r = doc_.onRecalculateFigures(); break;
     case CommandId::ReportFigures: r = doc_.onReportFigures(); break;
     case CommandId::ReportPolygons: r = doc_.onReportPolygons(); break;

@@ -408,6 +408,7 @@ constexpr StepKind kStepKinds[] = {
     {"declustering", parseDeclustering},
     {"create_figure", parseCreateFigure},
     {"create_envelope", parseCreateEnvelope},
+    {"export_gis", parseExportGis},
 };
 
 std::string stepNames() {
@@ -829,7 +830,7 @@ const char* stepName(const Step& step) {
       "import_figures",    "recalculate_figures", "report",         "export",
       "map_profile",       "generate_maps",       "properties",     "display",
       "edit_variables",    "grade_tonnage",       "declustering",   "create_figure",
-      "create_envelope"};
+      "create_envelope",  "export_gis"};
   if (const auto* r = std::get_if<ReportStep>(&step)) return r->figures ? "report_figures" : "report_polygons";
   if (const auto* e = std::get_if<ExportResultsStep>(&step)) return e->figures ? "export_figures" : "export_polygons";
   return kNames[step.index()];
@@ -937,6 +938,8 @@ bool runStep(const Step& step, int index, CWQuarlexDoc& doc, ProjectObjects& obj
             runCreateFigure(s, doc, port, out);
           } else if constexpr (std::is_same_v<T, CreateEnvelopeStep>) {
             runCreateEnvelope(s, doc, port, out);
+          } else if constexpr (std::is_same_v<T, ExportGisStep>) {
+            runExportGis(s, objects, out);
           } else if constexpr (std::is_same_v<T, GenerateStep>) {
             if (!doc.onGeneratePolygons()) throw StepFailed{"the polygons were not generated"};
             const auto t = objects.polygons.totals();

@@ -15,6 +15,7 @@
 
 #include "common/types.h"
 #include "datasets/color_table.h"
+#include "gis/gis_export.h"
 #include "plot/map_output.h"
 
 namespace qx {
@@ -227,13 +228,18 @@ struct CreateEnvelopeStep {
   std::optional<double> density;
   std::optional<ColorRef> colour;
   bool merge = false;  // the answer when the name is an envelope's already
+// The datasets as GIS layers (job_steps_gis.cpp): "file", "format" ("GPKG",
+// the default, or "ESRI Shapefile"), "datasets" (all four when absent),
+// "epsg".
+struct ExportGisStep {
+  GisExportRequest request;
 };
 
 using Step = std::variant<ImportCompositesStep, ImportEnvelopesStep, ImportSurfaceStep, ExportCompositesStep,
                           ExportEnvelopesStep, ColourTableStep, CalculationStep, GenerateStep, ImportFiguresStep,
                           RecalculateFiguresStep, ReportStep, ExportResultsStep, MapProfileStep, GenerateMapsStep,
                           PropertiesStep, DisplayStep, EditVariablesStep, GradeTonnageStep, DeclusteringStep,
-                          CreateFigureStep, CreateEnvelopeStep>;
+                          CreateFigureStep, CreateEnvelopeStep, ExportGisStep>;
 
 // The readers and runners of job_steps_properties.cpp. The runners throw
 // PageRefused with the reason a step fails.
@@ -258,6 +264,10 @@ Step parseCreateEnvelope(JobObject& o, const std::filesystem::path& baseDir);
 // Throw PageRefused.
 void runCreateFigure(const CreateFigureStep& s, CWQuarlexDoc& doc, CliPort& port, std::ostream& out);
 void runCreateEnvelope(const CreateEnvelopeStep& s, CWQuarlexDoc& doc, CliPort& port, std::ostream& out);
+
+Step parseExportGis(JobObject& o, const std::filesystem::path& baseDir);
+// Writes the layers; the summary line goes to `out`. Throws PageRefused.
+void runExportGis(const ExportGisStep& s, const ProjectObjects& objects, std::ostream& out);
 
 // Reads the "steps" list. Throws JobError.
 std::vector<Step> parseSteps(const nlohmann::json& steps, const std::string& path,

@@ -12,6 +12,7 @@
 #include "ui/data_fields_widget.h"
 #include "ui/edit_widgets.h"
 #include "ui/formula_widget.h"
+#include "ui/gis_widgets.h"
 #include "ui/model_parameters_widget.h"
 #include "ui/model_widget.h"
 #include "ui/plot_widgets.h"
@@ -42,6 +43,7 @@ void registerStandardWidgets(WidgetRegistry& registry) {
   registry.add(CDialogRotationParams::kKind, widgetFactory<CDialogRotationParams, CDialogRotationParamsWidget>());
   registerEditWidgets(registry);
   registerPlotWidgets(registry);
+  registerGisWidgets(registry);
   registerPropertyWidgets(registry);
   registerSettingsWidgets(registry);
 }

@@ -237,6 +237,7 @@ TEST(CommandMessages, WhatTheFinishedCommandDidFromItsResult) {
       {CommandId::ExportEnvelopes, CommandResult::done(1), "e.dig", "Envelopes exported to e.dig"},
       {CommandId::ExportPolygons, CommandResult::done(1), "p.dat", "Polygon data exported to p.dat"},
       {CommandId::ExportFigures, CommandResult::done(1), "f.dat", "Figure data exported to f.dat"},
+      {CommandId::ExportGis, CommandResult::done(2354), "d.gpkg", "2,354 features exported as GIS layers to d.gpkg"},
       {CommandId::ReportPolygons, CommandResult::done(1), "/r/p.rpt", "Polygon report written to /r/p.rpt"},
       {CommandId::ReportFigures, CommandResult::done(1), "/r/f.rpt", "Figure report written to /r/f.rpt"},
       {CommandId::ClearPolygons, CommandResult::done(), "", "Polygons cleared"},

@@ -68,6 +68,10 @@ TEST(JobSteps, BadStepsAndFormulasNameTheKeyAndTheProblemAndAppendingIsAnswered)
       {R"([{"import_surface": {"file": "c.dat"}}])", "steps[0].import_surface.name: missing"},
       {R"([{"export_composites": {"file": "no/such/dir/x.cmp"}}])",
        "steps[0].export_composites.file: no folder " + (dir / "no/such/dir").string()},
+      {R"([{"export_gis": {"file": "x.gpkg", "datasets": ["polygons", "blocks"]}}])",
+       "steps[0].export_gis.datasets: expected a list of \"composites\", \"envelopes\", \"figures\", \"polygons\""},
+      {R"([{"export_gis": {"file": "x.gpkg", "epsg": 4326.5}}])",
+       "steps[0].export_gis.epsg: expected a whole number above 0"},
   };
   for (const auto& [steps, error] : cases) EXPECT_EQ(errorOf(job(steps), dir), error) << steps;
   EXPECT_EQ(errorOf(job(R"([{"bake": {}}])"), dir).substr(0, 32), "steps[0].bake: unknown step \"bak");

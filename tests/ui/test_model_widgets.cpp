@@ -34,6 +34,7 @@
 #include "ui/column_format_widget.h"
 #include "ui/data_fields_widget.h"
 #include "ui/formula_widget.h"
+#include "ui/gis_widgets.h"
 #include "ui/model_parameters_widget.h"
 #include "ui/properties_widgets.h"
 #include "ui/qt_ui_port.h"
@@ -241,8 +242,25 @@ TEST_F(WidgetTest, TheDesktopPortHasAWidgetForEachModel) {
   for (std::string_view kind :
        {CFormulaDialog::kKind, CFileFormat::kKind, CAsciiFormatPage::kKind, CDialogRotationParams::kKind,
         CSurfacePropertiesDialog::kKind, CEnvelopePropertiesDialog::kKind, CPropPageExportEnvelopes::kKind,
-        CDialogCompositeModify::kKind, CCreateEnvelopeDialog::kKind, CFigurePropertiesDialog::kKind})
+        CDialogCompositeModify::kKind, CCreateEnvelopeDialog::kKind, CFigurePropertiesDialog::kKind,
+        GisExportDialog::kKind})
     EXPECT_TRUE(qtPort.registry().contains(kind)) << kind;
+}
+
+// A dataset the project lacks shows unticked and disabled; the controls go back.
+TEST_F(WidgetTest, GisExportShowsTheDatasetsAndWritesTheChoicesBack) {
+  GisExportDialog model({4, 0, 2, 9});
+  GisExportWidget widget(model);
+  widget.loadFromModel();
+  EXPECT_FALSE(widget.layer(1)->isEnabled() || widget.layer(1)->isChecked());
+  EXPECT_TRUE(widget.layer(3)->isEnabled() && widget.layer(3)->isChecked());
+  widget.format()->setCurrentIndex(1);
+  widget.layer(0)->setChecked(false);
+  widget.epsg()->setText(QStringLiteral("32633"));
+  ASSERT_TRUE(widget.storeToModel(nullptr));
+  EXPECT_EQ(model.format, GisFormat::Shapefile);
+  EXPECT_EQ(model.layers, (std::array<bool, 4>{false, false, true, true}));
+  EXPECT_EQ(model.epsgText, "32633");
 }
 
 // ------------------------------------------------------------ "File Format"
