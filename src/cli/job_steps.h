@@ -228,6 +228,8 @@ struct CreateEnvelopeStep {
   std::optional<double> density;
   std::optional<ColorRef> colour;
   bool merge = false;  // the answer when the name is an envelope's already
+};
+
 // The datasets as GIS layers (job_steps_gis.cpp): "file", "format" ("GPKG",
 // the default, or "ESRI Shapefile"), "datasets" (all four when absent),
 // "epsg".
