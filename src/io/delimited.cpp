@@ -99,11 +99,11 @@ bool splitDelimited(std::string_view line, Separator separator, std::vector<std:
 std::optional<double> parseDelimitedNumber(std::string_view field) {
   std::string_view s = trim(field);
   if (s.empty()) return 0.0;
-  if (s.front() == '+') s.remove_prefix(1);
-  // from_chars would also take "inf", "nan" and a sign after the '+': only
-  // a digit or a point may start the number itself.
-  const std::size_t body = !s.empty() && s.front() == '-' ? 1 : 0;
-  if (s.size() <= body || !((s[body] >= '0' && s[body] <= '9') || s[body] == '.')) return std::nullopt;
+  // from_chars takes no '+', and would take a second sign after it.
+  if (s.front() == '+') {
+    s.remove_prefix(1);
+    if (s.empty() || s.front() == '-') return std::nullopt;
+  }
   double v = 0.0;
   const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v, std::chars_format::general);
   if (ec != std::errc{} || end != s.data() + s.size() || !std::isfinite(v)) return std::nullopt;

@@ -31,8 +31,10 @@ std::string read(std::string_view text, const CompositeLayout& l) {
     out << "[" << r.name << "] " << r.position.x << " " << r.position.y << " " << r.position.z << " " << r.values[0]
         << "\n";
   const DelimitedReport& report = reader.delimited()->report();
-  if (!report.fatal.empty()) out << delimitedFatalMessage("f.csv", report);
-  else if (report.badLines > 0) out << delimitedBadLinesMessage("f.csv", report);
+  if (!report.fatal.empty())
+    out << delimitedFatalMessage("f.csv", report);
+  else if (report.badLines > 0)
+    out << delimitedBadLinesMessage("f.csv", report);
   return out.str();
 }
 
@@ -58,7 +60,8 @@ TEST(Delimited, CasesGiveTheirRecordsOrTheirMessage) {
       {"HOLE,EAST,NORTH,ELEV\nA,1,2,3\n", named,
        "Nothing was loaded from f.csv:\nthe header has no column \"AU_PPM\" for Au (columns: \"HOLE\", \"EAST\", "
        "\"NORTH\", \"ELEV\")"},
-      {"A,1,2,3,4\n", noHeader, "Nothing was loaded from f.csv:\nName is chosen by the column name \"HOLE\" but the file has no header"},
+      {"A,1,2,3,4\n", noHeader,
+       "Nothing was loaded from f.csv:\nName is chosen by the column name \"HOLE\" but the file has no header"},
       {"A;1,5;2;3;4\n", layout(Separator::Semicolon, false), "Nothing was loaded from f.csv:\nno line could be read"},
       {"", comma, "Nothing was loaded from f.csv:\nthe file holds no data line"},
       {"  \"A 1\"\t 1  2\t3 4  \n", layout(Separator::Whitespace, false), "[A 1] 1 2 3 4\n"},
@@ -68,20 +71,23 @@ TEST(Delimited, CasesGiveTheirRecordsOrTheirMessage) {
 }
 
 TEST(Delimited, BadLinesAreCountedAndTheFirstFiveNamed) {
-  const std::string text = "A;1,5;2;3;4\nB;inf;2;3;4\nC;0x1;2;3;4\n\"D;1;2;3;4\nE;1;2;3;4 5\n\"F\"x;1;2;3;4\nG;1;2;3;4\n";
+  const std::string text =
+      "A;1,5;2;3;4\nB;inf;2;3;4\nC;+-1;2;3;4\n\"D;1;2;3;4\nE;1;2;3;4 5\n\"F\"x;1;2;3;4\nG;1;2;3;4\n";
   EXPECT_EQ(read(text, layout(Separator::Semicolon, false)),
             "[G] 1 2 3 4\n6 lines of f.csv could not be read:\n"
             "line 1: X Coordinate \"1,5\" is not a number\n"
             "line 2: X Coordinate \"inf\" is not a number\n"
-            "line 3: X Coordinate \"0x1\" is not a number\n"
+            "line 3: X Coordinate \"+-1\" is not a number\n"
             "line 4: a quote is not closed, or text follows its closing quote\n"
             "line 5: Au \"4 5\" is not a number");
 }
 
 TEST(Delimited, GivesTheRecordsOfTheEquivalentFixedColumnFile) {
-  const std::string fixed = "DH-1      1000.5    2000.25   -12.5     3.125\r\nDH-2      1e3       7         8         0\n";
-  const std::string csv = "\xEF\xBB\xBFHOLE,EAST,NORTH,ELEV,AU_PPM\r\nDH-1,1000.5,2000.25,-12.5,3.125\r\n\r\n"
-                          "\"DH-2\",1e3,7,8,\n";
+  const std::string fixed =
+      "DH-1      1000.5    2000.25   -12.5     3.125\r\nDH-2      1e3       7         8         0\n";
+  const std::string csv =
+      "\xEF\xBB\xBFHOLE,EAST,NORTH,ELEV,AU_PPM\r\nDH-1,1000.5,2000.25,-12.5,3.125\r\n\r\n"
+      "\"DH-2\",1e3,7,8,\n";
   CompositeLayout f;
   f.name = {1, 4};
   f.x = {11, 10};
