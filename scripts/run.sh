@@ -19,13 +19,17 @@ demo=build-release/demo
 rm -rf "$demo"
 mkdir -p "$demo"
 build-release/examples/demo/qx_demo_data "$demo" >/dev/null
-cp examples/demo/demo.json "$demo/"
+cp examples/demo/demo.json examples/demo/demo_csv.json "$demo/"
 
 echo "== The demo estimate: $demo/demo.json"
 "$bin/cli/quarlex" run "$demo/demo.json" >"$demo/run.log" 2>"$demo/messages.log"
 "$bin/cli/quarlex" info "$demo/demo.qrx" >"$demo/info.txt"
 "$bin/cli/quarlex" check "$demo/demo.qrx" >"$demo/checks.txt" || true
 grep -E '^(Composites|Envelopes|Surfaces|Figures|Figure totals|Polygons):' "$demo/info.txt"
+
+echo "== The same composites from a comma-separated file: $demo/demo_csv.json"
+"$bin/cli/quarlex" run "$demo/demo_csv.json" >"$demo/run_csv.log" 2>"$demo/messages_csv.log"
+"$bin/cli/quarlex" info "$demo/demo_csv.qrx" | grep -E '^(Composites|Polygons):'
 
 cat <<TXT
 Outputs in $demo:
@@ -39,7 +43,8 @@ Outputs in $demo:
   grade_tonnage_Au.csv grade_tonnage_Au.png   the grade-tonnage curve of Au (cut-offs 0 to 5 by 0.25)
   checks.txt              quarlex check: what the data checks found
   run.log, messages.log   what the job printed; info.txt: everything the project holds
-  composites.dat envelopes.dig blocks.dig topography.dat   the generated demo data
+  demo_csv.qrx polygons_csv.txt   the second job: composites.csv (delimited, with a header) instead of composites.dat
+  composites.dat composites.csv envelopes.dig blocks.dig topography.dat   the generated demo data
 TXT
 
 if [ -n "${DISPLAY:-}" ] && [ -x "$bin/ui/wquarlex" ]; then
