@@ -47,7 +47,7 @@ struct RotationSpec {
 // columns and the rotation.
 struct FileStep {
   std::filesystem::path file;
-  std::optional<DelimitedFormat> delimited;  // "format": "delimited"
+  std::optional<DelimitedFormat> delimited = {};  // "format": "delimited"
   std::vector<ColumnSpec> columns;
   std::optional<RotationSpec> rotation;
 };

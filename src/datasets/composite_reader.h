@@ -39,8 +39,8 @@ struct CompositeLayout {
   std::vector<CompositeColumn> variables;  // one per loaded variable, in list order
   // A delimited file: its format, and the columns of the name, x, y, z and
   // the variables in that order (the fixed columns above are then unused).
-  std::optional<DelimitedFormat> delimited;
-  std::vector<DelimitedColumn> columns;
+  std::optional<DelimitedFormat> delimited = {};
+  std::vector<DelimitedColumn> columns = {};
 };
 
 struct CompositeRecord {

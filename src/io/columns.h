@@ -40,7 +40,7 @@ struct ColumnDescription {
   std::vector<ColumnField> fields;  // in the order the chooser shows them
   bool rotate = false;              // "Rotate The Input Data" / "Rotate The Output Data"
   // Set when the input file is delimited rather than in fixed columns.
-  std::optional<DelimitedFormat> delimited;
+  std::optional<DelimitedFormat> delimited = {};
   friend bool operator==(const ColumnDescription&, const ColumnDescription&) = default;
 
   void add(std::string name, std::int32_t position, std::int32_t length, std::int32_t decimals = 0) {
