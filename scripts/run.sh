@@ -19,13 +19,17 @@ demo=build-release/demo
 rm -rf "$demo"
 mkdir -p "$demo"
 build-release/examples/demo/qx_demo_data "$demo" >/dev/null
-cp examples/demo/demo.json "$demo/"
+cp examples/demo/demo.json examples/demo/demo_csv.json "$demo/"
 
 echo "== The demo estimate: $demo/demo.json"
 "$bin/cli/quarlex" run "$demo/demo.json" >"$demo/run.log" 2>"$demo/messages.log"
 "$bin/cli/quarlex" info "$demo/demo.qrx" >"$demo/info.txt"
 "$bin/cli/quarlex" check "$demo/demo.qrx" >"$demo/checks.txt" || true
 grep -E '^(Composites|Envelopes|Surfaces|Figures|Figure totals|Polygons):' "$demo/info.txt"
+
+echo "== The same composites from a comma-separated file: $demo/demo_csv.json"
+"$bin/cli/quarlex" run "$demo/demo_csv.json" >"$demo/run_csv.log" 2>"$demo/messages_csv.log"
+"$bin/cli/quarlex" info "$demo/demo_csv.qrx" | grep -E '^(Composites|Polygons):'
 
 cat <<TXT
 Outputs in $demo:
@@ -41,7 +45,8 @@ Outputs in $demo:
   declustering.csv declustering_weights.csv declustering_Au.png   naive and declustered statistics of Au and Ag, the weights, the Au histogram
   checks.txt              quarlex check: what the data checks found
   run.log, messages.log   what the job printed; info.txt: everything the project holds
-  composites.dat envelopes.dig blocks.dig topography.dat   the generated demo data
+  demo_csv.qrx polygons_csv.txt   the second job: composites.csv (delimited, with a header) instead of composites.dat
+  composites.dat composites.csv envelopes.dig blocks.dig topography.dat   the generated demo data
 TXT
 
 if [ -n "${DISPLAY:-}" ] && [ -x "$bin/ui/wquarlex" ]; then

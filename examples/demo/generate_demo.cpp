@@ -2,6 +2,7 @@
 // examples/demo/demo.json estimates (docs/demo.md describes it):
 //
 //   composites.dat  2 m composites down inclined drill holes
+//   composites.csv  the same composites, comma-separated with a header line
 //   envelopes.dig   three ore envelopes (outline format)
 //   blocks.dig      a grid of 50 m mining blocks (outline format)
 //   topography.dat  a 40 x 40 grid of topographic points
@@ -399,6 +400,16 @@ int main(int argc, char** argv) {
     for (const Composite& c : composites)
       out.put(format("%-15.15s%12.2f%12.2f%10.2f%10.3f%10.2f%8.2f%8.2f\n", c.name.c_str(), c.x, c.y, c.z, c.au, c.ag,
                      c.thk, c.sg));
+    ok = out.close() && ok;
+  }
+  {
+    // The same numbers as composites.dat, as text, so both files give the same composites.
+    File out(dir + "/composites.csv");
+    if (out.f == nullptr) return 1;
+    out.put("HOLE_ID,EAST,NORTH,ELEV,AU_GPT,AG_GPT,THK_M,SG\r\n");
+    for (const Composite& c : composites)
+      out.put(format("\"%s\",%.2f,%.2f,%.2f,%.3f,%.2f,%.2f,%.2f\r\n", c.name.c_str(), c.x, c.y, c.z, c.au, c.ag, c.thk,
+                     c.sg));
     ok = out.close() && ok;
   }
   {

@@ -83,6 +83,44 @@ std::vector<ColumnSpec> parseColumns(JobObject& o, bool decimals) {
   return out;
 }
 
+// "format": "delimited" (or "fixed", the default), "separator" (",", ";",
+// "tab", "whitespace"; "," by default) and "header" (false by default).
+std::optional<DelimitedFormat> parseFormat(JobObject& o) {
+  const std::string format = o.string("format").value_or("fixed");
+  if (format == "fixed") return std::nullopt;
+  if (format != "delimited") throw JobError(o.keyPath("format"), "expected \"fixed\" or \"delimited\"");
+  DelimitedFormat f;
+  if (auto name = o.string("separator")) {
+    const auto sep = separatorFromName(*name);
+    if (!sep) throw JobError(o.keyPath("separator"), "expected \",\", \";\", \"tab\" or \"whitespace\"");
+    f.separator = *sep;
+  }
+  f.header = o.boolean("header").value_or(false);
+  return f;
+}
+
+// A delimited file's "columns": {"X Coordinate": "EAST", "Au": 5}: the
+// column's name in the header line, or its number (1-based).
+std::vector<ColumnSpec> parseDelimitedColumns(JobObject& o) {
+  std::vector<ColumnSpec> out;
+  const json* c = o.find("columns");
+  if (c == nullptr) return out;
+  const std::string path = o.keyPath("columns");
+  if (!c->is_object()) throw JobError(path, "expected an object of field names");
+  for (auto it = c->begin(); it != c->end(); ++it) {
+    ColumnSpec s;
+    s.name = it.key();
+    if (it.value().is_string() && !it.value().get<std::string>().empty())
+      s.header = it.value().get<std::string>();
+    else if (it.value().is_number())
+      s.position = wholeNumber(it.value(), path + "." + it.key(), 1, 100000);
+    else
+      throw JobError(path + "." + it.key(), "expected a column name or number");
+    out.push_back(s);
+  }
+  return out;
+}
+
 std::optional<RotationSpec> parseRotation(JobObject& o) {
   if (!o.has("rotation")) return std::nullopt;
   JobObject r = o.object("rotation");
@@ -136,7 +174,10 @@ void readFileStep(FileStep& s, JobObject& o, const std::filesystem::path& baseDi
 
 Step parseImportComposites(JobObject& o, const std::filesystem::path& baseDir) {
   ImportCompositesStep s;
-  readFileStep(s, o, baseDir, false);
+  s.delimited = parseFormat(o);
+  s.file = inputFile(o, baseDir);
+  s.columns = s.delimited ? parseDelimitedColumns(o) : parseColumns(o, false);
+  s.rotation = parseRotation(o);
   s.append = o.boolean("append").value_or(false);
   return s;
 }
@@ -445,6 +486,7 @@ void applyColumns(ColumnDescription& d, const std::vector<ColumnSpec>& columns) 
     }
     f->position = c.position;
     f->length = c.width;
+    f->header = c.header;
     if (c.decimals) f->decimals = *c.decimals;
   }
 }
@@ -476,13 +518,19 @@ bool answerRotation(DialogModel& model, const std::optional<RotationSpec>& rotat
   return d->onOk(port);
 }
 
-// Answers the import wizard: the columns, and the rotation switch.
-CliPort::SheetHandler importSheet(const std::vector<ColumnSpec>& columns, bool rotate) {
-  return [&columns, rotate](SheetModel& sheet) {
+// Answers the import wizard: the columns, and the rotation switch. A
+// delimited file takes only the fields the step names.
+CliPort::SheetHandler importSheet(const FileStep& step) {
+  return [&step](SheetModel& sheet) {
     auto* load = dynamic_cast<CFileLoadPropertySheet*>(&sheet);
     if (load == nullptr) return false;
-    applyColumns(load->first(), columns);
-    load->first().rotate = rotate;
+    ColumnDescription& d = load->first();
+    if (step.delimited) {
+      d.delimited = step.delimited;
+      for (auto& f : d.fields) f.position = f.length = 0;
+    }
+    applyColumns(d, step.columns);
+    d.rotate = step.rotation.has_value();
     return true;
   };
 }
@@ -512,7 +560,7 @@ struct PortScope {
 
 int runImportComposites(const ImportCompositesStep& s, CWQuarlexDoc& doc, CliPort& port) {
   port.queueFile(s.file.string());
-  port.setFallbackSheet(importSheet(s.columns, s.rotation.has_value()));
+  port.setFallbackSheet(importSheet(s));
   port.setFallbackDialog([&](DialogModel& m) { return answerRotation(m, s.rotation, port); });
   port.setQuestionPolicy([&](std::string_view text, MessageButtons) {
     if (text == kAppendCompositesQuestion) return s.append ? MessageAnswer::Yes : MessageAnswer::No;
@@ -525,7 +573,7 @@ int runImportComposites(const ImportCompositesStep& s, CWQuarlexDoc& doc, CliPor
 
 void runImportEnvelopes(const ImportEnvelopesStep& s, CWQuarlexDoc& doc, ProjectObjects& objects, CliPort& port) {
   port.queueFile(s.file.string());
-  port.setFallbackSheet(importSheet(s.columns, s.rotation.has_value()));
+  port.setFallbackSheet(importSheet(s));
   port.setFallbackDialog([&](DialogModel& m) {
     if (m.kind() == CDialogRotationParams::kKind) return answerRotation(m, s.rotation, port);
     auto* d = dynamic_cast<CEnvelopePropertiesDialog*>(&m);
@@ -548,7 +596,7 @@ void runImportEnvelopes(const ImportEnvelopesStep& s, CWQuarlexDoc& doc, Project
 
 void runImportSurface(const ImportSurfaceStep& s, CWQuarlexDoc& doc, CliPort& port) {
   port.queueFile(s.file.string());
-  port.setFallbackSheet(importSheet(s.columns, s.rotation.has_value()));
+  port.setFallbackSheet(importSheet(s));
   port.setFallbackDialog([&](DialogModel& m) {
     if (m.kind() == CDialogRotationParams::kKind) return answerRotation(m, s.rotation, port);
     auto* d = dynamic_cast<CSurfacePropertiesDialog*>(&m);
@@ -603,7 +651,7 @@ void runExportEnvelopes(const ExportEnvelopesStep& s, CWQuarlexDoc& doc, Project
 
 void runImportFigures(const ImportFiguresStep& s, CWQuarlexDoc& doc, CliPort& port) {
   port.queueFile(s.file.string());
-  port.setFallbackSheet(importSheet(s.columns, s.rotation.has_value()));
+  port.setFallbackSheet(importSheet(s));
   port.setFallbackDialog([&](DialogModel& m) { return answerRotation(m, s.rotation, port); });
   if (!doc.onImportFigures()) throw StepFailed{"no figures were added from " + s.file.string()};
 }

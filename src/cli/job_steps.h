@@ -16,6 +16,7 @@
 #include "common/types.h"
 #include "datasets/color_table.h"
 #include "gis/gis_export.h"
+#include "io/delimited.h"
 #include "plot/map_output.h"
 
 namespace qx {
@@ -31,7 +32,8 @@ class JobObject;
 // A column on a column page, by the name the page shows.
 struct ColumnSpec {
   std::string name;
-  int position = 0;
+  std::string header;  // a delimited file: the column's name in the header line
+  int position = 0;    // a delimited file: the column's number when no header name
   int width = 0;
   std::optional<int> decimals;
 };
@@ -46,6 +48,7 @@ struct RotationSpec {
 // columns and the rotation.
 struct FileStep {
   std::filesystem::path file;
+  std::optional<DelimitedFormat> delimited = {};  // "format": "delimited"
   std::vector<ColumnSpec> columns;
   std::optional<RotationSpec> rotation;
 };

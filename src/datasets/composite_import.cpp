@@ -102,6 +102,16 @@ CompositeLayout compositeLayout(const CompositeSet& set, const QuarlexSettings& 
   return layout;
 }
 
+CompositeLayout compositeLayout(const ColumnDescription& description, const CompositeSet& set,
+                                const QuarlexSettings& settings) {
+  CompositeLayout layout = compositeLayout(set, settings);
+  layout.delimited = description.delimited;
+  std::vector<std::string> names(set.fieldNames.begin(), set.fieldNames.end());
+  for (const auto& v : settings.loaded) names.push_back(v.name);
+  layout.columns = delimitedColumns(description, names);
+  return layout;
+}
+
 namespace {
 
 // The first field of a record that the project cannot take, as "X = 1e+19";
@@ -129,7 +139,12 @@ std::string compositeRefusalMessage(const std::string& path, const CompositeRefu
 
 int readComposites(ByteSource& source, CompositeSet& set, const QuarlexSettings& settings, ProgressWindow* progress,
                    CompositeRefusals* refusals) {
-  CompositeFileReader reader(source, compositeLayout(set, settings));
+  return readComposites(source, compositeLayout(set, settings), set, settings, progress, refusals);
+}
+
+int readComposites(ByteSource& source, const CompositeLayout& layout, CompositeSet& set,
+                   const QuarlexSettings& settings, ProgressWindow* progress, CompositeRefusals* refusals) {
+  CompositeFileReader reader(source, layout);
   const bool rotate = set.importRotation.isActive();
   const DataExtents boxBefore{set.minCorner, set.maxCorner};
   // An empty set starts its box afresh, so that the box is exactly that of
@@ -180,7 +195,11 @@ int readComposites(ByteSource& source, CompositeSet& set, const QuarlexSettings&
     set.composites.push_back(std::move(c));
     ++read;
   }
-  if (const TextFault fault = textFault(reader.lines())) {
+  if (const DelimitedReader* d = reader.delimited(); d != nullptr && refusals != nullptr)
+    refusals->delimited = d->report();
+  const TextFault fault = textFault(reader.lines());
+  const bool nothing = reader.delimited() != nullptr && !reader.delimited()->report().fatal.empty();
+  if (fault || nothing) {
     restore();
     if (refusals != nullptr) refusals->text = fault;
     return kCompositeTextFault;
@@ -235,9 +254,11 @@ int loadComposites(UiPort& port, CompositeSet& set, QuarlexSettings& settings, c
     set.importRotation = rotation;
   }
 
-  // 4. The columns chosen go back to the fields and variables.
+  // 4. The columns chosen go back to the fields and variables (a delimited
+  // file's column names and numbers are not fixed columns: the set keeps its own).
   std::optional<WaitCursor> wait(std::in_place, port);
-  applyCompositeLoadDescription(sheet.first(), set, settings);
+  const CompositeLayout layout = compositeLayout(sheet.first(), set, settings);
+  if (!sheet.first().delimited) applyCompositeLoadDescription(sheet.first(), set, settings);
 
   // 5. Appending to composites already loaded.
   if (set.count() > 0 &&
@@ -254,13 +275,18 @@ int loadComposites(UiPort& port, CompositeSet& set, QuarlexSettings& settings, c
     CFile file = openForReading(*path);
     if (!file) return 0;
     FileSource source(file.get());
-    read = readComposites(source, set, settings, progress.get(), &refusals);
+    read = sheet.first().delimited ? readComposites(source, layout, set, settings, progress.get(), &refusals)
+                                   : readComposites(source, set, settings, progress.get(), &refusals);
   }
   wait.reset();
   if (read == kCompositeTextFault) {
-    port.message(textFaultMessage(*path, refusals.text), MessageButtons::Ok, MessageIcon::Error);
+    port.message(
+        refusals.text ? textFaultMessage(*path, refusals.text) : delimitedFatalMessage(*path, refusals.delimited),
+        MessageButtons::Ok, MessageIcon::Error);
     return 0;
   }
+  if (refusals.delimited.badLines > 0)
+    port.message(delimitedBadLinesMessage(*path, refusals.delimited), MessageButtons::Ok, MessageIcon::Warning);
   if (read < 0) {
     port.message(kCompositeLoadCancelled, MessageButtons::Ok, MessageIcon::Information);
     return 0;

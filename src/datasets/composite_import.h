@@ -47,6 +47,10 @@ ColumnDescription compositeLoadDescription(const CompositeSet& set, const Quarle
 void applyCompositeLoadDescription(const ColumnDescription& description, CompositeSet& set, QuarlexSettings& settings);
 // The reader's layout from the set's fixed fields and the variables.
 CompositeLayout compositeLayout(const CompositeSet& set, const QuarlexSettings& settings);
+// The same for a delimited description: its format, and the columns of the
+// fixed fields and the variables by their names (the set keeps its fixed columns).
+CompositeLayout compositeLayout(const ColumnDescription& description, const CompositeSet& set,
+                                const QuarlexSettings& settings);
 
 // Reads every line of `source` as a composite and appends it (steps 7 to 10
 // of the command): progress text every 100 composites, the import rotation
@@ -59,9 +63,10 @@ CompositeLayout compositeLayout(const CompositeSet& set, const QuarlexSettings& 
 // not spoil the estimate of the others.
 struct CompositeRefusals {
   long count = 0;
-  long firstLine = 0;     // 1-based line number in the file
-  std::string firstWhat;  // "X = 1e+19"
-  TextFault text;         // why nothing was read (kCompositeTextFault)
+  long firstLine = 0;         // 1-based line number in the file
+  std::string firstWhat;      // "X = 1e+19"
+  TextFault text;             // why nothing was read (kCompositeTextFault)
+  DelimitedReport delimited;  // a delimited file: its bad lines, or why nothing was read
 };
 //
 // The progress window's Cancel (Ctrl+C in quarlex) is looked at every 100
@@ -72,6 +77,10 @@ struct CompositeRefusals {
 inline constexpr int kCompositeTextFault = -2;
 int readComposites(ByteSource& source, CompositeSet& set, const QuarlexSettings& settings, ProgressWindow* progress,
                    CompositeRefusals* refusals = nullptr);
+// The same with a layout of its own (a delimited file). A delimited file of
+// which no line could be read is a kCompositeTextFault with refusals->delimited.fatal set.
+int readComposites(ByteSource& source, const CompositeLayout& layout, CompositeSet& set,
+                   const QuarlexSettings& settings, ProgressWindow* progress, CompositeRefusals* refusals = nullptr);
 inline constexpr std::string_view kCompositeLoadCancelled =
     "Loading the composites was cancelled: the project is as it was.";
 // The message that tells the user about refused lines.

@@ -12,9 +12,30 @@ void parseCompositeLine(std::string_view line, const CompositeLayout& layout, Co
     out.values[k] = numberAt(line, layout.variables[k].position, layout.variables[k].width);
 }
 
+CompositeFileReader::CompositeFileReader(ByteSource& source, CompositeLayout layout) : layout_(std::move(layout)) {
+  if (layout_.delimited) {
+    std::vector<DelimitedColumn> columns = layout_.columns;
+    columns.resize(4 + layout_.variables.size());
+    if (!columns.empty()) columns[0].numeric = false;
+    if (!layout_.readZ) columns[3] = {columns[3].label, {}, 0, true};
+    delimited_.emplace(source, *layout_.delimited, std::move(columns));
+  } else {
+    reader_.emplace(source);
+  }
+}
+
 bool CompositeFileReader::next(CompositeRecord& out) {
-  if (!reader_.readLine()) return false;
-  parseCompositeLine(reader_.line(), layout_, out);
+  if (delimited_) {
+    if (!delimited_->next()) return false;
+    const DelimitedReader& d = *delimited_;
+    out.name = d.text(0);
+    out.position = {d.number(1), d.number(2), d.number(3)};
+    out.values.resize(layout_.variables.size());
+    for (std::size_t k = 0; k < out.values.size(); ++k) out.values[k] = d.number(4 + k);
+    return true;
+  }
+  if (!reader_->readLine()) return false;
+  parseCompositeLine(reader_->line(), layout_, out);
   return true;
 }
 

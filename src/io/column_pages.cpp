@@ -77,8 +77,7 @@ bool CFileFormat::setValues(UiPort& port, long long position, long long length) 
 bool CFileFormat::onOk(UiPort& port) {
   const int missing = firstMissingRequired(*description_);
   if (missing < 0) return true;
-  port.message(requiredFieldMessage(description_->fields[static_cast<std::size_t>(missing)].name), MessageButtons::Ok,
-               MessageIcon::Warning);
+  port.message(missingFieldMessage(*description_, missing), MessageButtons::Ok, MessageIcon::Warning);
   return false;
 }
 

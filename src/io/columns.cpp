@@ -47,9 +47,31 @@ std::string requiredFieldMessage(std::string_view name) { return std::string(nam
 int firstMissingRequired(const ColumnDescription& description) {
   for (std::size_t i = 0; i < description.fields.size(); ++i) {
     const ColumnField& f = description.fields[i];
-    if (f.length == 0 && isRequiredField(f.name)) return static_cast<int>(i);
+    const bool inFile = description.delimited ? !f.header.empty() || f.position > 0 : f.length != 0;
+    if (!inFile && isRequiredField(f.name)) return static_cast<int>(i);
   }
   return -1;
+}
+
+std::string missingFieldMessage(const ColumnDescription& description, int index) {
+  const std::string& name = description.fields[static_cast<std::size_t>(index)].name;
+  return description.delimited ? name + " must be given a column" : requiredFieldMessage(name);
+}
+
+std::vector<DelimitedColumn> delimitedColumns(const ColumnDescription& description,
+                                              const std::vector<std::string>& names) {
+  std::vector<DelimitedColumn> out;
+  out.reserve(names.size());
+  for (const auto& name : names) {
+    DelimitedColumn c;
+    c.label = name;
+    if (const ColumnField* f = description.field(name)) {
+      c.header = f->header;
+      c.number = f->position;
+    }
+    out.push_back(std::move(c));
+  }
+  return out;
 }
 
 std::string usageLine(const ColumnDescription& description) {

@@ -9,11 +9,13 @@
 // the file names the fields and fills the description before the pages show it;
 // the pages edit it in place.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "io/archive.h"
+#include "io/delimited.h"
 
 namespace qx {
 
@@ -24,6 +26,9 @@ struct ColumnField {
   std::int32_t position = 0;  // 1-based first column; 0: not in the file
   std::int32_t length = 0;    // characters; 0: not in the file
   std::int32_t decimals = 0;  // digits after the decimal point when written
+  // A delimited file: the column named `header` in its header line, else
+  // column number `position`; neither: not in the file. `length` is unused.
+  std::string header = {};
   friend bool operator==(const ColumnField&, const ColumnField&) = default;
 };
 
@@ -34,6 +39,8 @@ void serializeColumnFields(Archive& ar, std::vector<ColumnField>& fields);
 struct ColumnDescription {
   std::vector<ColumnField> fields;  // in the order the chooser shows them
   bool rotate = false;              // "Rotate The Input Data" / "Rotate The Output Data"
+  // Set when the input file is delimited rather than in fixed columns.
+  std::optional<DelimitedFormat> delimited = {};
   friend bool operator==(const ColumnDescription&, const ColumnDescription&) = default;
 
   void add(std::string name, std::int32_t position, std::int32_t length, std::int32_t decimals = 0) {
@@ -52,8 +59,16 @@ bool isRequiredField(std::string_view name);
 bool hasDecimals(std::string_view name);
 // "<name> must have length > 0".
 std::string requiredFieldMessage(std::string_view name);
-// The first field, in order, that is required and has length 0; -1 when none.
+// The first field, in order, that is required and not in the file (fixed
+// columns: length 0; delimited: neither a column name nor a number); -1 when none.
 int firstMissingRequired(const ColumnDescription& description);
+// Why field `index` is missing: the message above, or for a delimited file
+// "<name> must be given a column".
+std::string missingFieldMessage(const ColumnDescription& description, int index);
+// The columns a delimited reader takes for the named fields, in the order
+// given; a name the description lacks is not in the file.
+std::vector<DelimitedColumn> delimitedColumns(const ColumnDescription& description,
+                                              const std::vector<std::string>& names);
 
 // The rulers, in a fixed-pitch font: 100 columns for input, 200 for output.
 inline constexpr std::string_view kInputTensRuler =
