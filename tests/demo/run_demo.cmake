@@ -59,6 +59,7 @@ endif()
 file(STRINGS "${WORK}/declustering.csv" stats LIMIT_COUNT 3)
 if(NOT stats MATCHES ";Au,naive,3169,1\\.861023351,.*;Au,declustered,2294,2\\.50949")
   message(FATAL_ERROR "the demo's declustering of Au: ${stats}")
+endif()
 # GDAL's ogrinfo reads the GeoPackage with the layers and feature counts the
 # job printed, and as many polygons as the generation made.
 find_program(OGRINFO ogrinfo)
