@@ -878,7 +878,7 @@ const char* stepName(const Step& step) {
       "import_figures",    "recalculate_figures", "report",         "export",
       "map_profile",       "generate_maps",       "properties",     "display",
       "edit_variables",    "grade_tonnage",       "declustering",   "create_figure",
-      "create_envelope",  "export_gis"};
+      "create_envelope",   "export_gis"};
   if (const auto* r = std::get_if<ReportStep>(&step)) return r->figures ? "report_figures" : "report_polygons";
   if (const auto* e = std::get_if<ExportResultsStep>(&step)) return e->figures ? "export_figures" : "export_polygons";
   return kNames[step.index()];
