@@ -8,21 +8,11 @@
 #include <utility>
 #include <vector>
 
-#include "datasets/color_table.h"
-#include "datasets/envelopes.h"
-#include "datasets/surfaces.h"
-#include "engine/figures.h"
-#include "engine/polygons.h"
-#include "project/quarlex_settings.h"
 #include "scene/digitizer.h"
 #include "scene/envelopes_drawing.h"
 #include "scene/picking.h"
 #include "scene/polygons_drawing.h"
-#include "scene/scene_builder.h"
-#include "scene/scene_model.h"
-#include "scene/view_controller.h"
-#include "scene/view_grid_data.h"
-#include "sections/sections.h"
+#include "scene_objects.h"
 
 using namespace qx;
 using gfx::Key;
@@ -30,19 +20,7 @@ using gfx::Key;
 namespace {
 
 // A plan view of 100 x 100 around the origin: one window unit is 50 world units.
-struct Scene {
-  gfx::SceneTree tree;
-  HoopsModel model;
-  SectionSet sections;
-  QuarlexSettings settings;
-  CViewGridData grid;
-  CColorTable colours;
-  EnvelopeSet envelopes;
-  SurfaceSet surfaces;
-  FigureSet figures;
-  CPolygonSet polygons;
-  ViewController view{tree, {model, sections, settings, grid, colours, envelopes, surfaces, figures, polygons}};
-  SceneBuilder& builder = view.builder();
+struct Scene : test::SceneObjects {
   Digitizer digitizer{{tree, builder, model, polygons, figures, envelopes, grid}};
 
   Scene() {

@@ -6,38 +6,14 @@
 #include <string>
 #include <variant>
 
-#include "datasets/color_table.h"
-#include "datasets/envelopes.h"
-#include "datasets/surfaces.h"
-#include "engine/figures.h"
-#include "engine/polygons.h"
-#include "graphics/scene_tree.h"
-#include "project/quarlex_settings.h"
-#include "scene/scene_builder.h"
-#include "scene/scene_model.h"
-#include "scene/view_controller.h"
-#include "scene/view_grid_data.h"
-#include "sections/sections.h"
+#include "scene_objects.h"
 
 using namespace qx;
 using gfx::Key;
 
 namespace {
 
-struct Scene {
-  gfx::SceneTree tree;
-  HoopsModel model;
-  SectionSet sections;
-  QuarlexSettings settings;
-  CViewGridData grid;
-  CColorTable colours;
-  EnvelopeSet envelopes;
-  SurfaceSet surfaces;
-  FigureSet figures;
-  CPolygonSet polygons;
-  ViewController view{tree, {model, sections, settings, grid, colours, envelopes, surfaces, figures, polygons}};
-  SceneBuilder& builder = view.builder();
-
+struct Scene : test::SceneObjects {
   // A plan view of `width` x `height` looking down on `centre`.
   explicit Scene(DPoint3D centre = {}, float width = 100.0f, float height = 100.0f) {
     builder.buildScene();
