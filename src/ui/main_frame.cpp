@@ -441,11 +441,11 @@ void CMainFrame::connectView() {
 
 namespace {
 
-// The tool bar buttons: the status prompt, then the tooltip.
+// The tool bar buttons: the status prompt (also the tip), then the button's text.
 struct EditButton {
   const char* glyph;
   const char* prompt;
-  const char* tip;
+  const char* text;
   EditCommand command;
 };
 
@@ -459,7 +459,7 @@ constexpr EditButton kDigitizeButtons[] = {
 struct SnapButton {
   const char* glyph;
   const char* prompt;
-  const char* tip;
+  const char* text;
   int button;
 };
 
@@ -534,15 +534,15 @@ class PickWaiter : public QObject {
 }  // namespace
 
 void CMainFrame::buildEditBars() {
-  const auto add = [](QToolBar* bar, const char* glyph, const char* prompt, const char* tip) {
-    QAction* action = bar->addAction(svgIcon(QLatin1String(glyph)), QLatin1String(tip));
+  const auto add = [](QToolBar* bar, const char* glyph, const char* prompt, const char* text) {
+    QAction* action = bar->addAction(svgIcon(QLatin1String(glyph)), QLatin1String(text));
     action->setStatusTip(QLatin1String(prompt));
-    action->setToolTip(QLatin1String(tip));
+    action->setToolTip(QLatin1String(prompt));
     action->setEnabled(false);
     return action;
   };
   const auto addTool = [&](QToolBar* bar, const EditButton& b) {
-    QAction* action = add(bar, b.glyph, b.prompt, b.tip);
+    QAction* action = add(bar, b.glyph, b.prompt, b.text);
     const EditCommand command = b.command;
     action->setCheckable(command == EditCommand::AddPoint || command == EditCommand::MovePoint);
     connect(action, &QAction::triggered, this, [this, command] { runEditCommand(command); });
@@ -550,7 +550,7 @@ void CMainFrame::buildEditBars() {
   };
   for (const EditButton& b : kDigitizeButtons) addTool(digitizeBar_, b);
   for (const SnapButton& b : kSnapButtons) {
-    QAction* action = add(digitizeBar_, b.glyph, b.prompt, b.tip);
+    QAction* action = add(digitizeBar_, b.glyph, b.prompt, b.text);
     action->setCheckable(true);
     const int button = b.button;
     connect(action, &QAction::triggered, this, [this, button] {
@@ -569,7 +569,7 @@ void CMainFrame::buildEditBars() {
   }
   snapDistance_ = new QLineEdit(digitizeBar_);
   snapDistance_->setFixedWidth(80);
-  snapDistance_->setToolTip(QStringLiteral("Set Snap Distance"));
+  snapDistance_->setToolTip(QStringLiteral("Set the distance to snap"));
   snapDistance_->setStatusTip(QStringLiteral("Set the distance to snap"));
   snapDistance_->setEnabled(false);
   digitizeBar_->addWidget(snapDistance_);
