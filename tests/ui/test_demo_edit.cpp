@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -70,6 +71,7 @@ TEST(DemoEdit, AFigureDigitizedOnAnImportedOneHoldsItsOre) {
   EXPECT_FALSE(frame.pickActive());
   EXPECT_FALSE(doc.editTools().anyFlag());
 
+  const QImage before = view.renderToImage(view.size());
   frame.action(CommandId::CreateFigure)->trigger();
   EXPECT_TRUE(frame.digitizeToolBar()->isVisibleTo(&frame));
   frame.editAction(EditCommand::StartDigitizing)->trigger();
@@ -91,6 +93,10 @@ TEST(DemoEdit, AFigureDigitizedOnAnImportedOneHoldsItsOre) {
   EXPECT_NEAR(figures.figures[std::size_t(made)].oreTonnage, imported.oreTonnage, 1e-6 * imported.oreTonnage);
   EXPECT_FALSE(frame.digitizeToolBar()->isVisibleTo(&frame));
   EXPECT_TRUE(doc.isModified());
+  // The redrawn datasets keep their colours: a corner that shows
+  // only the topography looks the same.
+  const QPoint corner(view.width() - 20, 10);
+  EXPECT_EQ(view.renderToImage(view.size()).pixel(corner), before.pixel(corner));
 }
 
 }  // namespace
