@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QTimer>
 #include <QToolBar>
+#include <cmath>
 #include <cstdlib>
 
 #include "app/document.h"
@@ -48,19 +49,29 @@ TEST(DemoEdit, AFigureDigitizedOnAnImportedOneHoldsItsOre) {
   ASSERT_GT(figures.count(), 0);
   const Figure imported = figures.figures.front();
   ASSERT_GT(imported.oreTonnage, 0.0);
-  const auto send = [&](QEvent::Type type, const DPoint3D& world) {
+  const auto send = [&](QEvent::Type type, const DPoint3D& world, QPointF off = {}) {
     const auto px =
         app.sceneTree().computeCoordinates("?Picture", gfx::CoordSystem::World, world, gfx::CoordSystem::OuterPixels);
     ASSERT_TRUE(px);
-    const QPointF at(px->x, px->y);
+    const QPointF at = QPointF(px->x, px->y) + off;
     QMouseEvent event(type, at, view.mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, {});
     QApplication::sendEvent(&view, &event);
   };
 
-  // A double click on a vertex in figure selection shows a figure there.
+  // A pixel inside the figure from a vertex, towards the middle of its vertices.
+  double mx = 0, my = 0;
+  for (const DPoint3D& vertex : imported.outline) {
+    mx += vertex.x / double(imported.outline.size());
+    my += vertex.y / double(imported.outline.size());
+  }
+  const auto inward = [&](const DPoint3D& vertex) {
+    const double dx = mx - vertex.x, dy = my - vertex.y, d = std::hypot(dx, dy);
+    return QPointF(dx / d, -dy / d);
+  };
+  // A double click in figure selection shows the figure in the information window.
   frame.action(CommandId::SelectFigures)->trigger();
-  send(QEvent::MouseButtonDblClick, imported.outline.front());
-  EXPECT_EQ(frame.picks().items().front().type, kInfoFigure);
+  send(QEvent::MouseButtonDblClick, imported.outline.front(), inward(imported.outline.front()));
+  EXPECT_EQ(frame.picks().items().front(), (CInformationDlgDataItem{kInfoFigure, 0}));
 
   // The modal pick ends on a key without a point: nothing is modified.
   QTimer::singleShot(0, [&] {
@@ -77,7 +88,8 @@ TEST(DemoEdit, AFigureDigitizedOnAnImportedOneHoldsItsOre) {
   frame.editAction(EditCommand::StartDigitizing)->trigger();
   frame.snapAction(kSnapFigure)->trigger();
   EXPECT_TRUE(frame.snapAction(kSnapFigure)->isChecked());
-  for (const DPoint3D& vertex : imported.outline) send(QEvent::MouseButtonPress, vertex);
+  // A pixel inside the figure from each vertex: only the snap puts the points on the vertices.
+  for (const DPoint3D& vertex : imported.outline) send(QEvent::MouseButtonPress, vertex, inward(vertex));
   ASSERT_EQ(doc.editTools().points().size(), imported.outline.size());
   EXPECT_TRUE(frame.editAction(EditCommand::FinishDigitizing)->isEnabled());
   // The name through the Figure Properties dialog.
