@@ -4,6 +4,7 @@
 #include "app/document.h"
 #include "graphics/scene_tree.h"
 #include "scene/composites_drawing.h"
+#include "scene/scene_builder.h"
 
 namespace qx {
 
@@ -16,6 +17,8 @@ EditTools& CWQuarlexDoc::editTools() {
       setModifiedFlag(true);
       redrawEnvelopesAndSurfaces();
       redrawFiguresAndPolygons(false);
+      // The redrawn segments take their colours, transparency and switches again.
+      if (scene_ != nullptr) SceneBuilder(*scene_, sceneProject()).applyDatasetVisibility();
       if (view_ != nullptr) view_->updateAllViews();
     });
   }

@@ -17,6 +17,7 @@
 
 #include "common/types.h"
 #include "graphics/scene_tree.h"
+#include "port/dialog_model.h"
 
 namespace qx {
 
@@ -46,6 +47,20 @@ enum SnapMode : int {
   kSnapCoordinate = 4,
   kSnapGrid = 5,
   kSnapSide = 6
+};
+
+// "Snap To Coordinate": the typed point of snap mode 4, opening on the
+// current section's plane point.
+class CSnapCoordDlg : public DialogModel {
+ public:
+  static constexpr std::string_view kKind = "snap_coordinate";
+  static constexpr std::string_view kXLabel = "X Coordinate";
+  static constexpr std::string_view kYLabel = "Y Coordinate";
+  CSnapCoordDlg(double x, double y) : x(x), y(y) {}
+  std::string_view kind() const override { return kKind; }
+  std::string title() const override { return "Snap To Coordinate"; }
+  double x;
+  double y;
 };
 
 class Digitizer {

@@ -6,12 +6,15 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTreeWidget>
 
 #include "datasets/composite_modify_dialog.h"
 #include "datasets/envelope_dialogs.h"
 #include "engine/figure_dialogs.h"
+#include "scene/digitizer.h"
+#include "scene/edit_tools.h"
 #include "ui/number_fields.h"
 #include "ui/qt_text.h"
 #include "ui/qt_ui_port.h"
@@ -137,7 +140,66 @@ bool FigurePropertiesWidget::storeToModel(UiPort*) {
   return true;
 }
 
+TargetAreaWidget::TargetAreaWidget(CTargetAreaDialog& model, QWidget* parent) : ModelWidget(parent), model_(model) {
+  area_ = new QLineEdit(this);
+  auto* layout = new QGridLayout(this);
+  layout->addWidget(area_, 0, 0);
+}
+
+void TargetAreaWidget::loadFromModel() { area_->setText(qs(model_.text)); }
+
+bool TargetAreaWidget::storeToModel(UiPort*) {
+  model_.text = area_->text().toStdString();
+  return true;
+}
+
+RetagContourWidget::RetagContourWidget(CRetagContourDialog& model, QWidget* parent)
+    : ModelWidget(parent), model_(model) {
+  names_ = new QListWidget(this);
+  auto* layout = new QGridLayout(this);
+  layout->addWidget(new QLabel(qs(CRetagContourDialog::kPrompt), this), 0, 0);
+  layout->addWidget(names_, 1, 0);
+}
+
+void RetagContourWidget::loadFromModel() {
+  names_->clear();
+  for (const std::string& name : model_.names) names_->addItem(qs(name));
+  names_->setCurrentRow(model_.selected);
+}
+
+bool RetagContourWidget::storeToModel(UiPort*) {
+  if (names_->currentRow() >= 0) model_.selected = names_->currentRow();
+  return true;
+}
+
+SnapCoordinateWidget::SnapCoordinateWidget(CSnapCoordDlg& model, QWidget* parent) : ModelWidget(parent), model_(model) {
+  x_ = new QLineEdit(this);
+  y_ = new QLineEdit(this);
+  auto* layout = new QGridLayout(this);
+  layout->addWidget(new QLabel(qs(CSnapCoordDlg::kXLabel), this), 0, 0);
+  layout->addWidget(x_, 0, 1);
+  layout->addWidget(new QLabel(qs(CSnapCoordDlg::kYLabel), this), 1, 0);
+  layout->addWidget(y_, 1, 1);
+}
+
+void SnapCoordinateWidget::loadFromModel() {
+  x_->setText(formatNumber(model_.x));
+  y_->setText(formatNumber(model_.y));
+}
+
+// Both or neither: a field without a number leaves the point as it was.
+bool SnapCoordinateWidget::storeToModel(UiPort* port) {
+  double x = model_.x, y = model_.y;
+  if (!storeNumber(x_, x, port) || !storeNumber(y_, y, port)) return false;
+  model_.x = x;
+  model_.y = y;
+  return true;
+}
+
 void registerEditWidgets(WidgetRegistry& registry) {
+  registry.add(CTargetAreaDialog::kKind, widgetFactory<CTargetAreaDialog, TargetAreaWidget>());
+  registry.add(CRetagContourDialog::kKind, widgetFactory<CRetagContourDialog, RetagContourWidget>());
+  registry.add(CSnapCoordDlg::kKind, widgetFactory<CSnapCoordDlg, SnapCoordinateWidget>());
   registry.add(CDialogCompositeModify::kKind, widgetFactory<CDialogCompositeModify, CompositeModifyWidget>());
   registry.add(CCreateEnvelopeDialog::kKind, widgetFactory<CCreateEnvelopeDialog, CreateEnvelopeWidget>());
   registry.add(CFigurePropertiesDialog::kKind, widgetFactory<CFigurePropertiesDialog, FigurePropertiesWidget>());

@@ -7,6 +7,7 @@
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QListWidget;
 class QPushButton;
 class QTreeWidget;
 
@@ -15,6 +16,9 @@ namespace qx {
 class CCreateEnvelopeDialog;
 class CDialogCompositeModify;
 class CFigurePropertiesDialog;
+class CRetagContourDialog;
+class CSnapCoordDlg;
+class CTargetAreaDialog;
 
 // "Composite: <name>": the "Property" / "Value" list, the selected row's
 // label and edit box, "Set" and "Delete". Delete closes the dialog (the
@@ -82,6 +86,56 @@ class FigurePropertiesWidget : public ModelWidget {
  private:
   CFigurePropertiesDialog& model_;
   QLineEdit* name_ = nullptr;
+};
+
+// "Enter target area": the one edit box, kept as text (the tool reads it).
+class TargetAreaWidget : public ModelWidget {
+  Q_OBJECT
+
+ public:
+  explicit TargetAreaWidget(CTargetAreaDialog& model, QWidget* parent = nullptr);
+  void loadFromModel() override;
+  bool storeToModel(UiPort* port) override;
+
+  QLineEdit* area() const { return area_; }
+
+ private:
+  CTargetAreaDialog& model_;
+  QLineEdit* area_ = nullptr;
+};
+
+// "Retag Contour": the envelope names under the model's prompt.
+class RetagContourWidget : public ModelWidget {
+  Q_OBJECT
+
+ public:
+  explicit RetagContourWidget(CRetagContourDialog& model, QWidget* parent = nullptr);
+  void loadFromModel() override;
+  bool storeToModel(UiPort* port) override;
+
+  QListWidget* names() const { return names_; }
+
+ private:
+  CRetagContourDialog& model_;
+  QListWidget* names_ = nullptr;
+};
+
+// "Snap To Coordinate": X and Y, both numbers.
+class SnapCoordinateWidget : public ModelWidget {
+  Q_OBJECT
+
+ public:
+  explicit SnapCoordinateWidget(CSnapCoordDlg& model, QWidget* parent = nullptr);
+  void loadFromModel() override;
+  bool storeToModel(UiPort* port) override;
+
+  QLineEdit* x() const { return x_; }
+  QLineEdit* y() const { return y_; }
+
+ private:
+  CSnapCoordDlg& model_;
+  QLineEdit* x_ = nullptr;
+  QLineEdit* y_ = nullptr;
 };
 
 void registerEditWidgets(WidgetRegistry& registry);

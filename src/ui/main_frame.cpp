@@ -6,16 +6,20 @@
 #include <QDialogButtonBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QEventLoop>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QSettings>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -23,6 +27,8 @@
 #include "app/document.h"
 #include "app/project_file.h"
 #include "app/version.h"
+#include "scene/digitizer.h"
+#include "scene/picking.h"
 #include "scene/view_controller.h"
 #include "ui/glyph_icon.h"
 #include "ui/information_widget.h"
@@ -69,6 +75,10 @@ CMainFrame::CMainFrame(CWQuarlexDoc& doc, Options options, QWidget* parent)
   if (doc_.scene() != nullptr) {
     controller_ = std::make_unique<ViewController>(*doc_.scene(), doc_.sceneProject());
     controller_->setModifiedListener([this] { doc_.setModifiedFlag(true); });
+    ProjectObjects& o = doc_.objects();
+    digitizer_ = std::make_unique<Digitizer>(DigitizeSources{*doc_.scene(), controller_->builder(), o.sceneModel,
+                                                             o.polygons, o.figures, o.envelopes, o.viewGrid});
+    doc_.editTools().setPick([this](int mode) { return waitForPick(mode); });
   }
   setWindowIcon(svgIcon(QStringLiteral("app")));
   buildMenus();
@@ -89,6 +99,7 @@ CMainFrame::CMainFrame(CWQuarlexDoc& doc, Options options, QWidget* parent)
 }
 
 CMainFrame::~CMainFrame() {
+  if (controller_ != nullptr) doc_.editTools().setPick({});
   doc_.setChangeListener({});
   if (auto* port = dynamic_cast<QtUiPort*>(&doc_.port())) port->setProjectFolder({});
   if (doc_.view() == view_) doc_.setView(nullptr);
@@ -163,43 +174,8 @@ void CMainFrame::buildToolBars() {
   }
 
   digitizeBar_ = makeBar("DigitizeToolBar", QStringLiteral("Digitize"));
-  const std::pair<const char*, const char*> digitize[] = {
-      {"digitize_start", "Start Digitizing"},
-      {"digitize_finish", "Finish Digitizing"},
-      {"undo", "Undo"},
-      {"snap_polygon", "Snap Polygon"},
-      {"snap_figure", "Snap Figure"},
-      {"snap_envelope", "Snap Envelope"},
-      {"snap_grid", "Snap Grid"},
-      {"snap_side", "Snap Side"},
-      {"snap_coordinate", "Snap Coordinate"},
-      {"snap_middle", "Snap Middle"},
-      {"snap_distance", "Snap Distance"},
-  };
-  for (const auto& [glyph, text] : digitize) placeholder(digitizeBar_, QLatin1String(glyph), QLatin1String(text));
-  auto* snapDistance = new QLineEdit(digitizeBar_);
-  snapDistance->setFixedWidth(80);
-  snapDistance->setToolTip(QStringLiteral("Set the distance to snap"));
-  snapDistance->setStatusTip(QStringLiteral("Set the distance to snap"));
-  snapDistance->setEnabled(false);
-  digitizeBar_->addWidget(snapDistance);
-
   modifyBar_ = makeBar("ModifyToolBar", QStringLiteral("Modify"));
-  const std::pair<const char*, const char*> modify[] = {
-      {"anchor", "Select Anchor"},
-      {"point_next", "Next Point"},
-      {"point_previous", "Previous Point"},
-      {"erase", "Erase"},
-      {"point_add", "Add Point"},
-      {"point_move", "Move point"},
-      {"contour_retag", "Retag Contour"},
-      {"contour_delete", "Delete Contour"},
-      {"contour_modify", "Modify Contour"},
-      {"accept", "Accept changes"},
-      {"cancel", "Cancel"},
-      {"optimize", "Optimize shape for target tonnage"},
-  };
-  for (const auto& [glyph, text] : modify) placeholder(modifyBar_, QLatin1String(glyph), QLatin1String(text));
+  buildEditBars();
 
   // The section view bar and the two dialog bars start a second row.
   addToolBarBreak(Qt::TopToolBarArea);
@@ -399,6 +375,7 @@ void CMainFrame::updateCommandStates() {
     action->setEnabled(files_.isEnabled(id));
     if (action->isCheckable()) action->setChecked(isChecked(id));
   }
+  updateEditActions();
   updateBars();
 }
 
@@ -433,9 +410,20 @@ void CMainFrame::connectView() {
     c->mouseMoved(x, y);
     statusPane(0)->setText(qs(c->statusText()));
     if (c->dragging()) sceneChanged();  // the rubber band follows the cursor
+    if (doc_.editTools().digitizing()) drawEditBand();
   });
-  connect(view_, &CWQuarlexView::mousePressedAt, this,
-          [c](double x, double y, int button) { c->mousePressed(x, y, button); });
+  connect(view_, &CWQuarlexView::mousePressedAt, this, [this, c](double x, double y, int button) {
+    if (button == Qt::LeftButton && c->armed() == ViewController::Drag::None && doc_.editTools().anyFlag())
+      digitizeClick(x, y);
+    else
+      c->mousePressed(x, y, button);
+  });
+  // A double click shows the item under it in the information window.
+  connect(view_, &CWQuarlexView::mouseDoubleClickedAt, this, [this](double x, double y) {
+    if (doc_.objects().sceneModel.initialised == 0) return;
+    const int mode = doc_.objects().sceneModel.selectionMode;
+    if (const auto key = pickForInformation(*doc_.scene(), mode, {x, y})) showPicked(mode, static_cast<int>(*key));
+  });
   connect(view_, &CWQuarlexView::mouseReleasedAt, this, [this, c](double x, double y, int button) {
     c->mouseReleased(x, y, button);
     sceneChanged();
@@ -449,6 +437,271 @@ void CMainFrame::connectView() {
     c->cancelDrag();
     sceneChanged();
   });
+}
+
+namespace {
+
+// The tool bar buttons: the status prompt (also the tip), then the button's text.
+struct EditButton {
+  const char* glyph;
+  const char* prompt;
+  const char* text;
+  EditCommand command;
+};
+
+constexpr EditButton kDigitizeButtons[] = {
+    {"digitize_start", "Start digitizing a new line", "Start Digitizing", EditCommand::StartDigitizing},
+    {"digitize_finish", "Finish digitizing the current line and close the shape", "Finish Digitizing",
+     EditCommand::FinishDigitizing},
+    {"undo", "Undo the last action", "Undo", EditCommand::Undo},
+};
+
+struct SnapButton {
+  const char* glyph;
+  const char* prompt;
+  const char* text;
+  int button;
+};
+
+constexpr SnapButton kSnapButtons[] = {
+    {"snap_polygon", "Snap to the nearest polygon", "Snap Polygon", kSnapPolygon},
+    {"snap_figure", "Snap to the nearest figure", "Snap Figure", kSnapFigure},
+    {"snap_envelope", "Snap to the nearest envelope", "Snap Envelope", kSnapEnvelope},
+    {"snap_grid", "Snap to the nearest grid intersection", "Snap Grid", kSnapGrid},
+    {"snap_side", "Snap to the nearest line (Block Side/ Figure/ Envelope)", "Snap Side", kSnapSide},
+    {"snap_coordinate", "Snap to the selected coordinate", "Snap Coordinate", kSnapCoordinate},
+    {"snap_middle", "Snap to the middle of the selected points", "Snap Middle", CMainFrame::kSnapMiddleButton},
+    {"snap_distance", "Snap the entered distance along the selected direction", "Snap Distance",
+     CMainFrame::kSnapDistanceButton},
+};
+
+constexpr EditButton kModifyButtons[] = {
+    {"anchor", "Select the Anchor Point", "Select Anchor", EditCommand::SelectAnchor},
+    {"point_next", "Select the next point in the figure", "Next Point", EditCommand::NextPoint},
+    {"point_previous", "Select the previous point in the figure", "Previous Point", EditCommand::PreviousPoint},
+    {"erase", "Erase the selected point", "Erase", EditCommand::Erase},
+    {"point_add", " Insert a new point after the current point", "Add Point", EditCommand::AddPoint},
+    {"point_move", "Move the selected point", "Move point", EditCommand::MovePoint},
+    {"contour_retag", "Retag the selected contour to belong in a different envelope", "Retag Contour",
+     EditCommand::RetagContour},
+    {"contour_delete", "Delete the selected contour", "Delete Contour", EditCommand::DeleteContour},
+    {"accept", "Accept and save changes", "Accept changes", EditCommand::Accept},
+    {"cancel", "Cancel any changes done to the figure", "Cancel", EditCommand::Cancel},
+    {"optimize", "Optimize shape for target tonnage", "Optimize shape for target tonnage", EditCommand::TargetArea},
+};
+
+// The Edit menu's tools.
+std::optional<EditCommand> editCommandOf(CommandId id) {
+  switch (id) {
+    case CommandId::CreateFigure: return EditCommand::CreateFigure;
+    case CommandId::ModifyFigure: return EditCommand::ModifyFigure;
+    case CommandId::CreateEnvelope: return EditCommand::CreateEnvelope;
+    case CommandId::ModifyEnvelope: return EditCommand::ModifyEnvelope;
+    case CommandId::ModifyComposite: return EditCommand::ModifyComposite;
+    default: return std::nullopt;
+  }
+}
+
+// Waits in the view for the pick's click: a left press gives the point, a key
+// ends the wait without one.
+class PickWaiter : public QObject {
+ public:
+  explicit PickWaiter(CWQuarlexView& view) : view_(view) {}
+  std::optional<QPointF> at;
+  QEventLoop loop;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched != &view_) return false;
+    if (event->type() == QEvent::MouseButtonPress) {
+      auto* mouse = static_cast<QMouseEvent*>(event);
+      if (mouse->button() != Qt::LeftButton) return false;
+      at = view_.localWindow(mouse->position());
+      loop.quit();
+      return true;
+    }
+    if (event->type() == QEvent::KeyPress) {
+      loop.quit();
+      return true;
+    }
+    return false;
+  }
+
+ private:
+  CWQuarlexView& view_;
+};
+
+}  // namespace
+
+void CMainFrame::buildEditBars() {
+  const auto add = [](QToolBar* bar, const char* glyph, const char* prompt, const char* text) {
+    QAction* action = bar->addAction(svgIcon(QLatin1String(glyph)), QLatin1String(text));
+    action->setStatusTip(QLatin1String(prompt));
+    action->setToolTip(QLatin1String(prompt));
+    action->setEnabled(false);
+    return action;
+  };
+  const auto addTool = [&](QToolBar* bar, const EditButton& b) {
+    QAction* action = add(bar, b.glyph, b.prompt, b.text);
+    const EditCommand command = b.command;
+    action->setCheckable(command == EditCommand::AddPoint || command == EditCommand::MovePoint);
+    connect(action, &QAction::triggered, this, [this, command] { runEditCommand(command); });
+    editActions_[command] = action;
+  };
+  for (const EditButton& b : kDigitizeButtons) addTool(digitizeBar_, b);
+  for (const SnapButton& b : kSnapButtons) {
+    QAction* action = add(digitizeBar_, b.glyph, b.prompt, b.text);
+    action->setCheckable(true);
+    const int button = b.button;
+    connect(action, &QAction::triggered, this, [this, button] {
+      if (digitizer_ == nullptr) return;
+      if (button == kSnapCoordinate)
+        snapCoordinate();
+      else if (button == kSnapMiddleButton)
+        digitizer_->toggleMiddle();
+      else if (button == kSnapDistanceButton)
+        digitizer_->toggleDistance();
+      else
+        digitizer_->toggleSnap(button);
+      editStateChanged();
+    });
+    snapActions_[button] = action;
+  }
+  snapDistance_ = new QLineEdit(digitizeBar_);
+  snapDistance_->setFixedWidth(80);
+  snapDistance_->setToolTip(QStringLiteral("Set the distance to snap"));
+  snapDistance_->setStatusTip(QStringLiteral("Set the distance to snap"));
+  snapDistance_->setEnabled(false);
+  digitizeBar_->addWidget(snapDistance_);
+  connect(snapDistance_, &QLineEdit::editingFinished, this, [this] {
+    if (digitizer_ == nullptr) return;
+    // Text that holds no number shows the distance in use again.
+    if (!digitizer_->setSnapDistance(snapDistance_->text().toStdString()))
+      snapDistance_->setText(QString::number(digitizer_->snapDistance()));
+  });
+
+  for (const EditButton& b : kModifyButtons) {
+    // "Modify Contour" has no tool of its own: it stays, never enabled.
+    if (b.command == EditCommand::Accept) add(modifyBar_, "contour_modify", "Modify Contour", "Modify Contour");
+    addTool(modifyBar_, b);
+  }
+}
+
+QAction* CMainFrame::editAction(EditCommand command) const {
+  auto it = editActions_.find(command);
+  return it == editActions_.end() ? nullptr : it->second;
+}
+
+QAction* CMainFrame::snapAction(int button) const {
+  auto it = snapActions_.find(button);
+  return it == snapActions_.end() ? nullptr : it->second;
+}
+
+void CMainFrame::runEditCommand(EditCommand command) {
+  if (controller_ == nullptr) return;
+  doc_.onEditCommand(command);
+  editStateChanged();
+}
+
+std::optional<gfx::Key> CMainFrame::waitForPick(int mode) {
+  if (view_ == nullptr || controller_ == nullptr || pickActive_) return std::nullopt;
+  editStateChanged();  // the tool's prompt
+  PickWaiter waiter(*view_);
+  view_->installEventFilter(&waiter);
+  view_->setCursor(Qt::PointingHandCursor);
+  pickActive_ = true;
+  waiter.loop.exec();
+  pickActive_ = false;
+  view_->unsetCursor();
+  view_->removeEventFilter(&waiter);
+  if (!waiter.at) return std::nullopt;
+  const auto item = pickItem(*doc_.scene(), controller_->builder(), doc_.objects().sceneModel, mode,
+                             {waiter.at->x(), waiter.at->y()});
+  if (!item) return std::nullopt;
+  return item->key;
+}
+
+void CMainFrame::digitizeClick(double x, double y) {
+  if (digitizer_ == nullptr || doc_.objects().sceneModel.initialised == 0) return;
+  const EditTools& tools = doc_.editTools();
+  digitizer_->skipInvalidPolygonHits = tools.figureCreate() || tools.figureModify();
+  digitizer_->editedContour.reset();
+  if (tools.envelopeModify()) digitizer_->editedContour = gfx::Key(tools.envelope()) * 1000 + tools.contour();
+  if (const auto point = digitizer_->click({x, y})) doc_.editTools().addPoint(*point);
+  editStateChanged();
+}
+
+void CMainFrame::snapCoordinate() {
+  if (digitizer_ == nullptr) return;
+  const FPoint3D& plane = doc_.objects().sections.current.target;
+  CSnapCoordDlg dialog(plane.x, plane.y);
+  if (!doc_.port().runDialog(dialog)) return;
+  digitizer_->snapToCoordinate(dialog.x, dialog.y);
+  // The typed point is digitized at once; where the click would be does not matter.
+  if (doc_.editTools().anyFlag()) digitizeClick(0.0, 0.0);
+}
+
+void CMainFrame::editStateChanged() {
+  const EditTools& tools = doc_.editTools();
+  // The bars follow the tools when the tools change their mind; in between
+  // the View menu shows or hides them.
+  if (tools.digitizeBarShown() != digitizeBarWanted_) {
+    digitizeBarWanted_ = tools.digitizeBarShown();
+    digitizeBar_->setVisible(digitizeBarWanted_);
+  }
+  if (tools.modifyBarShown() != modifyBarWanted_) {
+    modifyBarWanted_ = tools.modifyBarShown();
+    modifyBar_->setVisible(modifyBarWanted_);
+  }
+  const std::string& prompt =
+      digitizer_ != nullptr && !digitizer_->prompt().empty() ? digitizer_->prompt() : tools.prompt();
+  if (prompt.empty())
+    statusBar()->clearMessage();
+  else
+    statusBar()->showMessage(qs(prompt));
+  drawEditBand();
+  sceneChanged();
+}
+
+void CMainFrame::updateEditActions() {
+  const bool live = controller_ != nullptr && ruleHolds(EnableRule::SetUp, doc_.commandContext());
+  const EditTools* tools = live ? &doc_.editTools() : nullptr;
+  for (const auto& [command, action] : editActions_) {
+    action->setEnabled(tools != nullptr && tools->isEnabled(command));
+    if (action->isCheckable()) action->setChecked(tools != nullptr && tools->isChecked(command));
+  }
+  const bool snapping = tools != nullptr && tools->anyFlag();
+  for (const auto& [button, action] : snapActions_) {
+    action->setEnabled(snapping);
+    const Digitizer* d = digitizer_.get();
+    const bool on = d != nullptr && (button == kSnapMiddleButton     ? d->middleOn()
+                                     : button == kSnapDistanceButton ? d->distanceOn()
+                                                                     : d->snapMode() == button);
+    action->setChecked(live && on);
+  }
+  snapDistance_->setEnabled(live);
+}
+
+// The line from the current vertex to the cursor while a line is digitized.
+void CMainFrame::drawEditBand() {
+  if (controller_ == nullptr) return;
+  gfx::SceneTree& tree = *doc_.scene();
+  const EditTools& tools = doc_.editTools();
+  const bool shown = tools.digitizing() && !tools.points().empty() && tools.pending() != EditTools::kNone;
+  if (!shown && tree.findSegment(kRubberBandSegment) == gfx::kNoKey) return;
+  tree.openSegment(kRubberBandSegment);
+  tree.flushContents(".", "everything");
+  if (shown) {
+    const auto at =
+        static_cast<std::size_t>(std::clamp(tools.currentVertex(), 0, static_cast<int>(tools.points().size()) - 1));
+    tree.setVisibility("cutting planes=off, lines=on");
+    tree.setSelectability("everything=off");
+    tree.setColor("lines=red");
+    const DPoint3D line[] = {tools.points()[at], controller_->cursor()};
+    tree.insertPolyline(line);
+  }
+  tree.closeSegment();
+  tree.updateDisplay();
 }
 
 void CMainFrame::sceneChanged() {
@@ -525,6 +778,10 @@ void CMainFrame::onCommand(CommandId id, bool checked) {
       case CommandId::FilePrintPreview: ViewPrinter::of(this).preview(view_, qs(doc_.title())); break;
       case CommandId::FilePrintSetup: ViewPrinter::of(this).setup(); break;
       default:
+        if (const auto command = editCommandOf(id)) {
+          runEditCommand(*command);
+          break;
+        }
         if (QToolBar* bar = barOf(id))
           bar->setVisible(checked);
         else

@@ -7,17 +7,21 @@
 #include <QStringList>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "app/commands.h"
 #include "app/file_commands.h"
 #include "app/information.h"
 #include "app/startup.h"
+#include "graphics/scene_tree.h"
+#include "scene/edit_tools.h"
 
 class QComboBox;
 class QDragEnterEvent;
 class QDropEvent;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QSettings;
 class QToolBar;
@@ -27,6 +31,7 @@ namespace qx {
 class CInformationDlg;
 class CWQuarlexDoc;
 class CWQuarlexView;
+class Digitizer;
 class ViewController;
 
 // The application's name in the profile and in the About box's title.
@@ -84,6 +89,23 @@ class CMainFrame : public QMainWindow {
   QComboBox* renderingCombo() const { return renderingCombo_; }
   QComboBox* exaggerationCombo() const { return exaggerationCombo_; }
 
+  // ---- the editing tools ----
+  // A button of the digitize or modify bar, or nullptr.
+  QAction* editAction(EditCommand command) const;
+  // The snap buttons: modes 1..6, then kSnapMiddleButton and kSnapDistanceButton.
+  static constexpr int kSnapMiddleButton = 7;
+  static constexpr int kSnapDistanceButton = 8;
+  QAction* snapAction(int button) const;
+  QLineEdit* snapDistanceField() const { return snapDistance_; }
+  // What turns clicks into points; nullptr when the document has no scene.
+  Digitizer* digitizer() const { return digitizer_.get(); }
+  // Carries out a tool command through the document, then shows what it did.
+  void runEditCommand(EditCommand command);
+  // The modal pick of the tools: waits for the next left press in the view
+  // (Esc or any other key ends it without one), then picks there in `mode`.
+  std::optional<gfx::Key> waitForPick(int mode);
+  bool pickActive() const { return pickActive_; }
+
   // Enabling and check marks of every command, from the document's state.
   void updateCommandStates();
   // "<title> - Quarlex", with Qt's modified marker while the project is modified.
@@ -134,6 +156,14 @@ class CMainFrame : public QMainWindow {
   // The view's commands; false for a command that is not one.
   bool runViewCommand(CommandId id);
   void connectView();
+  void buildEditBars();
+  // The left button in the view while a tool is active: a digitized point.
+  void digitizeClick(double x, double y);
+  void snapCoordinate();
+  // After a tool changed something: bars, prompt, the line to the cursor.
+  void editStateChanged();
+  void updateEditActions();
+  void drawEditBand();
   void updateBars();
   // After a change of the scene: the view repaints, the commands follow.
   void sceneChanged();
@@ -167,6 +197,13 @@ class CMainFrame : public QMainWindow {
   QComboBox* exaggerationCombo_ = nullptr;
   CWQuarlexView* view_ = nullptr;
   std::unique_ptr<ViewController> controller_;
+  std::unique_ptr<Digitizer> digitizer_;
+  std::map<EditCommand, QAction*> editActions_;
+  std::map<int, QAction*> snapActions_;
+  QLineEdit* snapDistance_ = nullptr;
+  bool digitizeBarWanted_ = false;
+  bool modifyBarWanted_ = false;
+  bool pickActive_ = false;
   CInformationDlgDataList picks_;
   CInformationDlg* info_ = nullptr;
 };

@@ -55,6 +55,9 @@ class CWQuarlexView : public QOpenGLWidget, public ViewNotifier {
   // How many notifications arrived, for the tests.
   int notificationCount() const { return notifications_; }
 
+  // A widget point in "local window" coordinates.
+  QPointF localWindow(QPointF position) const;
+
   void displayChanged() override;
   void compositeRemoved(int index) override;
   void datasetChanged(DatasetChange code) override;
@@ -88,7 +91,6 @@ class CWQuarlexView : public QOpenGLWidget, public ViewNotifier {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  QPointF localWindow(QPointF position) const;
   // Draws into the bound framebuffer; texts and hints with a painter on `device`.
   void drawScene(QPaintDevice& device, QSize pixels, double pixelRatio);
   void releaseRenderer();
