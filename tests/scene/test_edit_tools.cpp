@@ -152,6 +152,24 @@ TEST(EditTools, EraseKeepsTheLineClosedDownToOnePointAndCancelRestoresEverything
   EXPECT_EQ(fx.changes, 0);
 }
 
+TEST(EditTools, CancelAfterPointsLeavesEveryDatasetAsItWasForEachTool) {
+  const std::pair<C, std::optional<gfx::Key>> tools[] = {
+      {C::CreateEnvelope, std::nullopt}, {C::CreateFigure, std::nullopt}, {C::ModifyEnvelope, 1}, {C::ModifyFigure, 0}};
+  for (const auto& [tool, key] : tools) {
+    Fixture fx;
+    const auto envelopes = bytesOf(fx.envelopes), figures = bytesOf(fx.figures), composites = bytesOf(fx.composites);
+    ASSERT_TRUE(key ? fx.modify(tool, *key) : fx.tools.run(tool));
+    if (key) fx.tools.run(C::MovePoint);
+    for (const DPoint3D p : {DPoint3D{7, 1, 10}, DPoint3D{8, 3, 10}, DPoint3D{6, 4, 10}}) fx.tools.addPoint(p);
+    fx.tools.run(C::Cancel);
+    EXPECT_EQ(bytesOf(fx.envelopes), envelopes);
+    EXPECT_EQ(bytesOf(fx.figures), figures);
+    EXPECT_EQ(bytesOf(fx.composites), composites);
+    EXPECT_FALSE(fx.tools.anyFlag());
+    EXPECT_EQ(fx.changes, 0);
+  }
+}
+
 TEST(EditTools, TheLineIsDrawnRedWithItsVertexMarkedAndTheItemHiddenUntilCancel) {
   Fixture fx;
   gfx::SceneTree tree;
