@@ -17,6 +17,7 @@
 #include "ui/plot_widgets.h"
 #include "ui/properties_widgets.h"
 #include "ui/property_widgets.h"
+#include "ui/results_widgets.h"
 #include "ui/selection_pages_widgets.h"
 #include "ui/settings_widgets.h"
 #include "variables/entry_dialogs.h"
@@ -43,6 +44,7 @@ void registerStandardWidgets(WidgetRegistry& registry) {
   registerEditWidgets(registry);
   registerPlotWidgets(registry);
   registerPropertyWidgets(registry);
+  registerResultsWidgets(registry);
   registerSettingsWidgets(registry);
 }
 
