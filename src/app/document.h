@@ -125,7 +125,7 @@ class CWQuarlexDoc {
   // when the file could not be written.
   CommandResult onReportPolygons();
   CommandResult onReportFigures();
-  // "&Grade-Tonnage...", "&Declustering..." and "Check &Data..."
+  // "Grade-&Tonnage...", "&Declustering..." and "Chec&k Data..."
   // (app/results_commands.cpp): their options, then the results dialog with
   // Save. Cancelled when the options are cancelled, else Done with the
   // number of cut-offs, variables or checks.
