@@ -158,6 +158,7 @@ ResultsWidget::ResultsWidget(ResultsDialog& model, UiPort& port, QWidget* parent
   text_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   text_->setLineWrapMode(QPlainTextEdit::NoWrap);
   text_->setMinimumWidth(600);
+  text_->setMinimumHeight(160);
   layout->addWidget(text_);
   auto* row = new QHBoxLayout;
   save_ = new QPushButton(qs("&Save..."), this);
