@@ -32,6 +32,9 @@ enum class CommandId {
   // Report
   ReportFigures,
   ReportPolygons,
+  ReportGradeTonnage,
+  ReportDeclustering,
+  ReportCheckData,
   MapProfiles,
   GenerateMaps,
   // Edit

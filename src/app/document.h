@@ -125,6 +125,13 @@ class CWQuarlexDoc {
   // when the file could not be written.
   CommandResult onReportPolygons();
   CommandResult onReportFigures();
+  // "Grade-&Tonnage...", "&Declustering..." and "Chec&k Data..."
+  // (app/results_commands.cpp): their options, then the results dialog with
+  // Save. Cancelled when the options are cancelled, else Done with the
+  // number of cut-offs, variables or checks.
+  CommandResult onGradeTonnage();
+  CommandResult onDeclustering();
+  CommandResult onCheckData();
 
   // "Export C&omposite Data" and "Export E&nvelope Data": the dataset's
   // export through the port; nothing else (the modified flag stays). Done

@@ -162,6 +162,9 @@ CommandOutcome FileCommands::run(CommandId id) {
     case CommandId::RecalculateFigures: r = doc_.onRecalculateFigures(); break;
     case CommandId::ReportFigures: r = doc_.onReportFigures(); break;
     case CommandId::ReportPolygons: r = doc_.onReportPolygons(); break;
+    case CommandId::ReportGradeTonnage: r = doc_.onGradeTonnage(); break;
+    case CommandId::ReportDeclustering: r = doc_.onDeclustering(); break;
+    case CommandId::ReportCheckData: r = doc_.onCheckData(); break;
     case CommandId::MapProfiles: r = doc_.onMapProfiles(); break;
     case CommandId::GenerateMaps: r = doc_.onGenerateMaps(); break;
     case CommandId::ExportComposites: r = doc_.onExportComposites(); break;

@@ -4,16 +4,13 @@
 
 #include "app/document.h"
 #include "app/project_objects.h"
+#include "app/results_dialogs.h"
 #include "cli/cli_port.h"
 #include "io/text_encoding.h"
 
 namespace qx::cli {
 
 using nlohmann::ordered_json;
-
-namespace {
-constexpr std::size_t kShownItems = 10;
-}
 
 ordered_json dataChecksJson(const std::vector<DataCheck>& checks) {
   ordered_json list = ordered_json::array();
@@ -32,13 +29,7 @@ ordered_json dataChecksJson(const std::vector<DataCheck>& checks) {
   return out;
 }
 
-void printDataChecks(std::ostream& out, const std::vector<DataCheck>& checks) {
-  for (const auto& c : checks) {
-    out << displayText(c.name) << " (" << checkLevelName(c.level) << "): " << c.count << "\n";
-    for (std::size_t i = 0; i < c.items.size() && i < kShownItems; ++i) out << "  " << displayText(c.items[i]) << "\n";
-    if (c.items.size() > kShownItems) out << "  ... and " << c.items.size() - kShownItems << " more\n";
-  }
-}
+void printDataChecks(std::ostream& out, const std::vector<DataCheck>& checks) { out << dataChecksText(checks); }
 
 int runCheck(const std::filesystem::path& file, bool json, double tolerance, std::ostream& out, std::ostream& err) {
   CliPort port(err, false);

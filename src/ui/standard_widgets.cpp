@@ -18,6 +18,7 @@
 #include "ui/plot_widgets.h"
 #include "ui/properties_widgets.h"
 #include "ui/property_widgets.h"
+#include "ui/results_widgets.h"
 #include "ui/selection_pages_widgets.h"
 #include "ui/settings_widgets.h"
 #include "variables/entry_dialogs.h"
@@ -45,6 +46,7 @@ void registerStandardWidgets(WidgetRegistry& registry) {
   registerPlotWidgets(registry);
   registerGisWidgets(registry);
   registerPropertyWidgets(registry);
+  registerResultsWidgets(registry);
   registerSettingsWidgets(registry);
 }
 
