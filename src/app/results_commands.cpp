@@ -112,8 +112,10 @@ bool DeclusteringDialog::onOk(UiPort& port) {
 }
 
 bool CheckDataDialog::onOk(UiPort& port) {
-  if (tolerance > 0.0) return true;
-  return refuse(port, "The tolerance must be above 0.");
+  if (!(tolerance > 0.0)) return refuse(port, "The tolerance must be above 0.");
+  if (!(percentiles.low >= 0.0 && percentiles.low < percentiles.high && percentiles.high <= 100.0))
+    return refuse(port, "The percentiles must be from 0 to 100, the low one below the high one.");
+  return true;
 }
 
 ResultsDialog::ResultsDialog(std::string title, std::string text, std::string table, ChartWriter chart)
@@ -203,7 +205,7 @@ CommandResult CWQuarlexDoc::onCheckData() {
   if (!port_.runDialog(dialog)) return CommandResult::cancelled();
   const std::vector<DataCheck> checks =
       runDataChecks({objects_.composites, objects_.settings, objects_.envelopes, objects_.figures, objects_.polygons},
-                    dialog.tolerance);
+                    dialog.tolerance, dialog.percentiles);
   ResultsDialog results("Check Data", dataChecksText(checks), "", nullptr);
   port_.runDialog(results);
   return CommandResult::done(static_cast<int>(checks.size()));

@@ -54,7 +54,7 @@ class DeclusteringDialog : public DialogModel {
 };
 
 // The options of "Check Data...": the distance under which two composites
-// count as near duplicates.
+// count as near duplicates, and the percentiles beyond which values are listed.
 class CheckDataDialog : public DialogModel {
  public:
   static constexpr std::string_view kKind = "CheckData";
@@ -63,6 +63,7 @@ class CheckDataDialog : public DialogModel {
   bool onOk(UiPort& port) override;
 
   double tolerance = kDefaultCheckTolerance;
+  CheckPercentiles percentiles;
 };
 
 // What a result command computed: a chart (PNG bytes, drawn at the chart

@@ -31,7 +31,12 @@ ordered_json dataChecksJson(const std::vector<DataCheck>& checks) {
 
 void printDataChecks(std::ostream& out, const std::vector<DataCheck>& checks) { out << dataChecksText(checks); }
 
-int runCheck(const std::filesystem::path& file, bool json, double tolerance, std::ostream& out, std::ostream& err) {
+int runCheck(const std::filesystem::path& file, bool json, double tolerance, std::ostream& out, std::ostream& err,
+             CheckPercentiles percentiles) {
+  if (!(percentiles.low < percentiles.high)) {
+    err << "quarlex: --percentiles: the low percentile must be below the high one\n";
+    return 2;
+  }
   CliPort port(err, false);
   port.setQuiet(true);
   ProjectObjects o;
@@ -42,7 +47,7 @@ int runCheck(const std::filesystem::path& file, bool json, double tolerance, std
     return 2;
   }
   const std::vector<DataCheck> checks =
-      runDataChecks({o.composites, o.settings, o.envelopes, o.figures, o.polygons}, tolerance);
+      runDataChecks({o.composites, o.settings, o.envelopes, o.figures, o.polygons}, tolerance, percentiles);
   if (json)
     out << dataChecksJson(checks).dump(2, ' ', false, ordered_json::error_handler_t::replace) << "\n";
   else

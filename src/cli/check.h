@@ -17,6 +17,7 @@ void printDataChecks(std::ostream& out, const std::vector<DataCheck>& checks);
 // Opens the file and runs every check; returns 1 when a check at error level
 // found something, 0 otherwise, and 2 when the file cannot be opened (one
 // message on `err`).
-int runCheck(const std::filesystem::path& file, bool json, double tolerance, std::ostream& out, std::ostream& err);
+int runCheck(const std::filesystem::path& file, bool json, double tolerance, std::ostream& out, std::ostream& err,
+             CheckPercentiles percentiles = {});
 
 }  // namespace qx::cli

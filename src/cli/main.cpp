@@ -38,6 +38,10 @@ int main(int argc, char** argv) {
   check->add_flag("--json", checkJson, "print the same as JSON");
   check->add_option("--tolerance", checkTolerance, "distance in plan under which composites are near-duplicates")
       ->check(CLI::NonNegativeNumber);
+  std::vector<double> checkPercentiles{1.0, 99.0};
+  check->add_option("--percentiles", checkPercentiles, "LOW HIGH: values beyond these percentiles are listed (1 99)")
+      ->expected(2)
+      ->check(CLI::Range(0.0, 100.0));
 
   std::string plotFile, renderTo;
   auto* render = app.add_subcommand("plot-render", "Draw a Marneth PLT plot file as PDF, SVG or PNG");
@@ -54,7 +58,9 @@ int main(int argc, char** argv) {
   try {
     if (run->parsed()) return qx::cli::runJobFile(jobFile, std::cout, std::cerr, isatty(STDERR_FILENO) != 0);
     if (info->parsed()) return qx::cli::runInfo(infoFile, infoJson, std::cout, std::cerr);
-    if (check->parsed()) return qx::cli::runCheck(checkFile, checkJson, checkTolerance, std::cout, std::cerr);
+    if (check->parsed())
+      return qx::cli::runCheck(checkFile, checkJson, checkTolerance, std::cout, std::cerr,
+                               {checkPercentiles[0], checkPercentiles[1]});
     if (render->parsed()) {
       const std::string error = qx::renderPlotFile(plotFile, renderTo);
       if (error.empty()) return 0;

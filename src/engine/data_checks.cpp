@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <utility>
 
+#include "variables/variable_rules.h"
+
 namespace qx {
 
 namespace {
@@ -138,7 +140,7 @@ DataCheck checkCrossingEnvelopes(const EnvelopeSet& envelopes) {
   return check;
 }
 
-std::vector<DataCheck> runDataChecks(const DataCheckInput& in, double tolerance) {
+std::vector<DataCheck> runDataChecks(const DataCheckInput& in, double tolerance, CheckPercentiles percentiles) {
   std::vector<DataCheck> out;
   out.push_back(checkNearDuplicates(in.composites, tolerance));
   out.push_back(checkCrossingEnvelopes(in.envelopes));
@@ -154,6 +156,27 @@ std::vector<DataCheck> runDataChecks(const DataCheckInput& in, double tolerance)
     DataCheck c{"missing " + v.name, CheckLevel::Warning, 0, {}};
     for (const auto& comp : cs)
       if (k < comp.values.size() && comp.values[k] == v.missingValue) add(c, comp.name);
+    out.push_back(std::move(c));
+  }
+  for (std::size_t k = 0; k < in.settings.loaded.size(); ++k) {
+    const VariableInfo& v = in.settings.loaded[k];
+    std::vector<double> values;
+    for (const auto& comp : cs)
+      if (k < comp.values.size() && comp.values[k] != v.missingValue) values.push_back(comp.values[k]);
+    std::sort(values.begin(), values.end());
+    const auto rank = [&](double p) {
+      const auto r = static_cast<std::size_t>(std::ceil(p / 100.0 * static_cast<double>(values.size())));
+      return values[std::clamp<std::size_t>(r, 1, values.size()) - 1];
+    };
+    DataCheck c{"beyond percentiles " + v.name, CheckLevel::Info, 0, {}};
+    if (!values.empty()) {
+      const double low = rank(percentiles.low), high = rank(percentiles.high);
+      for (const auto& comp : cs) {
+        if (k >= comp.values.size() || comp.values[k] == v.missingValue) continue;
+        const double x = comp.values[k];
+        if (x < low || x > high) add(c, comp.name + " (" + formatFixed(x, 4) + ")");
+      }
+    }
     out.push_back(std::move(c));
   }
   if (in.polygons.count() > 0) {

@@ -34,6 +34,12 @@ struct DataCheckInput {
 
 inline constexpr double kDefaultCheckTolerance = 0.01;
 
+// The percentiles beyond which a value is listed, in percent.
+struct CheckPercentiles {
+  double low = 1.0;
+  double high = 99.0;
+};
+
 // Composites within `tolerance` of an earlier one in plan (x, y), co-located
 // ones included; each later composite is one item "name (near first)". Runs on
 // a grid of tolerance-sized cells, so it stays near linear.
@@ -45,10 +51,14 @@ DataCheck checkCrossingEnvelopes(const EnvelopeSet& envelopes);
 // Every check in a fixed order: near-duplicate composites (error), crossing
 // envelopes (error), composites outside every envelope (warning, only when
 // there are envelopes), one "missing <variable>" per loaded variable (warning:
-// values equal to the variable's missing indicator), figures that no polygon
-// overlaps (warning, only when there are polygons), polygons emptied by
-// clipping (warning: area 0).
-std::vector<DataCheck> runDataChecks(const DataCheckInput& in, double tolerance = kDefaultCheckTolerance);
+// values equal to the variable's missing indicator), one "beyond percentiles
+// <variable>" per loaded variable (info: values below the low or above the
+// high percentile of the variable's values, missing ones left out, each item
+// "name (value)"; the percentile p is the value of rank ceil(p/100 n) of the n
+// sorted values), figures that no polygon overlaps (warning, only when there
+// are polygons), polygons emptied by clipping (warning: area 0).
+std::vector<DataCheck> runDataChecks(const DataCheckInput& in, double tolerance = kDefaultCheckTolerance,
+                                     CheckPercentiles percentiles = {});
 
 // True when a check at error level found something.
 bool dataChecksFailed(const std::vector<DataCheck>& checks);

@@ -134,11 +134,22 @@ CheckDataWidget::CheckDataWidget(CheckDataDialog& model, QWidget* parent) : Mode
   auto* form = new QFormLayout(this);
   tolerance_ = new QLineEdit(this);
   form->addRow(qs("Near-duplicate &tolerance:"), tolerance_);
+  low_ = new QLineEdit(this);
+  form->addRow(qs("List values below the &percentile:"), low_);
+  high_ = new QLineEdit(this);
+  form->addRow(qs("List values above the p&ercentile:"), high_);
 }
 
-void CheckDataWidget::loadFromModel() { tolerance_->setText(formatNumber(model_.tolerance)); }
+void CheckDataWidget::loadFromModel() {
+  tolerance_->setText(formatNumber(model_.tolerance));
+  low_->setText(formatNumber(model_.percentiles.low));
+  high_->setText(formatNumber(model_.percentiles.high));
+}
 
-bool CheckDataWidget::storeToModel(UiPort* port) { return storeNumber(tolerance_, model_.tolerance, port); }
+bool CheckDataWidget::storeToModel(UiPort* port) {
+  return storeNumber(tolerance_, model_.tolerance, port) && storeNumber(low_, model_.percentiles.low, port) &&
+         storeNumber(high_, model_.percentiles.high, port);
+}
 
 ResultsWidget::ResultsWidget(ResultsDialog& model, UiPort& port, QWidget* parent)
     : ModelWidget(parent), model_(model), port_(port) {

@@ -70,6 +70,8 @@ class CheckDataWidget : public ModelWidget {
  private:
   CheckDataDialog& model_;
   QLineEdit* tolerance_ = nullptr;
+  QLineEdit* low_ = nullptr;
+  QLineEdit* high_ = nullptr;
 };
 
 // The chart (when there is one) above the text; Save asks for the file, and

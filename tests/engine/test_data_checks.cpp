@@ -17,6 +17,7 @@ struct Project {
   EnvelopeSet envelopes;
   FigureSet figures;
   CPolygonSet polygons;
+  CheckPercentiles percentiles;
 
   Project() {
     settings.loaded.emplace_back("Au");
@@ -57,7 +58,9 @@ struct Project {
     p.recomputeBoundingBox();
     polygons.polygons.push_back(p);
   }
-  std::vector<DataCheck> run() const { return runDataChecks({composites, settings, envelopes, figures, polygons}); }
+  std::vector<DataCheck> run() const {
+    return runDataChecks({composites, settings, envelopes, figures, polygons}, kDefaultCheckTolerance, percentiles);
+  }
 };
 
 const DataCheck& named(const std::vector<DataCheck>& checks, const std::string& name) {
@@ -78,7 +81,7 @@ TEST(DataChecks, CleanProjectIsQuiet) {
     EXPECT_EQ(c.count, 0u) << c.name << ": " << (c.items.empty() ? "" : c.items[0]);
   }
   EXPECT_EQ(names, (std::vector<std::string>{"near-duplicate composites", "crossing envelopes",
-                                             "composites outside every envelope", "missing Au",
+                                             "composites outside every envelope", "missing Au", "beyond percentiles Au",
                                              "figures without polygons", "polygons emptied by clipping"}));
   EXPECT_FALSE(dataChecksFailed(checks));
 }
@@ -113,6 +116,15 @@ TEST(DataChecks, EachCheckFires) {
        {"B"},
        false},
       {[](Project& p) { p.composites.composites[0].values[0] = -1.0; }, "missing Au", {"A"}, false},
+      // Au 1, 2, 3, 4, 5 and a missing one: the 40th percentile is 2, the 60th 3.
+      {[](Project& p) {
+         p.percentiles = {40, 60};
+         for (const double au : {3.0, 5.0, 4.0, -1.0}) p.addComposite("C", 20 * au, 0, au);
+         p.composites.composites.back().name = "M";
+       },
+       "beyond percentiles Au",
+       {"A (1.0000)", "C (5.0000)", "C (4.0000)"},
+       false},
       {[](Project& p) { p.addFigure("G", box(100, 100, 110, 110)); }, "figures without polygons", {"G"}, false},
       {[](Project& p) { p.addPolygon("Q", {}, 0.0); }, "polygons emptied by clipping", {"Q"}, false},
   };
