@@ -305,7 +305,7 @@ TEST(DataFaults, CheckExitsByLevelPrintsSectionsAndStrictJson) {
   EXPECT_EQ(runCheck(dir.path() / "dup.qrx", false, 0.01, out, err), 1);
   EXPECT_EQ(out.str(),
             "near-duplicate composites (error): 1\n  B (near A)\ncrossing envelopes (error): 0\n"
-            "missing Au (warning): 0\npolygons emptied by clipping (warning): 0\n");
+            "missing Au (warning): 0\nbeyond percentiles Au (info): 0\npolygons emptied by clipping (warning): 0\n");
   EXPECT_EQ(runCheck(dir.path() / "ok.qrx", true, 0.01, json_out, err), 0);
   EXPECT_EQ(json::parse(json_out.str())["checks"][0], json::parse(R"({"name": "near-duplicate composites",
       "level": "error", "count": 0, "items": []})"));
