@@ -164,20 +164,18 @@ std::optional<std::vector<std::string>> nameList(JobObject& o, const char* key) 
   return names;
 }
 
-// The file (to read, or to write into an existing folder), the columns and
-// the rotation, in that order.
+// The format of a file to read, the file (to read, or to write into an
+// existing folder), the columns and the rotation, in that order.
 void readFileStep(FileStep& s, JobObject& o, const std::filesystem::path& baseDir, bool output) {
+  if (!output) s.delimited = parseFormat(o);
   s.file = output ? outputFile(o, baseDir) : inputFile(o, baseDir);
-  s.columns = parseColumns(o, output);
+  s.columns = s.delimited ? parseDelimitedColumns(o) : parseColumns(o, output);
   s.rotation = parseRotation(o);
 }
 
 Step parseImportComposites(JobObject& o, const std::filesystem::path& baseDir) {
   ImportCompositesStep s;
-  s.delimited = parseFormat(o);
-  s.file = inputFile(o, baseDir);
-  s.columns = s.delimited ? parseDelimitedColumns(o) : parseColumns(o, false);
-  s.rotation = parseRotation(o);
+  readFileStep(s, o, baseDir, false);
   s.append = o.boolean("append").value_or(false);
   return s;
 }

@@ -149,14 +149,20 @@ EnvelopeLoadResult loadEnvelopes(UiPort& port, EnvelopeSet& set, QuarlexSettings
     if (!ok) return EnvelopeLoadResult::Cancelled;
     set.importRotation = edited;
   }
+  // A delimited file's column names and numbers are not fixed columns: the set keeps its own.
   for (auto& f : set.fields) {
-    if (const auto* chosen = description.field(f.name)) {
+    if (const auto* chosen = description.field(f.name); chosen != nullptr && !description.delimited) {
       f.position = chosen->position;
       f.length = chosen->length;
     }
   }
 
-  const OutlineLayout layout = layoutOf(set, is3D);
+  OutlineLayout layout = layoutOf(set, is3D);
+  if (description.delimited) {
+    layout.delimited = description.delimited;
+    layout.columns = delimitedColumns(description, {EnvelopeSet::kNameField, EnvelopeSet::kXField, EnvelopeSet::kYField,
+                                                    is3D ? EnvelopeSet::kZField : ""});
+  }
   OutlineFileRecords records;
   {
     CFile file = openForReading(*path);
@@ -169,10 +175,11 @@ EnvelopeLoadResult loadEnvelopes(UiPort& port, EnvelopeSet& set, QuarlexSettings
                  MessageButtons::Ok, MessageIcon::Error);
     return EnvelopeLoadResult::Cancelled;
   }
+  if (!reportDelimitedRead(port, *path, records.delimited)) return EnvelopeLoadResult::Cancelled;
 
   // 3. One properties dialog per name.
   const std::size_t before = set.envelopes.size();
-  const bool hasNames = layout.nameWidth > 0;
+  const bool hasNames = layout.hasNames();
   const OutlineNameMap names = nameEnvelopes(port, set, distinctOutlineNames(records), hasNames, settings.defaultSG);
 
   // 4. The contours.

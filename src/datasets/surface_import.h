@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "common/limits.h"
 #include "common/types.h"
 #include "datasets/surfaces.h"
+#include "io/delimited.h"
 #include "io/line_reader.h"
 #include "port/dialog_model.h"
 
@@ -33,6 +35,11 @@ inline constexpr std::string_view kLoadingSurfaceTitle = "Loading Surface";
 struct SurfaceFileLayout {
   std::array<std::int32_t, SurfaceSet::kFieldCount> positions{1, 11, 21};
   std::array<std::int32_t, SurfaceSet::kFieldCount> widths{10, 10, 10};
+  // A delimited file: its format and the columns of x, y and elevation (the
+  // fixed columns above are then unused); blank lines are passed over and
+  // bad lines counted, not read.
+  std::optional<DelimitedFormat> delimited = {};
+  std::vector<DelimitedColumn> columns = {};
   static SurfaceFileLayout of(const SurfaceSet& set) { return {set.fieldPositions, set.fieldWidths}; }
 };
 
@@ -46,10 +53,11 @@ DPoint3D parseSurfaceLine(std::string_view line, const SurfaceFileLayout& layout
 // A point beyond the project's limits is noted in `fault` (the first only)
 // when it is given.
 // A NUL byte or a file without a line that could be read gives no records
-// and is noted in `text` when it is given.
+// and is noted in `text` when it is given. A delimited file's bad lines, or
+// why none could be read (no records then), go to `report` when it is given.
 std::vector<DPoint3D> readSurfaceRecords(ByteSource& source, const SurfaceFileLayout& layout,
                                          const std::function<void(long)>& progress = {}, NumberFault* fault = nullptr,
-                                         TextFault* text = nullptr);
+                                         TextFault* text = nullptr, DelimitedReport* report = nullptr);
 
 // "%ld Points Loaded".
 std::string pointsLoadedText(long count);

@@ -213,4 +213,14 @@ CFileLoadPropertySheet::CFileLoadPropertySheet(std::string title, bool twoFiles)
   if (secondPage_) secondPage_->setPlacement(1, count);
 }
 
+bool reportDelimitedRead(UiPort& port, const std::string& path, const DelimitedReport& report) {
+  if (!report.fatal.empty()) {
+    port.message(delimitedFatalMessage(path, report), MessageButtons::Ok, MessageIcon::Error);
+    return false;
+  }
+  if (report.badLines > 0)
+    port.message(delimitedBadLinesMessage(path, report), MessageButtons::Ok, MessageIcon::Warning);
+  return true;
+}
+
 }  // namespace qx

@@ -214,4 +214,8 @@ class CFileLoadPropertySheet : public SheetModel {
   std::unique_ptr<CFileFormat> secondPage_;
 };
 
+// After a delimited file was read: when nothing could be read, the error is
+// shown and the result is false; lines passed over are shown as a warning.
+bool reportDelimitedRead(UiPort& port, const std::string& path, const DelimitedReport& report);
+
 }  // namespace qx
