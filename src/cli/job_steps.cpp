@@ -522,10 +522,13 @@ CliPort::SheetHandler importSheet(const FileStep& step) {
   return [&step](SheetModel& sheet) {
     auto* load = dynamic_cast<CFileLoadPropertySheet*>(&sheet);
     if (load == nullptr) return false;
+    // The page's own switch: a fixed-column step finds the fixed columns
+    // again after an earlier delimited import.
+    load->firstPage().setDelimited(step.delimited.has_value());
     ColumnDescription& d = load->first();
     if (step.delimited) {
       d.delimited = step.delimited;
-      for (auto& f : d.fields) f.position = f.length = 0;
+      for (auto& f : d.fields) f.position = f.length = 0, f.header.clear();
     }
     applyColumns(d, step.columns);
     d.rotate = step.rotation.has_value();

@@ -243,9 +243,11 @@ int loadComposites(UiPort& port, CompositeSet& set, QuarlexSettings& settings, c
   CFileLoadPropertySheet sheet{std::string(kLoadCompositesTitle)};
   sheet.first() = compositeLoadDescription(set, settings);
   proposeColumns(sheet.first(), preview);
-  sheet.firstPage().setPreviewText(previewText(preview));
+  sheet.firstPage().setPreviewLines(preview);
+  sheet.firstPage().recall(settings.compositeFormat);
   sheet.firstPage().setRotationAllowed(true);
   if (!port.runSheet(sheet)) return 0;
+  settings.compositeFormat = sheet.firstPage().choice();
 
   // 3. The rotation, edited on a copy so that Cancel keeps the old one.
   if (sheet.first().rotate && hooks.editRotation) {

@@ -125,12 +125,12 @@ EnvelopeLoadResult loadEnvelopes(UiPort& port, EnvelopeSet& set, QuarlexSettings
   const auto path = port.chooseFile(spec);
   if (!path) return EnvelopeLoadResult::Cancelled;
   settings.lastEnvelopeFile = *path;
-  std::string preview;
+  std::vector<std::string> preview;
   {
     CFile file = openForReading(*path);
     if (!file) return EnvelopeLoadResult::Cancelled;
     FileSource source(file.get());
-    preview = previewText(readPreviewLines(source));
+    preview = readPreviewLines(source);
   }
 
   // 2. The column description, then the optional rotation.
@@ -140,9 +140,11 @@ EnvelopeLoadResult loadEnvelopes(UiPort& port, EnvelopeSet& set, QuarlexSettings
     if (!is3D && f.name == EnvelopeSet::kZField) continue;
     description.add(f.name, f.position, f.length);
   }
-  sheet.firstPage().setPreviewText(preview);
+  sheet.firstPage().setPreviewLines(preview);
+  sheet.firstPage().recall(settings.envelopeFormat);
   sheet.firstPage().setRotationAllowed(true);
   if (!port.runSheet(sheet)) return EnvelopeLoadResult::Cancelled;
+  settings.envelopeFormat = sheet.firstPage().choice();
   if (description.rotate) {
     CParamsRotation edited = set.importRotation;
     const bool ok = editRotation ? editRotation(port, edited) : runRotationDialog(port, edited);

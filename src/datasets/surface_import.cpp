@@ -86,7 +86,7 @@ bool CSurfacePropertiesDialog::onOk(UiPort& port) {
   return true;
 }
 
-int loadSurface(SurfaceSet& set, UiPort& port, std::string& lastPath) {
+int loadSurface(SurfaceSet& set, UiPort& port, std::string& lastPath, DelimitedChoice* format) {
   // 1. The file and its preview.
   FileDialogSpec spec;
   spec.title = kOpenSurfaceTitle;
@@ -111,9 +111,11 @@ int loadSurface(SurfaceSet& set, UiPort& port, std::string& lastPath) {
     sheet.first().add(set.fieldNames[k], set.fieldPositions[k], set.fieldWidths[k], set.fieldDecimals[k]);
   }
   proposeColumns(sheet.first(), preview);
-  sheet.firstPage().setPreviewText(previewText(preview));
+  sheet.firstPage().setPreviewLines(preview);
+  if (format != nullptr) sheet.firstPage().recall(*format);
   sheet.firstPage().setRotationAllowed(true);
   if (!port.runSheet(sheet)) return 0;
+  if (format != nullptr) *format = sheet.firstPage().choice();
 
   // A delimited file's column names and numbers are not fixed columns: the set keeps its own.
   SurfaceFileLayout layout = SurfaceFileLayout::of(set);

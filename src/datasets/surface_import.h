@@ -16,6 +16,7 @@
 #include "common/limits.h"
 #include "common/types.h"
 #include "datasets/surfaces.h"
+#include "io/columns.h"
 #include "io/delimited.h"
 #include "io/line_reader.h"
 #include "port/dialog_model.h"
@@ -110,7 +111,8 @@ std::string trimName(std::string_view name);
 // under the "Loading Surface" progress window. Returns 1 when a surface was
 // appended, 0 when the command ended; a cancelled step, or a file that cannot
 // be opened, leaves the set exactly as it was (the remembered path aside).
-// The caller draws the new surface (the last one).
-int loadSurface(SurfaceSet& set, UiPort& port, std::string& lastPath);
+// The caller draws the new surface (the last one). The page's choice of
+// fixed columns or a delimited file is taken from and kept in `format` when given.
+int loadSurface(SurfaceSet& set, UiPort& port, std::string& lastPath, DelimitedChoice* format = nullptr);
 
 }  // namespace qx

@@ -241,12 +241,12 @@ FigureLoadOutcome loadFigures(UiPort& port, FigureSet& set, QuarlexSettings& set
   const auto path = port.chooseFile(spec);
   if (!path) return outcome;
   settings.lastFigureFile = *path;
-  std::string preview;
+  std::vector<std::string> preview;
   {
     CFile file = openForReading(*path);
     if (!file) return outcome;
     FileSource source(file.get());
-    preview = previewText(readPreviewLines(source));
+    preview = readPreviewLines(source);
   }
 
   // The wizard: the figure columns, then one per loaded variable.
@@ -257,9 +257,11 @@ FigureLoadOutcome loadFigures(UiPort& port, FigureSet& set, QuarlexSettings& set
     description.add(c.name, c.position, c.length);
   }
   for (const auto& v : settings.loaded) description.add(v.name, v.figurePosition, v.figureWidth);
-  sheet.firstPage().setPreviewText(preview);
+  sheet.firstPage().setPreviewLines(preview);
+  sheet.firstPage().recall(settings.figureFormat);
   sheet.firstPage().setRotationAllowed(true);
   if (!port.runSheet(sheet)) return outcome;
+  settings.figureFormat = sheet.firstPage().choice();
   if (description.rotate) {
     CParamsRotation edited = set.importRotation;
     const bool ok = editRotation ? editRotation(port, edited) : runRotationDialog(port, edited);
