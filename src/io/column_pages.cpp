@@ -82,13 +82,23 @@ void CFileFormat::setPreviewLines(const std::vector<std::string>& lines) {
 
 std::string CFileFormat::previewText() const {
   if (!delimited()) return preview_;
-  std::string out;
+  // The fields of each line, then each column as wide as its widest field.
+  std::vector<std::optional<std::vector<std::string>>> rows;
+  std::vector<std::size_t> widths;
   std::vector<std::string> fields;
   for (const std::string& line : lines_) {
-    if (!splitDelimited(line, description_->delimited->separator, fields)) {
-      out += kUnsplitLine;
-    } else {
-      for (std::size_t k = 0; k < fields.size(); ++k) out += (k > 0 ? " | " : "") + fields[k];
+    rows.emplace_back();
+    if (!splitDelimited(line, description_->delimited->separator, fields)) continue;
+    rows.back() = fields;
+    widths.resize(std::max(widths.size(), fields.size()));
+    for (std::size_t k = 0; k < fields.size(); ++k) widths[k] = std::max(widths[k], fields[k].size());
+  }
+  std::string out;
+  for (const auto& row : rows) {
+    if (!row) out += kUnsplitLine;
+    for (std::size_t k = 0; row && k < row->size(); ++k) {
+      out += (*row)[k];
+      if (k + 1 < row->size()) out += std::string(widths[k] - (*row)[k].size(), ' ') + " | ";
     }
     out += "\r\n";
   }

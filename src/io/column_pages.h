@@ -111,8 +111,9 @@ class CFileFormat : public ColumnFormatPage {
   std::string_view kind() const override { return kKind; }
 
   // The preview box. Fixed columns: the rulers and the first lines of the
-  // file (qx::previewText). Delimited: each line's fields joined by " | ", a
-  // line that does not split shown as kUnsplitLine.
+  // file (qx::previewText). Delimited: each line's fields joined by " | ",
+  // each padded to the widest of its column but the line's last; a line that
+  // does not split shown as kUnsplitLine.
   std::string previewText() const;
   void setPreviewText(std::string preview) { preview_ = std::move(preview); }
   // The file's first lines: both previews and the header's column names.

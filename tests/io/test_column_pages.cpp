@@ -116,7 +116,7 @@ TEST(FileFormatPage, DelimitedSplitsThePreviewMapsColumnsAndKeepsTheFixedColumns
   page.setPreviewLines(lines);
   page.setDelimited(true);
   page.setSeparator(Separator::Semicolon);
-  EXPECT_EQ(page.previewText(), "HOLE | EAST | N;S\r\nA | 1,5 | 2\r\n(a quote is not closed)\r\n\r\n");
+  EXPECT_EQ(page.previewText(), "HOLE | EAST | N;S\r\nA    | 1,5  | 2\r\n(a quote is not closed)\r\n\r\n");
   EXPECT_EQ(d.fields[2], (ColumnField{"Y Coordinate", 0, 0, 2, ""}));  // delimited columns start as none
   EXPECT_EQ(page.columnChoices(), (std::vector<std::string>{"(none)", "Column 1", "Column 2", "Column 3"}));
   page.setFieldColumn(1, 2);

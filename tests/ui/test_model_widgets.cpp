@@ -317,7 +317,7 @@ TEST_F(WidgetTest, InputFormatShowsTheChosenFieldAndStoresWhatIsTypedThroughTheM
   ASSERT_EQ(w.columns().size(), 4u);
   w.columns()[1]->setCurrentIndex(2);
   EXPECT_EQ(d.fields[1].header, "EAST");
-  EXPECT_EQ(w.textBox()->toPlainText(), QStringLiteral("HOLE | EAST\nDH001 | 12\n"));
+  EXPECT_EQ(w.textBox()->toPlainText(), QStringLiteral("HOLE  | EAST\nDH001 | 12\n"));
   w.separator()->setCurrentIndex(3);
   EXPECT_EQ(d.delimited, (DelimitedFormat{Separator::Whitespace, true}));
   EXPECT_EQ(w.columns()[1]->count(), 2);  // "(none)" and the one name "HOLE,EAST"
