@@ -147,8 +147,12 @@ TEST(ImportSurfaces, ReadShowsTheCountAndDrawsTheNewSurface) {
 
 TEST(ImportCommands, AFileThatIsNotTextOrHoldsNoLineIsNamedWithItsFirstBadLineAndNothingIsRead) {
   using Import = CommandResult (CWQuarlexDoc::*)();
-  const Import imports[] = {&CWQuarlexDoc::onImportComposites, &CWQuarlexDoc::onImportEnvelopes,
-                            &CWQuarlexDoc::onImportSurfaces, &CWQuarlexDoc::onImportFigures};
+  // Each import with the file kind it remembers.
+  const std::pair<Import, DelimitedChoice QuarlexSettings::*> imports[] = {
+      {&CWQuarlexDoc::onImportComposites, &QuarlexSettings::compositeFormat},
+      {&CWQuarlexDoc::onImportEnvelopes, &QuarlexSettings::envelopeFormat},
+      {&CWQuarlexDoc::onImportSurfaces, &QuarlexSettings::surfaceFormat},
+      {&CWQuarlexDoc::onImportFigures, &QuarlexSettings::figureFormat}};
   const std::string good = kThreeComposites.substr(0, 92);  // two whole lines
   // The last file is read as comma-separated, every field in column 2.
   const struct {
@@ -164,7 +168,7 @@ TEST(ImportCommands, AFileThatIsNotTextOrHoldsNoLineIsNamedWithItsFirstBadLineAn
   };
   int n = 0;
   for (const auto& [bytes, why, delimited] : files) {
-    for (Import import : imports) {
+    for (const auto& [import, remembered] : imports) {
       Project p(/*withScene=*/false);
       const std::string path = writeFile("bad" + std::to_string(n++) + ".dat", bytes);
       p.port.answerFile(path);
@@ -184,6 +188,7 @@ TEST(ImportCommands, AFileThatIsNotTextOrHoldsNoLineIsNamedWithItsFirstBadLineAn
       EXPECT_FALSE((p.doc.*import)().ok()) << path;
       EXPECT_EQ(p.port.messages(), std::vector<std::string>{"Nothing was loaded from " + path + ":\n" + why});
       EXPECT_FALSE(p.doc.isModified());
+      EXPECT_EQ((p.objects.settings.*remembered).on, delimited) << path;
       const CommandContext c = p.doc.commandContext();
       EXPECT_EQ(c.composites + c.envelopes + c.surfaces + c.figures, 0) << path;
     }
