@@ -4,6 +4,7 @@
 //   composites.dat  2 m composites down inclined drill holes
 //   composites.csv  the same composites, comma-separated with a header line
 //   envelopes.dig   three ore envelopes (outline format)
+//   envelopes.csv   the same envelopes, semicolon-separated with a header line
 //   blocks.dig      a grid of 50 m mining blocks (outline format)
 //   topography.dat  a 40 x 40 grid of topographic points
 //
@@ -421,6 +422,16 @@ int main(int argc, char** argv) {
       for (const Pt& p : lens.outline)
         out.put(format("2%10.2f%10.2f%10.2f\n", p.x, p.y, referenceLevel(p.x, p.y) + lens.levelOffset));
     }
+    ok = out.close() && ok;
+  }
+  {
+    // The same outlines as envelopes.dig, one point per line with a header line.
+    File out(dir + "/envelopes.csv");
+    if (out.f == nullptr) return 1;
+    out.put("LENS;EAST;NORTH;ELEV\n");
+    for (const Lens& lens : all)
+      for (const Pt& p : lens.outline)
+        out.put(format("\"%s\";%.2f;%.2f;%.2f\n", lens.name, p.x, p.y, referenceLevel(p.x, p.y) + lens.levelOffset));
     ok = out.close() && ok;
   }
   int blocks = 0;

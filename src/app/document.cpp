@@ -290,7 +290,7 @@ CommandResult CWQuarlexDoc::onImportEnvelopes() {
 
 CommandResult CWQuarlexDoc::onImportSurfaces() {
   SurfaceSet& surfaces = objects_.surfaces;
-  const int count = loadSurface(surfaces, port_, objects_.settings.lastSurfaceFile);
+  const int count = loadSurface(surfaces, port_, objects_.settings.lastSurfaceFile, &objects_.settings.surfaceFormat);
   if (count > 0) {
     if (scene_ != nullptr) {
       drawSurface(*scene_, surfaces, surfaces.count() - 1, objects_.sceneModel.surfaceKeys);

@@ -164,20 +164,18 @@ std::optional<std::vector<std::string>> nameList(JobObject& o, const char* key) 
   return names;
 }
 
-// The file (to read, or to write into an existing folder), the columns and
-// the rotation, in that order.
+// The format of a file to read, the file (to read, or to write into an
+// existing folder), the columns and the rotation, in that order.
 void readFileStep(FileStep& s, JobObject& o, const std::filesystem::path& baseDir, bool output) {
+  if (!output) s.delimited = parseFormat(o);
   s.file = output ? outputFile(o, baseDir) : inputFile(o, baseDir);
-  s.columns = parseColumns(o, output);
+  s.columns = s.delimited ? parseDelimitedColumns(o) : parseColumns(o, output);
   s.rotation = parseRotation(o);
 }
 
 Step parseImportComposites(JobObject& o, const std::filesystem::path& baseDir) {
   ImportCompositesStep s;
-  s.delimited = parseFormat(o);
-  s.file = inputFile(o, baseDir);
-  s.columns = s.delimited ? parseDelimitedColumns(o) : parseColumns(o, false);
-  s.rotation = parseRotation(o);
+  readFileStep(s, o, baseDir, false);
   s.append = o.boolean("append").value_or(false);
   return s;
 }
@@ -524,10 +522,13 @@ CliPort::SheetHandler importSheet(const FileStep& step) {
   return [&step](SheetModel& sheet) {
     auto* load = dynamic_cast<CFileLoadPropertySheet*>(&sheet);
     if (load == nullptr) return false;
+    // The page's own switch: a fixed-column step finds the fixed columns
+    // again after an earlier delimited import.
+    load->firstPage().setDelimited(step.delimited.has_value());
     ColumnDescription& d = load->first();
     if (step.delimited) {
       d.delimited = step.delimited;
-      for (auto& f : d.fields) f.position = f.length = 0;
+      for (auto& f : d.fields) f.position = f.length = 0, f.header.clear();
     }
     applyColumns(d, step.columns);
     d.rotate = step.rotation.has_value();

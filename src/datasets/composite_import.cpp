@@ -243,9 +243,11 @@ int loadComposites(UiPort& port, CompositeSet& set, QuarlexSettings& settings, c
   CFileLoadPropertySheet sheet{std::string(kLoadCompositesTitle)};
   sheet.first() = compositeLoadDescription(set, settings);
   proposeColumns(sheet.first(), preview);
-  sheet.firstPage().setPreviewText(previewText(preview));
+  sheet.firstPage().setPreviewLines(preview);
+  sheet.firstPage().recall(settings.compositeFormat);
   sheet.firstPage().setRotationAllowed(true);
   if (!port.runSheet(sheet)) return 0;
+  settings.compositeFormat = sheet.firstPage().choice();
 
   // 3. The rotation, edited on a copy so that Cancel keeps the old one.
   if (sheet.first().rotate && hooks.editRotation) {
@@ -279,14 +281,11 @@ int loadComposites(UiPort& port, CompositeSet& set, QuarlexSettings& settings, c
                                    : readComposites(source, set, settings, progress.get(), &refusals);
   }
   wait.reset();
-  if (read == kCompositeTextFault) {
-    port.message(
-        refusals.text ? textFaultMessage(*path, refusals.text) : delimitedFatalMessage(*path, refusals.delimited),
-        MessageButtons::Ok, MessageIcon::Error);
+  if (read == kCompositeTextFault && refusals.text) {
+    port.message(textFaultMessage(*path, refusals.text), MessageButtons::Ok, MessageIcon::Error);
     return 0;
   }
-  if (refusals.delimited.badLines > 0)
-    port.message(delimitedBadLinesMessage(*path, refusals.delimited), MessageButtons::Ok, MessageIcon::Warning);
+  if (!reportDelimitedRead(port, *path, refusals.delimited)) return 0;
   if (read < 0) {
     port.message(kCompositeLoadCancelled, MessageButtons::Ok, MessageIcon::Information);
     return 0;

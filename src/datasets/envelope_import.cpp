@@ -125,12 +125,12 @@ EnvelopeLoadResult loadEnvelopes(UiPort& port, EnvelopeSet& set, QuarlexSettings
   const auto path = port.chooseFile(spec);
   if (!path) return EnvelopeLoadResult::Cancelled;
   settings.lastEnvelopeFile = *path;
-  std::string preview;
+  std::vector<std::string> preview;
   {
     CFile file = openForReading(*path);
     if (!file) return EnvelopeLoadResult::Cancelled;
     FileSource source(file.get());
-    preview = previewText(readPreviewLines(source));
+    preview = readPreviewLines(source);
   }
 
   // 2. The column description, then the optional rotation.
@@ -140,23 +140,31 @@ EnvelopeLoadResult loadEnvelopes(UiPort& port, EnvelopeSet& set, QuarlexSettings
     if (!is3D && f.name == EnvelopeSet::kZField) continue;
     description.add(f.name, f.position, f.length);
   }
-  sheet.firstPage().setPreviewText(preview);
+  sheet.firstPage().setPreviewLines(preview);
+  sheet.firstPage().recall(settings.envelopeFormat);
   sheet.firstPage().setRotationAllowed(true);
   if (!port.runSheet(sheet)) return EnvelopeLoadResult::Cancelled;
+  settings.envelopeFormat = sheet.firstPage().choice();
   if (description.rotate) {
     CParamsRotation edited = set.importRotation;
     const bool ok = editRotation ? editRotation(port, edited) : runRotationDialog(port, edited);
     if (!ok) return EnvelopeLoadResult::Cancelled;
     set.importRotation = edited;
   }
+  // A delimited file's column names and numbers are not fixed columns: the set keeps its own.
   for (auto& f : set.fields) {
-    if (const auto* chosen = description.field(f.name)) {
+    if (const auto* chosen = description.field(f.name); chosen != nullptr && !description.delimited) {
       f.position = chosen->position;
       f.length = chosen->length;
     }
   }
 
-  const OutlineLayout layout = layoutOf(set, is3D);
+  OutlineLayout layout = layoutOf(set, is3D);
+  if (description.delimited) {
+    layout.delimited = description.delimited;
+    layout.columns = delimitedColumns(description, {EnvelopeSet::kNameField, EnvelopeSet::kXField, EnvelopeSet::kYField,
+                                                    is3D ? EnvelopeSet::kZField : ""});
+  }
   OutlineFileRecords records;
   {
     CFile file = openForReading(*path);
@@ -169,10 +177,11 @@ EnvelopeLoadResult loadEnvelopes(UiPort& port, EnvelopeSet& set, QuarlexSettings
                  MessageButtons::Ok, MessageIcon::Error);
     return EnvelopeLoadResult::Cancelled;
   }
+  if (!reportDelimitedRead(port, *path, records.delimited)) return EnvelopeLoadResult::Cancelled;
 
   // 3. One properties dialog per name.
   const std::size_t before = set.envelopes.size();
-  const bool hasNames = layout.nameWidth > 0;
+  const bool hasNames = layout.hasNames();
   const OutlineNameMap names = nameEnvelopes(port, set, distinctOutlineNames(records), hasNames, settings.defaultSG);
 
   // 4. The contours.

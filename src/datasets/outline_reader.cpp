@@ -44,8 +44,58 @@ std::string numberFaultMessage(const std::string& path, const NumberFault& fault
          " or a number that is not finite.";
 }
 
+bool OutlineLayout::hasNames() const {
+  if (!delimited) return nameWidth > 0;
+  return !columns.empty() && (!columns[0].header.empty() || columns[0].number > 0);
+}
+
+DelimitedReport readDelimitedOutline(ByteSource& source, const DelimitedFormat& format,
+                                     std::vector<DelimitedColumn> columns,
+                                     const std::function<void(const DelimitedReader&)>& contour,
+                                     const std::function<void(const DPoint3D&, long line)>& point, TextFault& text) {
+  if (columns.size() < 4) columns.resize(4);
+  columns[0].numeric = false;
+  DelimitedReader reader(source, format, std::move(columns));
+  std::string name;
+  DPoint3D first;
+  std::size_t points = 0;  // of the current contour; 0 before the first line and after a closed ring
+  while (reader.next()) {
+    const DPoint3D p{reader.number(1), reader.number(2), reader.number(3)};
+    if (points == 0 || reader.text(0) != name) {
+      name = reader.text(0);
+      first = p;
+      points = 0;
+      contour(reader);
+    } else if (points >= 3 && p == first) {
+      points = 0;  // the ring is closed: the next line starts a contour
+      continue;
+    }
+    ++points;
+    point(p, reader.line());
+  }
+  text = textFault(reader.lines());
+  return reader.report();
+}
+
 OutlineFileRecords parseOutline(ByteSource& source, const OutlineLayout& layout) {
   OutlineFileRecords out;
+  if (layout.delimited) {
+    out.delimited = readDelimitedOutline(
+        source, *layout.delimited, layout.columns,
+        [&](const DelimitedReader& r) {
+          out.contours.push_back({trimBlanks(r.text(0)), {}});
+        },
+        [&](const DPoint3D& p, long line) {
+          if (std::string what = unusableCoordinate(p); !what.empty()) out.fault.note(line, std::move(what));
+          out.contours.back().points.push_back(p);
+        },
+        out.text);
+    if (out.text || !out.delimited.fatal.empty()) {
+      const OutlineFileRecords kept{{}, 0, {}, out.text, out.delimited};
+      out = kept;
+    }
+    return out;
+  }
   LineReader reader(source);
   while (reader.readLine()) {
     if (reader.nulLine() > 0) break;  // not a text file: read no further

@@ -10,12 +10,15 @@
 // each contour belongs to and apply their rotation.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "common/limits.h"
 #include "common/types.h"
+#include "io/delimited.h"
 #include "io/line_reader.h"
 
 namespace qx {
@@ -34,6 +37,12 @@ struct OutlineLayout {
   int yWidth = 10;
   int zPosition = 22;
   int zWidth = 10;
+  // A delimited file: its format and the columns of the name, X, Y and Z
+  // (the fixed columns above are then unused; see readDelimitedOutline).
+  std::optional<DelimitedFormat> delimited = {};
+  std::vector<DelimitedColumn> columns = {};
+  // Whether the file carries names.
+  bool hasNames() const;
 };
 
 // One header line and the point lines that follow it up to the next header
@@ -49,6 +58,7 @@ struct OutlineFileRecords {
   std::size_t skippedPoints = 0;               // point lines before the first header line
   NumberFault fault;                           // the first point beyond the limits, if any
   TextFault text;                              // a NUL byte or no line: nothing else is kept
+  DelimitedReport delimited;                   // a delimited file: bad lines, or why nothing was read
 };
 
 // The message of an outline or figure file that holds an unusable number.
@@ -57,8 +67,23 @@ std::string numberFaultMessage(const std::string& path, const NumberFault& fault
 // the point is usable.
 std::string unusableCoordinate(const DPoint3D& p);
 
-// Reads the whole source. Fields that do not parse read 0.
+// Reads the whole source. Fields that do not parse read 0; in a delimited
+// file they make the line bad, and a file of which no line could be read
+// keeps nothing (delimited.fatal says why).
 OutlineFileRecords parseOutline(ByteSource& source, const OutlineLayout& layout);
+
+// A delimited outline file holds one point per line: columns 0 to 3 are the
+// name, X, Y and Z, any further ones numbers that belong to the contour (its
+// first line's are taken). A contour starts at the first line, at a line
+// whose name differs from the line before, and after a line that repeats its
+// contour's first point once the contour has three points (that closing
+// point is not kept: contours close implicitly). `contour` is called at each
+// start with the reader on its first line, `point` for each point kept.
+// Returns the reader's report; `text` gets a NUL byte or a read error.
+DelimitedReport readDelimitedOutline(ByteSource& source, const DelimitedFormat& format,
+                                     std::vector<DelimitedColumn> columns,
+                                     const std::function<void(const DelimitedReader&)>& contour,
+                                     const std::function<void(const DPoint3D&, long line)>& point, TextFault& text);
 
 // The non-blank header names in order of first appearance, each once.
 std::vector<std::string> distinctOutlineNames(const OutlineFileRecords& records);

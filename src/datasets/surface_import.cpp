@@ -23,20 +23,35 @@ DPoint3D parseSurfaceLine(std::string_view line, const SurfaceFileLayout& layout
 }
 
 std::vector<DPoint3D> readSurfaceRecords(ByteSource& source, const SurfaceFileLayout& layout,
-                                         const std::function<void(long)>& progress, NumberFault* fault,
-                                         TextFault* text) {
+                                         const std::function<void(long)>& progress, NumberFault* fault, TextFault* text,
+                                         DelimitedReport* report) {
   std::vector<DPoint3D> records;
-  LineReader reader(source, LineReader::kBufferSize);
-  while (reader.readLine()) {
-    if (reader.nulLine() > 0) break;  // not a text file: read no further
-    records.push_back(parseSurfaceLine(reader.line(), layout));
+  const auto add = [&](const DPoint3D& p, long line) {
+    records.push_back(p);
     if (fault != nullptr)
-      if (std::string what = unusableCoordinate(records.back()); !what.empty())
-        fault->note(static_cast<long>(reader.lineCount()), std::move(what));
+      if (std::string what = unusableCoordinate(p); !what.empty()) fault->note(line, std::move(what));
     if (progress && records.size() % 100 == 0) progress(static_cast<long>(records.size()));
+  };
+  TextFault found;
+  bool nothing = false;  // a delimited file of which no line could be read
+  if (layout.delimited) {
+    std::vector<DelimitedColumn> columns = layout.columns;
+    columns.resize(SurfaceSet::kFieldCount);
+    DelimitedReader reader(source, *layout.delimited, std::move(columns));
+    while (reader.next()) add({reader.number(0), reader.number(1), reader.number(2)}, reader.line());
+    found = textFault(reader.lines());
+    nothing = !reader.report().fatal.empty();
+    if (report != nullptr) *report = reader.report();
+  } else {
+    LineReader reader(source, LineReader::kBufferSize);
+    while (reader.readLine()) {
+      if (reader.nulLine() > 0) break;  // not a text file: read no further
+      add(parseSurfaceLine(reader.line(), layout), static_cast<long>(reader.lineCount()));
+    }
+    found = textFault(reader);
   }
-  if (const TextFault fault = textFault(reader)) {
-    if (text != nullptr) *text = fault;
+  if (found || nothing) {
+    if (text != nullptr) *text = found;
     return {};
   }
   return records;
@@ -71,7 +86,7 @@ bool CSurfacePropertiesDialog::onOk(UiPort& port) {
   return true;
 }
 
-int loadSurface(SurfaceSet& set, UiPort& port, std::string& lastPath) {
+int loadSurface(SurfaceSet& set, UiPort& port, std::string& lastPath, DelimitedChoice* format) {
   // 1. The file and its preview.
   FileDialogSpec spec;
   spec.title = kOpenSurfaceTitle;
@@ -96,12 +111,20 @@ int loadSurface(SurfaceSet& set, UiPort& port, std::string& lastPath) {
     sheet.first().add(set.fieldNames[k], set.fieldPositions[k], set.fieldWidths[k], set.fieldDecimals[k]);
   }
   proposeColumns(sheet.first(), preview);
-  sheet.firstPage().setPreviewText(previewText(preview));
+  sheet.firstPage().setPreviewLines(preview);
+  if (format != nullptr) sheet.firstPage().recall(*format);
   sheet.firstPage().setRotationAllowed(true);
   if (!port.runSheet(sheet)) return 0;
+  if (format != nullptr) *format = sheet.firstPage().choice();
 
+  // A delimited file's column names and numbers are not fixed columns: the set keeps its own.
   SurfaceFileLayout layout = SurfaceFileLayout::of(set);
-  for (int i = 0; i < SurfaceSet::kFieldCount; ++i) {
+  if (sheet.first().delimited) {
+    layout.delimited = sheet.first().delimited;
+    layout.columns =
+        delimitedColumns(sheet.first(), std::vector<std::string>(set.fieldNames.begin(), set.fieldNames.end()));
+  }
+  for (int i = 0; i < SurfaceSet::kFieldCount && !layout.delimited; ++i) {
     const auto k = static_cast<std::size_t>(i);
     if (const ColumnField* f = sheet.first().field(set.fieldNames[k])) {
       layout.positions[k] = f->position;
@@ -125,6 +148,7 @@ int loadSurface(SurfaceSet& set, UiPort& port, std::string& lastPath) {
   std::vector<DPoint3D> records;
   NumberFault fault;
   TextFault text;
+  DelimitedReport report;
   {
     const std::unique_ptr<ProgressWindow> progress = port.openProgress(ProgressKind::Text);
     progress->setTitle(kLoadingSurfaceTitle);
@@ -133,13 +157,14 @@ int loadSurface(SurfaceSet& set, UiPort& port, std::string& lastPath) {
     if (!f) return 0;
     FileSource source(f.get());
     records = readSurfaceRecords(
-        source, layout, [&](long n) { progress->setText(pointsLoadedText(n)); }, &fault, &text);
+        source, layout, [&](long n) { progress->setText(pointsLoadedText(n)); }, &fault, &text, &report);
   }
   if (text || fault) {
     port.message(text ? textFaultMessage(*path, text) : numberFaultMessage(*path, fault), MessageButtons::Ok,
                  MessageIcon::Error);
     return 0;
   }
+  if (!reportDelimitedRead(port, *path, report)) return 0;
 
   const bool rotate = rotation.isActive();
   DPoint3D lo = set.minCorner, hi = set.maxCorner;

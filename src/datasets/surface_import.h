@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,8 @@
 #include "common/limits.h"
 #include "common/types.h"
 #include "datasets/surfaces.h"
+#include "io/columns.h"
+#include "io/delimited.h"
 #include "io/line_reader.h"
 #include "port/dialog_model.h"
 
@@ -33,6 +36,11 @@ inline constexpr std::string_view kLoadingSurfaceTitle = "Loading Surface";
 struct SurfaceFileLayout {
   std::array<std::int32_t, SurfaceSet::kFieldCount> positions{1, 11, 21};
   std::array<std::int32_t, SurfaceSet::kFieldCount> widths{10, 10, 10};
+  // A delimited file: its format and the columns of x, y and elevation (the
+  // fixed columns above are then unused); blank lines are passed over and
+  // bad lines counted, not read.
+  std::optional<DelimitedFormat> delimited = {};
+  std::vector<DelimitedColumn> columns = {};
   static SurfaceFileLayout of(const SurfaceSet& set) { return {set.fieldPositions, set.fieldWidths}; }
 };
 
@@ -46,10 +54,11 @@ DPoint3D parseSurfaceLine(std::string_view line, const SurfaceFileLayout& layout
 // A point beyond the project's limits is noted in `fault` (the first only)
 // when it is given.
 // A NUL byte or a file without a line that could be read gives no records
-// and is noted in `text` when it is given.
+// and is noted in `text` when it is given. A delimited file's bad lines, or
+// why none could be read (no records then), go to `report` when it is given.
 std::vector<DPoint3D> readSurfaceRecords(ByteSource& source, const SurfaceFileLayout& layout,
                                          const std::function<void(long)>& progress = {}, NumberFault* fault = nullptr,
-                                         TextFault* text = nullptr);
+                                         TextFault* text = nullptr, DelimitedReport* report = nullptr);
 
 // "%ld Points Loaded".
 std::string pointsLoadedText(long count);
@@ -102,7 +111,8 @@ std::string trimName(std::string_view name);
 // under the "Loading Surface" progress window. Returns 1 when a surface was
 // appended, 0 when the command ended; a cancelled step, or a file that cannot
 // be opened, leaves the set exactly as it was (the remembered path aside).
-// The caller draws the new surface (the last one).
-int loadSurface(SurfaceSet& set, UiPort& port, std::string& lastPath);
+// The caller draws the new surface (the last one). The page's choice of
+// fixed columns or a delimited file is taken from and kept in `format` when given.
+int loadSurface(SurfaceSet& set, UiPort& port, std::string& lastPath, DelimitedChoice* format = nullptr);
 
 }  // namespace qx

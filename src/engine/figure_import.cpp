@@ -78,46 +78,81 @@ std::string fewPointsMessage(int count) {
 std::string figuresLoadedText(long count) { return std::to_string(count) + " Figures Loaded"; }
 
 std::vector<FigureFileRecord> parseFigureFile(ByteSource& source, const FigureFileLayout& layout, NumberFault* fault,
-                                              TextFault* text) {
+                                              TextFault* text, DelimitedReport* report) {
   std::vector<FigureFileRecord> out;
-  LineReader reader(source);
-  while (reader.readLine()) {
-    if (reader.nulLine() > 0) break;  // not a text file: read no further
-    const std::string_view line = reader.line();
-    const char type = characterAt(line, 1);
-    if (type == '1') {
-      FigureFileRecord rec;
-      if (layout.name.width > 0) rec.name = trimBlanks(textAt(line, layout.name.position, layout.name.width));
-      rec.area = headerValue(line, layout.area);
-      rec.thickness = headerValue(line, layout.thickness);
-      rec.volume = headerValue(line, layout.volume);
-      rec.oreTonnage = headerValue(line, layout.oreTonnage);
-      rec.wasteTonnage = headerValue(line, layout.wasteTonnage);
-      rec.oreFraction = headerValue(line, layout.coverage);
-      rec.values.reserve(layout.variables.size());
-      for (const auto& v : layout.variables) rec.values.push_back(headerValue(line, v));
-      if (fault != nullptr) {
-        const double header[] = {rec.area,       rec.thickness,    rec.volume,
-                                 rec.oreTonnage, rec.wasteTonnage, rec.oreFraction};
-        for (const double v : header)
-          if (!valueInRange(v)) fault->note(static_cast<long>(reader.lineCount()), formatGeneral(v));
-        for (const double v : rec.values)
-          if (!valueInRange(v)) fault->note(static_cast<long>(reader.lineCount()), formatGeneral(v));
-      }
-      out.push_back(std::move(rec));
-    } else if (type == '2' && !out.empty()) {
-      DPoint3D p;
-      p.x = numberAt(line, layout.x.position, layout.x.width);
-      p.y = numberAt(line, layout.y.position, layout.y.width);
-      p.z = layout.z.width > 0 ? numberAt(line, layout.z.position, layout.z.width) : 0.0;
-      if (fault != nullptr)
-        if (std::string what = unusableCoordinate(p); !what.empty())
-          fault->note(static_cast<long>(reader.lineCount()), std::move(what));
-      out.back().points.push_back(p);
+  // The checks of a new record's header values and of each point, the same
+  // for both kinds of file.
+  const auto header = [&](FigureFileRecord rec, long line) {
+    if (fault != nullptr) {
+      const double values[] = {rec.area, rec.thickness, rec.volume, rec.oreTonnage, rec.wasteTonnage, rec.oreFraction};
+      for (const double v : values)
+        if (!valueInRange(v)) fault->note(line, formatGeneral(v));
+      for (const double v : rec.values)
+        if (!valueInRange(v)) fault->note(line, formatGeneral(v));
     }
+    out.push_back(std::move(rec));
+  };
+  const auto point = [&](const DPoint3D& p, long line) {
+    if (fault != nullptr)
+      if (std::string what = unusableCoordinate(p); !what.empty()) fault->note(line, std::move(what));
+    out.back().points.push_back(p);
+  };
+  TextFault found;
+  bool nothing = false;  // a delimited file of which no line could be read
+  if (layout.delimited) {
+    // A header value in a column the file does not carry is -1, as in a fixed-column file.
+    const auto value = [&](const DelimitedReader& r, std::size_t i) {
+      const bool given =
+          i < layout.columns.size() && (!layout.columns[i].header.empty() || layout.columns[i].number > 0);
+      return given ? r.number(i) : -1.0;
+    };
+    std::vector<DelimitedColumn> columns = layout.columns;
+    columns.resize(std::max<std::size_t>(columns.size(), 10));
+    const DelimitedReport read = readDelimitedOutline(
+        source, *layout.delimited, columns,
+        [&](const DelimitedReader& r) {
+          FigureFileRecord rec;
+          rec.name = trimBlanks(r.text(0));
+          double* fields[] = {&rec.area,       &rec.thickness,    &rec.volume,
+                              &rec.oreTonnage, &rec.wasteTonnage, &rec.oreFraction};
+          for (std::size_t k = 0; k < 6; ++k) *fields[k] = value(r, 4 + k);
+          for (std::size_t k = 10; k < columns.size(); ++k) rec.values.push_back(value(r, k));
+          header(std::move(rec), r.line());
+        },
+        point, found);
+    if (report != nullptr) *report = read;
+    nothing = !read.fatal.empty();
+  } else {
+    LineReader reader(source);
+    while (reader.readLine()) {
+      if (reader.nulLine() > 0) break;  // not a text file: read no further
+      const std::string_view line = reader.line();
+      const char type = characterAt(line, 1);
+      const auto lineNumber = static_cast<long>(reader.lineCount());
+      if (type == '1') {
+        FigureFileRecord rec;
+        if (layout.name.width > 0) rec.name = trimBlanks(textAt(line, layout.name.position, layout.name.width));
+        rec.area = headerValue(line, layout.area);
+        rec.thickness = headerValue(line, layout.thickness);
+        rec.volume = headerValue(line, layout.volume);
+        rec.oreTonnage = headerValue(line, layout.oreTonnage);
+        rec.wasteTonnage = headerValue(line, layout.wasteTonnage);
+        rec.oreFraction = headerValue(line, layout.coverage);
+        rec.values.reserve(layout.variables.size());
+        for (const auto& v : layout.variables) rec.values.push_back(headerValue(line, v));
+        header(std::move(rec), lineNumber);
+      } else if (type == '2' && !out.empty()) {
+        DPoint3D p;
+        p.x = numberAt(line, layout.x.position, layout.x.width);
+        p.y = numberAt(line, layout.y.position, layout.y.width);
+        p.z = layout.z.width > 0 ? numberAt(line, layout.z.position, layout.z.width) : 0.0;
+        point(p, lineNumber);
+      }
+    }
+    found = textFault(reader);
   }
-  if (const TextFault fault = textFault(reader)) {
-    if (text != nullptr) *text = fault;
+  if (found || nothing) {
+    if (text != nullptr) *text = found;
     return {};
   }
   return out;
@@ -206,12 +241,12 @@ FigureLoadOutcome loadFigures(UiPort& port, FigureSet& set, QuarlexSettings& set
   const auto path = port.chooseFile(spec);
   if (!path) return outcome;
   settings.lastFigureFile = *path;
-  std::string preview;
+  std::vector<std::string> preview;
   {
     CFile file = openForReading(*path);
     if (!file) return outcome;
     FileSource source(file.get());
-    preview = previewText(readPreviewLines(source));
+    preview = readPreviewLines(source);
   }
 
   // The wizard: the figure columns, then one per loaded variable.
@@ -222,9 +257,11 @@ FigureLoadOutcome loadFigures(UiPort& port, FigureSet& set, QuarlexSettings& set
     description.add(c.name, c.position, c.length);
   }
   for (const auto& v : settings.loaded) description.add(v.name, v.figurePosition, v.figureWidth);
-  sheet.firstPage().setPreviewText(preview);
+  sheet.firstPage().setPreviewLines(preview);
+  sheet.firstPage().recall(settings.figureFormat);
   sheet.firstPage().setRotationAllowed(true);
   if (!port.runSheet(sheet)) return outcome;
+  settings.figureFormat = sheet.firstPage().choice();
   if (description.rotate) {
     CParamsRotation edited = set.importRotation;
     const bool ok = editRotation ? editRotation(port, edited) : runRotationDialog(port, edited);
@@ -232,8 +269,24 @@ FigureLoadOutcome loadFigures(UiPort& port, FigureSet& set, QuarlexSettings& set
     set.importRotation = edited;
   }
   // The choices go back: the figure columns by name, the variables by their
-  // place behind them (a variable may bear a figure column's name).
+  // place behind them (a variable may bear a figure column's name). A
+  // delimited file's column names and numbers are not fixed columns: they
+  // make the layout and the set keeps its own.
+  FigureFileLayout layout = layoutOf(set, settings, is3D);
+  if (description.delimited) {
+    layout.delimited = description.delimited;
+    std::vector<std::string> names{kNameField,         kXField,         kYField,      is3D ? kZField : "",
+                                   kAreaField,         kThicknessField, kVolumeField, kOreTonnageField,
+                                   kWasteTonnageField, kCoverageField};
+    layout.columns = delimitedColumns(description, names);
+    const std::size_t figureColumns = description.fields.size() - settings.loaded.size();
+    for (std::size_t j = figureColumns; j < description.fields.size(); ++j) {
+      const ColumnField& f = description.fields[j];
+      layout.columns.push_back({f.name, f.header, f.position, true});
+    }
+  }
   for (auto& c : set.columns) {
+    if (description.delimited) break;
     if (!is3D && c.name == kZField) continue;
     if (const auto* chosen = description.field(c.name)) {
       c.position = chosen->position;
@@ -241,7 +294,7 @@ FigureLoadOutcome loadFigures(UiPort& port, FigureSet& set, QuarlexSettings& set
     }
   }
   const std::size_t figureColumns = description.fields.size() - settings.loaded.size();
-  for (std::size_t j = 0; j < settings.loaded.size(); ++j) {
+  for (std::size_t j = 0; j < settings.loaded.size() && !description.delimited; ++j) {
     const ColumnField& chosen = description.fields[figureColumns + j];
     settings.loaded[j].figurePosition = chosen.position;
     settings.loaded[j].figureWidth = chosen.length;
@@ -250,17 +303,20 @@ FigureLoadOutcome loadFigures(UiPort& port, FigureSet& set, QuarlexSettings& set
   std::vector<FigureFileRecord> records;
   NumberFault fault;
   TextFault text;
+  DelimitedReport report;
   {
     CFile file = openForReading(*path);
     if (!file) return outcome;
     FileSource source(file.get());
-    records = parseFigureFile(source, layoutOf(set, settings, is3D), &fault, &text);
+    if (!layout.delimited) layout = layoutOf(set, settings, is3D);
+    records = parseFigureFile(source, layout, &fault, &text, &report);
   }
   if (text || fault) {
     port.message(text ? textFaultMessage(*path, text) : numberFaultMessage(*path, fault), MessageButtons::Ok,
                  MessageIcon::Error);
     return outcome;
   }
+  if (!reportDelimitedRead(port, *path, report)) return outcome;
 
   // 2-6. The two passes, with the progress window.
   FigureAddResult added;

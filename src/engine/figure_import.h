@@ -7,12 +7,14 @@
 // file's header line carries, besides the name, the figure's stored results
 // and one value per loaded variable, each in its own column.
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "common/limits.h"
 #include "common/types.h"
+#include "io/delimited.h"
 #include "io/line_reader.h"
 
 namespace qx {
@@ -52,6 +54,10 @@ struct FigureFileLayout {
   FigureFileField name, x, y, z;
   FigureFileField area, thickness, volume, oreTonnage, wasteTonnage, coverage;
   std::vector<FigureFileField> variables;  // one per loaded variable
+  // A delimited file (see readDelimitedOutline): its format and the columns
+  // of the fields above in that order (name to coverage, then the variables).
+  std::optional<DelimitedFormat> delimited = {};
+  std::vector<DelimitedColumn> columns = {};
 };
 
 // One header line and the point lines that follow it.
@@ -75,8 +81,10 @@ struct FigureFileRecord {
 // `fault` (the first only) when it is given.
 // A NUL byte or a file without a line that could be read gives no records
 // and is noted in `text` when it is given.
+// A delimited file's bad lines, or why none could be read, go to `report`.
 std::vector<FigureFileRecord> parseFigureFile(ByteSource& source, const FigureFileLayout& layout,
-                                              NumberFault* fault = nullptr, TextFault* text = nullptr);
+                                              NumberFault* fault = nullptr, TextFault* text = nullptr,
+                                              DelimitedReport* report = nullptr);
 
 struct FigureAddResult {
   bool duplicate = false;     // a name was used twice: nothing was added

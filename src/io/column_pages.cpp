@@ -74,6 +74,126 @@ bool CFileFormat::setValues(UiPort& port, long long position, long long length) 
   return true;
 }
 
+void CFileFormat::setPreviewLines(const std::vector<std::string>& lines) {
+  preview_ = qx::previewText(lines);
+  lines_ = lines;
+  if (!lines_.empty() && lines_[0].starts_with("\xEF\xBB\xBF")) lines_[0].erase(0, 3);
+}
+
+std::string CFileFormat::previewText() const {
+  if (!delimited()) return preview_;
+  // The fields of each line, then each column as wide as its widest field.
+  std::vector<std::optional<std::vector<std::string>>> rows;
+  std::vector<std::size_t> widths;
+  std::vector<std::string> fields;
+  for (const std::string& line : lines_) {
+    rows.emplace_back();
+    if (!splitDelimited(line, description_->delimited->separator, fields)) continue;
+    rows.back() = fields;
+    widths.resize(std::max(widths.size(), fields.size()));
+    for (std::size_t k = 0; k < fields.size(); ++k) widths[k] = std::max(widths[k], fields[k].size());
+  }
+  std::string out;
+  for (const auto& row : rows) {
+    if (!row) out += kUnsplitLine;
+    for (std::size_t k = 0; row && k < row->size(); ++k) {
+      out += (*row)[k];
+      if (k + 1 < row->size()) out += std::string(widths[k] - (*row)[k].size(), ' ') + " | ";
+    }
+    out += "\r\n";
+  }
+  return out;
+}
+
+void CFileFormat::setDelimited(bool on) {
+  if (on == delimited()) return;
+  if (otherFields_.size() != description_->fields.size()) {
+    otherFields_ = description_->fields;
+    for (ColumnField& f : otherFields_) f.position = f.length = 0, f.header.clear();
+  }
+  std::swap(description_->fields, otherFields_);
+  if (on) {
+    description_->delimited = format_;
+  } else {
+    format_ = *description_->delimited;
+    description_->delimited.reset();
+  }
+}
+
+void CFileFormat::setSeparator(Separator separator) {
+  (description_->delimited ? *description_->delimited : format_).separator = separator;
+}
+
+void CFileFormat::setHeader(bool on) { (description_->delimited ? *description_->delimited : format_).header = on; }
+
+std::vector<std::string> CFileFormat::headerNames() const {
+  std::vector<std::string> names;
+  for (const std::string& line : lines_) {
+    if (line.find_first_not_of(" \t") == std::string::npos) continue;
+    if (!splitDelimited(line, format().separator, names)) names.clear();
+    break;
+  }
+  return names;
+}
+
+std::vector<std::string> CFileFormat::columnChoices() const {
+  std::vector<std::string> choices{std::string(kNoColumn)};
+  if (format().header) {
+    const std::vector<std::string> names = headerNames();
+    choices.insert(choices.end(), names.begin(), names.end());
+    return choices;
+  }
+  std::size_t count = 0;
+  std::vector<std::string> fields;
+  for (const std::string& line : lines_)
+    if (splitDelimited(line, format().separator, fields)) count = std::max(count, fields.size());
+  for (const ColumnField& f : description_->fields) count = std::max(count, static_cast<std::size_t>(f.position));
+  for (std::size_t k = 1; k <= count; ++k) choices.push_back("Column " + std::to_string(k));
+  return choices;
+}
+
+int CFileFormat::fieldColumn(int index) const {
+  if (index < 0 || index >= static_cast<int>(description_->fields.size())) return 0;
+  const ColumnField& f = description_->fields[static_cast<std::size_t>(index)];
+  const int count = static_cast<int>(columnChoices().size()) - 1;
+  if (!format().header || f.header.empty()) return f.position <= count ? std::max(f.position, 0) : 0;
+  const std::vector<std::string> names = headerNames();
+  for (std::size_t k = 0; k < names.size(); ++k)
+    if (sameName(names[k], f.header)) return static_cast<int>(k) + 1;
+  return 0;
+}
+
+void CFileFormat::setFieldColumn(int index, int choice) {
+  const std::vector<std::string> choices = columnChoices();
+  if (index < 0 || index >= static_cast<int>(description_->fields.size()) || choice < 0 ||
+      choice >= static_cast<int>(choices.size()))
+    return;
+  ColumnField& f = description_->fields[static_cast<std::size_t>(index)];
+  const bool named = format().header && choice > 0;
+  f.header = named ? choices[static_cast<std::size_t>(choice)] : std::string();
+  f.position = named ? 0 : choice;
+}
+
+void CFileFormat::recall(const DelimitedChoice& choice) {
+  format_ = choice.format;
+  otherFields_ = description_->fields;
+  for (ColumnField& f : otherFields_) {
+    const auto it = std::find_if(choice.fields.begin(), choice.fields.end(),
+                                 [&](const ColumnField& c) { return c.name == f.name; });
+    f.position = it != choice.fields.end() ? it->position : 0;
+    f.header = it != choice.fields.end() ? it->header : std::string();
+    f.length = 0;
+  }
+  if (choice.on) {
+    std::swap(description_->fields, otherFields_);
+    description_->delimited = format_;
+  }
+}
+
+DelimitedChoice CFileFormat::choice() const {
+  return {delimited(), format(), delimited() ? description_->fields : otherFields_};
+}
+
 bool CFileFormat::onOk(UiPort& port) {
   const int missing = firstMissingRequired(*description_);
   if (missing < 0) return true;
@@ -211,6 +331,16 @@ CFileLoadPropertySheet::CFileLoadPropertySheet(std::string title, bool twoFiles)
   const int count = twoFiles ? 2 : 1;
   firstPage_->setPlacement(0, count);
   if (secondPage_) secondPage_->setPlacement(1, count);
+}
+
+bool reportDelimitedRead(UiPort& port, const std::string& path, const DelimitedReport& report) {
+  if (!report.fatal.empty()) {
+    port.message(delimitedFatalMessage(path, report), MessageButtons::Ok, MessageIcon::Error);
+    return false;
+  }
+  if (report.badLines > 0)
+    port.message(delimitedBadLinesMessage(path, report), MessageButtons::Ok, MessageIcon::Warning);
+  return true;
 }
 
 }  // namespace qx

@@ -110,9 +110,37 @@ class CFileFormat : public ColumnFormatPage {
 
   std::string_view kind() const override { return kKind; }
 
-  // The preview box: rulers and the first lines of the file (previewText).
-  const std::string& previewText() const { return preview_; }
+  // The preview box. Fixed columns: the rulers and the first lines of the
+  // file (qx::previewText). Delimited: each line's fields joined by " | ",
+  // each padded to the widest of its column but the line's last; a line that
+  // does not split shown as kUnsplitLine.
+  std::string previewText() const;
   void setPreviewText(std::string preview) { preview_ = std::move(preview); }
+  // The file's first lines: both previews and the header's column names.
+  void setPreviewLines(const std::vector<std::string>& lines);
+  static constexpr std::string_view kUnsplitLine = "(a quote is not closed)";
+
+  // "Fixed Columns" or "Delimited". Each keeps its own columns: switching
+  // puts the other's back as they were (delimited ones start out as none).
+  bool delimited() const { return description_->delimited.has_value(); }
+  void setDelimited(bool on);
+  // The separator and "Header Row" of a delimited file.
+  DelimitedFormat format() const { return description_->delimited.value_or(format_); }
+  void setSeparator(Separator separator);
+  void setHeader(bool on);
+  // What a field's column can be: kNoColumn, then with a header row the
+  // names in the file's first line that is not blank, else "Column 1" up to
+  // the most fields of a preview line (or the highest column chosen).
+  std::vector<std::string> columnChoices() const;
+  static constexpr std::string_view kNoColumn = "(none)";
+  // The entry of columnChoices() that field `index` takes (0: none, or a
+  // column the file lacks), and choosing one.
+  int fieldColumn(int index) const;
+  void setFieldColumn(int index, int choice);
+  // The import's remembered choice, put on the page before it opens (fixed
+  // columns stay those the dataset gave), and the page's choice after Finish.
+  void recall(const DelimitedChoice& choice);
+  DelimitedChoice choice() const;
 
   // The chooser is filled and its first field chosen; the wizard shows Finish
   // alone on a one-page sheet, Next on the first of two pages, Back and Finish
@@ -133,7 +161,12 @@ class CFileFormat : public ColumnFormatPage {
   bool onKillActive(UiPort& port) override { return isLastPage() ? onOk(port) : true; }
 
  private:
+  std::vector<std::string> headerNames() const;
+
   std::string preview_;
+  std::vector<std::string> lines_;        // byte-order mark dropped
+  std::vector<ColumnField> otherFields_;  // the columns of the kind not shown
+  DelimitedFormat format_;                // kept while fixed columns are shown
 };
 
 class CAsciiFormatPage : public ColumnFormatPage {
@@ -213,5 +246,9 @@ class CFileLoadPropertySheet : public SheetModel {
   std::unique_ptr<CFileFormat> firstPage_;
   std::unique_ptr<CFileFormat> secondPage_;
 };
+
+// After a delimited file was read: when nothing could be read, the error is
+// shown and the result is false; lines passed over are shown as a warning.
+bool reportDelimitedRead(UiPort& port, const std::string& path, const DelimitedReport& report);
 
 }  // namespace qx

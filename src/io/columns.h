@@ -52,6 +52,15 @@ struct ColumnDescription {
   const ColumnField* field(std::string_view name) const;
 };
 
+// What an import remembers of its "File Format" page from one run to the
+// next: whether the file was delimited, its format and each field's column.
+struct DelimitedChoice {
+  bool on = false;
+  DelimitedFormat format;
+  std::vector<ColumnField> fields;  // the delimited columns, found again by name
+  friend bool operator==(const DelimitedChoice&, const DelimitedChoice&) = default;
+};
+
 // Fields that must be in an input file whenever the dataset offers them.
 bool isRequiredField(std::string_view name);
 // Fields written without decimals: names starting "Name", "IX (", "IY (",

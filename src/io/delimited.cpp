@@ -17,16 +17,16 @@ std::string_view trim(std::string_view s) {
 
 char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
+std::string quoted(std::string_view s) { return "\"" + std::string(s) + "\""; }
+
+}  // namespace
+
 bool sameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i)
     if (lower(a[i]) != lower(b[i])) return false;
   return true;
 }
-
-std::string quoted(std::string_view s) { return "\"" + std::string(s) + "\""; }
-
-}  // namespace
 
 std::string_view separatorName(Separator separator) {
   switch (separator) {

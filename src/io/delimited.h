@@ -48,6 +48,9 @@ bool splitDelimited(std::string_view line, Separator separator, std::vector<std:
 // finite or one beyond the range of a double.
 std::optional<double> parseDelimitedNumber(std::string_view field);
 
+// Two column names alike but for the case of ASCII letters.
+bool sameName(std::string_view a, std::string_view b);
+
 // A column the reader takes: by header name (compared without regard to
 // case) or by 1-based number; neither means the column is not in the file.
 struct DelimitedColumn {

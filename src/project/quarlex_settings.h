@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/types.h"
+#include "io/columns.h"
 #include "variables/variable_info.h"
 
 namespace qx {
@@ -89,6 +90,9 @@ class QuarlexSettings {
   std::string lastCompositeFile;
   std::string lastEnvelopeFile;
   std::string lastFigureFile;
+  // Each import's last choice on its "File Format" page: fixed columns, or a
+  // delimited file with its format and columns.
+  DelimitedChoice compositeFormat, envelopeFormat, surfaceFormat, figureFormat;
   std::int32_t informationDialogShown = 0;
   DPoint3D defaultPolygonCentre;
 
@@ -105,7 +109,7 @@ class QuarlexSettings {
 
   // New project: every field back to its default except the thickness fields
   // (switch, fixed and waste thickness), the fixed recovery proportion, the
-  // last file paths and the information-dialog switch.
+  // last file paths and file formats and the information-dialog switch.
   void reset();
 
   // The designated variables: -1 when the settings do not use one (variable

@@ -42,7 +42,11 @@ QString boxText(const std::string& text) {
 }  // namespace
 
 ColumnFormatWidget::ColumnFormatWidget(ColumnFormatPage& model, UiPort& port, QWidget* parent)
-    : ModelWidget(parent), model_(model), output_(dynamic_cast<CAsciiFormatPage*>(&model)), port_(port) {
+    : ModelWidget(parent),
+      model_(model),
+      output_(dynamic_cast<CAsciiFormatPage*>(&model)),
+      port_(port),
+      input_(dynamic_cast<CFileFormat*>(&model)) {
   chooser_ = new QComboBox(this);
   position_ = new QLineEdit(this);
   length_ = new QLineEdit(this);
@@ -67,12 +71,49 @@ ColumnFormatWidget::ColumnFormatWidget(ColumnFormatPage& model, UiPort& port, QW
     fields->addWidget(new QLabel(QStringLiteral("Decimals"), this), 3, 0);
     fields->addWidget(decimals_, 3, 1);
   }
-  auto* top = new QHBoxLayout;
+  fixedBox_ = new QWidget(this);
+  auto* top = new QHBoxLayout(fixedBox_);
+  top->setContentsMargins(0, 0, 0, 0);
   top->addLayout(fields);
   top->addWidget(select_, 0, Qt::AlignBottom);
   top->addStretch(1);
   auto* layout = new QVBoxLayout(this);
-  layout->addLayout(top);
+  if (input_ != nullptr) {
+    kind_ = new QComboBox(this);
+    kind_->addItems({QStringLiteral("Fixed Columns"), QStringLiteral("Delimited")});
+    separator_ = new QComboBox(this);
+    separator_->addItems(
+        {QStringLiteral("Comma"), QStringLiteral("Semicolon"), QStringLiteral("Tab"), QStringLiteral("White Space")});
+    header_ = new QCheckBox(QStringLiteral("Header Row"), this);
+    auto* format = new QHBoxLayout;
+    format->addWidget(new QLabel(QStringLiteral("File Kind"), this));
+    format->addWidget(kind_);
+    format->addWidget(new QLabel(QStringLiteral("Separator"), this));
+    format->addWidget(separator_);
+    format->addWidget(header_);
+    format->addStretch(1);
+    layout->addLayout(format);
+    delimitedBox_ = new QWidget(this);
+    new QGridLayout(delimitedBox_);
+    layout->addWidget(delimitedBox_);
+    connect(kind_, &QComboBox::currentIndexChanged, this, [this](int index) {
+      if (filling_) return;
+      input_->setDelimited(index == 1);
+      showFormat();
+      showField();
+    });
+    connect(separator_, &QComboBox::currentIndexChanged, this, [this](int index) {
+      if (filling_) return;
+      input_->setSeparator(static_cast<Separator>(index));
+      showFormat();
+    });
+    connect(header_, &QCheckBox::toggled, this, [this](bool on) {
+      if (filling_) return;
+      input_->setHeader(on);
+      showFormat();
+    });
+  }
+  layout->addWidget(fixedBox_);
   layout->addWidget(text_, 1);
   layout->addWidget(rotate_);
 
@@ -101,9 +142,48 @@ void ColumnFormatWidget::loadFromModel() {
   chooser_->setCurrentIndex(model_.currentField());
   rotate_->setVisible(model_.rotationVisible());
   rotate_->setChecked(model_.rotate());
-  if (auto* input = dynamic_cast<CFileFormat*>(&model_)) text_->setPlainText(boxText(input->previewText()));
   filling_ = false;
+  if (input_ != nullptr) showFormat();
   showField();
+}
+
+void ColumnFormatWidget::showFormat() {
+  filling_ = true;
+  const bool delimited = input_->delimited();
+  kind_->setCurrentIndex(delimited ? 1 : 0);
+  separator_->setCurrentIndex(static_cast<int>(input_->format().separator));
+  header_->setChecked(input_->format().header);
+  separator_->setEnabled(delimited);
+  header_->setEnabled(delimited);
+  fixedBox_->setVisible(!delimited);
+  delimitedBox_->setVisible(delimited);
+  // One row per field: its name and the column it takes.
+  auto* grid = static_cast<QGridLayout*>(delimitedBox_->layout());
+  while (QLayoutItem* item = grid->takeAt(0)) {
+    delete item->widget();
+    delete item;
+  }
+  columns_.clear();
+  if (delimited) {
+    QStringList choices;
+    for (const std::string& c : input_->columnChoices()) choices << qs(c);
+    const std::vector<std::string> names = input_->fieldNames();
+    for (std::size_t k = 0; k < names.size(); ++k) {
+      const int field = static_cast<int>(k);
+      auto* combo = new QComboBox(delimitedBox_);
+      combo->addItems(choices);
+      combo->setCurrentIndex(input_->fieldColumn(field));
+      connect(combo, &QComboBox::currentIndexChanged, this, [this, field](int choice) {
+        if (!filling_ && choice >= 0) input_->setFieldColumn(field, choice);
+      });
+      const int row = field / 2, column = (field % 2) * 2;
+      grid->addWidget(new QLabel(qs(names[k]), delimitedBox_), row, column);
+      grid->addWidget(combo, row, column + 1);
+      columns_.push_back(combo);
+    }
+  }
+  text_->setPlainText(boxText(input_->previewText()));
+  filling_ = false;
 }
 
 void ColumnFormatWidget::showField() {
@@ -129,8 +209,9 @@ bool ColumnFormatWidget::storeEdits(UiPort& port) {
   if (output_ != nullptr) {
     const long long decimals = output_->decimalsEnabled() ? wholeNumber(decimals_) : output_->decimals();
     stored = output_->setValues(port, position, length, decimals);
-  } else if (auto* input = dynamic_cast<CFileFormat*>(&model_)) {
-    stored = input->setValues(port, position, length);
+  } else if (input_ != nullptr) {
+    if (input_->delimited()) return true;  // the column combos store as they change
+    stored = input_->setValues(port, position, length);
   }
   if (stored && output_ != nullptr) text_->setPlainText(boxText(output_->rulerText()));
   return stored;

@@ -1,7 +1,12 @@
 #pragma once
 // "File Format": the page that places the fields of an input file (preview of
 // the file) or of an output file (ruler box, "Decimals"). Every rule is the
-// page model's; the widget shows it and hands it what was typed.
+// page model's; the widget shows it and hands it what was typed. The input
+// page also offers "Fixed Columns" or "Delimited": a delimited file has a
+// separator, "Header Row" and one column combo per field instead of the
+// positions.
+#include <vector>
+
 #include "ui/model_widget.h"
 
 class QCheckBox;
@@ -15,6 +20,7 @@ namespace qx {
 
 class ColumnFormatPage;
 class CAsciiFormatPage;
+class CFileFormat;
 
 class ColumnFormatWidget : public ModelWidget {
   Q_OBJECT
@@ -32,8 +38,17 @@ class ColumnFormatWidget : public ModelWidget {
   QPushButton* selectButton() const { return select_; }
   QPlainTextEdit* textBox() const { return text_; }  // the preview, or the ruler box
   QCheckBox* rotate() const { return rotate_; }
+  // The input page's file kind, separator, header row and per-field column
+  // combos (else nullptr and none).
+  QComboBox* kind() const { return kind_; }
+  QComboBox* separator() const { return separator_; }
+  QCheckBox* header() const { return header_; }
+  const std::vector<QComboBox*>& columns() const { return columns_; }
 
  private:
+  // The file kind, separator and header row, the column combos, the preview
+  // and which of the two sets of controls shows.
+  void showFormat();
   // The chosen field's values into the edits, the ruler box and the enabling.
   void showField();
   // The edits into the chosen field through the model (its range checks and
@@ -51,6 +66,13 @@ class ColumnFormatWidget : public ModelWidget {
   QPushButton* select_ = nullptr;
   QPlainTextEdit* text_ = nullptr;
   QCheckBox* rotate_ = nullptr;
+  CFileFormat* input_ = nullptr;
+  QWidget* fixedBox_ = nullptr;
+  QWidget* delimitedBox_ = nullptr;
+  QComboBox* kind_ = nullptr;
+  QComboBox* separator_ = nullptr;
+  QCheckBox* header_ = nullptr;
+  std::vector<QComboBox*> columns_;
   bool filling_ = false;
 };
 

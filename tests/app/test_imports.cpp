@@ -147,23 +147,39 @@ TEST(ImportSurfaces, ReadShowsTheCountAndDrawsTheNewSurface) {
 
 TEST(ImportCommands, AFileThatIsNotTextOrHoldsNoLineIsNamedWithItsFirstBadLineAndNothingIsRead) {
   using Import = CommandResult (CWQuarlexDoc::*)();
-  const Import imports[] = {&CWQuarlexDoc::onImportComposites, &CWQuarlexDoc::onImportEnvelopes,
-                            &CWQuarlexDoc::onImportSurfaces, &CWQuarlexDoc::onImportFigures};
+  // Each import with the file kind it remembers.
+  const std::pair<Import, DelimitedChoice QuarlexSettings::*> imports[] = {
+      {&CWQuarlexDoc::onImportComposites, &QuarlexSettings::compositeFormat},
+      {&CWQuarlexDoc::onImportEnvelopes, &QuarlexSettings::envelopeFormat},
+      {&CWQuarlexDoc::onImportSurfaces, &QuarlexSettings::surfaceFormat},
+      {&CWQuarlexDoc::onImportFigures, &QuarlexSettings::figureFormat}};
   const std::string good = kThreeComposites.substr(0, 92);  // two whole lines
-  const std::pair<std::string, std::string> files[] = {
+  // The last file is read as comma-separated, every field in column 2.
+  const struct {
+    std::string bytes, why;
+    bool delimited = false;
+  } files[] = {
       {good + std::string("DH-\0x\n", 6) + good, "line 3 holds a NUL byte: this is not a text file."},
       // In the part of a long line that is skipped.
       {good.substr(0, 46) + std::string(600, ' ') + std::string(1, '\0') + "\n" + good,
        "line 2 holds a NUL byte: this is not a text file."},
       {"", "line 1 could not be read: the file is empty or cannot be read."},
+      {"a,b\n", "no line could be read", true},
   };
   int n = 0;
-  for (const auto& [bytes, why] : files) {
-    for (Import import : imports) {
+  for (const auto& [bytes, why, delimited] : files) {
+    for (const auto& [import, remembered] : imports) {
       Project p(/*withScene=*/false);
       const std::string path = writeFile("bad" + std::to_string(n++) + ".dat", bytes);
       p.port.answerFile(path);
-      p.port.answerSheet([](SheetModel&) { return true; });
+      p.port.answerSheet([delimited](SheetModel& sheet) {
+        ColumnDescription& d = dynamic_cast<CFileLoadPropertySheet&>(sheet).first();
+        if (delimited) {
+          d.delimited = DelimitedFormat{};
+          for (auto& f : d.fields) f.position = 2;
+        }
+        return true;
+      });
       if (import == &CWQuarlexDoc::onImportSurfaces)
         p.port.answerDialog([](DialogModel& m) {
           dynamic_cast<CSurfacePropertiesDialog&>(m).setName("S");
@@ -172,6 +188,7 @@ TEST(ImportCommands, AFileThatIsNotTextOrHoldsNoLineIsNamedWithItsFirstBadLineAn
       EXPECT_FALSE((p.doc.*import)().ok()) << path;
       EXPECT_EQ(p.port.messages(), std::vector<std::string>{"Nothing was loaded from " + path + ":\n" + why});
       EXPECT_FALSE(p.doc.isModified());
+      EXPECT_EQ((p.objects.settings.*remembered).on, delimited) << path;
       const CommandContext c = p.doc.commandContext();
       EXPECT_EQ(c.composites + c.envelopes + c.surfaces + c.figures, 0) << path;
     }

@@ -110,6 +110,39 @@ TEST(FileFormatPage, FinishRefusesTheFirstMissingRequiredField) {
   EXPECT_FALSE(page.onKillActive(port));
 }
 
+TEST(FileFormatPage, DelimitedSplitsThePreviewMapsColumnsAndKeepsTheFixedColumnsAside) {
+  auto [d, page, port] = InputPage();
+  const std::vector<std::string> lines{"\xEF\xBB\xBFHOLE;EAST;\"N;S\"", "A;1,5;2", "\"B;3", ""};
+  page.setPreviewLines(lines);
+  page.setDelimited(true);
+  page.setSeparator(Separator::Semicolon);
+  EXPECT_EQ(page.previewText(), "HOLE | EAST | N;S\r\nA    | 1,5  | 2\r\n(a quote is not closed)\r\n\r\n");
+  EXPECT_EQ(d.fields[2], (ColumnField{"Y Coordinate", 0, 0, 2, ""}));  // delimited columns start as none
+  EXPECT_EQ(page.columnChoices(), (std::vector<std::string>{"(none)", "Column 1", "Column 2", "Column 3"}));
+  page.setFieldColumn(1, 2);
+  page.setHeader(true);
+  EXPECT_EQ(page.columnChoices(), (std::vector<std::string>{"(none)", "HOLE", "EAST", "N;S"}));
+  page.setFieldColumn(3, 3);
+  d.fields[0].header = "hole";
+  EXPECT_EQ((std::vector<int>{page.fieldColumn(0), page.fieldColumn(1), page.fieldColumn(2), page.fieldColumn(3)}),
+            (std::vector<int>{1, 2, 0, 3}));
+  EXPECT_EQ(d.fields[3].header, "N;S");
+  EXPECT_EQ(d.fields[3].position, 0);
+  const DelimitedChoice remembered = page.choice();
+  EXPECT_EQ(remembered.format, (DelimitedFormat{Separator::Semicolon, true}));
+
+  // Back to fixed columns: the columns as they were; a page that recalls the
+  // choice opens delimited and still has them.
+  page.setDelimited(false);
+  EXPECT_EQ(d, compositeFields());
+  EXPECT_EQ(page.previewText(), previewText(lines));
+  auto [d2, page2, port2] = InputPage();
+  page2.recall(remembered);
+  EXPECT_EQ(page2.choice(), remembered);
+  page2.setDelimited(false);
+  EXPECT_EQ(d2, compositeFields());
+}
+
 TEST(AsciiFormatPage, OpensOnTheFirstFieldWithItsRuler) {
   ColumnDescription d;
   d.add("Envelope Name", 0, 0, 0);

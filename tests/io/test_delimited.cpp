@@ -1,11 +1,17 @@
-// Delimited composite files: each case's text gives its records or its exact message.
+// Delimited files: each case's text gives its records or its exact message,
+// and each dataset reads a delimited file as the equivalent fixed-column one.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "datasets/composite_reader.h"
+#include "datasets/outline_reader.h"
+#include "datasets/surface_import.h"
+#include "engine/figure_import.h"
 #include "io/delimited.h"
 
 namespace qx {
@@ -102,6 +108,85 @@ TEST(Delimited, GivesTheRecordsOfTheEquivalentFixedColumnFile) {
     EXPECT_EQ(got[i].name, expected[i].name);
     EXPECT_EQ(got[i].position, expected[i].position);
     EXPECT_EQ(got[i].values, expected[i].values);
+  }
+}
+
+std::string dump(const DPoint3D& p) {
+  std::ostringstream out;
+  out << " (" << p.x << " " << p.y << " " << p.z << ")";
+  return out.str();
+}
+
+// Envelopes, figures and surfaces: one dump of the records read from a
+// fixed-column file and from a delimited one (a ring's closing point starts
+// the next contour of the same name; later lines' figure values are ignored).
+TEST(Delimited, OutlinesAndSurfacesGiveTheRecordsOfTheEquivalentFixedColumnFile) {
+  const auto column = [](const char* label, const char* header, int number) {
+    return DelimitedColumn{label, header, number, true};
+  };
+  const auto envelopes = [&](std::string_view text, bool delimited) {
+    OutlineLayout l;
+    l.namePosition = 3;
+    l.nameWidth = 4;
+    if (delimited) {
+      l.delimited = DelimitedFormat{Separator::Comma, true};
+      l.columns = {column("Name", "NAME", 0), column("X", "X", 0), column("Y", "Y", 0), column("Z", "", 4)};
+    }
+    MemorySource source(text);
+    std::string out;
+    for (const auto& c : parseOutline(source, l).contours) {
+      out += "\n" + c.name;
+      for (const auto& p : c.points) out += dump(p);
+    }
+    return out;
+  };
+  const auto figures = [&](std::string_view text, bool delimited) {
+    FigureFileLayout l{{3, 4}, {2, 10}, {12, 10}, {22, 10}, {7, 6}, {}, {}, {}, {}, {}, {{13, 6}}};
+    if (delimited) {
+      l.delimited = DelimitedFormat{Separator::Comma, true};
+      l.columns = {column("Name", "NAME", 0), column("X", "X", 0), column("Y", "Y", 0), column("Z", "", 4),
+                   column("Surface Area", "AREA", 0)};
+      l.columns.resize(10);
+      l.columns.push_back(column("Au", "AU", 0));
+    }
+    MemorySource source(text);
+    std::ostringstream out;
+    for (const auto& f : parseFigureFile(source, l)) {
+      out << "\n" << f.name << " " << f.area << " " << f.thickness << " " << f.oreFraction << " " << f.values[0];
+      for (const auto& p : f.points) out << dump(p);
+    }
+    return out.str();
+  };
+  const auto surfaces = [&](std::string_view text, bool delimited) {
+    SurfaceFileLayout l;
+    if (delimited) {
+      l.delimited = DelimitedFormat{Separator::Tab, false};
+      l.columns = {column("X", "", 2), column("Y", "", 3), column("Elevation", "", 1)};
+    }
+    MemorySource source(text);
+    std::string out;
+    for (const auto& p : readSurfaceRecords(source, l)) out += dump(p);
+    return out;
+  };
+  const std::string ring = "2       1.0       2.0       3.0\n2       4.0       5.0       6.0\n";
+  const struct {
+    std::function<std::string(std::string_view, bool)> read;
+    std::string fixed, csv;
+    char mark;  // one per record in the dump
+    long records;
+  } cases[] = {
+      {envelopes,
+       "1 A\n" + ring + "2       7.0       8.0       9.0\n1 A\n" + ring +
+           "2       7.0       8.0      10.0\n1 B\n2       1.5       2.0       3.0\n",
+       "NAME,X,Y,Z\nA,1,2,3\nA,4,5,6\nA,7,8,9\nA,1,2,3\nA,1,2,3\nA,4,5,6\nA,7,8,10\nB,1.5,2,3\n", '\n', 3},
+      {figures, "1 F1    12.5   0.7\n" + ring + "1 F2     3.0   0.1\n" + ring,
+       "NAME,X,Y,Z,AREA,AU\nF1,1,2,3,12.5,0.7\nF1,4,5,6,99,99\nF2,1,2,3,3,0.1\nF2,4,5,6,,\n", '\n', 2},
+      {surfaces, "       1.0       2.0       3.0\n      -4.5       5.0       6.0\n", "3\t1\t2\n6\t-4.5\t5\n", '(', 2},
+  };
+  for (const auto& c : cases) {
+    const std::string expected = c.read(c.fixed, false);
+    EXPECT_EQ(c.read(c.csv, true), expected) << c.csv;
+    EXPECT_EQ(std::count(expected.begin(), expected.end(), c.mark), c.records) << expected;
   }
 }
 

@@ -308,6 +308,19 @@ TEST_F(WidgetTest, InputFormatShowsTheChosenFieldAndStoresWhatIsTypedThroughTheM
   w.selectButton()->click();
   EXPECT_EQ(std::pair(d.fields[3].position, d.fields[3].length), std::pair(11, 4));
   EXPECT_EQ(w.position()->text(), QStringLiteral("11"));
+
+  // "Delimited": a column combo per field instead of the positions, each storing at once.
+  page.setPreviewLines({"HOLE,EAST", "DH001,12"});
+  w.kind()->setCurrentIndex(1);
+  w.header()->setChecked(true);
+  EXPECT_FALSE(w.position()->isVisibleTo(&w));
+  ASSERT_EQ(w.columns().size(), 4u);
+  w.columns()[1]->setCurrentIndex(2);
+  EXPECT_EQ(d.fields[1].header, "EAST");
+  EXPECT_EQ(w.textBox()->toPlainText(), QStringLiteral("HOLE  | EAST\nDH001 | 12\n"));
+  w.separator()->setCurrentIndex(3);
+  EXPECT_EQ(d.delimited, (DelimitedFormat{Separator::Whitespace, true}));
+  EXPECT_EQ(w.columns()[1]->count(), 2);  // "(none)" and the one name "HOLE,EAST"
 }
 
 TEST_F(WidgetTest, OutputFormatHasDecimalsAndARulerBoxThatFollows) {
