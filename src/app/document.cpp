@@ -158,6 +158,8 @@ CommandResult CWQuarlexDoc::onOpenDocument(const std::string& path) {
   auto fresh = std::make_unique<ProjectObjects>();
   // Not part of the file: kept from the open project.
   fresh->settings.fixedRecovery = objects_.settings.fixedRecovery;
+  for (DelimitedChoice QuarlexSettings::*choice : kFileFormatChoices)
+    fresh->settings.*choice = objects_.settings.*choice;
   fresh->colorTable.currentTable = objects_.colorTable.currentTable;
   fresh->sceneModel.initialised = objects_.sceneModel.initialised;
   try {

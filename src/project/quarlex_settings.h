@@ -158,4 +158,11 @@ class QuarlexSettings {
                             const std::vector<std::string>& deletedNames, std::span<VariableValueSink* const> sinks);
 };
 
+// The four imports' "File Format" choices, in the order composites,
+// envelopes, surfaces, figures: kept when a project is opened, and by the
+// desktop between runs.
+inline constexpr DelimitedChoice QuarlexSettings::*kFileFormatChoices[] = {
+    &QuarlexSettings::compositeFormat, &QuarlexSettings::envelopeFormat, &QuarlexSettings::surfaceFormat,
+    &QuarlexSettings::figureFormat};
+
 }  // namespace qx

@@ -27,6 +27,7 @@
 #include "app/document.h"
 #include "app/project_file.h"
 #include "app/version.h"
+#include "io/delimited.h"
 #include "scene/digitizer.h"
 #include "scene/picking.h"
 #include "scene/view_controller.h"
@@ -275,6 +276,59 @@ void CMainFrame::buildCentralWidget(bool useOpenGL) {
   setCentralWidget(message);
 }
 
+namespace {
+
+// The imports' "File Format" choices in the profile, one map each.
+constexpr const char* kFormatKeys[] = {"Composites", "Envelopes", "Surfaces", "Figures"};
+constexpr const char* kFormatsGroup = "File Formats";
+
+void saveFileFormats(QSettings& profile, const QuarlexSettings& settings) {
+  profile.beginGroup(QLatin1String(kFormatsGroup));
+  for (std::size_t i = 0; i < std::size(kFormatKeys); ++i) {
+    const DelimitedChoice& c = settings.*kFileFormatChoices[i];
+    QVariantList fields;
+    for (const ColumnField& f : c.fields) fields << QVariant(QVariantList{qs(f.name), qs(f.header), f.position});
+    profile.setValue(QLatin1String(kFormatKeys[i]),
+                     QVariantMap{{QStringLiteral("delimited"), c.on},
+                                 {QStringLiteral("separator"), qs(std::string(separatorName(c.format.separator)))},
+                                 {QStringLiteral("header"), c.format.header},
+                                 {QStringLiteral("fields"), fields}});
+  }
+  profile.endGroup();
+}
+
+// What cannot be read back (another version's profile, a hand edit) is left
+// as the program starts it.
+void loadFileFormats(QSettings& profile, QuarlexSettings& settings) {
+  profile.beginGroup(QLatin1String(kFormatsGroup));
+  for (std::size_t i = 0; i < std::size(kFormatKeys); ++i) {
+    const QVariantMap m = profile.value(QLatin1String(kFormatKeys[i])).toMap();
+    const auto separator = separatorFromName(m.value(QStringLiteral("separator")).toString().toStdString());
+    if (m.isEmpty() || !separator) continue;
+    DelimitedChoice c;
+    c.on = m.value(QStringLiteral("delimited")).toBool();
+    c.format = {*separator, m.value(QStringLiteral("header")).toBool()};
+    bool whole = true;
+    for (const QVariant& v : m.value(QStringLiteral("fields")).toList()) {
+      const QVariantList f = v.toList();
+      const int position = f.size() == 3 ? f[2].toInt(&whole) : -1;
+      if (!whole || position < 0 || position > 100000) {
+        whole = false;
+        break;
+      }
+      ColumnField field;
+      field.name = f[0].toString().toStdString();
+      field.header = f[1].toString().toStdString();
+      field.position = position;
+      c.fields.push_back(std::move(field));
+    }
+    if (whole) settings.*kFileFormatChoices[i] = std::move(c);
+  }
+  profile.endGroup();
+}
+
+}  // namespace
+
 void CMainFrame::loadSettings() {
   const std::unique_ptr<QSettings> profile = openProfile();
   QSettings& settings = *profile;
@@ -284,6 +338,7 @@ void CMainFrame::loadSettings() {
     files.push_back(settings.value(QStringLiteral("File%1").arg(i)).toString().toStdString());
   settings.endGroup();
   recent_.assign(files);
+  loadFileFormats(settings, doc_.objects().settings);
   restoreState(settings.value(QLatin1String(kBarStateKey)).toByteArray(), kBarStateVersion);
 }
 
@@ -303,6 +358,7 @@ void CMainFrame::saveRecentFiles(QSettings& settings) const {
 void CMainFrame::saveSettings() const {
   const std::unique_ptr<QSettings> profile = openProfile();
   saveRecentFiles(*profile);
+  saveFileFormats(*profile, doc_.objects().settings);
   profile->setValue(QLatin1String(kBarStateKey), saveState(kBarStateVersion));
 }
 

@@ -243,9 +243,15 @@ TEST_F(MainFrameTest, TheProfileKeepsTheRecentListAtOnceAndTheMenuShowsItBeforeE
   EXPECT_EQ(frame->recentFiles(), expected);
   EXPECT_EQ(profileRecentFiles(), expected);  // kept at once, not only when the frame closes
   frame->modifyToolBar()->hide();
+  // The imports' file formats come back in the next run.
+  DelimitedChoice envelopes{true, {Separator::Semicolon, true}, {{"Envelope Name", 3, 0, 0, "LENS"}}};
+  doc.objects().settings.envelopeFormat = envelopes;
   frame->saveSettings();
+  doc.objects().settings.envelopeFormat = {};
 
   CMainFrame again(doc, noOpenGL());
+  EXPECT_EQ(doc.objects().settings.envelopeFormat, envelopes);
+  EXPECT_EQ(doc.objects().settings.compositeFormat, DelimitedChoice{});
   EXPECT_EQ(again.recentFiles(), expected);
   EXPECT_TRUE(again.modifyToolBar()->isHidden());
   EXPECT_FALSE(again.digitizeToolBar()->isHidden());
