@@ -45,8 +45,8 @@ Outputs in $demo:
   declustering.csv declustering_weights.csv declustering_Au.png   naive and declustered statistics of Au and Ag, the weights, the Au histogram
   checks.txt              quarlex check: what the data checks found
   run.log, messages.log   what the job printed; info.txt: everything the project holds
-  demo_csv.qrx polygons_csv.txt   the second job: composites.csv (delimited, with a header) instead of composites.dat
-  composites.dat composites.csv envelopes.dig blocks.dig topography.dat   the generated demo data
+  demo_csv.qrx polygons_csv.txt   the second job: composites.csv and envelopes.csv (delimited, with a header row) instead of the fixed-column files
+  composites.dat composites.csv envelopes.dig envelopes.csv blocks.dig topography.dat   the generated demo data
 TXT
 
 if [ -n "${DISPLAY:-}" ] && [ -x "$bin/ui/wquarlex" ]; then
