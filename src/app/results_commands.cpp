@@ -84,12 +84,17 @@ std::vector<double> GradeTonnageDialog::cutoffs() const {
   return out;
 }
 
-std::vector<int> GradeTonnageDialog::chosenEnvelopes() const {
+namespace {
+std::vector<int> ticked(const std::vector<bool>& ticks) {
   std::vector<int> out;
-  for (std::size_t i = 0; i < envelopes.size(); ++i)
-    if (envelopes[i]) out.push_back(static_cast<int>(i));
+  for (std::size_t i = 0; i < ticks.size(); ++i)
+    if (ticks[i]) out.push_back(static_cast<int>(i));
   return out;
 }
+}  // namespace
+
+std::vector<int> GradeTonnageDialog::chosenEnvelopes() const { return ticked(envelopes); }
+std::vector<int> GradeTonnageDialog::chosenFigures() const { return ticked(figures); }
 
 bool GradeTonnageDialog::onOk(UiPort& port) {
   if (variable < 0 || variable >= static_cast<int>(variableNames.size())) return refuse(port, "Choose a variable.");
@@ -163,12 +168,17 @@ CommandResult CWQuarlexDoc::onGradeTonnage() {
   dialog.variableNames = objects_.settings.variableNames();
   for (const auto& e : objects_.envelopes.envelopes) dialog.envelopeNames.push_back(e.name);
   dialog.envelopes.assign(dialog.envelopeNames.size(), false);
+  for (const auto& f : objects_.figures.figures) dialog.figureNames.push_back(f.name);
+  dialog.figures.assign(dialog.figureNames.size(), false);
   if (!port_.runDialog(dialog)) return CommandResult::cancelled();
   std::vector<GradeTonnageRow> rows;
   {
     WaitCursor wait(port_);
+    std::vector<std::vector<DPoint3D>> figures;
+    for (const int f : dialog.chosenFigures())
+      figures.push_back(objects_.figures.figures[static_cast<std::size_t>(f)].outline);
     rows = gradeTonnage(objects_.polygons, objects_.composites, objects_.settings, dialog.variable, dialog.cutoffs(),
-                        dialog.chosenEnvelopes());
+                        dialog.chosenEnvelopes(), figures);
   }
   const std::string name = dialog.variableNames[static_cast<std::size_t>(dialog.variable)];
   const std::string csv = gradeTonnageCsv(rows);

@@ -14,7 +14,8 @@ namespace qx {
 
 // The options of "Grade-Tonnage...": a variable, the cut-offs as a list or
 // as a regular step (first, first + step, ... `count` of them), and the
-// envelopes whose composites take part (none ticked: every polygon).
+// envelopes and the figures whose composites take part (none ticked: every
+// polygon).
 class GradeTonnageDialog : public DialogModel {
  public:
   static constexpr std::string_view kKind = "GradeTonnage";
@@ -30,10 +31,13 @@ class GradeTonnageDialog : public DialogModel {
   int count = 10;
   std::vector<std::string> envelopeNames;
   std::vector<bool> envelopes;  // ticked, one per envelope name
+  std::vector<std::string> figureNames;
+  std::vector<bool> figures;  // ticked, one per figure name
 
   // The cut-offs as entered; empty when they cannot be read.
   std::vector<double> cutoffs() const;
   std::vector<int> chosenEnvelopes() const;
+  std::vector<int> chosenFigures() const;
 };
 
 // The options of "Declustering...": the variables whose statistics are

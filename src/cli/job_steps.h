@@ -208,6 +208,7 @@ struct GradeTonnageStep {
   std::string variable;
   std::vector<double> cutoffs;                        // "cutoffs", or "from", "to", "step"
   std::optional<std::vector<std::string>> envelopes;  // only their polygons; all when absent
+  std::optional<std::vector<std::string>> figures;    // only the polygons of composites inside them
   std::optional<std::filesystem::path> csv, chart;    // at least one
 };
 

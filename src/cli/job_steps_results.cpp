@@ -57,12 +57,14 @@ Step parseGradeTonnage(JobObject& o, const std::filesystem::path& baseDir) {
       throw JobError(o.keyPath("step"),
                      "expected a step above 0 giving at most 10000 cut-offs from \"from\" to \"to\"");
   }
-  if (const nlohmann::json* list = o.find("envelopes")) {
-    if (!list->is_array() || list->empty()) throw JobError(o.keyPath("envelopes"), "expected a list of names");
-    s.envelopes.emplace();
+  for (const auto& [key, names] : {std::pair{"envelopes", &s.envelopes}, std::pair{"figures", &s.figures}}) {
+    const nlohmann::json* list = o.find(key);
+    if (list == nullptr) continue;
+    if (!list->is_array() || list->empty()) throw JobError(o.keyPath(key), "expected a list of names");
+    names->emplace();
     for (const auto& v : *list) {
-      if (!v.is_string()) throw JobError(o.keyPath("envelopes"), "expected a list of names");
-      s.envelopes->push_back(v.get<std::string>());
+      if (!v.is_string()) throw JobError(o.keyPath(key), "expected a list of names");
+      (*names)->push_back(v.get<std::string>());
     }
   }
   s.csv = outputKey(o, "csv", baseDir);
@@ -83,8 +85,14 @@ void runGradeTonnage(const GradeTonnageStep& s, const ProjectObjects& objects, s
     if (e < 0) throw PageRefused("no envelope is named \"" + name + "\"");
     envelopes.push_back(e);
   }
+  std::vector<std::vector<DPoint3D>> figures;
+  for (const auto& name : s.figures.value_or(std::vector<std::string>{})) {
+    const int f = objects.figures.findByName(name);
+    if (f < 0) throw PageRefused("no figure is named \"" + name + "\"");
+    figures.push_back(objects.figures.figures[static_cast<std::size_t>(f)].outline);
+  }
   const auto rows =
-      gradeTonnage(objects.polygons, objects.composites, objects.settings, variable, s.cutoffs, envelopes);
+      gradeTonnage(objects.polygons, objects.composites, objects.settings, variable, s.cutoffs, envelopes, figures);
   if (s.csv) writeFile(*s.csv, gradeTonnageCsv(rows));
   if (s.chart) {
     if (auto message = writeGradeTonnageChart(rows, s.variable, s.chart->string()); !message.empty())

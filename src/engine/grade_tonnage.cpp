@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "datasets/envelopes.h"
 #include "engine/polygons.h"
 #include "project/quarlex_settings.h"
 #include "variables/formula_evaluator.h"
@@ -26,7 +27,10 @@ void appendCsvNumber(std::string& out, double v) {
 
 std::vector<GradeTonnageRow> gradeTonnage(const CPolygonSet& polygons, const CompositeSet& composites,
                                           const QuarlexSettings& settings, int variable,
-                                          const std::vector<double>& cutoffs, const std::vector<int>& envelopes) {
+                                          const std::vector<double>& cutoffs, const std::vector<int>& envelopes,
+                                          const std::vector<std::vector<DPoint3D>>& figures) {
+  Envelope within;  // the figures' outlines, tested as an envelope's contours are
+  within.contours = figures;
   const int loadedCount = settings.loadedCount();
   const VariableInfo& info = settings.variable(variable);
   const bool calculated = variable >= loadedCount;
@@ -41,6 +45,7 @@ std::vector<GradeTonnageRow> gradeTonnage(const CPolygonSet& polygons, const Com
     const CComposite& c = composites.composites[static_cast<std::size_t>(p.compositeIndex)];
     if (!envelopes.empty() && std::find(envelopes.begin(), envelopes.end(), c.envelopeIndex) == envelopes.end())
       continue;
+    if (!figures.empty() && !within.contains(c.position.x, c.position.y)) continue;
     double grade;
     if (calculated) {
       std::fill(values.begin(), values.end(), 0.0);

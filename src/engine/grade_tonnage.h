@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "common/types.h"
+
 namespace qx {
 
 class CPolygonSet;
@@ -25,10 +27,13 @@ struct GradeTonnageRow {
 // polygon's surface, volume and tonnage). A loaded value equal to the
 // variable's missing value counts as grade 0. A polygon without its
 // composite is left out; with `envelopes` non-empty, so is every polygon
-// whose composite lies in none of those envelopes (by index).
+// whose composite lies in none of those envelopes (by index); with `figures`
+// non-empty, so is every polygon whose composite lies inside none of those
+// outlines in plan. A polygon is taken whole or not at all.
 std::vector<GradeTonnageRow> gradeTonnage(const CPolygonSet& polygons, const CompositeSet& composites,
                                           const QuarlexSettings& settings, int variable,
-                                          const std::vector<double>& cutoffs, const std::vector<int>& envelopes = {});
+                                          const std::vector<double>& cutoffs, const std::vector<int>& envelopes = {},
+                                          const std::vector<std::vector<DPoint3D>>& figures = {});
 
 // from, from + step, ... up to `to` (kept when within a millionth of a step);
 // empty unless step > 0 and from <= to.

@@ -78,6 +78,9 @@ GradeTonnageWidget::GradeTonnageWidget(GradeTonnageDialog& model, QWidget* paren
   envelopes_ = checkList(model_.envelopeNames, model_.envelopes, this);
   envelopes_->setEnabled(!model_.envelopeNames.empty());
   form->addRow(qs("Only in the &envelopes:"), envelopes_);
+  figures_ = checkList(model_.figureNames, model_.figures, this);
+  figures_->setEnabled(!model_.figureNames.empty());
+  form->addRow(qs("Only in the &figures:"), figures_);
   connect(list_, &QRadioButton::toggled, this, [this] { updateEnabled(); });
 }
 
@@ -96,6 +99,7 @@ void GradeTonnageWidget::loadFromModel() {
   count_->setValue(model_.count);
   cutoffs_->setText(qs(model_.cutoffList));
   setTicks(envelopes_, model_.envelopes);
+  setTicks(figures_, model_.figures);
   updateEnabled();
 }
 
@@ -105,6 +109,7 @@ bool GradeTonnageWidget::storeToModel(UiPort* port) {
   model_.cutoffList = cutoffs_->text().toStdString();
   model_.count = count_->value();
   model_.envelopes = ticks(envelopes_);
+  model_.figures = ticks(figures_);
   if (model_.useList) return true;
   return storeNumber(first_, model_.first, port) && storeNumber(step_, model_.step, port);
 }

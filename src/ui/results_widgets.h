@@ -43,6 +43,7 @@ class GradeTonnageWidget : public ModelWidget {
   QSpinBox* count_ = nullptr;
   QLineEdit* cutoffs_ = nullptr;
   QListWidget* envelopes_ = nullptr;
+  QListWidget* figures_ = nullptr;
 };
 
 class DeclusteringWidget : public ModelWidget {

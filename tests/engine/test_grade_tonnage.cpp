@@ -21,6 +21,7 @@ namespace {
 struct Case {
   const char* variable;
   std::vector<int> envelopes;
+  std::vector<std::vector<DPoint3D>> figures;
   double cutoff, tonnage, grade;
 };
 
@@ -35,6 +36,7 @@ TEST(GradeTonnage, TonnageAndWeightedGradeAboveEachCutoff) {
   CompositeSet composites;
   for (auto [au, cu, envelope] : {std::tuple{1.0, 4.0, 1}, {3.0, 2.0, 0}, {-99.0, 1.0, -1}}) {
     CComposite& c = composites.composites.emplace_back();
+    c.position = {10.0 * static_cast<double>(composites.count() - 1), 0.0, 0.0};
     c.values = {au, cu};
     c.envelopeIndex = envelope;
   }
@@ -46,20 +48,23 @@ TEST(GradeTonnage, TonnageAndWeightedGradeAboveEachCutoff) {
 
   const Case cases[] = {
       // At cut-off 0, every polygon: Au by tonnage, the missing value as 0.
-      {"Au", {}, 0.0, 100.0, 140.0 / 100.0},
-      {"Au", {}, 2.0, 30.0, 3.0},
+      {"Au", {}, {}, 0.0, 100.0, 140.0 / 100.0},
+      {"Au", {}, {}, 2.0, 30.0, 3.0},
       // Above the highest grade: nothing, and no division by zero.
-      {"Au", {}, 3.5, 0.0, 0.0},
-      {"Cu", {}, 0.0, 100.0, 105.0 / 35.0},  // by volume
-      {"Cu", {}, 2.0, 80.0, 100.0 / 30.0},
-      {"Thick", {}, 0.0, 100.0, 150.0 / 100.0},
-      {"Thick", {}, 1.5, 50.0, 2.0},
-      {"Au", {1}, 0.0, 50.0, 1.0},
-      {"Cu", {0, -1}, 0.0, 50.0, 25.0 / 15.0},
+      {"Au", {}, {}, 3.5, 0.0, 0.0},
+      {"Cu", {}, {}, 0.0, 100.0, 105.0 / 35.0},  // by volume
+      {"Cu", {}, {}, 2.0, 80.0, 100.0 / 30.0},
+      {"Thick", {}, {}, 0.0, 100.0, 150.0 / 100.0},
+      {"Thick", {}, {}, 1.5, 50.0, 2.0},
+      {"Au", {1}, {}, 0.0, 50.0, 1.0},
+      {"Cu", {0, -1}, {}, 0.0, 50.0, 25.0 / 15.0},
+      // Composites inside a figure's outline (the second only), then also in envelope 1 (none).
+      {"Au", {}, {{{5, -5, 0}, {15, -5, 0}, {15, 5, 0}, {5, 5, 0}}}, 0.0, 30.0, 3.0},
+      {"Au", {1}, {{{5, -5, 0}, {15, -5, 0}, {15, 5, 0}, {5, 5, 0}}}, 0.0, 0.0, 0.0},
   };
   for (const Case& c : cases) {
-    const auto rows =
-        gradeTonnage(polygons, composites, settings, settings.findVariable(c.variable), {c.cutoff}, c.envelopes);
+    const auto rows = gradeTonnage(polygons, composites, settings, settings.findVariable(c.variable), {c.cutoff},
+                                   c.envelopes, c.figures);
     SCOPED_TRACE(std::string(c.variable) + " at " + std::to_string(c.cutoff));
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_DOUBLE_EQ(rows[0].tonnage, c.tonnage);
