@@ -5,6 +5,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <cstdlib>
 #include <memory>
 
 #include "app/startup.h"
@@ -55,6 +56,13 @@ void clearProfile() {
   QSettings settings(QString::fromLatin1(kProfileKey), QString::fromLatin1(kApplicationName));
   settings.clear();
   settings.sync();
+}
+
+std::filesystem::path copyDemoProject(const std::filesystem::path& dir) {
+  const char* demo = std::getenv("QX_DEMO_PROJECT");
+  if (demo == nullptr) return {};
+  std::filesystem::copy_file(demo, dir / "demo.qrx");
+  return dir / "demo.qrx";
 }
 
 }  // namespace qx::test

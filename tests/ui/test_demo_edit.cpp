@@ -12,7 +12,6 @@
 #include <QTimer>
 #include <QToolBar>
 #include <cmath>
-#include <cstdlib>
 
 #include "app/document.h"
 #include "app/project_objects.h"
@@ -31,11 +30,9 @@ TEST(DemoEdit, AFigureDigitizedOnAnImportedOneHoldsItsOre) {
   test::qtApp();
   test::clearProfile();
   if (!CWQuarlexView::openGLAvailable()) GTEST_SKIP() << "no OpenGL on this display";
-  const char* demo = std::getenv("QX_DEMO_PROJECT");
-  ASSERT_NE(demo, nullptr) << "QX_DEMO_PROJECT names the project the demo job saved";
   test::TempDir dir;
-  const std::filesystem::path project = dir / "demo.qrx";
-  std::filesystem::copy_file(demo, project);
+  const std::filesystem::path project = test::copyDemoProject(dir.path());
+  ASSERT_FALSE(project.empty()) << "QX_DEMO_PROJECT names the project the demo job saved";
   CWQuarlexApp app;
   app.setShowMaximised(false);
   ASSERT_TRUE(runStartup(app, {project.string()}));

@@ -10,7 +10,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <algorithm>
-#include <cstdlib>
 #include <span>
 
 #include "app/commands.h"
@@ -41,11 +40,9 @@ TEST(DemoView, PlanAndAnInclinedSectionShowTheDemoWhereTheCameraPutsIt) {
   test::qtApp();
   test::clearProfile();
   if (!CWQuarlexView::openGLAvailable()) GTEST_SKIP() << "no OpenGL on this display";
-  const char* demo = std::getenv("QX_DEMO_PROJECT");
-  ASSERT_NE(demo, nullptr) << "QX_DEMO_PROJECT names the project the demo job saved";
   test::TempDir dir;
-  const std::filesystem::path project = dir / "demo.qrx";
-  std::filesystem::copy_file(demo, project);
+  const std::filesystem::path project = test::copyDemoProject(dir.path());
+  ASSERT_FALSE(project.empty()) << "QX_DEMO_PROJECT names the project the demo job saved";
   CWQuarlexApp app;
   app.setShowMaximised(false);
   // A name relative to the working folder is kept as the full path.
