@@ -58,29 +58,36 @@ int wholeNumber(const json& v, const std::string& path, int lo, int hi) {
   return static_cast<int>(d);
 }
 
-// "columns": {"X Coordinate": [16, 10], "Au": [46, 10, 3]}: first column
-// (1-based), width, and for exports the decimals.
-std::vector<ColumnSpec> parseColumns(JobObject& o, bool decimals) {
+// Reads each field of "columns" into a ColumnSpec named after it; `read`
+// fills the rest from the value, `key` being the value's path for messages.
+template <class Read>
+std::vector<ColumnSpec> parseColumnsWith(JobObject& o, Read read) {
   std::vector<ColumnSpec> out;
   const json* c = o.find("columns");
   if (c == nullptr) return out;
   const std::string path = o.keyPath("columns");
   if (!c->is_object()) throw JobError(path, "expected an object of field names");
   for (auto it = c->begin(); it != c->end(); ++it) {
-    const std::string key = path + "." + it.key();
-    const json& v = it.value();
+    ColumnSpec s;
+    s.name = it.key();
+    read(it.value(), path + "." + it.key(), s);
+    out.push_back(s);
+  }
+  return out;
+}
+
+// "columns": {"X Coordinate": [16, 10], "Au": [46, 10, 3]}: first column
+// (1-based), width, and for exports the decimals.
+std::vector<ColumnSpec> parseColumns(JobObject& o, bool decimals) {
+  return parseColumnsWith(o, [decimals](const json& v, const std::string& key, ColumnSpec& s) {
     const std::size_t want = decimals ? 3 : 2;
     if (!v.is_array() || v.size() < 2 || v.size() > want)
       throw JobError(key, decimals ? "expected [first column, width] or [first column, width, decimals]"
                                    : "expected [first column, width]");
-    ColumnSpec s;
-    s.name = it.key();
     s.position = wholeNumber(v[0], key + "[0]", 0, 510);
     s.width = wholeNumber(v[1], key + "[1]", 0, 510);
     if (v.size() == 3) s.decimals = wholeNumber(v[2], key + "[2]", 0, 9);
-    out.push_back(s);
-  }
-  return out;
+  });
 }
 
 // "format": "delimited" (or "fixed", the default), "separator" (",", ";",
@@ -102,23 +109,14 @@ std::optional<DelimitedFormat> parseFormat(JobObject& o) {
 // A delimited file's "columns": {"X Coordinate": "EAST", "Au": 5}: the
 // column's name in the header line, or its number (1-based).
 std::vector<ColumnSpec> parseDelimitedColumns(JobObject& o) {
-  std::vector<ColumnSpec> out;
-  const json* c = o.find("columns");
-  if (c == nullptr) return out;
-  const std::string path = o.keyPath("columns");
-  if (!c->is_object()) throw JobError(path, "expected an object of field names");
-  for (auto it = c->begin(); it != c->end(); ++it) {
-    ColumnSpec s;
-    s.name = it.key();
-    if (it.value().is_string() && !it.value().get<std::string>().empty())
-      s.header = it.value().get<std::string>();
-    else if (it.value().is_number())
-      s.position = wholeNumber(it.value(), path + "." + it.key(), 1, 100000);
+  return parseColumnsWith(o, [](const json& v, const std::string& key, ColumnSpec& s) {
+    if (v.is_string() && !v.get<std::string>().empty())
+      s.header = v.get<std::string>();
+    else if (v.is_number())
+      s.position = wholeNumber(v, key, 1, 100000);
     else
-      throw JobError(path + "." + it.key(), "expected a column name or number");
-    out.push_back(s);
-  }
-  return out;
+      throw JobError(key, "expected a column name or number");
+  });
 }
 
 std::optional<RotationSpec> parseRotation(JobObject& o) {
